@@ -1,0 +1,47 @@
+# Two entry points for people: `make run` and `make test`. Both install what
+# is missing from Debian's packages first, then build with CMake.
+BUILD ?= build
+JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
+
+# What building, running and testing need on a fresh Debian machine.
+PACKAGES = cmake make g++ pkgconf qt6-base-dev libgl-dev libgtest-dev \
+           xvfb xauth xdotool fonts-dejavu-core e2fsprogs coreutils
+
+SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: deps build run test bench screenshots package clean
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update -qq && \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "No display found: starting Velmora under xvfb-run (an invisible X server)."; \
+	  xvfb-run -a $(BUILD)/app/velmora; \
+	else \
+	  $(BUILD)/app/velmora; \
+	fi
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	$(BUILD)/bench/shred_bench
+
+screenshots: build
+	QT_QPA_PLATFORM=offscreen $(BUILD)/app/velmora-screenshots docs/screenshots
+
+clean:
+	rm -rf $(BUILD)

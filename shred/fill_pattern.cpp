@@ -1,0 +1,44 @@
+#include "shred/fill_pattern.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include "shred/fill_block.h"
+#include "shred/sys_calls.h"
+
+namespace velmora {
+namespace {
+// Large enough for the disk to stream, small enough that memory use stays
+// flat whatever the file's size.
+constexpr std::size_t kChunk = 1 << 20;
+}  // namespace
+
+FillPattern::FillPattern(int repeat_factor)
+    : block_(BuildFillBlock(repeat_factor)), period_(block_.size()) {
+  repeated_.reserve(kChunk + period_);
+  while (repeated_.size() < kChunk + period_) {
+    std::size_t take = std::min(period_, kChunk + period_ - repeated_.size());
+    repeated_.insert(repeated_.end(), block_.begin(), block_.begin() + take);
+  }
+}
+
+bool FillPattern::WriteRange(int fd, off_t from, off_t to) const {
+  off_t at = from;
+  while (at < to) {
+    std::size_t phase = static_cast<std::size_t>(at) % period_;
+    std::size_t want = std::min<std::size_t>(kChunk, static_cast<std::size_t>(to - at));
+    ssize_t done = Sys().pwrite(fd, repeated_.data() + phase, want, at);
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (done == 0) {  // no progress and no error: treat as a full disk
+      errno = ENOSPC;
+      return false;
+    }
+    at += done;
+  }
+  return true;
+}
+
+}  // namespace velmora

@@ -1,0 +1,30 @@
+#pragma once
+// The fill block repeated end to end, so any range of a file can be covered
+// with large writes whatever its offset.
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace velmora {
+
+class FillPattern {
+ public:
+  // For repeat factor N; the first period() bytes are the fill block.
+  explicit FillPattern(int repeat_factor);
+
+  std::size_t period() const { return period_; }
+  const std::vector<std::uint8_t>& block() const { return block_; }
+
+  // Writes the pattern over [from, to) of fd: the byte at offset x is
+  // block()[x % period()]. False, with errno set, at the first failed write.
+  bool WriteRange(int fd, off_t from, off_t to) const;
+
+ private:
+  std::vector<std::uint8_t> block_;
+  std::vector<std::uint8_t> repeated_;  // one chunk plus one period
+  std::size_t period_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,26 @@
+#include "shred/force_mode.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "shred/unique_fd.h"
+
+namespace velmora {
+
+bool AddModeBits(int dirfd, const std::string& name, const struct stat& expected, mode_t bits) {
+  // An O_PATH descriptor needs no permission on the entry itself; chmod on
+  // its /proc link reaches exactly that inode.
+  UniqueFd fd(::openat(dirfd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+  if (!fd.valid()) return false;
+  struct stat now;
+  if (::fstat(fd.get(), &now) != 0) return false;
+  if (now.st_dev != expected.st_dev || now.st_ino != expected.st_ino ||
+      (now.st_mode & S_IFMT) != (expected.st_mode & S_IFMT) || S_ISLNK(now.st_mode))
+    return false;
+  std::string proc = "/proc/self/fd/" + std::to_string(fd.get());
+  return ::chmod(proc.c_str(), (now.st_mode & 07777) | bits) == 0;
+}
+
+}  // namespace velmora

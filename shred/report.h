@@ -1,0 +1,37 @@
+#pragma once
+// The report of a shred run, note.txt: what was meant to be shredded, with
+// which technique label and pass count.
+#include <string>
+#include <vector>
+
+#include "shred/shred_options.h"
+
+namespace velmora {
+
+// Where the report's date and time come from (the user's short formats).
+class ReportClock {
+ public:
+  virtual ~ReportClock() = default;
+  virtual std::string ShortDateNow() = 0;
+  virtual std::string ShortTimeNow() = 0;
+};
+
+inline constexpr const char* kReportFileName = "note.txt";
+
+// The report's path in `folder`.
+std::string ReportPathIn(const std::string& folder);
+
+// The report's exact bytes: nine fixed lines, then one line per item path,
+// every line ended by CR LF.
+std::string FormatReport(const std::string& date, const std::string& time,
+                         const ShredOptions& options, const ShredList& items);
+
+// Writes the report, replacing an older one; never follows a link planted
+// at its path. False when it could not be written whole.
+bool WriteReport(const std::string& path, const ShredOptions& options, const ShredList& items,
+                 ReportClock& clock);
+
+// Removes the report; a missing one is no failure, and no failure is shown.
+void DeleteReport(const std::string& path);
+
+}  // namespace velmora

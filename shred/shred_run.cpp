@@ -1,0 +1,48 @@
+#include "shred/shred_run.h"
+
+#include "shred/fill_block.h"
+#include "shred/tree_shred.h"
+
+namespace velmora {
+
+std::string FileModeCaption(const ShredOptions& options) {
+  return "Velmora has shred the " + options.OverwriteWith + " Technique and " +
+         std::to_string(options.OverwriteNoOfTimes) + " Number of times";
+}
+
+std::string FolderModeCaption(const ShredOptions& options) {
+  return "Velmora has shred the File(s)/Folder with " + options.OverwriteWith + " Technique and " +
+         std::to_string(options.OverwriteNoOfTimes) + " Number of times";
+}
+
+ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int position,
+                        const std::string& report_path, ShredRunHost& host) {
+  ShredRunResult result;
+  // Written and closed before anything is destroyed: it names what was meant
+  // to be shredded.
+  result.report_written = WriteReport(report_path, options, items, host);
+
+  if (options.FolderMode) {
+    std::optional<int> n = RepeatFactor(position);
+    for (const ShredListItem& item : items) {
+      bool done = false;
+      if (n) {
+        FillPattern pattern(*n);
+        done = ShredTree(item.path, pattern).folder_removed;
+      }
+      result.item_shredded.push_back(done);
+    }
+    host.Repaint();
+    result.caption = FolderModeCaption(options);
+  } else {
+    // One engine call per item, on its path only: the item's name may be a
+    // bare file name that would resolve in the working directory.
+    for (const ShredListItem& item : items)
+      result.item_shredded.push_back(WipeFile(item.path, position) == WipeOutcome::Shredded);
+    host.Repaint();
+    result.caption = FileModeCaption(options);
+  }
+  return result;
+}
+
+}  // namespace velmora

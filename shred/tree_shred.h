@@ -1,0 +1,23 @@
+#pragma once
+// Shredding a whole folder: every file in its tree goes through the overwrite
+// engine, then the tree is removed.
+#include <cstddef>
+#include <string>
+
+#include "shred/fill_pattern.h"
+
+namespace velmora {
+
+struct TreeShredResult {
+  bool folder_removed = false;
+  std::size_t files_overwritten = 0;
+  std::size_t left_behind = 0;  // entries that could not be shredded or removed
+};
+
+// `path` must name a folder itself, not a link to one. Files with more than
+// one hard link are removed without being overwritten (their data belongs to
+// names outside the user's choice too). Nothing is removed before every
+// overwrite in the tree is on the device.
+TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern);
+
+}  // namespace velmora

@@ -1,0 +1,116 @@
+#include "shred/tree_walk.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "shred/unique_fd.h"
+
+namespace velmora {
+namespace {
+
+// Folders deeper than this give their parent's descriptor back while they
+// are walked and find the parent again through "..".
+constexpr std::size_t kOpenFolders = 64;
+
+struct Frame {
+  UniqueFd fd;
+  struct stat st;
+  std::string name;                // in the parent
+  std::vector<std::string> names;  // read at once, so the descriptor may close
+  std::size_t next = 0;
+};
+
+int OpenFolder(int dirfd, const char* name) {
+  return ::openat(dirfd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+std::vector<std::string> ReadNames(int fd) {
+  std::vector<std::string> names;
+  int own = OpenFolder(fd, ".");
+  if (own < 0) return names;
+  DIR* dir = ::fdopendir(own);
+  if (dir == nullptr) {
+    ::close(own);
+    return names;
+  }
+  while (struct dirent* entry = ::readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(std::move(name));
+  }
+  ::closedir(dir);
+  return names;
+}
+
+bool SameInode(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Opens `name` in `dirfd` as a folder, but only the very one `st` describes.
+UniqueFd OpenExpectedFolder(int dirfd, const std::string& name, const struct stat& st,
+                            TreeVisitor& visitor) {
+  UniqueFd fd(OpenFolder(dirfd, name.c_str()));
+  if (!fd.valid() && errno == EACCES && visitor.MakeReadable(dirfd, name, st))
+    fd = UniqueFd(OpenFolder(dirfd, name.c_str()));
+  struct stat now;
+  if (!fd.valid() || ::fstat(fd.get(), &now) != 0 || !SameInode(now, st)) return UniqueFd();
+  return fd;
+}
+
+}  // namespace
+
+bool WalkTree(int root, TreeVisitor& visitor) {
+  std::vector<Frame> stack;
+  {
+    Frame top;
+    top.fd = UniqueFd(OpenFolder(root, "."));
+    if (!top.fd.valid() || ::fstat(top.fd.get(), &top.st) != 0) return false;
+    top.names = ReadNames(top.fd.get());
+    stack.push_back(std::move(top));
+  }
+  const dev_t device = stack.front().st.st_dev;
+
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    if (top.next == top.names.size()) {
+      if (stack.size() == 1) break;
+      Frame& parent = stack[stack.size() - 2];
+      if (!parent.fd.valid()) {
+        // Climb back through "..", and only to the folder we came from.
+        UniqueFd up(OpenFolder(top.fd.get(), ".."));
+        struct stat now;
+        if (!up.valid() || ::fstat(up.get(), &now) != 0 || !SameInode(now, parent.st)) return false;
+        parent.fd = std::move(up);
+      }
+      std::string name = std::move(top.name);
+      struct stat st = top.st;
+      stack.pop_back();
+      visitor.LeaveFolder(stack.back().fd.get(), name, st);
+      continue;
+    }
+
+    const std::string& name = top.names[top.next++];
+    struct stat st;
+    if (::fstatat(top.fd.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone
+    if (!S_ISDIR(st.st_mode) || st.st_dev != device) {
+      visitor.Entry(top.fd.get(), name, st);
+      continue;
+    }
+    UniqueFd child = OpenExpectedFolder(top.fd.get(), name, st, visitor);
+    if (!child.valid()) continue;
+    visitor.EnterFolder(child.get(), st);
+    Frame frame;
+    frame.fd = std::move(child);
+    frame.st = st;
+    frame.name = name;
+    frame.names = ReadNames(frame.fd.get());
+    if (stack.size() >= kOpenFolders) top.fd.Reset();
+    stack.push_back(std::move(frame));
+  }
+  return true;
+}
+
+}  // namespace velmora

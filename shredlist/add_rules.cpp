@@ -1,0 +1,101 @@
+#include "shredlist/add_rules.h"
+
+#include <algorithm>
+
+namespace velmora {
+namespace {
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+bool IsListed(const ShredList& list, const std::string& path) {
+  return std::any_of(list.begin(), list.end(),
+                     [&](const ShredListItem& item) { return EqualIgnoringCase(item.path, path); });
+}
+
+std::vector<std::string> SplitAtNul(const std::string& text) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t nul = text.find('\0', start);
+    if (nul == std::string::npos) {
+      parts.push_back(text.substr(start));
+      return parts;
+    }
+    parts.push_back(text.substr(start, nul - start));
+    start = nul + 1;
+  }
+}
+
+}  // namespace
+
+std::string MessageText(AddMessage message) {
+  switch (message) {
+    case AddMessage::None: return "";
+    case AddMessage::OwnExecutable: return "Velmora Application Cannot Be Shredded";
+    case AddMessage::OnlyFolder: return "Only Folder Can Be Shredded";
+    case AddMessage::ProgramFolder: return "Velmora Cannot Be Shredded";
+    case AddMessage::SystemFolder: return "Window System Folder Cannot Be Shredded";
+    case AddMessage::WindowsFolder: return "Window Folder Cannot Be Shredded";
+  }
+  return "";
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+AddOutcome AddFiles(const std::string& chosen, const AddContext& context, ShredList& list) {
+  AddOutcome outcome;
+  if (chosen.empty()) {  // cancelled
+    outcome.remove_enabled = !list.empty();
+    return outcome;
+  }
+  const std::vector<std::string> parts = SplitAtNul(chosen);
+  const bool single = parts.size() == 1;
+  const std::string own_path = JoinPath(context.program_folder, context.executable_name);
+
+  for (std::size_t i = single ? 0 : 1; i < parts.size(); ++i) {
+    const std::string candidate = single ? parts[0] : JoinPath(parts[0], parts[i]);
+    if (IsListed(list, candidate)) continue;
+    // In a multiple selection the bare name alone decides, whatever folder.
+    const bool own = single ? parts[0] == own_path : parts[i] == context.executable_name;
+    if (own) {
+      outcome.message = AddMessage::OwnExecutable;
+      outcome.remove_enabled = false;
+      list.clear();
+      return outcome;
+    }
+    list.push_back({candidate, parts[i]});
+  }
+  outcome.remove_enabled = true;
+  return outcome;
+}
+
+AddOutcome AddFolder(const std::string& chosen, const AddContext& context, ShredList& list,
+                     std::string& folder_to_shred) {
+  AddOutcome outcome;
+  if (chosen.empty()) return outcome;
+  const auto& mounts = context.mount_points;
+  if (chosen == "/" || std::find(mounts.begin(), mounts.end(), chosen) != mounts.end())
+    outcome.message = AddMessage::OnlyFolder;
+  else if (chosen == context.program_folder)
+    outcome.message = AddMessage::ProgramFolder;
+  else if (chosen == context.system_folder)
+    outcome.message = AddMessage::SystemFolder;
+  else if (chosen == context.windows_folder)
+    outcome.message = AddMessage::WindowsFolder;
+  if (outcome.message != AddMessage::None) return outcome;
+
+  folder_to_shred = chosen;
+  list.push_back({chosen, chosen});
+  outcome.remove_enabled = true;
+  return outcome;
+}
+
+}  // namespace velmora

@@ -1,0 +1,47 @@
+#pragma once
+// Putting items on the shred list, and the protection rules that keep the
+// program itself and the system's own folders off it.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "shred/shred_options.h"
+
+namespace velmora {
+
+// What the rules compare against, gathered once by the window.
+struct AddContext {
+  std::string program_folder;   // no trailing "/" unless it is "/"
+  std::string executable_name;  // the running executable's file name
+  std::string system_folder;
+  std::string windows_folder;
+  std::vector<std::string> mount_points;  // the roots of mounted file systems
+};
+
+enum class AddMessage { None, OwnExecutable, OnlyFolder, ProgramFolder, SystemFolder, WindowsFolder };
+
+// The exact text of each refusal.
+std::string MessageText(AddMessage message);
+
+// What the window must do after an add, in this order: show the message,
+// set "&Shred Now" (when set), show the list as it now stands.
+struct AddOutcome {
+  AddMessage message = AddMessage::None;
+  std::optional<bool> remove_enabled;  // nothing: leave as it is
+};
+
+// The title of the file chooser.
+inline constexpr const char* kFileChooserTitle = "Choose A File ....";
+
+// File mode. `chosen` is what the chooser handed back: one full path, or the
+// folder then the names separated by NUL characters, or "" on cancel.
+AddOutcome AddFiles(const std::string& chosen, const AddContext& context, ShredList& list);
+
+// Folder mode. `chosen` is the folder browser's result ("" on cancel).
+AddOutcome AddFolder(const std::string& chosen, const AddContext& context, ShredList& list,
+                     std::string& folder_to_shred);
+
+// Joins a folder and a name with one "/".
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+}  // namespace velmora

@@ -1,0 +1,148 @@
+#include "shredlist/add_rules.h"
+
+#include <gtest/gtest.h>
+
+#include "shredlist/mount_points.h"
+
+namespace velmora {
+namespace {
+
+using namespace std::string_literals;
+
+AddContext Context() {
+  AddContext c;
+  c.program_folder = "/opt/velmora";
+  c.executable_name = "velmora";
+  c.system_folder = "/usr/bin";
+  c.windows_folder = "/usr";
+  c.mount_points = {"/", "/boot", "/media/usb stick"};
+  return c;
+}
+
+TEST(AddFiles, SingleSelectionAppendsFullPathToBoth) {
+  ShredList list;
+  AddOutcome out = AddFiles("/home/u/a.txt", Context(), list);
+  EXPECT_EQ(out.message, AddMessage::None);
+  EXPECT_EQ(out.remove_enabled, true);
+  EXPECT_EQ(list, (ShredList{{"/home/u/a.txt", "/home/u/a.txt"}}));
+}
+
+TEST(AddFiles, MultipleSelectionJoinsFolderAndNamesInDialogOrder) {
+  ShredList list;
+  AddFiles("/home/u\0b.txt\0a.txt"s, Context(), list);
+  EXPECT_EQ(list, (ShredList{{"/home/u/b.txt", "b.txt"}, {"/home/u/a.txt", "a.txt"}}));
+}
+
+TEST(AddFiles, FolderEndingInSlashIsNotDoubled) {
+  ShredList list;
+  AddFiles("/\0x\0y"s, Context(), list);
+  EXPECT_EQ(list, (ShredList{{"/x", "x"}, {"/y", "y"}}));
+}
+
+TEST(AddFiles, DuplicatesAreSkippedIgnoringCaseAndStillEnableShredNow) {
+  ShredList list = {{"/home/u/A.txt", "/home/u/A.txt"}};
+  AddOutcome out = AddFiles("/home/U/a.TXT", Context(), list);
+  EXPECT_EQ(list.size(), 1u);
+  EXPECT_EQ(out.remove_enabled, true);
+  AddFiles("/home/u\0a.txt\0new.txt"s, Context(), list);
+  EXPECT_EQ(list, (ShredList{{"/home/u/A.txt", "/home/u/A.txt"}, {"/home/u/new.txt", "new.txt"}}));
+}
+
+TEST(AddFiles, WholeTextOnlyNoPrefixMatch) {
+  ShredList list = {{"/x/a b.txt", "/x/a b.txt"}};
+  AddFiles("/x/a", Context(), list);
+  EXPECT_EQ(list.size(), 2u);
+}
+
+TEST(AddFiles, OwnExecutableInTheMiddleEmptiesTheWholeList) {
+  ShredList list = {{"/earlier", "/earlier"}};
+  AddOutcome out = AddFiles("/anywhere\0one\0velmora\0three"s, Context(), list);
+  EXPECT_EQ(out.message, AddMessage::OwnExecutable);
+  EXPECT_EQ(MessageText(out.message), "Velmora Application Cannot Be Shredded");
+  EXPECT_EQ(out.remove_enabled, false);
+  EXPECT_TRUE(list.empty());
+}
+
+TEST(AddFiles, OwnExecutableAloneIsRefusedOnlyAtItsOwnPathAndCase) {
+  ShredList list;
+  EXPECT_EQ(AddFiles("/opt/velmora/velmora", Context(), list).message, AddMessage::OwnExecutable);
+  EXPECT_EQ(AddFiles("/elsewhere/velmora", Context(), list).message, AddMessage::None);
+  EXPECT_EQ(AddFiles("/opt/velmora/Velmora", Context(), list).message, AddMessage::None);
+  EXPECT_EQ(list.size(), 2u);
+}
+
+TEST(AddFiles, CancelSetsShredNowByWhetherTheListHoldsAnything) {
+  ShredList empty;
+  EXPECT_EQ(AddFiles("", Context(), empty).remove_enabled, false);
+  ShredList filled = {{"/a", "/a"}};
+  EXPECT_EQ(AddFiles("", Context(), filled).remove_enabled, true);
+  EXPECT_EQ(filled.size(), 1u);
+}
+
+TEST(AddFolder, RefusalsInOrderWithTheirExactTexts) {
+  struct Case {
+    std::string chosen;
+    AddMessage message;
+    std::string text;
+  } cases[] = {
+      {"/", AddMessage::OnlyFolder, "Only Folder Can Be Shredded"},
+      {"/boot", AddMessage::OnlyFolder, "Only Folder Can Be Shredded"},
+      {"/media/usb stick", AddMessage::OnlyFolder, "Only Folder Can Be Shredded"},
+      {"/opt/velmora", AddMessage::ProgramFolder, "Velmora Cannot Be Shredded"},
+      {"/usr/bin", AddMessage::SystemFolder, "Window System Folder Cannot Be Shredded"},
+      {"/usr", AddMessage::WindowsFolder, "Window Folder Cannot Be Shredded"},
+  };
+  for (const Case& c : cases) {
+    ShredList list = {{"/keep", "/keep"}};
+    std::string folder = "/before";
+    AddOutcome out = AddFolder(c.chosen, Context(), list, folder);
+    EXPECT_EQ(out.message, c.message) << c.chosen;
+    EXPECT_EQ(MessageText(out.message), c.text);
+    EXPECT_EQ(out.remove_enabled, std::nullopt);
+    EXPECT_EQ(list.size(), 1u);
+    EXPECT_EQ(folder, "/before");
+  }
+}
+
+TEST(AddFolder, InsideAboveOrOtherCaseOfAProtectedFolderIsAccepted) {
+  ShredList list;
+  std::string folder;
+  for (std::string chosen : {"/usr/share/doc/x", "/opt", "/USR", "/usr/bin/sub", "/boot/grub"}) {
+    EXPECT_EQ(AddFolder(chosen, Context(), list, folder).message, AddMessage::None) << chosen;
+    EXPECT_EQ(folder, chosen);
+  }
+}
+
+TEST(AddFolder, TwoFoldersBothListedTheSecondIsFolderToShredNoDuplicateTest) {
+  ShredList list;
+  std::string folder;
+  AddFolder("/home/u/a", Context(), list, folder);
+  AddOutcome out = AddFolder("/home/u/a", Context(), list, folder);
+  AddFolder("/home/u/b", Context(), list, folder);
+  EXPECT_EQ(out.remove_enabled, true);
+  EXPECT_EQ(list, (ShredList{{"/home/u/a", "/home/u/a"}, {"/home/u/a", "/home/u/a"}, {"/home/u/b", "/home/u/b"}}));
+  EXPECT_EQ(folder, "/home/u/b");
+}
+
+TEST(AddFolder, CancelChangesNothing) {
+  ShredList list;
+  std::string folder = "/x";
+  AddOutcome out = AddFolder("", Context(), list, folder);
+  EXPECT_EQ(out.message, AddMessage::None);
+  EXPECT_EQ(out.remove_enabled, std::nullopt);
+  EXPECT_TRUE(list.empty());
+  EXPECT_EQ(folder, "/x");
+}
+
+TEST(MountPoints, ParsesAndUnescapesMountInfo) {
+  std::string text =
+      "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+      "30 22 8:2 / /media/usb\\040stick rw - vfat /dev/sdb1 rw\n"
+      "31 22 0:5 / /a\\134b rw - tmpfs tmpfs rw\n";
+  EXPECT_EQ(ParseMountInfo(text), (std::vector<std::string>{"/", "/media/usb stick", "/a\\b"}));
+  std::vector<std::string> live = ReadMountPoints();
+  EXPECT_NE(std::find(live.begin(), live.end(), "/"), live.end());
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,81 @@
+#include "shred/report.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fixed_host.h"
+#include "support/temp_dir.h"
+
+namespace velmora {
+namespace {
+
+using testing::Exists;
+using testing::FixedHost;
+using testing::ReadText;
+using testing::TempDir;
+
+TEST(Report, ExactBytesWithTwoItems) {
+  TempDir dir;
+  FixedHost host;
+  ShredOptions options;  // "Ones and Zeros", 3
+  ShredList items = {{"/home/u/a.txt", "a.txt"}, {"/home/u/b c.txt", "b c.txt"}};
+  ASSERT_TRUE(WriteReport(dir / "note.txt", options, items, host));
+  EXPECT_EQ(ReadText(dir / "note.txt"),
+            "Velmora\r\n07/12/2026\r\n09:41\r\n\r\nTechnique Used: Ones and Zeros\r\n"
+            "Files Overwritten: 3 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n"
+            "/home/u/a.txt\r\n/home/u/b c.txt\r\n");
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"date", "time"}));
+}
+
+TEST(Report, EmptyListStopsAfterTheNinthLine) {
+  ShredOptions options;
+  options.OverwriteWith = "Random Chars";
+  options.OverwriteNoOfTimes = 10;
+  EXPECT_EQ(FormatReport("d", "t", options, {}),
+            "Velmora\r\nd\r\nt\r\n\r\nTechnique Used: Random Chars\r\n"
+            "Files Overwritten: 10 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n");
+}
+
+TEST(Report, SecondRunReplacesTheFirst) {
+  TempDir dir;
+  FixedHost host;
+  ShredOptions options;
+  WriteReport(dir / "note.txt", options, {{"/a/very/long/first/path", "x"}}, host);
+  options.OverwriteNoOfTimes = 1;
+  WriteReport(dir / "note.txt", options, {{"/b", "b"}}, host);
+  EXPECT_EQ(ReadText(dir / "note.txt"),
+            "Velmora\r\n07/12/2026\r\n09:41\r\n\r\nTechnique Used: Ones and Zeros\r\n"
+            "Files Overwritten: 1 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n/b\r\n");
+}
+
+TEST(Report, LinkPlantedAtTheReportPathIsNotFollowed) {
+  TempDir dir;
+  testing::WriteText(dir / "precious", "keep me");
+  ASSERT_EQ(::symlink((dir / "precious").c_str(), (dir / "note.txt").c_str()), 0);
+  FixedHost host;
+  EXPECT_FALSE(WriteReport(dir / "note.txt", {}, {}, host));
+  EXPECT_EQ(ReadText(dir / "precious"), "keep me");
+}
+
+TEST(Report, UnwritableFolderFailsQuietly) {
+  TempDir dir;
+  FixedHost host;
+  EXPECT_FALSE(WriteReport(dir / "missing/note.txt", {}, {}, host));
+}
+
+TEST(Report, DeleteRemovesItAndAMissingReportIsNoFailure) {
+  TempDir dir;
+  FixedHost host;
+  WriteReport(dir / "note.txt", {}, {}, host);
+  DeleteReport(dir / "note.txt");
+  EXPECT_FALSE(Exists(dir / "note.txt"));
+  DeleteReport(dir / "note.txt");
+  EXPECT_FALSE(Exists(dir / "note.txt"));
+}
+
+TEST(Report, PathJoinsWithOneSlash) {
+  EXPECT_EQ(ReportPathIn("/opt/velmora"), "/opt/velmora/note.txt");
+  EXPECT_EQ(ReportPathIn("/"), "/note.txt");
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,53 @@
+#pragma once
+// A seam on the shredder's system calls: what a file holds at the moment its
+// name is removed, read from the disk, and injected failures.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <map>
+#include <string>
+
+#include "shred/sys_calls.h"
+#include "support/temp_dir.h"
+
+namespace velmora::testing {
+
+// Every regular file removed while it lives, with its last contents.
+class CaptureRemovals {
+ public:
+  CaptureRemovals() : scope_(Replacement()) { Current() = this; }
+  ~CaptureRemovals() { Current() = nullptr; }
+
+  std::vector<Bytes> removed_files;
+  int removals = 0;
+
+ private:
+  static CaptureRemovals*& Current() {
+    static CaptureRemovals* current = nullptr;
+    return current;
+  }
+  static int Unlinkat(int dirfd, const char* path, int flags) {
+    if (Current() && !(flags & AT_REMOVEDIR)) {
+      int fd = ::openat(dirfd, path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+      if (fd >= 0) {
+        Bytes bytes;
+        char buf[65536];
+        ssize_t n;
+        while ((n = ::read(fd, buf, sizeof buf)) > 0) bytes.insert(bytes.end(), buf, buf + n);
+        ::close(fd);
+        Current()->removed_files.push_back(std::move(bytes));
+      }
+    }
+    if (Current()) ++Current()->removals;
+    return ::unlinkat(dirfd, path, flags);
+  }
+  static SysCalls Replacement() {
+    SysCalls calls = Sys();
+    calls.unlinkat = Unlinkat;
+    return calls;
+  }
+  ScopedSysCalls scope_;
+};
+
+}  // namespace velmora::testing

@@ -1,0 +1,26 @@
+#pragma once
+// A shred-run host with a fixed date and time, counting repaints.
+#include <string>
+#include <vector>
+
+#include "shred/shred_run.h"
+
+namespace velmora::testing {
+
+class FixedHost : public ShredRunHost {
+ public:
+  std::string date = "07/12/2026";
+  std::string time = "09:41";
+  std::vector<std::string> calls;
+  std::string ShortDateNow() override {
+    calls.push_back("date");
+    return date;
+  }
+  std::string ShortTimeNow() override {
+    calls.push_back("time");
+    return time;
+  }
+  void Repaint() override { calls.push_back("repaint"); }
+};
+
+}  // namespace velmora::testing

@@ -1,0 +1,78 @@
+#include "support/temp_dir.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+
+namespace velmora::testing {
+
+TempDir::TempDir() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base && *base ? base : "/tmp") + "/velmora-test-XXXXXX";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  if (::mkdtemp(buffer.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = buffer.data();
+}
+
+TempDir::~TempDir() {
+  // Tests leave read-only and unreadable folders behind on purpose.
+  std::string command = "chmod -R u+rwx '" + path_ + "' 2>/dev/null; rm -rf '" + path_ + "'";
+  [[maybe_unused]] int rc = std::system(command.c_str());
+}
+
+Bytes RandomBytes(std::size_t size, unsigned seed) {
+  std::mt19937 engine(seed);
+  Bytes out(size);
+  for (auto& b : out) b = static_cast<std::uint8_t>(engine());
+  return out;
+}
+
+void WriteFile(const std::string& path, const Bytes& bytes, mode_t mode) {
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) throw std::runtime_error("cannot write " + path);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  ::chmod(path.c_str(), mode);
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  WriteFile(path, Bytes(text.begin(), text.end()));
+}
+
+Bytes ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string ReadText(const std::string& path) {
+  Bytes b = ReadFile(path);
+  return std::string(b.begin(), b.end());
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+void MakeDir(const std::string& path, mode_t mode) {
+  if (::mkdir(path.c_str(), 0755) != 0) throw std::runtime_error("mkdir " + path);
+  ::chmod(path.c_str(), mode);
+}
+
+int OpenDescriptorCount() {
+  int count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+  return count;
+}
+
+}  // namespace velmora::testing

@@ -1,0 +1,37 @@
+#pragma once
+// A temporary folder per test, and small helpers for exact file contents.
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velmora::testing {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();  // removes everything below, whatever its modes
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes RandomBytes(std::size_t size, unsigned seed = 1);
+void WriteFile(const std::string& path, const Bytes& bytes, mode_t mode = 0644);
+void WriteText(const std::string& path, const std::string& text);
+Bytes ReadFile(const std::string& path);
+std::string ReadText(const std::string& path);
+bool Exists(const std::string& path);  // without following a last link
+void MakeDir(const std::string& path, mode_t mode = 0755);
+// The number of descriptors this process holds open.
+int OpenDescriptorCount();
+
+}  // namespace velmora::testing

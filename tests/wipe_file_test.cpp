@@ -1,0 +1,279 @@
+#include "shred/wipe_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+
+#include "shred/fill_block.h"
+#include "support/capture.h"
+#include "support/temp_dir.h"
+
+namespace velmora {
+namespace {
+
+using testing::Bytes;
+using testing::CaptureRemovals;
+using testing::Exists;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+// What a file of `size` original bytes must hold when its name goes: the
+// block from 0, then the pattern repeated up to whole blocks.
+Bytes ExpectedCover(int position, std::size_t size, std::size_t fs_block = 4096) {
+  Bytes block = BuildFillBlock(100 * position);
+  std::size_t length = std::max(size, block.size());
+  length = (length + fs_block - 1) / fs_block * fs_block;
+  Bytes out(length);
+  for (std::size_t i = 0; i < length; ++i) out[i] = block[i % block.size()];
+  return out;
+}
+
+std::size_t FsBlock(const std::string& path) {
+  struct stat st;
+  ::stat(path.c_str(), &st);
+  return st.st_blksize;
+}
+
+TEST(WipeFile, TenByteFileGetsTheBlockThenPatternToAWholeBlock) {
+  TempDir dir;
+  WriteFile(dir / "a", Bytes(10, 0x77));
+  std::size_t fs_block = FsBlock(dir / "a");
+  CaptureRemovals capture;
+  EXPECT_EQ(WipeFile(dir / "a", 0), WipeOutcome::Shredded);
+  EXPECT_FALSE(Exists(dir / "a"));
+  ASSERT_EQ(capture.removed_files.size(), 1u);
+  EXPECT_EQ(capture.removed_files[0], ExpectedCover(0, 10, fs_block));
+  Bytes first(capture.removed_files[0].begin(), capture.removed_files[0].begin() + 440);
+  EXPECT_EQ(first, BuildFillBlock(0));
+}
+
+TEST(WipeFile, EveryOriginalByteOfA1MiBFileIsGoneBeforeDeletion) {
+  TempDir dir;
+  const std::size_t size = (1 << 20) + 7;  // one byte past whole blocks, and then some
+  Bytes secret = testing::RandomBytes(size, 42);
+  WriteFile(dir / "big", secret);
+  std::size_t fs_block = FsBlock(dir / "big");
+  for (int position : {2, 5}) {
+    WriteFile(dir / "big", secret);
+    CaptureRemovals capture;
+    ASSERT_EQ(WipeFile(dir / "big", position), WipeOutcome::Shredded);
+    ASSERT_EQ(capture.removed_files.size(), 1u);
+    const Bytes& seen = capture.removed_files[0];
+    EXPECT_EQ(seen, ExpectedCover(position, size, fs_block)) << "position " << position;
+    std::size_t same = 0;
+    for (std::size_t i = 0; i < size; ++i) same += seen[i] == secret[i] && seen[i] != 0;
+    // Only coincidences of the pattern with random bytes may match.
+    EXPECT_LT(same, size / 64);
+  }
+}
+
+TEST(WipeFile, TechniqueDoesNotEnterTheEngineSoSamePositionGivesSameBytes) {
+  // The engine takes no technique at all: two runs at one position agree.
+  TempDir dir;
+  WriteFile(dir / "x", Bytes(3000, 1));
+  WriteFile(dir / "y", Bytes(3000, 2));
+  CaptureRemovals capture;
+  WipeFile(dir / "x", 3);
+  WipeFile(dir / "y", 3);
+  ASSERT_EQ(capture.removed_files.size(), 2u);
+  EXPECT_EQ(capture.removed_files[0], capture.removed_files[1]);
+}
+
+TEST(WipeFile, MissingFileInExistingFolderIsCreatedFilledAndRemoved) {
+  TempDir dir;
+  CaptureRemovals capture;
+  EXPECT_EQ(WipeFile(dir / "never", 2), WipeOutcome::Shredded);
+  EXPECT_FALSE(Exists(dir / "never"));
+  ASSERT_EQ(capture.removed_files.size(), 1u);
+  EXPECT_EQ(capture.removed_files[0].size() % FsBlock(dir.path()), 0u);
+}
+
+TEST(WipeFile, MissingFolderTouchesNothing) {
+  TempDir dir;
+  EXPECT_EQ(WipeFile(dir / "no/such", 2), WipeOutcome::OpenFailed);
+  EXPECT_FALSE(Exists(dir / "no"));
+}
+
+TEST(WipeFile, ReadOnlyFileKeepsItsContentsAndStays) {
+  TempDir dir;
+  Bytes content = testing::RandomBytes(5000, 3);
+  WriteFile(dir / "ro", content, 0444);
+  EXPECT_EQ(WipeFile(dir / "ro", 2), WipeOutcome::ReadOnly);
+  EXPECT_EQ(ReadFile(dir / "ro"), content);
+}
+
+TEST(WipeFile, SymbolicLinkIsLeftAndItsTargetUntouched) {
+  TempDir dir;
+  Bytes content = testing::RandomBytes(5000, 4);
+  WriteFile(dir / "target", content);
+  ASSERT_EQ(::symlink((dir / "target").c_str(), (dir / "link").c_str()), 0);
+  EXPECT_EQ(WipeFile(dir / "link", 2), WipeOutcome::NotRegularFile);
+  EXPECT_TRUE(Exists(dir / "link"));
+  EXPECT_EQ(ReadFile(dir / "target"), content);
+}
+
+TEST(WipeFile, DanglingLinkIsNotFollowedToCreateItsTarget) {
+  TempDir dir;
+  ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "link").c_str()), 0);
+  EXPECT_EQ(WipeFile(dir / "link", 2), WipeOutcome::NotRegularFile);
+  EXPECT_FALSE(Exists(dir / "nowhere"));
+  EXPECT_TRUE(Exists(dir / "link"));
+}
+
+TEST(WipeFile, FifoSocketDeviceAndFolderAreLeftWithoutBlocking) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+  int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::string sock_path = dir / "sock";
+  ASSERT_LT(sock_path.size(), sizeof addr.sun_path);
+  std::copy(sock_path.begin(), sock_path.end(), addr.sun_path);
+  ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  testing::MakeDir(dir / "folder");
+
+  EXPECT_EQ(WipeFile(dir / "fifo", 2), WipeOutcome::NotRegularFile);
+  EXPECT_EQ(WipeFile(sock_path, 2), WipeOutcome::NotRegularFile);
+  EXPECT_EQ(WipeFile(dir / "folder", 2), WipeOutcome::NotRegularFile);
+  EXPECT_EQ(WipeFile("/dev/null", 2), WipeOutcome::NotRegularFile);
+  EXPECT_TRUE(Exists(dir / "fifo"));
+  EXPECT_TRUE(Exists(sock_path));
+  EXPECT_TRUE(Exists(dir / "folder"));
+  EXPECT_TRUE(Exists("/dev/null"));
+  ::close(sock);
+}
+
+TEST(WipeFile, InvalidPositionTouchesNothing) {
+  TempDir dir;
+  WriteFile(dir / "a", Bytes(100, 9));
+  EXPECT_EQ(WipeFile(dir / "a", 6), WipeOutcome::InvalidPosition);
+  EXPECT_EQ(ReadFile(dir / "a"), Bytes(100, 9));
+}
+
+TEST(WipeFile, HardLinkInFileModeIsOverwrittenAsChosen) {
+  TempDir dir;
+  WriteFile(dir / "a", Bytes(100, 9));
+  ASSERT_EQ(::link((dir / "a").c_str(), (dir / "b").c_str()), 0);
+  EXPECT_EQ(WipeFile(dir / "a", 0), WipeOutcome::Shredded);
+  EXPECT_FALSE(Exists(dir / "a"));
+  Bytes other = ReadFile(dir / "b");
+  EXPECT_EQ(Bytes(other.begin(), other.begin() + 440), BuildFillBlock(0));
+}
+
+TEST(WipeFile, SparseFileHolesStayHolesAndDataIsCovered) {
+  TempDir dir;
+  const off_t far = off_t{1} << 32;  // 4 GiB: filling it would be a disaster
+  {
+    int fd = ::open((dir / "sparse").c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    Bytes secret = testing::RandomBytes(8192, 5);
+    ASSERT_EQ(::pwrite(fd, secret.data(), secret.size(), far), 8192);
+    ::close(fd);
+  }
+  // Check the pattern at the far offset through a seam before removal.
+  struct Seen { Bytes far_bytes; Bytes head; };
+  static Seen seen;
+  static off_t far_offset = far;
+  SysCalls calls = Sys();
+  calls.unlinkat = [](int dirfd, const char* path, int flags) {
+    int fd = ::openat(dirfd, path, O_RDONLY);
+    seen.far_bytes.assign(8192, 0);
+    ::pread(fd, seen.far_bytes.data(), 8192, far_offset);
+    seen.head.assign(440, 0);
+    ::pread(fd, seen.head.data(), 440, 0);
+    struct stat st;
+    ::fstat(fd, &st);
+    EXPECT_LT(st.st_blocks * 512, 1 << 20) << "holes were filled";
+    ::close(fd);
+    return ::unlinkat(dirfd, path, flags);
+  };
+  ScopedSysCalls scope(calls);
+  ASSERT_EQ(WipeFile(dir / "sparse", 0), WipeOutcome::Shredded);
+  Bytes block = BuildFillBlock(0);
+  EXPECT_EQ(seen.head, block);
+  for (std::size_t i = 0; i < 8192; ++i) ASSERT_EQ(seen.far_bytes[i], block[(far + i) % 440]) << i;
+}
+
+// A write that fails part way, a sync that fails: the file stays, the
+// descriptor is released.
+TEST(WipeFileFaults, WriteFailingPartWayLeavesFileInPlaceAndReleasesDescriptor) {
+  TempDir dir;
+  Bytes secret = testing::RandomBytes(3 << 20, 6);
+  WriteFile(dir / "f", secret);
+  static int writes = 0;
+  writes = 0;
+  SysCalls calls = Sys();
+  calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
+    if (++writes == 2) {
+      errno = ENOSPC;
+      return -1;
+    }
+    return ::pwrite(fd, buf, count, offset);
+  };
+  ScopedSysCalls scope(calls);
+  int before = testing::OpenDescriptorCount();
+  EXPECT_EQ(WipeFile(dir / "f", 2), WipeOutcome::WriteFailed);
+  EXPECT_EQ(testing::OpenDescriptorCount(), before);
+  ASSERT_TRUE(Exists(dir / "f"));
+  Bytes now = ReadFile(dir / "f");
+  ASSERT_EQ(now.size(), secret.size());
+  EXPECT_EQ(Bytes(now.begin(), now.begin() + 10840), BuildFillBlock(200));
+}
+
+TEST(WipeFileFaults, FailedSyncKeepsTheFile) {
+  TempDir dir;
+  WriteFile(dir / "f", Bytes(100, 1));
+  SysCalls calls = Sys();
+  calls.fdatasync = [](int) {
+    errno = EIO;
+    return -1;
+  };
+  ScopedSysCalls scope(calls);
+  int before = testing::OpenDescriptorCount();
+  EXPECT_EQ(WipeFile(dir / "f", 0), WipeOutcome::SyncFailed);
+  EXPECT_EQ(testing::OpenDescriptorCount(), before);
+  EXPECT_TRUE(Exists(dir / "f"));
+}
+
+TEST(WipeFileFaults, ShortWritesAndInterruptionsStillCoverEverything) {
+  TempDir dir;
+  WriteFile(dir / "f", testing::RandomBytes(100000, 8));
+  std::size_t fs_block = FsBlock(dir / "f");
+  static int calls_made = 0;
+  calls_made = 0;
+  SysCalls calls = Sys();
+  calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
+    if (++calls_made % 3 == 0) {
+      errno = EINTR;
+      return -1;
+    }
+    return ::pwrite(fd, buf, std::min<size_t>(count, 1000), offset);
+  };
+  ScopedSysCalls scope(calls);
+  CaptureRemovals capture;
+  ASSERT_EQ(WipeFile(dir / "f", 1), WipeOutcome::Shredded);
+  ASSERT_EQ(capture.removed_files.size(), 1u);
+  EXPECT_EQ(capture.removed_files[0], ExpectedCover(1, 100000, fs_block));
+}
+
+TEST(WipeFile, NameIsScrubbedBeforeRemoval) {
+  TempDir dir;
+  WriteFile(dir / "secret-name.txt", Bytes(10, 1));
+  static std::vector<std::string> removed;
+  removed.clear();
+  SysCalls calls = Sys();
+  calls.unlinkat = [](int dirfd, const char* path, int flags) {
+    removed.push_back(path);
+    return ::unlinkat(dirfd, path, flags);
+  };
+  ScopedSysCalls scope(calls);
+  ASSERT_EQ(WipeFile(dir / "secret-name.txt", 0), WipeOutcome::Shredded);
+  ASSERT_EQ(removed.size(), 1u);
+  EXPECT_NE(removed[0], "secret-name.txt");
+  EXPECT_EQ(removed[0].size(), std::string("secret-name.txt").size());
+}
+
+}  // namespace
+}  // namespace velmora
