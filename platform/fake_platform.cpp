@@ -1,0 +1,43 @@
+#include "platform/fake_platform.h"
+
+namespace velmora {
+namespace {
+template <typename T>
+T Next(std::deque<T>& queue, T fallback) {
+  if (queue.empty()) return fallback;
+  T value = queue.front();
+  queue.pop_front();
+  return value;
+}
+}  // namespace
+
+std::string FakeDialogs::ChooseFiles(const std::string& title) {
+  file_titles.push_back(title);
+  return Next<std::string>(file_choices, "");
+}
+
+std::string FakeDialogs::ChooseFolder(const std::string& title) {
+  folder_titles.push_back(title);
+  return Next<std::string>(folder_choices, "");
+}
+
+MessageAnswer FakeDialogs::ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
+                                       MessageButtons buttons) {
+  messages.push_back({text, title, icon, buttons});
+  if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+  return Next(answers, MessageAnswer::No);
+}
+
+void FakeShellOpener::OpenAddress(const std::string& address) {
+  if (!address.empty()) addresses.push_back(address);
+}
+void FakeShellOpener::OpenFile(const std::string& path) { files.push_back(path); }
+
+std::optional<QString> FakeSettingsStore::Read(const QString& key) {
+  auto it = values.find(key);
+  if (it == values.end()) return std::nullopt;
+  return it->second;
+}
+void FakeSettingsStore::Write(const QString& key, const QString& value) { values[key] = value; }
+
+}  // namespace velmora

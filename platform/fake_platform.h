@@ -1,0 +1,78 @@
+#pragma once
+// Fakes of the platform interfaces for tests: scripted choosers and answers,
+// a recording shell opener, a settable clock, an in-memory settings store.
+// Nothing here ever opens a real dialog or a browser.
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace velmora {
+
+struct ShownMessage {
+  std::string text;
+  std::string title;
+  MessageIcon icon;
+  MessageButtons buttons;
+  bool operator==(const ShownMessage&) const = default;
+};
+
+class FakeDialogs : public Dialogs {
+ public:
+  std::deque<std::string> file_choices;    // next results of ChooseFiles; "" when empty
+  std::deque<std::string> folder_choices;  // next results of ChooseFolder
+  std::deque<MessageAnswer> answers;       // Yes/No answers; No when empty
+  std::vector<std::string> file_titles;
+  std::vector<std::string> folder_titles;
+  std::vector<ShownMessage> messages;
+
+  std::string ChooseFiles(const std::string& title) override;
+  std::string ChooseFolder(const std::string& title) override;
+  MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
+                            MessageButtons buttons) override;
+};
+
+class FakeShellOpener : public ShellOpener {
+ public:
+  std::vector<std::string> addresses;
+  std::vector<std::string> files;
+  void OpenAddress(const std::string& address) override;
+  void OpenFile(const std::string& path) override;
+};
+
+class FakeClock : public Clock {
+ public:
+  QDate today{2026, 12, 7};
+  std::string date_text = "07/12/2026";
+  std::string time_text = "09:41";
+  std::string ShortDateNow() override { return date_text; }
+  std::string ShortTimeNow() override { return time_text; }
+  QDate Today() override { return today; }
+};
+
+class FakeSettingsStore : public SettingsStore {
+ public:
+  std::map<QString, QString> values;
+  std::optional<QString> Read(const QString& key) override;
+  void Write(const QString& key, const QString& value) override;
+};
+
+class FakeInstanceLock : public InstanceLock {
+ public:
+  bool other_copy_running = false;
+  bool TryAcquire() override { return !other_copy_running; }
+};
+
+// All fakes together, ready to hand to the window.
+struct FakePlatform {
+  FakeDialogs dialogs;
+  FakeShellOpener shell;
+  FakeClock clock;
+  FakeSettingsStore settings;
+  FakeInstanceLock instance;
+  Platform platform() { return Platform{dialogs, shell, clock, settings, instance}; }
+};
+
+}  // namespace velmora

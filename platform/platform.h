@@ -1,0 +1,73 @@
+#pragma once
+// The thin layer between Velmora and the desktop: dialogs, message boxes, the
+// shell opener, the clock, the settings store and the single-instance lock.
+// The window talks only to these interfaces; tests hand it fakes.
+#include <QDate>
+#include <QString>
+
+#include <optional>
+#include <string>
+
+#include "shred/report.h"
+
+namespace velmora {
+
+enum class MessageIcon { Critical, Exclamation };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // A modal chooser of one or several files. Returns one full path, or the
+  // folder followed by the chosen names, each after a NUL character, or ""
+  // when cancelled.
+  virtual std::string ChooseFiles(const std::string& title) = 0;
+  // A modal folder chooser: a full path without a trailing "/" (except "/"),
+  // or "" when cancelled.
+  virtual std::string ChooseFolder(const std::string& title) = 0;
+  // A modal message box; waits for the answer.
+  virtual MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
+                                    MessageButtons buttons) = 0;
+};
+
+// Hands an address or a local file to the user's default application. The
+// outcome is not reported: callers ignore it by design.
+class ShellOpener {
+ public:
+  virtual ~ShellOpener() = default;
+  virtual void OpenAddress(const std::string& address) = 0;
+  virtual void OpenFile(const std::string& path) = 0;
+};
+
+// The system clock, with the user's short date and time formats.
+class Clock : public ReportClock {
+ public:
+  virtual QDate Today() = 0;
+};
+
+// One per-user settings store.
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  virtual std::optional<QString> Read(const QString& key) = 0;
+  virtual void Write(const QString& key, const QString& value) = 0;
+};
+
+// "Is another copy of the program running for this user?"
+class InstanceLock {
+ public:
+  virtual ~InstanceLock() = default;
+  // True when this copy is the only one (and now holds the lock).
+  virtual bool TryAcquire() = 0;
+};
+
+struct Platform {
+  Dialogs& dialogs;
+  ShellOpener& shell;
+  Clock& clock;
+  SettingsStore& settings;
+  InstanceLock& instance;
+};
+
+}  // namespace velmora

@@ -1,0 +1,109 @@
+#include "platform/qt_platform.h"
+
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace velmora {
+
+std::string ToLocalPath(const QString& path) {
+  QByteArray bytes = QFile::encodeName(path);
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QString FromLocalPath(const std::string& path) {
+  return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+std::string ChooserResult(const QStringList& paths) {
+  if (paths.isEmpty()) return {};
+  if (paths.size() == 1) return ToLocalPath(paths.front());
+  // A multiple selection always comes from one folder.
+  std::string out = ToLocalPath(QFileInfo(paths.front()).absolutePath());
+  for (const QString& path : paths) {
+    out.push_back('\0');
+    out += ToLocalPath(QFileInfo(path).fileName());
+  }
+  return out;
+}
+
+std::string QtDialogs::ChooseFiles(const std::string& title) {
+  return ChooserResult(QFileDialog::getOpenFileNames(nullptr, QString::fromStdString(title)));
+}
+
+std::string QtDialogs::ChooseFolder(const std::string& title) {
+  QString folder = QFileDialog::getExistingDirectory(nullptr, QString::fromStdString(title), QString(),
+                                                     QFileDialog::ShowDirsOnly);
+  if (folder.isEmpty()) return {};
+  std::string path = ToLocalPath(QDir::cleanPath(folder));
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+MessageAnswer QtDialogs::ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
+                                     MessageButtons buttons) {
+  QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Warning,
+                  QString::fromStdString(title), QString::fromStdString(text),
+                  buttons == MessageButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok);
+  int answer = box.exec();
+  if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+  return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+void QtShellOpener::OpenAddress(const std::string& address) {
+  if (address.empty()) return;
+  QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
+}
+
+void QtShellOpener::OpenFile(const std::string& path) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(FromLocalPath(path)));
+}
+
+std::string QtClock::ShortDateNow() {
+  return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat).toStdString();
+}
+
+std::string QtClock::ShortTimeNow() {
+  return QLocale::system().toString(QTime::currentTime(), QLocale::ShortFormat).toStdString();
+}
+
+QDate QtClock::Today() { return QDate::currentDate(); }
+
+std::optional<QString> QtSettingsStore::Read(const QString& key) {
+  QSettings settings("Velmora", "Velmora");
+  if (!settings.contains(key)) return std::nullopt;
+  return settings.value(key).toString();
+}
+
+void QtSettingsStore::Write(const QString& key, const QString& value) {
+  QSettings settings("Velmora", "Velmora");
+  settings.setValue(key, value);
+}
+
+QtInstanceLock::QtInstanceLock(QString lock_path) : path_(std::move(lock_path)) {
+  if (path_.isEmpty()) {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty()) folder = QDir::tempPath();
+    path_ = folder + "/velmora.lock";
+  }
+}
+
+bool QtInstanceLock::TryAcquire() {
+  lock_ = std::make_unique<QLockFile>(path_);
+  // Stale only when its process is gone: a long-running copy keeps its lock.
+  lock_->setStaleLockTime(0);
+  if (lock_->tryLock(0)) return true;
+  if (lock_->error() == QLockFile::LockFailedError) return false;
+  // The lock cannot be made at all (no runtime folder): do not stop the user.
+  return true;
+}
+
+}  // namespace velmora

@@ -1,0 +1,57 @@
+#pragma once
+// The real implementations of the platform interfaces, over Qt.
+#include <QLockFile>
+
+#include <memory>
+
+#include "platform/platform.h"
+
+namespace velmora {
+
+class QtDialogs : public Dialogs {
+ public:
+  std::string ChooseFiles(const std::string& title) override;
+  std::string ChooseFolder(const std::string& title) override;
+  MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
+                            MessageButtons buttons) override;
+};
+
+class QtShellOpener : public ShellOpener {
+ public:
+  void OpenAddress(const std::string& address) override;
+  void OpenFile(const std::string& path) override;
+};
+
+class QtClock : public Clock {
+ public:
+  std::string ShortDateNow() override;
+  std::string ShortTimeNow() override;
+  QDate Today() override;
+};
+
+class QtSettingsStore : public SettingsStore {
+ public:
+  std::optional<QString> Read(const QString& key) override;
+  void Write(const QString& key, const QString& value) override;
+};
+
+// A lock file in the user's runtime folder. A copy that crashed leaves a
+// lock whose process is gone; that lock counts as stale and is taken over.
+class QtInstanceLock : public InstanceLock {
+ public:
+  explicit QtInstanceLock(QString lock_path = {});
+  bool TryAcquire() override;
+
+ private:
+  QString path_;
+  std::unique_ptr<QLockFile> lock_;
+};
+
+// The chooser's list of full paths in the form the add expects.
+std::string ChooserResult(const QStringList& paths);
+
+// Paths as the file system spells them, and back.
+std::string ToLocalPath(const QString& path);
+QString FromLocalPath(const std::string& path);
+
+}  // namespace velmora

@@ -1,0 +1,21 @@
+#pragma once
+// What the window needs to know about where it runs.
+#include <string>
+#include <vector>
+
+#include "shell/web_links.h"
+#include "shredlist/program_paths.h"
+
+namespace velmora {
+
+struct AppEnvironment {
+  ProgramPaths program;                   // folder and file name of the executable
+  std::string report_path;                // where note.txt is written
+  std::vector<std::string> mount_points;  // roots of mounted file systems
+  WebAddresses addresses;
+};
+
+// The environment of the running program.
+AppEnvironment ReadAppEnvironment();
+
+}  // namespace velmora

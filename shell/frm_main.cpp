@@ -1,0 +1,252 @@
+#include "shell/frm_main.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+
+#include "platform/qt_platform.h"
+#include "shell/update_reminder.h"
+#include "shred/shred_run.h"
+#include "shredlist/program_paths.h"
+
+namespace velmora {
+namespace {
+
+constexpr const char* kTitle = "Velmora";
+
+// The shred run's view of the window: the clock for the report, and an
+// immediate repaint (the run does not return to the event loop).
+class WindowRunHost : public ShredRunHost {
+ public:
+  WindowRunHost(Clock& clock, QWidget& window) : clock_(clock), window_(window) {}
+  std::string ShortDateNow() override { return clock_.ShortDateNow(); }
+  std::string ShortTimeNow() override { return clock_.ShortTimeNow(); }
+  void Repaint() override { window_.repaint(); }
+
+ private:
+  Clock& clock_;
+  QWidget& window_;
+};
+
+}  // namespace
+
+FrmMain::FrmMain(Platform platform, AppEnvironment environment, QWidget* parent)
+    : QMainWindow(parent), platform_(platform), env_(std::move(environment)),
+      links_(platform.shell, env_.addresses) {
+  BuildWindow();
+  Connect();
+  // Until the start-up sequence runs, the window shows its designed state.
+  BringToFront(Page::Selection);
+}
+
+void FrmMain::Connect() {
+  connect(OptFile, &QRadioButton::clicked, this, &FrmMain::OptFile_Click);
+  connect(OptFolder, &QRadioButton::clicked, this, &FrmMain::OptFolder_Click);
+  connect(cmdNext, &QPushButton::clicked, this, &FrmMain::cmdNext_Click);
+  connect(cmdBack, &QPushButton::clicked, this, &FrmMain::cmdBack_Click);
+  connect(cmdBack1, &QPushButton::clicked, this, &FrmMain::cmdBack1_Click);
+  connect(mnuAbout, &QAction::triggered, this, &FrmMain::mnuAbout_Click);
+  connect(cmdOK, &QPushButton::clicked, this, &FrmMain::cmdOK_Click);
+  connect(cmdReset, &QPushButton::clicked, this, &FrmMain::cmdReset_Click);
+  connect(cmdAdd, &QPushButton::clicked, this, &FrmMain::cmdAdd_Click);
+  connect(cmdClear, &QPushButton::clicked, this, &FrmMain::cmdClear_Click);
+  connect(cmdRemove, &QPushButton::clicked, this, &FrmMain::cmdRemove_Click);
+  connect(cmdLog, &QPushButton::clicked, this, &FrmMain::cmdLog_Click);
+  connect(cmdExit, &QPushButton::clicked, this, &FrmMain::cmdExit_Click);
+  connect(cmdEx, &QPushButton::clicked, this, &FrmMain::cmdEx_Click);
+  connect(cmdFinish, &QPushButton::clicked, this, &FrmMain::cmdFinish_Click);
+  connect(mnuExit, &QAction::triggered, this, &FrmMain::mnuExit_Click);
+  connect(cmdExt, &QPushButton::clicked, this, &FrmMain::cmdExt_Click);
+  connect(mnuOnline, &QAction::triggered, this, &FrmMain::mnuOnline_Click);
+  connect(mnuVisit, &QAction::triggered, this, &FrmMain::mnuVisit_Click);
+  connect(Label14, &LinkLabel::clicked, this, &FrmMain::Label14_Click);
+  connect(Label15, &LinkLabel::clicked, this, &FrmMain::Label15_Click);
+}
+
+// ---- Page flow -----------------------------------------------------------
+
+void FrmMain::BringToFront(Page page) {
+  pages_.BringToFront(page);
+  // Stack the frames back to front; only the front page is shown, so pages
+  // behind it take neither focus nor access keys.
+  const auto& order = pages_.FrontToBack();
+  for (auto it = order.rbegin(); it != order.rend(); ++it) frames_.at(*it)->raise();
+  for (const auto& [p, frame] : frames_) frame->setVisible(p == pages_.Front());
+}
+
+void FrmMain::SendToBack(Page page) {
+  pages_.SendToBack(page);
+  BringToFront(pages_.Front());
+}
+
+void FrmMain::DeselectModes() {
+  // Clearing a button is not a click: the list heading keeps its text.
+  for (QRadioButton* option : {OptFile, OptFolder}) {
+    option->setAutoExclusive(false);
+    option->setChecked(false);
+    option->setAutoExclusive(true);
+  }
+}
+
+void FrmMain::OptFile_Click() {
+  cmdNext->setEnabled(true);
+  Label3->setText("Select Files to Shred:");
+  Label3->adjustSize();
+}
+
+void FrmMain::OptFolder_Click() {
+  cmdNext->setEnabled(true);
+  Label3->setText("Select a Folder to Shred:");
+  Label3->adjustSize();
+}
+
+void FrmMain::cmdNext_Click() {
+  BringToFront(Page::Result);
+  options_.FolderMode = OptFolder->isChecked();
+  options_.OverwriteNoOfTimes = static_cast<std::int16_t>(cboOverwriteNoOfTimes->currentText().toInt());
+  options_.OverwriteWith = cboOverwriteWith->currentText().toStdString();
+}
+
+void FrmMain::cmdBack_Click() {
+  cmdRemove->setEnabled(false);
+  ClearShredList();
+  BringToFront(Page::Selection);
+  DeselectModes();
+  cmdNext->setEnabled(false);
+}
+
+void FrmMain::cmdBack1_Click() {
+  cmdRemove->setEnabled(false);
+  DeleteReport(env_.report_path);
+  BringToFront(Page::Selection);
+}
+
+void FrmMain::mnuAbout_Click() { BringToFront(Page::About); }
+
+void FrmMain::cmdOK_Click() { SendToBack(Page::About); }
+
+void FrmMain::cmdReset_Click() {
+  BringToFront(Page::Selection);
+  DeselectModes();
+  cmdNext->setEnabled(false);
+}
+
+// ---- The shred list ------------------------------------------------------
+
+AddContext FrmMain::RulesContext() const {
+  return AddContext{env_.program.folder, env_.program.executable_name, SystemFolder, WindowsFolder,
+                    env_.mount_points};
+}
+
+void FrmMain::ShowShredList() {
+  // The two views hold the list in step: paths behind, names in front.
+  ListFiles->clear();
+  NoExtension->clear();
+  for (const ShredListItem& item : list_) {
+    new QTreeWidgetItem(ListFiles, {FromLocalPath(item.path)});
+    new QTreeWidgetItem(NoExtension, {FromLocalPath(item.name)});
+  }
+}
+
+void FrmMain::ClearShredList() {
+  list_.clear();
+  ListFiles->clear();
+  NoExtension->clear();
+}
+
+void FrmMain::cmdAdd_Click() {
+  AddOutcome outcome;
+  if (OptFile->isChecked()) {
+    outcome = AddFiles(platform_.dialogs.ChooseFiles(kFileChooserTitle), RulesContext(), list_);
+  } else {
+    outcome = AddFolder(platform_.dialogs.ChooseFolder(""), RulesContext(), list_, options_.FolderToShred);
+  }
+  if (outcome.message != AddMessage::None)
+    platform_.dialogs.ShowMessage(MessageText(outcome.message), kTitle, MessageIcon::Critical,
+                                  MessageButtons::Ok);
+  if (outcome.remove_enabled) cmdRemove->setEnabled(*outcome.remove_enabled);
+  ShowShredList();
+}
+
+void FrmMain::cmdClear_Click() {
+  cmdRemove->setEnabled(false);
+  ClearShredList();
+}
+
+// ---- The shred run and its report ----------------------------------------
+
+void FrmMain::cmdRemove_Click() {
+  WindowRunHost host(platform_.clock, *this);
+  ShredRunResult result =
+      RunShred(options_, list_, cboOverwriteNoOfTimes->currentIndex(), env_.report_path, host);
+  lblResultCaption->setText(QString::fromStdString(result.caption));
+  ClearShredList();
+  BringToFront(Page::Final);
+}
+
+void FrmMain::cmdLog_Click() { platform_.shell.OpenFile(env_.report_path); }
+
+// ---- Start-up and every way out ------------------------------------------
+
+bool FrmMain::Form_Load() {
+  if (!platform_.instance.TryAcquire()) {
+    // The other copy's report and the farewell page are not ours to touch:
+    // the refusal ends without the close step.
+    platform_.dialogs.ShowMessage(std::string(kTitle) + " Is Already Running", kTitle, MessageIcon::Critical,
+                                  MessageButtons::Ok);
+    unloaded_ = true;
+    return false;
+  }
+  ReadSystemFolder();
+  ReadWindowsFolder();
+  RunUpdateReminder(platform_.settings, platform_.clock, platform_.dialogs, links_);
+  BringToFront(Page::Selection);
+  cmdNext->setEnabled(false);
+  cboOverwriteNoOfTimes->setCurrentIndex(2);
+  cboOverwriteWith->setCurrentIndex(0);
+  cmdRemove->setEnabled(false);
+  return true;
+}
+
+void FrmMain::Form_Unload() {
+  if (unloaded_) return;  // once per close, however it was reached
+  unloaded_ = true;
+  DeleteReport(env_.report_path);
+  CloseAllWindows();
+  links_.OpenFarewellPage();
+}
+
+void FrmMain::closeEvent(QCloseEvent* event) {
+  Form_Unload();
+  event->accept();
+}
+
+void FrmMain::cmdExit_Click() { close(); }
+
+void FrmMain::cmdEx_Click() { close(); }
+
+void FrmMain::cmdFinish_Click() {
+  DeleteReport(env_.report_path);
+  CloseAllWindows();
+}
+
+void FrmMain::mnuExit_Click() {
+  DeleteReport(env_.report_path);  // a missing report is no failure
+  cmdExit_Click();
+}
+
+void FrmMain::cmdExt_Click() { CloseAllWindows(); }
+
+void FrmMain::mnuOnline_Click() { links_.OpenFeaturesPage(); }
+void FrmMain::mnuVisit_Click() { links_.OpenHomePage(); }
+void FrmMain::Label14_Click() { links_.OpenHomePage(); }
+void FrmMain::Label15_Click() { links_.OpenContactPage(); }
+
+void CloseAllWindows() {
+  // Menus and tool tips are top-level too, but not windows of ours.
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    Qt::WindowType type = window->windowType();
+    if (type == Qt::Window || type == Qt::Dialog) window->close();
+  }
+}
+
+}  // namespace velmora

@@ -1,0 +1,121 @@
+#pragma once
+// FrmMain: Velmora's one window. It turns the user's clicks into calls on the
+// shred list rules and the shred run, and their results into captions and
+// messages. Handlers are named after the control and the event.
+#include <QAction>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+#include <map>
+
+#include "platform/platform.h"
+#include "shell/app_environment.h"
+#include "shell/link_label.h"
+#include "shell/page_order.h"
+#include "shell/web_links.h"
+#include "shred/shred_options.h"
+#include "shredlist/add_rules.h"
+
+namespace velmora {
+
+class FrmMain : public QMainWindow {
+  Q_OBJECT
+ public:
+  FrmMain(Platform platform, AppEnvironment environment, QWidget* parent = nullptr);
+
+  // The start-up sequence. False when another copy already runs: the
+  // program must then end without showing the window.
+  bool Form_Load();
+
+  // Page flow.
+  void BringToFront(Page page);
+  void SendToBack(Page page);
+  Page FrontPage() const { return pages_.Front(); }
+  QFrame* PageFrame(Page page) const { return frames_.at(page); }
+
+  // State the shred run reads.
+  const ShredOptions& options() const { return options_; }
+  const ShredList& shredList() const { return list_; }
+  const AppEnvironment& environment() const { return env_; }
+
+  // Handlers.
+  void OptFile_Click();
+  void OptFolder_Click();
+  void cmdNext_Click();
+  void cmdBack_Click();
+  void cmdBack1_Click();
+  void mnuAbout_Click();
+  void cmdOK_Click();
+  void cmdReset_Click();
+  void cmdAdd_Click();
+  void cmdClear_Click();
+  void cmdRemove_Click();
+  void cmdLog_Click();
+  void cmdExit_Click();
+  void cmdEx_Click();
+  void cmdFinish_Click();
+  void mnuExit_Click();
+  void cmdExt_Click();
+  void mnuOnline_Click();
+  void mnuVisit_Click();
+  void Label14_Click();
+  void Label15_Click();
+
+  // Controls, by their names.
+  QLabel* Pic;
+  QFrame *fraSelection, *fraResult, *fraFinal, *fraAbout, *Frame3;
+  QLabel *Label1, *Label2, *Image1, *Image2, *Label5, *Label6;
+  QRadioButton *OptFolder, *OptFile;
+  QComboBox *cboOverwriteNoOfTimes, *cboOverwriteWith;
+  QPushButton *cmdExit, *cmdNext;
+  QLabel *Label3, *Label10, *Label11;
+  QTreeWidget *ListFiles, *NoExtension;
+  QPushButton *cmdAdd, *cmdClear, *cmdRemove, *cmdBack, *cmdEx;
+  QLabel* lblResultCaption;
+  QPushButton *cmdLog, *cmdBack1, *cmdFinish;
+  QLabel *Label16, *Label13;
+  LinkLabel *Label14, *Label15;
+  QPushButton* cmdOK;
+  QPushButton *cmdReset, *cmdExt;
+  QAction *mnuExit, *mnuOnline, *mnuVisit, *mnuAbout;
+
+ protected:
+  // The close step, however the window is closed.
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildWindow();
+  void BuildOptionsPage();
+  void BuildListPage();
+  void BuildResultPage();
+  void BuildAboutPage();
+  void BuildPanel();
+  void BuildMenu();
+  void SetTabOrder();
+  void Connect();
+
+  void ShowShredList();
+  void ClearShredList();
+  void DeselectModes();
+  void Form_Unload();
+  AddContext RulesContext() const;
+
+  Platform platform_;
+  AppEnvironment env_;
+  WebLinks links_;
+  PageOrder pages_;
+  std::map<Page, QFrame*> frames_;
+  ShredOptions options_;
+  ShredList list_;
+  bool unloaded_ = false;
+};
+
+// modRegistry's CloseAllWindows: closes every top-level window of the program.
+void CloseAllWindows();
+
+}  // namespace velmora

@@ -1,0 +1,24 @@
+#include "shell/update_reminder.h"
+
+#include <cstdlib>
+
+namespace velmora {
+
+void RunUpdateReminder(SettingsStore& settings, Clock& clock, Dialogs& dialogs, WebLinks& links) {
+  const QDate today = clock.Today();
+  const QString today_text = today.toString(Qt::ISODate);
+  std::optional<QString> stored = settings.Read(kLastUpdateKey);
+  QDate last = stored ? QDate::fromString(*stored, Qt::ISODate) : QDate();
+  if (!last.isValid()) {  // first start: no reminder
+    settings.Write(kLastUpdateKey, today_text);
+    return;
+  }
+  // A date in the future (the clock was set back) counts the same.
+  if (std::llabs(last.daysTo(today)) < kReminderDays) return;
+  MessageAnswer answer = dialogs.ShowMessage("Do You Wish To Update The Software ?", "Velmora",
+                                             MessageIcon::Exclamation, MessageButtons::YesNo);
+  if (answer == MessageAnswer::Yes) links.OpenUpdatePage();
+  settings.Write(kLastUpdateKey, today_text);
+}
+
+}  // namespace velmora

@@ -1,0 +1,116 @@
+// Adding to the shred list through the window: the choosers, the protection
+// rules' messages, the two list views, "&Clear".
+#include "shredlist/program_paths.h"
+#include "window_fixture.h"
+
+namespace velmora {
+namespace {
+
+using testing::Nul;
+using testing::WindowTest;
+
+using AddItems = WindowTest;
+
+ShownMessage Refusal(const std::string& text) {
+  return {text, "Velmora", MessageIcon::Critical, MessageButtons::Ok};
+}
+
+TEST_F(AddItems, FileChooserHasItsTitleAndViewsStayInStep) {
+  FrmMain& w = OpenAtList(false);
+  fakes.dialogs.file_choices = {"/home/u/alone.txt", "/home/u/docs" + Nul() + "b.txt" + Nul() + "a.txt"};
+  w.cmdAdd->click();
+  w.cmdAdd->click();
+  EXPECT_EQ(fakes.dialogs.file_titles, (std::vector<std::string>{"Choose A File ....", "Choose A File ...."}));
+  EXPECT_EQ(Texts(w.ListFiles),
+            (std::vector<std::string>{"/home/u/alone.txt", "/home/u/docs/b.txt", "/home/u/docs/a.txt"}));
+  // What the user sees: the full path for the single file, bare names after.
+  EXPECT_EQ(Texts(w.NoExtension), (std::vector<std::string>{"/home/u/alone.txt", "b.txt", "a.txt"}));
+  EXPECT_EQ(w.NoExtension->headerItem()->text(0), "Files");
+  EXPECT_EQ(w.NoExtension->columnCount(), 1);
+  EXPECT_TRUE(w.cmdRemove->isEnabled());
+  EXPECT_TRUE(fakes.dialogs.messages.empty());
+}
+
+TEST_F(AddItems, OwnExecutableInAMultipleSelectionEmptiesEverything) {
+  FrmMain& w = OpenAtList(false);
+  fakes.dialogs.file_choices = {"/earlier", "/any" + Nul() + "first" + Nul() + "velmora" + Nul() + "third"};
+  w.cmdAdd->click();
+  w.cmdAdd->click();
+  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Refusal("Velmora Application Cannot Be Shredded")});
+  EXPECT_EQ(w.ListFiles->topLevelItemCount(), 0);
+  EXPECT_EQ(w.NoExtension->topLevelItemCount(), 0);
+  EXPECT_FALSE(w.cmdRemove->isEnabled());
+}
+
+TEST_F(AddItems, OwnExecutableAloneIsRefusedAtItsPathOnly) {
+  FrmMain& w = OpenAtList(false);
+  fakes.dialogs.file_choices = {dir / "prog/velmora", "/other/velmora", dir / "prog/VELMORA"};
+  w.cmdAdd->click();
+  w.cmdAdd->click();
+  w.cmdAdd->click();
+  EXPECT_EQ(fakes.dialogs.messages.size(), 1u);
+  EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{"/other/velmora", dir / "prog/VELMORA"}));
+}
+
+TEST_F(AddItems, DuplicatesAreSkippedSilentlyWithLetterCaseIgnored) {
+  FrmMain& w = OpenAtList(false);
+  fakes.dialogs.file_choices = {"/d/A.txt", "/D/a.TXT", "/d" + Nul() + "a.txt" + Nul() + "b.txt"};
+  for (int i = 0; i < 3; ++i) w.cmdAdd->click();
+  EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{"/d/A.txt", "/d/b.txt"}));
+  EXPECT_EQ(Texts(w.NoExtension), (std::vector<std::string>{"/d/A.txt", "b.txt"}));
+  EXPECT_TRUE(fakes.dialogs.messages.empty());
+}
+
+TEST_F(AddItems, CancelWithAnEmptyAndWithAFilledList) {
+  FrmMain& w = OpenAtList(false);
+  w.cmdAdd->click();  // no choice queued: cancelled
+  EXPECT_FALSE(w.cmdRemove->isEnabled());
+  fakes.dialogs.file_choices = {"/x"};
+  w.cmdAdd->click();
+  w.cmdAdd->click();  // cancelled again
+  EXPECT_TRUE(w.cmdRemove->isEnabled());
+  EXPECT_EQ(w.ListFiles->topLevelItemCount(), 1);
+}
+
+TEST_F(AddItems, FolderRulesAndTheirMessagesInOrder) {
+  FrmMain& w = OpenAtList(true);
+  ASSERT_EQ(SystemFolder, "/usr/bin");
+  fakes.dialogs.folder_choices = {"/", "/boot", dir / "prog", "/usr/bin", "/usr", "/USR", dir.path(), ""};
+  for (int i = 0; i < 8; ++i) w.cmdAdd->click();
+  EXPECT_EQ(fakes.dialogs.folder_titles, std::vector<std::string>(8, ""));
+  EXPECT_EQ(fakes.dialogs.messages,
+            (std::vector<ShownMessage>{Refusal("Only Folder Can Be Shredded"), Refusal("Only Folder Can Be Shredded"),
+                                       Refusal("Velmora Cannot Be Shredded"),
+                                       Refusal("Window System Folder Cannot Be Shredded"),
+                                       Refusal("Window Folder Cannot Be Shredded")}));
+  // The parent of the program folder and another letter case are accepted.
+  EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{"/USR", dir.path()}));
+  EXPECT_EQ(Texts(w.NoExtension), (std::vector<std::string>{"/USR", dir.path()}));
+  EXPECT_EQ(w.options().FolderToShred, dir.path());
+}
+
+TEST_F(AddItems, FolderCancelChangesNothing) {
+  FrmMain& w = OpenAtList(true);
+  w.cmdAdd->click();
+  EXPECT_FALSE(w.cmdRemove->isEnabled());
+  EXPECT_EQ(w.ListFiles->topLevelItemCount(), 0);
+  EXPECT_TRUE(fakes.dialogs.messages.empty());
+}
+
+TEST_F(AddItems, ClearEmptiesBothViewsAndKeepsFolderToShred) {
+  FrmMain& w = OpenAtList(true);
+  fakes.dialogs.folder_choices = {"/home/u/a", "/home/u/b"};
+  w.cmdAdd->click();
+  w.cmdAdd->click();
+  EXPECT_EQ(w.options().FolderToShred, "/home/u/b");
+  w.cmdClear->click();
+  EXPECT_EQ(w.ListFiles->topLevelItemCount(), 0);
+  EXPECT_EQ(w.NoExtension->topLevelItemCount(), 0);
+  EXPECT_FALSE(w.cmdRemove->isEnabled());
+  EXPECT_EQ(w.options().FolderToShred, "/home/u/b");
+  w.cmdClear->click();  // on an empty list too
+  EXPECT_FALSE(w.cmdRemove->isEnabled());
+}
+
+}  // namespace
+}  // namespace velmora

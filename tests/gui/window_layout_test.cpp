@@ -1,0 +1,125 @@
+// The window as designed: captions, places, what can and cannot be seen.
+#include <QApplication>
+#include <QFontMetrics>
+#include <QImage>
+#include <QMenuBar>
+
+#include "window_fixture.h"
+
+namespace velmora {
+namespace {
+
+using testing::WindowTest;
+using WindowLayout = WindowTest;
+
+QRect Twips(int left, int top, int width, int height) {
+  auto px = [](int t) { return (t + 7) / 15; };
+  return QRect(px(left), px(top), px(width), px(height));
+}
+
+TEST_F(WindowLayout, CaptionsAreExact) {
+  FrmMain& w = Open();
+  EXPECT_EQ(w.windowTitle(), "Velmora v1.0");
+  std::vector<std::pair<QAbstractButton*, QString>> buttons = {
+      {w.OptFolder, "Shred Folder(s)"}, {w.OptFile, "Shred File(s)"}, {w.cmdExit, "&Exit"},
+      {w.cmdNext, "&Next >>"}, {w.cmdAdd, "&Add File / Folder To Shred"}, {w.cmdClear, "&Clear"},
+      {w.cmdRemove, "&Shred Now"}, {w.cmdBack, "<< &Back"}, {w.cmdEx, "&Exit"},
+      {w.cmdLog, "See Velmora Report"}, {w.cmdBack1, "Back"}, {w.cmdFinish, "&Exit "},
+      {w.cmdOK, "&OK"}, {w.cmdReset, "&Reset"}, {w.cmdExt, "&Exit"}};
+  for (auto& [button, text] : buttons) EXPECT_EQ(button->text(), text) << button->objectName().toStdString();
+  EXPECT_EQ(w.Label1->text(), "Velmora");
+  EXPECT_EQ(w.Label5->text(), "Over write No. of Times");
+  EXPECT_EQ(w.Label6->text(), "Over write with");
+  EXPECT_EQ(w.Label3->text(), "Select Files ");
+  EXPECT_EQ(w.lblResultCaption->text(), "ResultCaption");
+  EXPECT_EQ(w.Label16->text(), "Velmora v1.0");
+  EXPECT_EQ(w.Label15->text(), "Contact Us");
+  EXPECT_TRUE(w.Label14->text().contains("https://home.test/"));
+  EXPECT_EQ(w.Label14->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_EQ(w.Label15->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_EQ(w.Label2->text(),
+            "Velmora is the ultimate file shredder software. By \"shredding\" a file/ folder it gets encrypted and "
+            "can never be recovered. Velmora permanently destroys files/folders from your computer.");
+  QStringList counts, techniques;
+  for (int i = 0; i < w.cboOverwriteNoOfTimes->count(); ++i) counts << w.cboOverwriteNoOfTimes->itemText(i);
+  for (int i = 0; i < w.cboOverwriteWith->count(); ++i) techniques << w.cboOverwriteWith->itemText(i);
+  EXPECT_EQ(counts, QStringList({"1", "2", "3", "5", "7", "10"}));
+  EXPECT_EQ(techniques, QStringList({"Ones and Zeros", "Random Chars"}));
+  EXPECT_FALSE(w.cboOverwriteNoOfTimes->isEditable());
+
+  QList<QAction*> menus = w.menuBar()->actions();
+  ASSERT_EQ(menus.size(), 2);
+  EXPECT_EQ(menus[0]->text(), "&File");
+  EXPECT_EQ(menus[1]->text(), "&Help");
+  EXPECT_EQ(w.mnuExit->text(), "E&xit");
+  EXPECT_EQ(w.mnuOnline->text(), "&Online Help");
+  EXPECT_EQ(w.mnuVisit->text(), "&Visit Us Online");
+  EXPECT_EQ(w.mnuAbout->text(), "&About Software");
+}
+
+TEST_F(WindowLayout, ControlsSitWhereDesigned) {
+  FrmMain& w = Open();
+  EXPECT_EQ(w.centralWidget()->size(), QSize(488, 283));
+  EXPECT_EQ(w.Pic->geometry(), Twips(0, 0, 2625, 4275));
+  EXPECT_EQ(w.Pic->pixmap().size(), QSize(175, 285));
+  for (QFrame* page : {w.fraSelection, w.fraResult, w.fraFinal, w.fraAbout})
+    EXPECT_EQ(page->geometry(), Twips(2630, 0, 4700, 4275));
+  EXPECT_EQ(w.OptFolder->geometry(), Twips(480, 1680, 2175, 255));
+  EXPECT_EQ(w.cboOverwriteWith->geometry(), Twips(2280, 3120, 1815, 315));
+  EXPECT_EQ(w.cmdNext->geometry(), Twips(3510, 3720, 1095, 375));
+  EXPECT_EQ(w.ListFiles->geometry(), w.NoExtension->geometry());
+  EXPECT_EQ(w.NoExtension->geometry(), Twips(120, 720, 4545, 1335));
+  EXPECT_EQ(w.cmdRemove->geometry(), Twips(120, 3120, 4575, 375));
+  EXPECT_EQ(w.cmdLog->geometry(), Twips(120, 1320, 4455, 495));
+  EXPECT_EQ(w.Label14->geometry(), Twips(735, 2280, 3855, 255));
+  EXPECT_EQ(w.Image1->pixmap().size(), QSize(13, 13));
+  EXPECT_EQ(w.Image2->pixmap().size(), QSize(13, 13));
+  EXPECT_EQ(w.windowIcon().pixmap(32, 32).size(), QSize(32, 32));
+  EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(w.windowFlags() & Qt::WindowCloseButtonHint);
+}
+
+TEST_F(WindowLayout, WorkingControlsBelowTheClientAreaCannotBeSeen) {
+  FrmMain& w = Open();
+  QRect client = w.centralWidget()->rect();
+  EXPECT_FALSE(client.intersects(w.Frame3->geometry()));
+  EXPECT_TRUE(w.cmdReset->isEnabled());
+  EXPECT_TRUE(w.cmdExt->isEnabled());
+}
+
+TEST_F(WindowLayout, LongListHeadingIsShownInFull) {
+  FrmMain& w = Open();
+  w.OptFolder->click();
+  QFontMetrics metrics(w.Label3->font());
+  EXPECT_GE(w.Label3->width(), metrics.horizontalAdvance("Select a Folder to Shred:"));
+}
+
+TEST_F(WindowLayout, EveryPageGrabShowsTheBannerLeftAndThePageRight) {
+  FrmMain& w = Open();
+  w.show();
+  const QColor page_blue(2, 51, 94);
+  for (Page page : {Page::Selection, Page::Result, Page::Final, Page::About}) {
+    w.BringToFront(page);
+    QApplication::processEvents();
+    QImage shot = w.centralWidget()->grab().toImage();
+    ASSERT_EQ(shot.size(), QSize(488, 283));
+    // The page's own background, in a corner free of controls.
+    EXPECT_EQ(shot.pixelColor(480, 2), page_blue) << int(page);
+    // The banner: its white name at the top, not the page's colour.
+    QImage banner = w.Pic->pixmap().toImage();
+    EXPECT_EQ(shot.pixelColor(10, 10), banner.pixelColor(10, 10));
+    bool has_white = false;
+    for (int x = 20; x < 160 && !has_white; ++x)
+      for (int y = 14; y < 50 && !has_white; ++y) has_white = shot.pixelColor(x, y) == QColor(Qt::white);
+    EXPECT_TRUE(has_white) << "the name in the banner";
+    // The front page's widgets are drawn: the page differs from the bare colour.
+    QImage right = shot.copy(175, 0, 313, 283);
+    int other = 0;
+    for (int x = 0; x < right.width(); x += 3)
+      for (int y = 0; y < right.height(); y += 3) other += right.pixelColor(x, y) != page_blue;
+    EXPECT_GT(other, 50) << int(page);
+  }
+}
+
+}  // namespace
+}  // namespace velmora
