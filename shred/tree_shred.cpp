@@ -65,7 +65,7 @@ class OverwritePass : public TreeVisitor {
     policy.create_missing = false;
     UniqueFd fd;
     struct stat opened;
-    if (OpenRegularForWrite(dirfd, name, policy, fd, opened) != WipeOutcome::Shredded) return;
+    if (OpenSeenForWrite(dirfd, name, &st, policy, fd, opened) != WipeOutcome::Shredded) return;
     if (opened.st_nlink != 1) return;  // a link appeared since we looked
     if (OverwriteOpenFile(fd.get(), opened, pattern_) && fd.Close()) overwritten_.insert(KeyOf(opened));
   }

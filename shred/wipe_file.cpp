@@ -39,11 +39,15 @@ bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pat
   const off_t fs_block = before.st_blksize > 0 ? before.st_blksize : 4096;
   const off_t target = RoundUp(std::max(size, block), fs_block);
 
-  // The fill block always lands at offset 0, holes or not.
-  if (!pattern.WriteRange(fd, 0, std::min(block, target))) return false;
+  // A file without holes (or one no longer than the block) is covered in one
+  // sweep: the fill block from 0, the pattern on to the end of its last block.
+  const bool has_holes = before.st_blocks * 512 < size;
+  if (size <= block || !has_holes) return pattern.WriteRange(fd, 0, target);
 
-  // Then every data extent of the original length, and the slack of its last
-  // block; holes hold no data and are left as holes.
+  // A sparse file: the fill block always lands at 0, holes or not; then only
+  // the data extents, each to the end of its last block. Holes hold no data,
+  // and filling them could fill the disk.
+  if (!pattern.WriteRange(fd, 0, block)) return false;
   off_t pos = 0;
   while (pos < size) {
     off_t data = ::lseek(fd, pos, SEEK_DATA);
@@ -63,8 +67,6 @@ bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pat
     if (from < to && !pattern.WriteRange(fd, from, to)) return false;
     pos = end;
   }
-  // A file shorter than the block grows to whole blocks of pattern.
-  if (size <= block && block < target && !pattern.WriteRange(fd, block, target)) return false;
   return true;
 }
 
@@ -73,6 +75,14 @@ WipeOutcome OpenRegularForWrite(int dirfd, const std::string& name, const WipePo
   struct stat seen;
   bool exists = ::fstatat(dirfd, name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) == 0;
   if (!exists && errno != ENOENT) return WipeOutcome::OpenFailed;
+  return OpenSeenForWrite(dirfd, name, exists ? &seen : nullptr, policy, out, st);
+}
+
+WipeOutcome OpenSeenForWrite(int dirfd, const std::string& name, const struct stat* seen_or_null,
+                             const WipePolicy& policy, UniqueFd& out, struct stat& st) {
+  const bool exists = seen_or_null != nullptr;
+  struct stat seen {};
+  if (exists) seen = *seen_or_null;
   if (!exists && !policy.create_missing) return WipeOutcome::OpenFailed;
   // Refuse what is not a regular file before opening it: opening a device or
   // a FIFO can have effects of its own.

@@ -39,6 +39,11 @@ bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pat
 WipeOutcome OpenRegularForWrite(int dirfd, const std::string& name, const WipePolicy& policy,
                                 UniqueFd& out, struct stat& st);
 
+// The same, for an entry already looked at (`seen`, or null when it was
+// missing): the open still checks that it reached that very file.
+WipeOutcome OpenSeenForWrite(int dirfd, const std::string& name, const struct stat* seen,
+                             const WipePolicy& policy, UniqueFd& out, struct stat& st);
+
 // The whole engine on `name` in the folder `dirfd`.
 WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& pattern,
                    const WipePolicy& policy = {});
