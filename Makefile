@@ -5,7 +5,8 @@ JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
 
 # What building, running and testing need on a fresh Debian machine.
 PACKAGES = cmake make g++ pkgconf qt6-base-dev libgl-dev libgtest-dev \
-           xvfb xauth xdotool fonts-dejavu-core e2fsprogs coreutils
+           xvfb xauth xdotool fonts-dejavu-core e2fsprogs coreutils \
+           desktop-file-utils appstream dpkg-dev clang libclang-rt-14-dev
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -45,3 +46,6 @@ screenshots: build
 
 clean:
 	rm -rf $(BUILD)
+
+package: build
+	cd $(BUILD) && cpack

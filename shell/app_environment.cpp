@@ -1,6 +1,7 @@
 #include "shell/app_environment.h"
 
 #include "shred/report.h"
+#include "shred/report_location.h"
 #include "shredlist/mount_points.h"
 
 namespace velmora {
@@ -8,7 +9,7 @@ namespace velmora {
 AppEnvironment ReadAppEnvironment() {
   AppEnvironment env;
   env.program = ReadProgramPaths();
-  env.report_path = ReportPathIn(env.program.folder);
+  env.report_path = ReportPathIn(ChooseReportFolder(env.program.folder, UserStateFolder()));
   env.mount_points = ReadMountPoints();
   env.addresses = BuiltInAddresses();
   return env;

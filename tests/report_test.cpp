@@ -5,6 +5,8 @@
 #include "support/fixed_host.h"
 #include "support/temp_dir.h"
 
+#include <sys/stat.h>
+
 namespace velmora {
 namespace {
 
@@ -75,6 +77,42 @@ TEST(Report, DeleteRemovesItAndAMissingReportIsNoFailure) {
 TEST(Report, PathJoinsWithOneSlash) {
   EXPECT_EQ(ReportPathIn("/opt/velmora"), "/opt/velmora/note.txt");
   EXPECT_EQ(ReportPathIn("/"), "/note.txt");
+}
+
+}  // namespace
+}  // namespace velmora
+
+#include "shred/report_location.h"
+
+namespace velmora {
+namespace {
+
+TEST(ReportLocation, ProgramFolderWhenWritableElseTheStateFolder) {
+  testing::TempDir dir;
+  testing::MakeDir(dir / "prog");
+  EXPECT_EQ(ChooseReportFolder(dir / "prog", dir / "state/velmora"), dir / "prog");
+  EXPECT_FALSE(Exists(dir / "state"));
+  // Leaves no probe behind.
+  EXPECT_EQ(::rmdir((dir / "prog").c_str()), 0);
+  // A folder nobody can create files in: a missing one, or a read-only
+  // mount. (Permission bits do not stop root, so the test uses absence.)
+  EXPECT_EQ(ChooseReportFolder(dir / "gone", dir / "state/velmora"), dir / "state/velmora");
+  struct stat st;
+  ASSERT_EQ(::stat((dir / "state/velmora").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+TEST(ReportLocation, StateFolderFollowsXdgStateHomeThenHome) {
+  const char* old_state = std::getenv("XDG_STATE_HOME");
+  const char* old_home = std::getenv("HOME");
+  std::string saved_state = old_state ? old_state : "", saved_home = old_home ? old_home : "";
+  ::setenv("XDG_STATE_HOME", "/s", 1);
+  ::setenv("HOME", "/h", 1);
+  EXPECT_EQ(UserStateFolder(), "/s/velmora");
+  ::unsetenv("XDG_STATE_HOME");
+  EXPECT_EQ(UserStateFolder(), "/h/.local/state/velmora");
+  if (old_state) ::setenv("XDG_STATE_HOME", saved_state.c_str(), 1);
+  if (old_home) ::setenv("HOME", saved_home.c_str(), 1);
 }
 
 }  // namespace
