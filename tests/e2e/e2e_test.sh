@@ -1,0 +1,164 @@
+#!/bin/bash
+# End to end, as a user meets Velmora: the built program in a real X server
+# (Xvfb), driven by real input events (xdotool), with Qt's real file dialog
+# and folder chooser. The shell opener is a stub that records addresses.
+#
+#   e2e_test.sh PATH/TO/velmora
+set -uo pipefail
+
+program="$1"
+SKIP=77
+for tool in Xvfb xdotool sha256sum; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed; no X server can be started"; exit $SKIP; }
+done
+
+work="$(mktemp -d /tmp/velmora-e2e-XXXXXX)"
+xvfb_pid=""
+cleanup() {
+  pkill -P $$ -f "$work/prog/velmora" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+passes=0
+check() {  # check "what" command...
+  local what="$1"; shift
+  if "$@"; then passes=$((passes + 1)); echo "ok: $what"
+  else failures=$((failures + 1)); echo "FAIL: $what"; fi
+}
+# Waits for a condition the program brings about; the deadline only guards
+# against a hang, it measures nothing.
+wait_for() {
+  local i
+  for i in $(seq 1 200); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+
+# ---- An X server of our own ---------------------------------------------
+exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
+xvfb_pid=$!
+read -r -t 20 display <&3 || { echo "SKIP: Xvfb did not start"; exit $SKIP; }
+export DISPLAY=":$display"
+echo "Xvfb on $DISPLAY"
+
+# ---- A user of our own ---------------------------------------------------
+mkdir -p "$work"/{home,run,config/Velmora,state,bin,prog,data}
+chmod 700 "$work/run"
+export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config"
+export XDG_STATE_HOME="$work/state" QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID
+printf '[General]\nLastUpdate=%s\n' "$(date +%F)" > "$work/config/Velmora/Velmora.conf"
+opened="$work/opened.txt"
+: > "$opened"
+printf '#!/bin/sh\nprintf "%%s\\n" "$1" >> "%s"\n' "$opened" > "$work/bin/xdg-open"
+chmod +x "$work/bin/xdg-open"
+export PATH="$work/bin:$PATH" BROWSER="$work/bin/xdg-open"
+cp "$program" "$work/prog/velmora"
+note="$work/prog/note.txt"
+
+# What the user will shred, and what must survive it.
+data="$work/data"
+mkdir -p "$data/docs" "$data/tree/sub/nested" "$data/outside"
+head -c 3000 /dev/urandom > "$data/docs/a.txt"
+head -c 70000 /dev/urandom > "$data/docs/b.txt"
+head -c 5000 /dev/urandom > "$data/docs/stays.txt"
+head -c 12345 /dev/urandom > "$data/alone.bin"
+head -c 4096 /dev/urandom > "$data/tree/top"
+head -c 100 /dev/urandom > "$data/tree/sub/nested/deep"
+head -c 200 /dev/urandom > "$data/tree/sub/readonly"
+chmod 0444 "$data/tree/sub/readonly"
+head -c 999 /dev/urandom > "$data/outside/target"
+ln -s "$data/outside/target" "$data/tree/sub/link-out"
+ln -s "$data/outside" "$data/tree/folder-link"
+before_outside="$(cd "$data" && sha256sum outside/target docs/stays.txt)"
+
+# ---- The window ----------------------------------------------------------
+(cd "$data" && exec "$work/prog/velmora") > "$work/app.log" 2>&1 &
+app_pid=$!
+main_window="$(xdotool search --sync --onlyvisible --name '^Velmora v1\.0$' | head -1)"
+[ -n "$main_window" ] || { echo "FAIL: the window never appeared"; cat "$work/app.log"; exit 1; }
+eval "$(xdotool getwindowgeometry --shell "$main_window")"
+menu_height=$((HEIGHT - 283))
+win_x=$X win_y=$((Y + menu_height))
+
+# Client coordinates of the controls: the page starts at x 175.
+click() { xdotool mousemove --sync $((win_x + $1)) $((win_y + $2)) click 1; sleep 0.2; }
+click_OptFolder() { click 215 120; }
+click_OptFile() { click 215 149; }
+click_cmdNext() { click 445 260; }
+click_cmdAdd() { click 291 156; }
+click_cmdRemove() { click 335 220; }
+click_cmdLog() { click 330 104; }
+click_cmdBack1() { click 219 260; }
+click_cmdFinish() { click 445 260; }
+
+dialog() {  # waits for a dialog by title and types into its focused field
+  local title="$1"; shift
+  local w
+  w="$(xdotool search --sync --onlyvisible --name "$title" | head -1)"
+  xdotool windowfocus --sync "$w" 2>/dev/null
+  for text in "$@"; do
+    xdotool type --delay 2 "$text"
+    xdotool key Return
+    sleep 0.4
+  done
+  wait_for bash -c "! xdotool search --onlyvisible --name '$title' >/dev/null"
+}
+
+# File mode: two files chosen together, one alone.
+click_OptFile
+click_cmdNext
+click_cmdAdd
+dialog '^Choose A File \.\.\.\.$' "$data/docs" '"a.txt" "b.txt"'
+click_cmdAdd
+dialog '^Choose A File \.\.\.\.$' "$data/alone.bin"
+click_cmdRemove
+wait_for test -e "$note"
+check "the chosen files are gone" bash -c "! ls '$data/docs/a.txt' '$data/docs/b.txt' '$data/alone.bin' 2>/dev/null"
+expected_tail="$(printf 'Technique Used: Ones and Zeros\r\nFiles Overwritten: 3 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n%s\r\n%s\r\n%s\r' \
+  "$data/docs/a.txt" "$data/docs/b.txt" "$data/alone.bin")"
+check "note.txt lists the three paths" test "$(tail -n +5 "$note")" = "$expected_tail"
+check "note.txt starts with the title and ends lines with CR LF" \
+  bash -c "head -1 '$note' | od -c | head -1 | grep -q 'V   e   l   m   o   r   a  \\\\r  \\\\n'"
+click_cmdLog
+check "See Velmora Report hands the report to the shell" wait_for grep -qx "file://$note" "$opened"
+click_cmdBack1
+check "Back deletes the report" wait_for bash -c "! test -e '$note'"
+
+# Folder mode: a tree with nested folders, a read-only file and links out.
+click_OptFolder
+click_cmdNext
+click_cmdAdd
+dialog '^Find Directory$' "$data/tree"
+click_cmdRemove
+wait_for test -e "$note"
+check "the chosen folder is gone" wait_for bash -c "! test -e '$data/tree'"
+check "everything outside is unchanged byte for byte" \
+  test "$(cd "$data" && sha256sum outside/target docs/stays.txt)" = "$before_outside"
+expected_tail="$(printf 'Technique Used: Ones and Zeros\r\nFiles Overwritten: 3 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n%s\r' "$data/tree")"
+check "note.txt names the folder" test "$(tail -n +5 "$note")" = "$expected_tail"
+
+# A second copy is refused and ends by itself once its message is answered.
+"$work/prog/velmora" > "$work/second.log" 2>&1 &
+second_pid=$!
+message="$(xdotool search --sync --all --onlyvisible --pid "$second_pid" --name '^Velmora$' | head -1)"
+check "the second copy shows its message" test -n "$message"
+check "the second copy shows no main window" \
+  bash -c "! xdotool search --all --onlyvisible --pid $second_pid --name '^Velmora v1\\.0$' >/dev/null"
+xdotool windowfocus --sync "$message" 2>/dev/null
+xdotool key Return
+check "the second copy ends after OK" wait_for bash -c "! kill -0 $second_pid 2>/dev/null"
+check "the first copy keeps running" kill -0 "$app_pid"
+check "the first copy's report is still there" test -e "$note"
+
+# "&Exit " on the result page.
+click_cmdFinish
+check "the program ends" wait_for bash -c "! kill -0 $app_pid 2>/dev/null"
+check "Exit removes note.txt" bash -c "! test -e '$note'"
+check "the farewell page was asked for once" \
+  wait_for test "$(grep -c '^https://.*thanks' "$opened")" = 1
+
+echo "$passes passed, $failures failed"
+[ "$failures" = 0 ]
