@@ -19,18 +19,19 @@ std::string RandomName(std::size_t length) {
   return name;
 }
 
-bool RemoveEntryScrubbed(int dirfd, const std::string& name, bool is_folder, bool sync_between) {
-  const int flags = is_folder ? AT_REMOVEDIR : 0;
-  std::string current = name;
+std::string ScrubName(int dirfd, const std::string& name) {
   // A handful of tries covers collisions even for one-letter names.
   for (int attempt = 0; attempt < 16; ++attempt) {
     std::string scrubbed = RandomName(name.size());
-    if (Sys().renameat(dirfd, name.c_str(), dirfd, scrubbed.c_str()) == 0) {
-      current = scrubbed;
-      break;
-    }
-    if (errno != EEXIST) break;  // refused for good: remove under the old name
+    if (Sys().renameat(dirfd, name.c_str(), dirfd, scrubbed.c_str()) == 0) return scrubbed;
+    if (errno != EEXIST) break;  // refused for good
   }
+  return name;
+}
+
+bool RemoveEntryScrubbed(int dirfd, const std::string& name, bool is_folder, bool sync_between) {
+  const int flags = is_folder ? AT_REMOVEDIR : 0;
+  std::string current = ScrubName(dirfd, name);
   if (sync_between && current != name) Sys().fsync(dirfd);
   return Sys().unlinkat(dirfd, current.c_str(), flags) == 0;
 }

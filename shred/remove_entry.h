@@ -11,6 +11,10 @@ namespace velmora {
 // sync_between makes the rename durable before the removal.
 bool RemoveEntryScrubbed(int dirfd, const std::string& name, bool is_folder, bool sync_between);
 
+// Renames the entry to a random name of the same length in the same folder.
+// Returns the name it now has: the original one when the rename was refused.
+std::string ScrubName(int dirfd, const std::string& name);
+
 // A random name of the given length from [A-Za-z0-9], never "." or "..".
 std::string RandomName(std::size_t length);
 

@@ -1,7 +1,10 @@
 #include "shred/sys_calls.h"
 
 #include <fcntl.h>
+
+#include <cstdint>
 #include <stdio.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace velmora {
@@ -15,9 +18,15 @@ int RealRenameat(int olddirfd, const char* oldpath, int newdirfd, const char* ne
   return ::renameat2(olddirfd, oldpath, newdirfd, newpath, RENAME_NOREPLACE);
 }
 
+// From the kernel's ext4 interface (Linux 5.14 and later).
+int RealCheckpointJournal(int fd, unsigned flags) {
+  std::uint32_t value = flags;
+  return ::ioctl(fd, _IOW('f', 43, std::uint32_t), &value);
+}
+
 SysCalls& Table() {
-  static SysCalls table{RealOpenat, ::pwrite,   ::fdatasync, ::fsync,
-                        ::syncfs,   ::close,    ::unlinkat,  RealRenameat};
+  static SysCalls table{RealOpenat, ::pwrite, ::fdatasync, ::fsync,        ::syncfs,
+                        ::close,    ::unlinkat, RealRenameat, RealCheckpointJournal};
   return table;
 }
 

@@ -15,6 +15,7 @@ struct SysCalls {
   int (*close)(int fd);
   int (*unlinkat)(int dirfd, const char* path, int flags);
   int (*renameat)(int olddirfd, const char* oldpath, int newdirfd, const char* newpath);
+  int (*checkpoint_journal)(int fd, unsigned flags);  // ext4's journal checkpoint
 };
 
 // The table in force; the real calls unless a test replaced some.

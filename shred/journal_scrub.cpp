@@ -1,0 +1,14 @@
+#include "shred/journal_scrub.h"
+
+#include "shred/sys_calls.h"
+
+namespace velmora {
+namespace {
+constexpr unsigned kCheckpointZeroOut = 0x2;
+}  // namespace
+
+bool CheckpointJournal(int fd, bool zero_out) {
+  return Sys().checkpoint_journal(fd, zero_out ? kCheckpointZeroOut : 0) == 0;
+}
+
+}  // namespace velmora

@@ -1,0 +1,102 @@
+#include "shred/tree_passes.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "shred/force_mode.h"
+#include "shred/remove_entry.h"
+#include "shred/sys_calls.h"
+#include "shred/unique_fd.h"
+#include "shred/wipe_file.h"
+
+namespace velmora {
+namespace {
+
+InodeKey KeyOf(const struct stat& st) { return {st.st_dev, st.st_ino}; }
+
+void SyncFolder(int dirfd, const std::string& name) {
+  UniqueFd fd(::openat(dirfd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (fd.valid()) Sys().fsync(fd.get());
+}
+
+}  // namespace
+
+void EnsureFolderMode(int fd, const struct stat& st, mode_t bits) {
+  if ((st.st_mode & bits) != bits) ::fchmod(fd, (st.st_mode & 07777) | bits);
+}
+
+bool Removable(const struct stat& st, const std::set<InodeKey>& overwritten) {
+  if (S_ISDIR(st.st_mode)) return false;  // a mount point of another file system
+  return !S_ISREG(st.st_mode) || st.st_nlink > 1 || overwritten.count(KeyOf(st)) > 0;
+}
+
+// ---- Overwrite -------------------------------------------------------------
+
+void OverwritePass::EnterFolder(int fd, const struct stat& st) { EnsureFolderMode(fd, st, S_IRUSR | S_IXUSR); }
+
+bool OverwritePass::MakeReadable(int dirfd, const std::string& name, const struct stat& st) {
+  return AddModeBits(dirfd, name, st, S_IRUSR | S_IXUSR);
+}
+
+void OverwritePass::Entry(int dirfd, const std::string& name, const struct stat& st) {
+  if (!S_ISREG(st.st_mode) || st.st_nlink != 1) return;
+  WipePolicy policy;
+  policy.force_read_only = true;
+  policy.create_missing = false;
+  UniqueFd fd;
+  struct stat opened;
+  if (OpenSeenForWrite(dirfd, name, &st, policy, fd, opened) != WipeOutcome::Shredded) return;
+  if (opened.st_nlink != 1) return;  // a link appeared since we looked
+  if (OverwriteOpenFile(fd.get(), opened, pattern_) && fd.Close()) overwritten_.insert(KeyOf(opened));
+}
+
+// ---- Scrub names ----------------------------------------------------------
+
+void ScrubNamesPass::EnterFolder(int fd, const struct stat& st) {
+  EnsureFolderMode(fd, st, S_IRWXU);
+  keeps_.push_back(false);
+}
+
+bool ScrubNamesPass::MakeReadable(int dirfd, const std::string& name, const struct stat& st) {
+  return AddModeBits(dirfd, name, st, S_IRWXU);
+}
+
+void ScrubNamesPass::Entry(int dirfd, const std::string& name, const struct stat& st) {
+  if (Removable(st, overwritten_))
+    ScrubName(dirfd, name);
+  else
+    keeps_.back() = true;
+}
+
+void ScrubNamesPass::LeaveFolder(int dirfd, const std::string& name, const struct stat&) {
+  // The folder's own blocks hold its entries' names: write the scrubbed
+  // state home before the folder is removed and its blocks are let go.
+  SyncFolder(dirfd, name);
+  const bool kept = keeps_.back();
+  keeps_.pop_back();
+  if (kept)
+    keeps_.back() = true;
+  else
+    ScrubName(dirfd, name);
+}
+
+// ---- Remove ----------------------------------------------------------------
+
+void RemovePass::EnterFolder(int fd, const struct stat& st) { EnsureFolderMode(fd, st, S_IRWXU); }
+
+bool RemovePass::MakeReadable(int dirfd, const std::string& name, const struct stat& st) {
+  return AddModeBits(dirfd, name, st, S_IRWXU);
+}
+
+void RemovePass::Entry(int dirfd, const std::string& name, const struct stat& st) {
+  if (!Removable(st, overwritten_) || Sys().unlinkat(dirfd, name.c_str(), 0) != 0) ++left_behind_;
+}
+
+void RemovePass::LeaveFolder(int dirfd, const std::string& name, const struct stat&) {
+  if (Sys().unlinkat(dirfd, name.c_str(), AT_REMOVEDIR) == 0) return;
+  // The folder stays: make the removals inside it durable on their own.
+  ++left_behind_;
+  SyncFolder(dirfd, name);
+}
+
+}  // namespace velmora

@@ -1,0 +1,74 @@
+#pragma once
+// The three walks of a folder shred: overwrite the files, scrub the names,
+// remove what was shredded.
+#include <sys/stat.h>
+
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "shred/fill_pattern.h"
+#include "shred/tree_walk.h"
+
+namespace velmora {
+
+using InodeKey = std::pair<dev_t, ino_t>;
+
+// Folders must be listable, searchable and writable for the walks.
+void EnsureFolderMode(int fd, const struct stat& st, mode_t bits);
+
+// Overwrites every singly linked regular file, without a sync of its own;
+// the caller syncs the file system once afterwards.
+class OverwritePass : public TreeVisitor {
+ public:
+  explicit OverwritePass(const FillPattern& pattern) : pattern_(pattern) {}
+  void EnterFolder(int fd, const struct stat& st) override;
+  bool MakeReadable(int dirfd, const std::string& name, const struct stat& st) override;
+  void Entry(int dirfd, const std::string& name, const struct stat& st) override;
+  void LeaveFolder(int, const std::string&, const struct stat&) override {}
+  const std::set<InodeKey>& overwritten() const { return overwritten_; }
+
+ private:
+  const FillPattern& pattern_;
+  std::set<InodeKey> overwritten_;
+};
+
+// What may go: anything that is not a regular file (links, FIFOs, sockets,
+// device nodes), a file with other hard links (removed, not overwritten),
+// and every file that was overwritten. Never a folder of another file system.
+bool Removable(const struct stat& st, const std::set<InodeKey>& overwritten);
+
+// Renames everything that will go to random names, folders after their
+// contents, and makes each folder's new names durable. A folder that keeps
+// anything keeps its name.
+class ScrubNamesPass : public TreeVisitor {
+ public:
+  explicit ScrubNamesPass(const std::set<InodeKey>& overwritten) : overwritten_(overwritten) {}
+  void EnterFolder(int fd, const struct stat& st) override;
+  bool MakeReadable(int dirfd, const std::string& name, const struct stat& st) override;
+  void Entry(int dirfd, const std::string& name, const struct stat& st) override;
+  void LeaveFolder(int dirfd, const std::string& name, const struct stat& st) override;
+  bool root_keeps_something() const { return keeps_.front(); }
+
+ private:
+  const std::set<InodeKey>& overwritten_;
+  std::vector<bool> keeps_{false};  // one per open folder, the root first
+};
+
+// Removes what was shredded, and the folders that are then empty.
+class RemovePass : public TreeVisitor {
+ public:
+  explicit RemovePass(const std::set<InodeKey>& overwritten) : overwritten_(overwritten) {}
+  void EnterFolder(int fd, const struct stat& st) override;
+  bool MakeReadable(int dirfd, const std::string& name, const struct stat& st) override;
+  void Entry(int dirfd, const std::string& name, const struct stat& st) override;
+  void LeaveFolder(int dirfd, const std::string& name, const struct stat& st) override;
+  std::size_t left_behind() const { return left_behind_; }
+
+ private:
+  const std::set<InodeKey>& overwritten_;
+  std::size_t left_behind_ = 0;
+};
+
+}  // namespace velmora
