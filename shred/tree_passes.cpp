@@ -69,9 +69,6 @@ void ScrubNamesPass::Entry(int dirfd, const std::string& name, const struct stat
 }
 
 void ScrubNamesPass::LeaveFolder(int dirfd, const std::string& name, const struct stat&) {
-  // The folder's own blocks hold its entries' names: write the scrubbed
-  // state home before the folder is removed and its blocks are let go.
-  SyncFolder(dirfd, name);
   const bool kept = keeps_.back();
   keeps_.pop_back();
   if (kept)

@@ -40,8 +40,9 @@ class OverwritePass : public TreeVisitor {
 bool Removable(const struct stat& st, const std::set<InodeKey>& overwritten);
 
 // Renames everything that will go to random names, folders after their
-// contents, and makes each folder's new names durable. A folder that keeps
-// anything keeps its name.
+// contents. A folder that keeps anything keeps its name. The caller syncs
+// the file system afterwards, so the folders' blocks hold only the new names
+// before they are freed.
 class ScrubNamesPass : public TreeVisitor {
  public:
   explicit ScrubNamesPass(const std::set<InodeKey>& overwritten) : overwritten_(overwritten) {}

@@ -53,8 +53,10 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern) {
 
   ScrubNamesPass scrub(overwrite.overwritten());
   WalkTree(root.get(), scrub);
-  Sys().fsync(root.get());
-  // The scrubbed folders go home before their blocks are freed.
+  // A folder's blocks keep what was last written home to them once it is
+  // removed: the scrubbed names go to the disk first, through the journal
+  // and (where allowed) out of it to their home blocks.
+  Sys().syncfs(root.get());
   CheckpointJournal(root.get(), /*zero_out=*/false);
 
   RemovePass remove(overwrite.overwritten());
