@@ -1,5 +1,6 @@
 #include "platform/qt_platform.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
@@ -33,6 +34,13 @@ std::string ChooserResult(const QStringList& paths) {
     out += ToLocalPath(QFileInfo(path).fileName());
   }
   return out;
+}
+
+void CloseAllTopLevelWindows() {
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    Qt::WindowType type = window->windowType();
+    if (type == Qt::Window || type == Qt::Dialog) window->close();
+  }
 }
 
 std::string QtDialogs::ChooseFiles(const std::string& title) {

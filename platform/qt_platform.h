@@ -47,6 +47,9 @@ class QtInstanceLock : public InstanceLock {
   std::unique_ptr<QLockFile> lock_;
 };
 
+// Closes every top-level window of the program (not menus or tool tips).
+void CloseAllTopLevelWindows();
+
 // The chooser's list of full paths in the form the add expects.
 std::string ChooserResult(const QStringList& paths);
 

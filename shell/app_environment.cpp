@@ -1,8 +1,9 @@
 #include "shell/app_environment.h"
 
 #include "shred/report.h"
+#include "platform/program_location.h"
 #include "shred/report_location.h"
-#include "shredlist/mount_points.h"
+#include "platform/mount_points.h"
 
 namespace velmora {
 

@@ -241,12 +241,6 @@ void FrmMain::mnuVisit_Click() { links_.OpenHomePage(); }
 void FrmMain::Label14_Click() { links_.OpenHomePage(); }
 void FrmMain::Label15_Click() { links_.OpenContactPage(); }
 
-void CloseAllWindows() {
-  // Menus and tool tips are top-level too, but not windows of ours.
-  for (QWidget* window : QApplication::topLevelWidgets()) {
-    Qt::WindowType type = window->windowType();
-    if (type == Qt::Window || type == Qt::Dialog) window->close();
-  }
-}
+void CloseAllWindows() { CloseAllTopLevelWindows(); }
 
 }  // namespace velmora

@@ -4,7 +4,7 @@
 #include <cerrno>
 
 #include "shred/fill_block.h"
-#include "shred/sys_calls.h"
+#include "platform/sys_calls.h"
 
 namespace velmora {
 namespace {

@@ -1,6 +1,6 @@
 #include "shred/journal_scrub.h"
 
-#include "shred/sys_calls.h"
+#include "platform/sys_calls.h"
 
 namespace velmora {
 namespace {

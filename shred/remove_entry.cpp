@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <random>
 
-#include "shred/sys_calls.h"
+#include "platform/sys_calls.h"
 
 namespace velmora {
 

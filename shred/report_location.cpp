@@ -5,18 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <vector>
 
 namespace velmora {
-
-std::string UserStateFolder() {
-  const char* state = std::getenv("XDG_STATE_HOME");
-  if (state != nullptr && state[0] == '/') return std::string(state) + "/velmora";
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/') return std::string(home) + "/.local/state/velmora";
-  return {};
-}
 
 bool CanCreateFileIn(const std::string& folder) {
   if (folder.empty()) return false;

@@ -6,9 +6,6 @@
 
 namespace velmora {
 
-// $XDG_STATE_HOME/velmora, or ~/.local/state/velmora; "" when neither is known.
-std::string UserStateFolder();
-
 // True when a new file can really be created in `folder` (tried, then removed).
 bool CanCreateFileIn(const std::string& folder);
 

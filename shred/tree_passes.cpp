@@ -5,7 +5,7 @@
 
 #include "shred/force_mode.h"
 #include "shred/remove_entry.h"
-#include "shred/sys_calls.h"
+#include "platform/sys_calls.h"
 #include "shred/unique_fd.h"
 #include "shred/wipe_file.h"
 

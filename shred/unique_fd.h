@@ -1,6 +1,6 @@
 #pragma once
 // Owns one file descriptor and closes it exactly once.
-#include "shred/sys_calls.h"
+#include "platform/sys_calls.h"
 
 #include <utility>
 

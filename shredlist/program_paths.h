@@ -1,7 +1,8 @@
 #pragma once
-// Where the running program lives, and the folders the protection rules
-// guard (modRegistry's path readers).
+// modRegistry's path readers: the folders the protection rules guard.
 #include <string>
+
+#include "platform/program_location.h"
 
 namespace velmora {
 
@@ -13,16 +14,5 @@ extern std::string WindowsFolder;
 void ReadSystemFolder();
 // The system's installation tree.
 void ReadWindowsFolder();
-
-struct ProgramPaths {
-  std::string folder;           // no trailing "/" unless it is "/"
-  std::string executable_name;  // the file name alone
-};
-
-// Read from /proc/self/exe; both empty when it cannot be read.
-ProgramPaths ReadProgramPaths();
-
-// Splits a full executable path into ProgramPaths.
-ProgramPaths ProgramPathsOf(const std::string& executable_path);
 
 }  // namespace velmora

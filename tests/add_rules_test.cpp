@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shredlist/mount_points.h"
+#include "platform/mount_points.h"
 
 namespace velmora {
 namespace {

@@ -14,7 +14,7 @@
 
 #include "shred/remove_entry.h"
 #include "shred/shred_run.h"
-#include "shred/sys_calls.h"
+#include "platform/sys_calls.h"
 #include "support/fixed_host.h"
 #include "support/loop_fs.h"
 #include "support/raw_scan.h"

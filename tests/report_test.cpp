@@ -82,6 +82,7 @@ TEST(Report, PathJoinsWithOneSlash) {
 }  // namespace
 }  // namespace velmora
 
+#include "platform/program_location.h"
 #include "shred/report_location.h"
 
 namespace velmora {

@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "shred/sys_calls.h"
+#include "platform/sys_calls.h"
 #include "support/temp_dir.h"
 
 namespace velmora::testing {

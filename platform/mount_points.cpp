@@ -1,4 +1,4 @@
-#include "shredlist/mount_points.h"
+#include "platform/mount_points.h"
 
 #include <fstream>
 #include <sstream>

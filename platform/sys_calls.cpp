@@ -1,4 +1,4 @@
-#include "shred/sys_calls.h"
+#include "platform/sys_calls.h"
 
 #include <fcntl.h>
 
