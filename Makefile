@@ -10,7 +10,7 @@ PACKAGES = cmake make g++ pkgconf qt6-base-dev libgl-dev libgtest-dev \
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build run test bench screenshots package clean
+.PHONY: deps configure build run test bench screenshots package clean
 
 deps:
 	@missing=""; \
@@ -23,11 +23,15 @@ deps:
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Only the program, so that starting it does not wait for the test suite.
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target velmora
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 	  echo "No display found: starting Velmora under xvfb-run (an invisible X server)."; \
 	  xvfb-run -a $(BUILD)/app/velmora; \
