@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "shred/entry_at.h"
 #include "shred/force_mode.h"
 #include "shred/remove_entry.h"
 #include "platform/sys_calls.h"
@@ -15,7 +16,7 @@ namespace {
 InodeKey KeyOf(const struct stat& st) { return {st.st_dev, st.st_ino}; }
 
 void SyncFolder(int dirfd, const std::string& name) {
-  UniqueFd fd(::openat(dirfd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  UniqueFd fd(OpenFolderAt(dirfd, name));
   if (fd.valid()) Sys().fsync(fd.get());
 }
 

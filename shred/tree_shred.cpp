@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "shred/entry_at.h"
 #include "shred/force_mode.h"
 #include "shred/journal_scrub.h"
 #include "shred/remove_entry.h"
@@ -12,14 +13,6 @@
 #include "shred/wipe_file.h"
 
 namespace velmora {
-namespace {
-
-int OpenFolderAt(int dirfd, const std::string& name) {
-  return ::openat(dirfd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-}
-
-}  // namespace
-
 TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern) {
   TreeShredResult result;
   std::string parent_path, name;
@@ -36,9 +29,7 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern) {
   if (!root.valid() && errno == EACCES && AddModeBits(parent.get(), name, st, S_IRWXU))
     root = UniqueFd(OpenFolderAt(parent.get(), name));
   struct stat opened;
-  if (!root.valid() || ::fstat(root.get(), &opened) != 0 || opened.st_dev != st.st_dev ||
-      opened.st_ino != st.st_ino)
-    return result;
+  if (!root.valid() || ::fstat(root.get(), &opened) != 0 || !SameInode(opened, st)) return result;
   EnsureFolderMode(root.get(), opened, S_IRWXU);
 
   OverwritePass overwrite(pattern);

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "shred/entry_at.h"
 #include "shred/unique_fd.h"
 
 namespace velmora {
@@ -24,13 +25,9 @@ struct Frame {
   std::size_t next = 0;
 };
 
-int OpenFolder(int dirfd, const char* name) {
-  return ::openat(dirfd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-}
-
 std::vector<std::string> ReadNames(int fd) {
   std::vector<std::string> names;
-  int own = OpenFolder(fd, ".");
+  int own = OpenFolderAt(fd, ".");
   if (own < 0) return names;
   DIR* dir = ::fdopendir(own);
   if (dir == nullptr) {
@@ -45,16 +42,12 @@ std::vector<std::string> ReadNames(int fd) {
   return names;
 }
 
-bool SameInode(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 // Opens `name` in `dirfd` as a folder, but only the very one `st` describes.
 UniqueFd OpenExpectedFolder(int dirfd, const std::string& name, const struct stat& st,
                             TreeVisitor& visitor) {
-  UniqueFd fd(OpenFolder(dirfd, name.c_str()));
+  UniqueFd fd(OpenFolderAt(dirfd, name));
   if (!fd.valid() && errno == EACCES && visitor.MakeReadable(dirfd, name, st))
-    fd = UniqueFd(OpenFolder(dirfd, name.c_str()));
+    fd = UniqueFd(OpenFolderAt(dirfd, name));
   struct stat now;
   if (!fd.valid() || ::fstat(fd.get(), &now) != 0 || !SameInode(now, st)) return UniqueFd();
   return fd;
@@ -66,7 +59,7 @@ bool WalkTree(int root, TreeVisitor& visitor) {
   std::vector<Frame> stack;
   {
     Frame top;
-    top.fd = UniqueFd(OpenFolder(root, "."));
+    top.fd = UniqueFd(OpenFolderAt(root, "."));
     if (!top.fd.valid() || ::fstat(top.fd.get(), &top.st) != 0) return false;
     top.names = ReadNames(top.fd.get());
     stack.push_back(std::move(top));
@@ -80,7 +73,7 @@ bool WalkTree(int root, TreeVisitor& visitor) {
       Frame& parent = stack[stack.size() - 2];
       if (!parent.fd.valid()) {
         // Climb back through "..", and only to the folder we came from.
-        UniqueFd up(OpenFolder(top.fd.get(), ".."));
+        UniqueFd up(OpenFolderAt(top.fd.get(), ".."));
         struct stat now;
         if (!up.valid() || ::fstat(up.get(), &now) != 0 || !SameInode(now, parent.st)) return false;
         parent.fd = std::move(up);

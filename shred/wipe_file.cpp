@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "shred/entry_at.h"
 #include "shred/fill_block.h"
 #include "shred/force_mode.h"
 #include "shred/remove_entry.h"
@@ -14,10 +15,6 @@ namespace velmora {
 namespace {
 
 off_t RoundUp(off_t value, off_t unit) { return unit <= 0 ? value : (value + unit - 1) / unit * unit; }
-
-bool SameInode(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
 
 // Without write permission bits for anyone, a file is read-only in the sense
 // the user set it; root's power to write anyway does not change that.
