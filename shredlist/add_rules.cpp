@@ -1,6 +1,7 @@
 #include "shredlist/add_rules.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace velmora {
 namespace {
@@ -29,6 +30,32 @@ std::vector<std::string> SplitAtNul(const std::string& text) {
     parts.push_back(text.substr(start, nul - start));
     start = nul + 1;
   }
+}
+
+// A name from a multiple selection must be a file's name, nothing more: a
+// chooser never hands back "" or a name with a "/" in it, and such a name
+// would reach beyond the chosen folder.
+bool IsPlainName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
+// The path with doubled slashes and "." steps taken out, for comparing only:
+// "/opt//velmora/./velmora" is the program's own file all the same.
+std::string WithoutEmptySteps(const std::string& path) {
+  std::string out;
+  std::size_t i = 0;
+  while (i < path.size()) {
+    std::size_t next = path.find('/', i);
+    if (next == std::string::npos) next = path.size();
+    const std::string_view step(path.data() + i, next - i);
+    if (!step.empty() && step != ".") {
+      if (!out.empty() || path[0] == '/') out.push_back('/');
+      out.append(step);
+    }
+    i = next + 1;
+  }
+  if (out.empty() && !path.empty() && path[0] == '/') out.push_back('/');
+  return out;
 }
 
 }  // namespace
@@ -60,11 +87,15 @@ AddOutcome AddFiles(const std::string& chosen, const AddContext& context, ShredL
   const bool single = parts.size() == 1;
   const std::string own_path = JoinPath(context.program_folder, context.executable_name);
 
+  const std::string own_compared = WithoutEmptySteps(own_path);
+
   for (std::size_t i = single ? 0 : 1; i < parts.size(); ++i) {
+    if (!single && !IsPlainName(parts[i])) continue;
     const std::string candidate = single ? parts[0] : JoinPath(parts[0], parts[i]);
     if (IsListed(list, candidate)) continue;
     // In a multiple selection the bare name alone decides, whatever folder.
-    const bool own = single ? parts[0] == own_path : parts[i] == context.executable_name;
+    const bool own = single ? WithoutEmptySteps(parts[0]) == own_compared
+                            : parts[i] == context.executable_name || WithoutEmptySteps(candidate) == own_compared;
     if (own) {
       outcome.message = AddMessage::OwnExecutable;
       outcome.remove_enabled = false;

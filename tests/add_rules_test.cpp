@@ -71,6 +71,23 @@ TEST(AddFiles, OwnExecutableAloneIsRefusedOnlyAtItsOwnPathAndCase) {
   EXPECT_EQ(list.size(), 2u);
 }
 
+TEST(AddFiles, MalformedNamesInAMultipleSelectionAreSkipped) {
+  ShredList list;
+  AddOutcome out = AddFiles("/home/u\0\0a\0..\0.\0sub/b\0c"s, Context(), list);
+  EXPECT_EQ(out.message, AddMessage::None);
+  EXPECT_EQ(list, (ShredList{{"/home/u/a", "a"}, {"/home/u/c", "c"}}));
+  // A name with a slash could otherwise reach the program's own file.
+  EXPECT_EQ(AddFiles("\0opt/velmora/velmora"s, Context(), list).message, AddMessage::None);
+  EXPECT_EQ(list.size(), 2u);
+}
+
+TEST(AddFiles, OwnExecutableIsRecognisedThroughDoubledSlashesAndDotSteps) {
+  ShredList list;
+  EXPECT_EQ(AddFiles("/opt//velmora/./velmora", Context(), list).message, AddMessage::OwnExecutable);
+  EXPECT_EQ(AddFiles("/opt/velmora/\0velmora"s, Context(), list).message, AddMessage::OwnExecutable);
+  EXPECT_TRUE(list.empty());
+}
+
 TEST(AddFiles, CancelSetsShredNowByWhetherTheListHoldsAnything) {
   ShredList empty;
   EXPECT_EQ(AddFiles("", Context(), empty).remove_enabled, false);

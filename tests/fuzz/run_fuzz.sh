@@ -18,4 +18,10 @@ fi
 printf '\x00/home/u/a.txt' > "$work/corpus/single"
 printf '\x00/home/u\x00a\x00b\x00velmora\xff\x01/usr\xff\x01/boot/x' > "$work/corpus/multiple"
 printf '\x00/\x00x\x00\x00y\xff\x00/X' > "$work/corpus/root"
-"$binary" -max_total_time="$seconds" -seed=1 -max_len=4096 -print_final_stats=1 "$work/corpus" 2>&1 | tail -5
+# Once found: a name with a slash that joins up to the program's own path.
+printf '\x00\x00t\x00\x00opt/velmora/velmora\xffX\x00t' > "$work/corpus/slash-in-name"
+# A finding must fail the test: libFuzzer's own error code (77) is ctest's
+# code for a skip, so it is set to 1. Findings are kept in the work folder.
+"$binary" -max_total_time="$seconds" -seed=1 -max_len=4096 -error_exitcode=1 -print_final_stats=1 \
+  -artifact_prefix="$work/" "$work/corpus" > "$work/fuzz.log" 2>&1 || { tail -40 "$work/fuzz.log"; exit 1; }
+tail -5 "$work/fuzz.log"
