@@ -66,16 +66,20 @@ void FrmMain::Connect() {
 
 void FrmMain::BringToFront(Page page) {
   pages_.BringToFront(page);
+  ApplyPageOrder();
+}
+
+void FrmMain::SendToBack(Page page) {
+  pages_.SendToBack(page);
+  ApplyPageOrder();
+}
+
+void FrmMain::ApplyPageOrder() {
   // Stack the frames back to front; only the front page is shown, so pages
   // behind it take neither focus nor access keys.
   const auto& order = pages_.FrontToBack();
   for (auto it = order.rbegin(); it != order.rend(); ++it) frames_.at(*it)->raise();
   for (const auto& [p, frame] : frames_) frame->setVisible(p == pages_.Front());
-}
-
-void FrmMain::SendToBack(Page page) {
-  pages_.SendToBack(page);
-  BringToFront(pages_.Front());
 }
 
 void FrmMain::DeselectModes() {

@@ -99,6 +99,7 @@ class FrmMain : public QMainWindow {
   void SetTabOrder();
   void Connect();
 
+  void ApplyPageOrder();
   void ShowShredList();
   void ClearShredList();
   void DeselectModes();

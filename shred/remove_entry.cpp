@@ -29,10 +29,10 @@ std::string ScrubName(int dirfd, const std::string& name) {
   return name;
 }
 
-bool RemoveEntryScrubbed(int dirfd, const std::string& name, bool is_folder, bool sync_between) {
+bool RemoveEntryScrubbed(int dirfd, const std::string& name, bool is_folder) {
   const int flags = is_folder ? AT_REMOVEDIR : 0;
   std::string current = ScrubName(dirfd, name);
-  if (sync_between && current != name) Sys().fsync(dirfd);
+  if (current != name) Sys().fsync(dirfd);
   return Sys().unlinkat(dirfd, current.c_str(), flags) == 0;
 }
 

@@ -5,11 +5,10 @@
 namespace velmora {
 
 // Renames the entry to a random name of the same length in the same folder,
-// then removes it (as a folder when is_folder). When the rename is refused
-// the original name is removed instead. When the removal fails the entry
-// stays, under its new name if the rename went through.
-// sync_between makes the rename durable before the removal.
-bool RemoveEntryScrubbed(int dirfd, const std::string& name, bool is_folder, bool sync_between);
+// makes that durable, then removes it (as a folder when is_folder). When the
+// rename is refused the original name is removed instead. When the removal
+// fails the entry stays, under its new name if the rename went through.
+bool RemoveEntryScrubbed(int dirfd, const std::string& name, bool is_folder);
 
 // Renames the entry to a random name of the same length in the same folder.
 // Returns the name it now has: the original one when the rename was refused.

@@ -48,14 +48,10 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int
 
   if (options.FolderMode) {
     std::optional<int> n = RepeatFactor(position);
-    for (const ShredListItem& item : items) {
-      bool done = false;
-      if (n) {
-        FillPattern pattern(*n);
-        done = ShredTree(item.path, pattern).folder_removed;
-      }
-      result.item_shredded.push_back(done);
-    }
+    std::optional<FillPattern> pattern;
+    if (n) pattern.emplace(*n);
+    for (const ShredListItem& item : items)
+      result.item_shredded.push_back(pattern && ShredTree(item.path, *pattern).folder_removed);
     ScrubJournals(items);
     host.Repaint();
     result.caption = FolderModeCaption(options);

@@ -31,13 +31,11 @@ bool Removable(const struct stat& st, const std::set<InodeKey>& overwritten) {
   return !S_ISREG(st.st_mode) || st.st_nlink > 1 || overwritten.count(KeyOf(st)) > 0;
 }
 
-// ---- Overwrite -------------------------------------------------------------
-
-void OverwritePass::EnterFolder(int fd, const struct stat& st) { EnsureFolderMode(fd, st, S_IRUSR | S_IXUSR); }
-
-bool OverwritePass::MakeReadable(int dirfd, const std::string& name, const struct stat& st) {
-  return AddModeBits(dirfd, name, st, S_IRUSR | S_IXUSR);
+bool ForcingVisitor::MakeReadable(int dirfd, const std::string& name, const struct stat& st) {
+  return AddModeBits(dirfd, name, st, bits_);
 }
+
+// ---- Overwrite -------------------------------------------------------------
 
 void OverwritePass::Entry(int dirfd, const std::string& name, const struct stat& st) {
   if (!S_ISREG(st.st_mode) || st.st_nlink != 1) return;
@@ -54,12 +52,8 @@ void OverwritePass::Entry(int dirfd, const std::string& name, const struct stat&
 // ---- Scrub names ----------------------------------------------------------
 
 void ScrubNamesPass::EnterFolder(int fd, const struct stat& st) {
-  EnsureFolderMode(fd, st, S_IRWXU);
+  ForcingVisitor::EnterFolder(fd, st);
   keeps_.push_back(false);
-}
-
-bool ScrubNamesPass::MakeReadable(int dirfd, const std::string& name, const struct stat& st) {
-  return AddModeBits(dirfd, name, st, S_IRWXU);
 }
 
 void ScrubNamesPass::Entry(int dirfd, const std::string& name, const struct stat& st) {
@@ -79,12 +73,6 @@ void ScrubNamesPass::LeaveFolder(int dirfd, const std::string& name, const struc
 }
 
 // ---- Remove ----------------------------------------------------------------
-
-void RemovePass::EnterFolder(int fd, const struct stat& st) { EnsureFolderMode(fd, st, S_IRWXU); }
-
-bool RemovePass::MakeReadable(int dirfd, const std::string& name, const struct stat& st) {
-  return AddModeBits(dirfd, name, st, S_IRWXU);
-}
 
 void RemovePass::Entry(int dirfd, const std::string& name, const struct stat& st) {
   if (!Removable(st, overwritten_) || Sys().unlinkat(dirfd, name.c_str(), 0) != 0) ++left_behind_;

@@ -18,13 +18,22 @@ using InodeKey = std::pair<dev_t, ino_t>;
 // Folders must be listable, searchable and writable for the walks.
 void EnsureFolderMode(int fd, const struct stat& st, mode_t bits);
 
+// A walk that gives every folder it meets the permission `bits` it needs.
+class ForcingVisitor : public TreeVisitor {
+ public:
+  explicit ForcingVisitor(mode_t bits) : bits_(bits) {}
+  void EnterFolder(int fd, const struct stat& st) override { EnsureFolderMode(fd, st, bits_); }
+  bool MakeReadable(int dirfd, const std::string& name, const struct stat& st) override;
+
+ private:
+  mode_t bits_;
+};
+
 // Overwrites every singly linked regular file, without a sync of its own;
 // the caller syncs the file system once afterwards.
-class OverwritePass : public TreeVisitor {
+class OverwritePass : public ForcingVisitor {
  public:
-  explicit OverwritePass(const FillPattern& pattern) : pattern_(pattern) {}
-  void EnterFolder(int fd, const struct stat& st) override;
-  bool MakeReadable(int dirfd, const std::string& name, const struct stat& st) override;
+  explicit OverwritePass(const FillPattern& pattern) : ForcingVisitor(S_IRUSR | S_IXUSR), pattern_(pattern) {}
   void Entry(int dirfd, const std::string& name, const struct stat& st) override;
   void LeaveFolder(int, const std::string&, const struct stat&) override {}
   const std::set<InodeKey>& overwritten() const { return overwritten_; }
@@ -43,11 +52,11 @@ bool Removable(const struct stat& st, const std::set<InodeKey>& overwritten);
 // contents. A folder that keeps anything keeps its name. The caller syncs
 // the file system afterwards, so the folders' blocks hold only the new names
 // before they are freed.
-class ScrubNamesPass : public TreeVisitor {
+class ScrubNamesPass : public ForcingVisitor {
  public:
-  explicit ScrubNamesPass(const std::set<InodeKey>& overwritten) : overwritten_(overwritten) {}
+  explicit ScrubNamesPass(const std::set<InodeKey>& overwritten)
+      : ForcingVisitor(S_IRWXU), overwritten_(overwritten) {}
   void EnterFolder(int fd, const struct stat& st) override;
-  bool MakeReadable(int dirfd, const std::string& name, const struct stat& st) override;
   void Entry(int dirfd, const std::string& name, const struct stat& st) override;
   void LeaveFolder(int dirfd, const std::string& name, const struct stat& st) override;
   bool root_keeps_something() const { return keeps_.front(); }
@@ -58,11 +67,9 @@ class ScrubNamesPass : public TreeVisitor {
 };
 
 // Removes what was shredded, and the folders that are then empty.
-class RemovePass : public TreeVisitor {
+class RemovePass : public ForcingVisitor {
  public:
-  explicit RemovePass(const std::set<InodeKey>& overwritten) : overwritten_(overwritten) {}
-  void EnterFolder(int fd, const struct stat& st) override;
-  bool MakeReadable(int dirfd, const std::string& name, const struct stat& st) override;
+  explicit RemovePass(const std::set<InodeKey>& overwritten) : ForcingVisitor(S_IRWXU), overwritten_(overwritten) {}
   void Entry(int dirfd, const std::string& name, const struct stat& st) override;
   void LeaveFolder(int dirfd, const std::string& name, const struct stat& st) override;
   std::size_t left_behind() const { return left_behind_; }

@@ -56,7 +56,7 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern) {
   if (result.left_behind > 0) Sys().fsync(root.get());
   root.Reset();
   if (result.left_behind == 0 && !scrub.root_keeps_something())
-    result.folder_removed = RemoveEntryScrubbed(parent.get(), name, /*is_folder=*/true, /*sync_between=*/true);
+    result.folder_removed = RemoveEntryScrubbed(parent.get(), name, /*is_folder=*/true);
   if (result.folder_removed) Sys().fsync(parent.get());
   return result;
 }

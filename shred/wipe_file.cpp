@@ -117,7 +117,7 @@ WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& patter
   struct stat now;
   if (::fstatat(dirfd, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 || !SameInode(now, st))
     return WipeOutcome::RemoveFailed;
-  if (!RemoveEntryScrubbed(dirfd, name, /*is_folder=*/false, /*sync_between=*/true))
+  if (!RemoveEntryScrubbed(dirfd, name, /*is_folder=*/false))
     return WipeOutcome::RemoveFailed;
   Sys().fsync(dirfd);  // make the removal itself durable
   return WipeOutcome::Shredded;
