@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 
 #include "platform/qt_platform.h"
+#include "shell/outcome_box.h"
 #include "shell/update_reminder.h"
 #include "shred/shred_run.h"
 #include "shredlist/program_paths.h"
@@ -183,8 +184,12 @@ void FrmMain::cmdRemove_Click() {
   ShredRunResult result =
       RunShred(options_, list_, cboOverwriteNoOfTimes->currentIndex(), env_.report_path, host);
   lblResultCaption->setText(QString::fromStdString(result.caption));
+  const ShredList shredded = list_;
   ClearShredList();
   BringToFront(Page::Final);
+  // The result page says what was meant; this says what was left.
+  const std::string left = OutcomeBoxText(shredded, result.outcomes);
+  if (!left.empty()) platform_.dialogs.ShowMessage(left, kTitle, MessageIcon::Exclamation, MessageButtons::Ok);
 }
 
 void FrmMain::cmdLog_Click() { platform_.shell.OpenFile(env_.report_path); }

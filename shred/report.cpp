@@ -32,13 +32,21 @@ std::string FormatReport(const std::string& date, const std::string& time,
   return out;
 }
 
-bool WriteReport(const std::string& path, const ShredOptions& options, const ShredList& items,
+bool WriteReport(ReportSink& sink, const ShredOptions& options, const ShredList& items,
                  ReportClock& clock) {
   // The date is read before the time, each as its line is written.
   std::string date = clock.ShortDateNow();
   std::string time = clock.ShortTimeNow();
-  std::string bytes = FormatReport(date, time, options, items);
+  return sink.Write(FormatReport(date, time, options, items));
+}
 
+bool WriteReport(const std::string& path, const ShredOptions& options, const ShredList& items,
+                 ReportClock& clock) {
+  FileReportSink sink(path);
+  return WriteReport(sink, options, items, clock);
+}
+
+bool WriteReportFile(const std::string& path, const std::string& bytes) {
   UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600));
   if (!fd.valid()) return false;
   struct stat st;

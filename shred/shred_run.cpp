@@ -27,6 +27,34 @@ void ScrubJournals(const ShredList& items) {
   }
 }
 
+// The engine's answer for one file, as the run reports it.
+ItemOutcome FileOutcome(WipeOutcome outcome) {
+  switch (outcome) {
+    case WipeOutcome::Shredded: return ItemOutcome::Shredded;
+    case WipeOutcome::InvalidPosition: return ItemOutcome::OpenFailed;
+    case WipeOutcome::NotRegularFile: return ItemOutcome::NotRegularFile;
+    case WipeOutcome::ReadOnly: return ItemOutcome::ReadOnly;
+    case WipeOutcome::OpenFailed: return ItemOutcome::OpenFailed;
+    case WipeOutcome::WriteFailed: return ItemOutcome::WriteFailed;
+    case WipeOutcome::SyncFailed: return ItemOutcome::SyncFailed;
+    case WipeOutcome::RemoveFailed: return ItemOutcome::RemoveFailed;
+    case WipeOutcome::Link: return ItemOutcome::Link;
+    case WipeOutcome::MountPoint: return ItemOutcome::MountPoint;
+    case WipeOutcome::Changed: return ItemOutcome::Changed;
+  }
+  return ItemOutcome::OpenFailed;
+}
+
+// Whether `path` is one of `removed`, or inside one of them.
+bool RemovedEarlier(const std::vector<std::string>& removed, const std::string& path) {
+  for (const std::string& folder : removed) {
+    if (path == folder) return true;
+    if (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/')
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string FileModeCaption(const ShredOptions& options) {
@@ -40,31 +68,54 @@ std::string FolderModeCaption(const ShredOptions& options) {
 }
 
 ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int position,
-                        const std::string& report_path, ShredRunHost& host) {
+                        ReportSink& report, ShredRunHost& host) {
   ShredRunResult result;
   // Written and closed before anything is destroyed: it names what was meant
   // to be shredded.
-  result.report_written = WriteReport(report_path, options, items, host);
+  result.report_written = WriteReport(report, options, items, host);
 
   if (options.FolderMode) {
     std::optional<int> n = RepeatFactor(position);
     std::optional<FillPattern> pattern;
     if (n) pattern.emplace(*n);
-    for (const ShredListItem& item : items)
-      result.item_shredded.push_back(pattern && ShredTree(item.path, *pattern).folder_removed);
+    std::vector<std::string> removed;
+    for (const ShredListItem& item : items) {
+      if (host.StopRequested()) {
+        result.outcomes.push_back(ItemOutcome::StoppedBeforeReached);
+        continue;
+      }
+      ItemOutcome outcome = pattern ? ShredTree(item.path, *pattern, host).outcome : ItemOutcome::OpenFailed;
+      // A folder already shredded earlier in this run (listed twice, or
+      // inside another listed folder) is gone because we removed it.
+      if (outcome == ItemOutcome::NotFound && RemovedEarlier(removed, item.path)) outcome = ItemOutcome::Shredded;
+      if (outcome == ItemOutcome::Shredded) removed.push_back(item.path);
+      result.outcomes.push_back(outcome);
+    }
     ScrubJournals(items);
     host.Repaint();
     result.caption = FolderModeCaption(options);
   } else {
     // One engine call per item, on its path only: the item's name may be a
     // bare file name that would resolve in the working directory.
-    for (const ShredListItem& item : items)
-      result.item_shredded.push_back(WipeFile(item.path, position) == WipeOutcome::Shredded);
+    for (const ShredListItem& item : items) {
+      if (host.StopRequested()) {
+        result.outcomes.push_back(ItemOutcome::StoppedBeforeReached);
+        continue;
+      }
+      result.outcomes.push_back(FileOutcome(WipeFile(item.path, position)));
+    }
     ScrubJournals(items);
     host.Repaint();
     result.caption = FileModeCaption(options);
   }
+  for (ItemOutcome outcome : result.outcomes) result.item_shredded.push_back(outcome == ItemOutcome::Shredded);
   return result;
+}
+
+ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int position,
+                        const std::string& report_path, ShredRunHost& host) {
+  FileReportSink sink(report_path);
+  return RunShred(options, items, position, sink, host);
 }
 
 }  // namespace velmora

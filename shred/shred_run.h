@@ -4,24 +4,27 @@
 #include <string>
 #include <vector>
 
+#include "shred/item_outcome.h"
 #include "shred/report.h"
+#include "shred/run_control.h"
 #include "shred/shred_options.h"
 #include "shred/wipe_file.h"
 
 namespace velmora {
 
-class ShredRunHost : public ReportClock {
+class ShredRunHost : public ReportClock, public RunControl {
  public:
-  // Shows the window's state at once; the run does not yield otherwise.
+  // Shows the window's state at once.
   virtual void Repaint() = 0;
 };
 
-// What happened to each item, in list order (for tests and the curious; the
-// window shows only the caption).
+// What happened to each item, in list order. The window shows the caption,
+// and a warning for every item that was not shredded.
 struct ShredRunResult {
   std::string caption;
   bool report_written = false;
-  std::vector<bool> item_shredded;
+  std::vector<ItemOutcome> outcomes;
+  std::vector<bool> item_shredded;  // outcomes[i] == ItemOutcome::Shredded
 };
 
 std::string FileModeCaption(const ShredOptions& options);
@@ -29,7 +32,11 @@ std::string FolderModeCaption(const ShredOptions& options);
 
 // Runs the whole shred with the pass-count position selected now. In file
 // mode each item's path goes through the engine once; in folder mode every
-// listed folder is shredded, in list order.
+// listed folder is shredded, in list order. The report goes to `report`.
+ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int position,
+                        ReportSink& report, ShredRunHost& host);
+
+// The same, with the report written to the file at `report_path`.
 ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int position,
                         const std::string& report_path, ShredRunHost& host);
 

@@ -39,6 +39,7 @@ bool ForcingVisitor::MakeReadable(int dirfd, const std::string& name, const stru
 
 void OverwritePass::Entry(int dirfd, const std::string& name, const struct stat& st) {
   if (!S_ISREG(st.st_mode) || st.st_nlink != 1) return;
+  if (stopped_ || (stopped_ = control_.StopRequested())) return;
   WipePolicy policy;
   policy.force_read_only = true;
   policy.create_missing = false;
@@ -47,6 +48,8 @@ void OverwritePass::Entry(int dirfd, const std::string& name, const struct stat&
   if (OpenSeenForWrite(dirfd, name, &st, policy, fd, opened) != WipeOutcome::Shredded) return;
   if (opened.st_nlink != 1) return;  // a link appeared since we looked
   if (OverwriteOpenFile(fd.get(), opened, pattern_) && fd.Close()) overwritten_.insert(KeyOf(opened));
+  done_ += static_cast<std::uint64_t>(opened.st_size);
+  control_.Progress(done_, 0, item_);
 }
 
 // ---- Scrub names ----------------------------------------------------------

@@ -3,12 +3,14 @@
 // remove what was shredded.
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "shred/fill_pattern.h"
+#include "shred/run_control.h"
 #include "shred/tree_walk.h"
 
 namespace velmora {
@@ -31,16 +33,24 @@ class ForcingVisitor : public TreeVisitor {
 
 // Overwrites every singly linked regular file, without a sync of its own;
 // the caller syncs the file system once afterwards.
+// Once `control` asks to stop, the files not yet reached are left as they
+// are (and so keep their folders).
 class OverwritePass : public ForcingVisitor {
  public:
-  explicit OverwritePass(const FillPattern& pattern) : ForcingVisitor(S_IRUSR | S_IXUSR), pattern_(pattern) {}
+  OverwritePass(const FillPattern& pattern, RunControl& control, const std::string& item)
+      : ForcingVisitor(S_IRUSR | S_IXUSR), pattern_(pattern), control_(control), item_(item) {}
   void Entry(int dirfd, const std::string& name, const struct stat& st) override;
   void LeaveFolder(int, const std::string&, const struct stat&) override {}
   const std::set<InodeKey>& overwritten() const { return overwritten_; }
+  bool stopped() const { return stopped_; }
 
  private:
   const FillPattern& pattern_;
+  RunControl& control_;
+  const std::string& item_;
   std::set<InodeKey> overwritten_;
+  std::uint64_t done_ = 0;
+  bool stopped_ = false;
 };
 
 // What may go: anything that is not a regular file (links, FIFOs, sockets,

@@ -5,10 +5,13 @@
 #include <string>
 
 #include "shred/fill_pattern.h"
+#include "shred/item_outcome.h"
+#include "shred/run_control.h"
 
 namespace velmora {
 
 struct TreeShredResult {
+  ItemOutcome outcome = ItemOutcome::OpenFailed;
   bool folder_removed = false;
   std::size_t files_overwritten = 0;
   std::size_t left_behind = 0;  // entries that could not be shredded or removed
@@ -18,6 +21,9 @@ struct TreeShredResult {
 // one hard link are removed without being overwritten (their data belongs to
 // names outside the user's choice too). Nothing is removed before every
 // overwrite in the tree is on the device.
-TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern);
+// When `control` asks to stop, no further file is overwritten; what was
+// overwritten so far is still removed, and the rest stays in its folders.
+TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern,
+                          RunControl& control = NoRunControl());
 
 }  // namespace velmora

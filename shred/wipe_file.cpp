@@ -83,6 +83,7 @@ WipeOutcome OpenSeenForWrite(int dirfd, const std::string& name, const struct st
   if (!exists && !policy.create_missing) return WipeOutcome::OpenFailed;
   // Refuse what is not a regular file before opening it: opening a device or
   // a FIFO can have effects of its own.
+  if (exists && S_ISLNK(seen.st_mode)) return WipeOutcome::Link;
   if (exists && !S_ISREG(seen.st_mode)) return WipeOutcome::NotRegularFile;
   if (exists && IsReadOnly(seen)) {
     if (!policy.force_read_only) return WipeOutcome::ReadOnly;
@@ -90,7 +91,7 @@ WipeOutcome OpenSeenForWrite(int dirfd, const std::string& name, const struct st
   }
 
   UniqueFd fd(OpenWrite(dirfd, name, exists ? 0 : O_CREAT | O_EXCL));
-  if (!fd.valid()) return errno == ELOOP ? WipeOutcome::NotRegularFile : WipeOutcome::OpenFailed;
+  if (!fd.valid()) return errno == ELOOP ? WipeOutcome::Link : WipeOutcome::OpenFailed;
   if (::fstat(fd.get(), &st) != 0) return WipeOutcome::OpenFailed;
   // Whatever was swapped in between the look and the open is not written to.
   if (!S_ISREG(st.st_mode) || (exists && !SameInode(st, seen))) return WipeOutcome::NotRegularFile;

@@ -13,7 +13,10 @@ namespace velmora {
 enum class WipeOutcome {
   Shredded,        // overwritten, synced and removed
   InvalidPosition, // no such pass-count position: nothing touched
-  NotRegularFile,  // a link, folder, FIFO, socket or device: left alone
+  NotRegularFile,  // a folder, FIFO, socket or device: left alone
+  Link,            // a symbolic link: never followed, left alone
+  MountPoint,      // a file mounted over another: left alone
+  Changed,         // grew while being overwritten, or swapped: kept
   ReadOnly,        // a read-only file: left alone
   OpenFailed,      // could not be opened: untouched and in place
   WriteFailed,     // a write failed part way: partly overwritten, in place

@@ -109,7 +109,7 @@ TEST(WipeFile, SymbolicLinkIsLeftAndItsTargetUntouched) {
   Bytes content = testing::RandomBytes(5000, 4);
   WriteFile(dir / "target", content);
   ASSERT_EQ(::symlink((dir / "target").c_str(), (dir / "link").c_str()), 0);
-  EXPECT_EQ(WipeFile(dir / "link", 2), WipeOutcome::NotRegularFile);
+  EXPECT_EQ(WipeFile(dir / "link", 2), WipeOutcome::Link);
   EXPECT_TRUE(Exists(dir / "link"));
   EXPECT_EQ(ReadFile(dir / "target"), content);
 }
@@ -117,7 +117,7 @@ TEST(WipeFile, SymbolicLinkIsLeftAndItsTargetUntouched) {
 TEST(WipeFile, DanglingLinkIsNotFollowedToCreateItsTarget) {
   TempDir dir;
   ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "link").c_str()), 0);
-  EXPECT_EQ(WipeFile(dir / "link", 2), WipeOutcome::NotRegularFile);
+  EXPECT_EQ(WipeFile(dir / "link", 2), WipeOutcome::Link);
   EXPECT_FALSE(Exists(dir / "nowhere"));
   EXPECT_TRUE(Exists(dir / "link"));
 }

@@ -1,0 +1,20 @@
+#pragma once
+// The words for what a shred run could not do: one place maps the engine's
+// codes to the reasons the warning box shows.
+#include <string>
+#include <vector>
+
+#include "shred/item_outcome.h"
+#include "shred/shred_options.h"
+
+namespace velmora {
+
+// The bracketed reason for an item that was not shredded ("" for Shredded).
+std::string OutcomeReason(ItemOutcome outcome);
+
+// The warning box's text for a run: "Some items could not be shredded:" and a
+// line per item left ("<path> (<reason>)"), in list order; "" when every item
+// was shredded.
+std::string OutcomeBoxText(const ShredList& items, const std::vector<ItemOutcome>& outcomes);
+
+}  // namespace velmora

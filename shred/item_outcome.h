@@ -1,0 +1,24 @@
+#pragma once
+// What a shred run did with one listed item. The window turns these codes
+// into the lines of its warning box; the engine never words them itself.
+namespace velmora {
+
+enum class ItemOutcome {
+  Shredded,               // overwritten, forced to the disk and removed (or never there)
+  ReadOnly,               // file mode: no write permission, left as it is
+  Link,                   // a symbolic link on the list: never followed, left
+  NotRegularFile,         // file mode: a FIFO, socket, device or folder
+  NotFolder,              // folder mode: the item is not a folder
+  MountPoint,             // a mount point at the moment of the shred
+  NotFound,               // folder mode: the folder does not exist
+  OpenFailed,             // could not be opened
+  WriteFailed,            // a write failed part way
+  SyncFailed,             // the data could not be forced to the disk
+  RemoveFailed,           // overwritten, but its name could not be removed
+  Changed,                // it changed (grew, or was swapped) while being shredded
+  SomethingInsideKept,    // a folder that keeps anything
+  StoppedBeforeReached,   // the user stopped the run before this item
+  StoppedBeforeFinished,  // the user stopped the run in the middle of this folder
+};
+
+}  // namespace velmora
