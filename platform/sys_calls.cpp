@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <stdio.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velmora {
@@ -24,9 +25,14 @@ int RealCheckpointJournal(int fd, unsigned flags) {
   return ::ioctl(fd, _IOW('f', 43, std::uint32_t), &value);
 }
 
+int RealStatx(int dirfd, const char* path, int flags, unsigned mask, struct statx* out) {
+  return ::statx(dirfd, path, flags, mask, out);
+}
+
 SysCalls& Table() {
-  static SysCalls table{RealOpenat, ::pwrite, ::fdatasync, ::fsync,        ::syncfs,
-                        ::close,    ::unlinkat, RealRenameat, RealCheckpointJournal};
+  static SysCalls table{RealOpenat, ::pwrite,   ::fdatasync,  ::fsync,
+                        ::syncfs,   ::close,    ::unlinkat,   RealRenameat,
+                        RealCheckpointJournal,  RealStatx};
   return table;
 }
 

@@ -4,6 +4,8 @@
 // without needing a broken disk.
 #include <sys/types.h>
 
+struct statx;
+
 namespace velmora {
 
 struct SysCalls {
@@ -16,6 +18,7 @@ struct SysCalls {
   int (*unlinkat)(int dirfd, const char* path, int flags);
   int (*renameat)(int olddirfd, const char* oldpath, int newdirfd, const char* newpath);
   int (*checkpoint_journal)(int fd, unsigned flags);  // ext4's journal checkpoint
+  int (*statx)(int dirfd, const char* path, int flags, unsigned mask, struct statx* out);
 };
 
 // The table in force; the real calls unless a test replaced some.

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "platform/sys_calls.h"
+#include "shred/entry_at.h"
 
 namespace velmora {
 
@@ -29,11 +30,24 @@ std::string ScrubName(int dirfd, const std::string& name) {
   return name;
 }
 
-bool RemoveEntryScrubbed(int dirfd, const std::string& name, bool is_folder) {
+bool HoldsInode(int dirfd, const std::string& name, const struct stat& expected) {
+  struct stat now;
+  return ::fstatat(dirfd, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && SameInode(now, expected) &&
+         (now.st_mode & S_IFMT) == (expected.st_mode & S_IFMT);
+}
+
+bool RemoveExpected(int dirfd, const std::string& name, const struct stat& expected, bool is_folder) {
   const int flags = is_folder ? AT_REMOVEDIR : 0;
+  if (!HoldsInode(dirfd, name, expected)) return false;
   std::string current = ScrubName(dirfd, name);
-  if (current != name) Sys().fsync(dirfd);
-  return Sys().unlinkat(dirfd, current.c_str(), flags) == 0;
+  if (current != name) {
+    Sys().fsync(dirfd);
+    // Something may have been renamed onto our random name meanwhile.
+    if (!HoldsInode(dirfd, current, expected)) return false;
+  }
+  if (Sys().unlinkat(dirfd, current.c_str(), flags) == 0) return true;
+  if (current != name) Sys().renameat(dirfd, current.c_str(), dirfd, name.c_str());
+  return false;
 }
 
 }  // namespace velmora

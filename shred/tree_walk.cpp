@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "shred/entry_at.h"
+#include "shred/entry_stat.h"
 #include "shred/unique_fd.h"
 
 namespace velmora {
@@ -42,20 +43,22 @@ std::vector<std::string> ReadNames(int fd) {
   return names;
 }
 
-// Opens `name` in `dirfd` as a folder, but only the very one `st` describes.
+// Opens `name` in `dirfd` as a folder, but only the very one `st` describes,
+// and only while it is still on the tree's mount.
 UniqueFd OpenExpectedFolder(int dirfd, const std::string& name, const struct stat& st,
-                            TreeVisitor& visitor) {
+                            std::uint64_t mount, TreeVisitor& visitor) {
   UniqueFd fd(OpenFolderAt(dirfd, name));
   if (!fd.valid() && errno == EACCES && visitor.MakeReadable(dirfd, name, st))
     fd = UniqueFd(OpenFolderAt(dirfd, name));
-  struct stat now;
-  if (!fd.valid() || ::fstat(fd.get(), &now) != 0 || !SameInode(now, st)) return UniqueFd();
+  EntryStat now;
+  if (!fd.valid() || !StatFd(fd.get(), now) || !SameInode(now.st, st) || IsOtherMount(now, mount))
+    return UniqueFd();
   return fd;
 }
 
 }  // namespace
 
-bool WalkTree(int root, TreeVisitor& visitor) {
+bool WalkTree(int root, std::uint64_t root_mount, TreeVisitor& visitor) {
   std::vector<Frame> stack;
   {
     Frame top;
@@ -86,15 +89,27 @@ bool WalkTree(int root, TreeVisitor& visitor) {
     }
 
     const std::string& name = top.names[top.next++];
-    struct stat st;
-    if (::fstatat(top.fd.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone
-    if (!S_ISDIR(st.st_mode) || st.st_dev != device) {
+    EntryStat entry;
+    if (!StatAt(top.fd.get(), name, entry)) {
+      if (errno == ENOENT) continue;  // gone meanwhile
+      visitor.Kept(top.fd.get(), name);
+      continue;
+    }
+    const struct stat& st = entry.st;
+    if (IsOtherMount(entry, root_mount) || st.st_dev != device) {
+      visitor.Kept(top.fd.get(), name);
+      continue;
+    }
+    if (!S_ISDIR(st.st_mode)) {
       visitor.Entry(top.fd.get(), name, st);
       continue;
     }
-    UniqueFd child = OpenExpectedFolder(top.fd.get(), name, st, visitor);
-    if (!child.valid()) continue;
-    visitor.EnterFolder(child.get(), st);
+    UniqueFd child = OpenExpectedFolder(top.fd.get(), name, st, root_mount, visitor);
+    if (!child.valid()) {
+      visitor.Kept(top.fd.get(), name);
+      continue;
+    }
+    visitor.EnterFolder(child.get(), name, st);
     Frame frame;
     frame.fd = std::move(child);
     frame.st = st;

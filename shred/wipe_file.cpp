@@ -3,10 +3,16 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <sys/xattr.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <limits>
+#include <string_view>
 
 #include "shred/entry_at.h"
+#include "shred/entry_stat.h"
 #include "shred/fill_block.h"
 #include "shred/force_mode.h"
 #include "shred/remove_entry.h"
@@ -14,7 +20,9 @@
 namespace velmora {
 namespace {
 
-off_t RoundUp(off_t value, off_t unit) { return unit <= 0 ? value : (value + unit - 1) / unit * unit; }
+// A file still growing after this many extra covers is being written by
+// someone else: it keeps its name.
+constexpr int kGrowthRounds = 8;
 
 // Without write permission bits for anyone, a file is read-only in the sense
 // the user set it; root's power to write anyway does not change that.
@@ -28,18 +36,74 @@ int OpenWrite(int dirfd, const std::string& name, int extra) {
   }
 }
 
+// Writes [from, to) where [from, size) is the file's own data and the rest
+// only rounds it up to its last block. Past the largest size the file
+// system allows, that rounding cannot be written and is not needed.
+bool WriteCovering(const FillPattern& pattern, int fd, off_t from, off_t to, off_t size) {
+  const off_t own_end = std::min(to, std::max(size, from));
+  if (from < own_end && !pattern.WriteRange(fd, from, own_end)) return false;
+  if (own_end < to && !pattern.WriteRange(fd, own_end, to)) return errno == EFBIG;
+  return true;
+}
+
+// The mount the folder `dirfd` is on, as the policy gives it or looked up.
+bool FolderMount(int dirfd, const WipePolicy& policy, std::uint64_t& mount) {
+  if (policy.folder_mount != 0) {
+    mount = policy.folder_mount;
+    return true;
+  }
+  EntryStat folder;
+  if (!StatFd(dirfd, folder)) return false;
+  mount = folder.mount_id;
+  return true;
+}
+
+// Zeroes the values of the attributes we may rewrite (user., and trusted.
+// for root) and removes the others where the kernel lets us. Best effort:
+// the file's own bytes decide its outcome.
+std::vector<std::string> ZeroXattrs(int fd) {
+  std::vector<std::string> zeroed;
+  ssize_t size = ::flistxattr(fd, nullptr, 0);
+  if (size <= 0) return zeroed;
+  std::vector<char> names(static_cast<std::size_t>(size));
+  size = ::flistxattr(fd, names.data(), names.size());
+  if (size <= 0) return zeroed;
+  const bool root = ::geteuid() == 0;
+  for (const char* name = names.data(); name < names.data() + size; name += std::strlen(name) + 1) {
+    const std::string_view view(name);
+    if (view.starts_with("user.") || (root && view.starts_with("trusted."))) {
+      ssize_t length = ::fgetxattr(fd, name, nullptr, 0);
+      if (length < 0) continue;
+      std::vector<char> zeros(static_cast<std::size_t>(length), '\0');
+      if (::fsetxattr(fd, name, zeros.data(), zeros.size(), XATTR_REPLACE) == 0) zeroed.emplace_back(name);
+    } else {
+      ::fremovexattr(fd, name);
+    }
+  }
+  return zeroed;
+}
+
 }  // namespace
+
+off_t RoundUpToBlock(off_t value, off_t unit) {
+  if (unit <= 0) return value;
+  const off_t rest = value % unit;
+  if (rest == 0) return value;
+  const off_t down = value - rest;
+  if (down > std::numeric_limits<off_t>::max() - unit) return std::numeric_limits<off_t>::max();
+  return down + unit;
+}
 
 bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pattern) {
   const off_t block = static_cast<off_t>(pattern.period());
   const off_t size = before.st_size;
   const off_t fs_block = before.st_blksize > 0 ? before.st_blksize : 4096;
-  const off_t target = RoundUp(std::max(size, block), fs_block);
+  const off_t target = RoundUpToBlock(std::max(size, block), fs_block);
 
   // A file without holes (or one no longer than the block) is covered in one
   // sweep: the fill block from 0, the pattern on to the end of its last block.
   const bool has_holes = before.st_blocks * 512 < size;
-  if (size <= block || !has_holes) return pattern.WriteRange(fd, 0, target);
+  if (size <= block || !has_holes) return WriteCovering(pattern, fd, 0, target, std::max(size, block));
 
   // A sparse file: the fill block always lands at 0, holes or not; then only
   // the data extents, each to the end of its last block. Holes hold no data,
@@ -60,19 +124,45 @@ bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pat
     end = std::min(end, size);
     if (data >= end) break;
     off_t from = std::max(data, block);
-    off_t to = std::min(RoundUp(end, fs_block), target);
-    if (from < to && !pattern.WriteRange(fd, from, to)) return false;
+    off_t to = std::min(RoundUpToBlock(end, fs_block), target);
+    if (from < to && !WriteCovering(pattern, fd, from, to, size)) return false;
     pos = end;
   }
   return true;
 }
 
+WipeOutcome OverwriteForShred(int fd, const struct stat& opened, const FillPattern& pattern,
+                              std::vector<std::string>* zeroed_xattrs) {
+  if (!OverwriteOpenFile(fd, opened, pattern)) return WipeOutcome::WriteFailed;
+  // Bytes appended while we wrote lie past what we covered: cover them too.
+  const off_t fs_block = opened.st_blksize > 0 ? opened.st_blksize : 4096;
+  off_t covered = RoundUpToBlock(std::max<off_t>(opened.st_size, static_cast<off_t>(pattern.period())), fs_block);
+  for (int round = 0;; ++round) {
+    struct stat now;
+    if (::fstat(fd, &now) != 0) return WipeOutcome::WriteFailed;
+    if (now.st_size <= covered) break;
+    if (round == kGrowthRounds) return WipeOutcome::Changed;
+    const off_t grown_to = RoundUpToBlock(now.st_size, fs_block);
+    if (!WriteCovering(pattern, fd, covered, grown_to, now.st_size)) return WipeOutcome::WriteFailed;
+    covered = grown_to;
+  }
+  std::vector<std::string> zeroed = ZeroXattrs(fd);
+  if (zeroed_xattrs != nullptr) *zeroed_xattrs = std::move(zeroed);
+  return WipeOutcome::Shredded;
+}
+
 WipeOutcome OpenRegularForWrite(int dirfd, const std::string& name, const WipePolicy& policy,
                                 UniqueFd& out, struct stat& st) {
-  struct stat seen;
-  bool exists = ::fstatat(dirfd, name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) == 0;
+  EntryStat seen;
+  bool exists = StatAt(dirfd, name, seen);
   if (!exists && errno != ENOENT) return WipeOutcome::OpenFailed;
-  return OpenSeenForWrite(dirfd, name, exists ? &seen : nullptr, policy, out, st);
+  std::uint64_t mount = 0;
+  if (!FolderMount(dirfd, policy, mount)) return WipeOutcome::OpenFailed;
+  // A file or folder mounted onto this name belongs to another mount.
+  if (exists && IsOtherMount(seen, mount)) return WipeOutcome::MountPoint;
+  WipePolicy known = policy;
+  known.folder_mount = mount;
+  return OpenSeenForWrite(dirfd, name, exists ? &seen.st : nullptr, known, out, st);
 }
 
 WipeOutcome OpenSeenForWrite(int dirfd, const std::string& name, const struct stat* seen_or_null,
@@ -85,6 +175,8 @@ WipeOutcome OpenSeenForWrite(int dirfd, const std::string& name, const struct st
   // a FIFO can have effects of its own.
   if (exists && S_ISLNK(seen.st_mode)) return WipeOutcome::Link;
   if (exists && !S_ISREG(seen.st_mode)) return WipeOutcome::NotRegularFile;
+  std::uint64_t mount = 0;
+  if (!FolderMount(dirfd, policy, mount)) return WipeOutcome::OpenFailed;
   if (exists && IsReadOnly(seen)) {
     if (!policy.force_read_only) return WipeOutcome::ReadOnly;
     if (!AddModeBits(dirfd, name, seen, S_IWUSR)) return WipeOutcome::OpenFailed;
@@ -92,9 +184,13 @@ WipeOutcome OpenSeenForWrite(int dirfd, const std::string& name, const struct st
 
   UniqueFd fd(OpenWrite(dirfd, name, exists ? 0 : O_CREAT | O_EXCL));
   if (!fd.valid()) return errno == ELOOP ? WipeOutcome::Link : WipeOutcome::OpenFailed;
-  if (::fstat(fd.get(), &st) != 0) return WipeOutcome::OpenFailed;
-  // Whatever was swapped in between the look and the open is not written to.
-  if (!S_ISREG(st.st_mode) || (exists && !SameInode(st, seen))) return WipeOutcome::NotRegularFile;
+  EntryStat opened;
+  if (!StatFd(fd.get(), opened)) return WipeOutcome::OpenFailed;
+  // Whatever was swapped in between the look and the open is not written to,
+  // nor a file mounted over the name meanwhile (same device, other mount).
+  if (!S_ISREG(opened.st.st_mode) || (exists && !SameInode(opened.st, seen))) return WipeOutcome::NotRegularFile;
+  if (IsOtherMount(opened, mount)) return WipeOutcome::MountPoint;
+  st = opened.st;
   out = std::move(fd);
   return WipeOutcome::Shredded;
 }
@@ -106,20 +202,21 @@ WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& patter
   WipeOutcome opened = OpenRegularForWrite(dirfd, name, policy, fd, st);
   if (opened != WipeOutcome::Shredded) return opened;
 
-  if (!OverwriteOpenFile(fd.get(), st, pattern)) return WipeOutcome::WriteFailed;
+  std::vector<std::string> zeroed;
+  WipeOutcome covered = OverwriteForShred(fd.get(), st, pattern, &zeroed);
+  if (covered != WipeOutcome::Shredded) return covered;
   // Closing does not put the data on the disk; a deleted file's dirty pages
-  // might never be written at all.
-  while (Sys().fdatasync(fd.get()) != 0) {
+  // might never be written at all. Zeroed attributes are metadata, which
+  // only fsync forces.
+  int (*sync)(int) = zeroed.empty() ? Sys().fdatasync : Sys().fsync;
+  while (sync(fd.get()) != 0) {
     if (errno != EINTR) return WipeOutcome::SyncFailed;
   }
+  for (const std::string& attribute : zeroed) ::fremovexattr(fd.get(), attribute.c_str());
   if (!fd.Close()) return WipeOutcome::SyncFailed;
 
   // Remove only the file we overwrote, not whatever took its name meanwhile.
-  struct stat now;
-  if (::fstatat(dirfd, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 || !SameInode(now, st))
-    return WipeOutcome::RemoveFailed;
-  if (!RemoveEntryScrubbed(dirfd, name, /*is_folder=*/false))
-    return WipeOutcome::RemoveFailed;
+  if (!RemoveExpected(dirfd, name, st, /*is_folder=*/false)) return WipeOutcome::RemoveFailed;
   Sys().fsync(dirfd);  // make the removal itself durable
   return WipeOutcome::Shredded;
 }

@@ -3,7 +3,9 @@
 // pattern, force the data to the device, then remove its name.
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "shred/fill_pattern.h"
 #include "shred/unique_fd.h"
@@ -30,12 +32,27 @@ struct WipePolicy {
   bool force_read_only = false;
   // Create a missing file (it is then filled and removed like any other).
   bool create_missing = true;
+  // The mount id of the folder the file is in, when the caller knows it
+  // (0: looked up). A file on another mount is never written.
+  std::uint64_t folder_mount = 0;
 };
+
+// `value` rounded up to a multiple of `unit`, or the largest off_t when that
+// would not fit (a file within one block of the largest size).
+off_t RoundUpToBlock(off_t value, off_t unit);
 
 // Covers an open regular file: the fill block from offset 0, then the
 // pattern repeated over every data extent of the original length, rounded
 // up to the block size. Holes are skipped. Never truncates.
 bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pattern);
+
+// The whole overwrite of an open file, as every mode does it: the cover
+// above, then whatever the file grew by meanwhile (a few rounds; a file still
+// growing is Changed), then its extended attributes' values zeroed. Returns
+// Shredded when the file is covered; `zeroed_xattrs` then lists the
+// attributes whose values are now zeros, to remove once they are synced.
+WipeOutcome OverwriteForShred(int fd, const struct stat& opened, const FillPattern& pattern,
+                              std::vector<std::string>* zeroed_xattrs);
 
 // Opens `name` in `dirfd` for writing without following a link or blocking,
 // and only when it is a regular file. On success fills `st`.
