@@ -188,8 +188,9 @@ WipeOutcome OpenSeenForWrite(int dirfd, const std::string& name, const struct st
   if (!StatFd(fd.get(), opened)) return WipeOutcome::OpenFailed;
   // Whatever was swapped in between the look and the open is not written to,
   // nor a file mounted over the name meanwhile (same device, other mount).
-  if (!S_ISREG(opened.st.st_mode) || (exists && !SameInode(opened.st, seen))) return WipeOutcome::NotRegularFile;
   if (IsOtherMount(opened, mount)) return WipeOutcome::MountPoint;
+  if (!S_ISREG(opened.st.st_mode)) return WipeOutcome::NotRegularFile;
+  if (exists && !SameInode(opened.st, seen)) return WipeOutcome::Changed;
   st = opened.st;
   out = std::move(fd);
   return WipeOutcome::Shredded;

@@ -1,21 +1,44 @@
 #include "shredlist/add_rules.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <string_view>
 
 namespace velmora {
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+std::string WithoutEmptySteps(const std::string& path);
 
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
+// On Linux "Secret.txt" and "secret.txt" are two files: a duplicate is the
+// same path exactly, once doubled slashes and "." steps are taken out.
+bool IsListed(const ShredList& list, const std::string& path) {
+  const std::string wanted = WithoutEmptySteps(path);
+  return std::any_of(list.begin(), list.end(),
+                     [&](const ShredListItem& item) { return WithoutEmptySteps(item.path) == wanted; });
 }
 
-bool IsListed(const ShredList& list, const std::string& path) {
-  return std::any_of(list.begin(), list.end(),
-                     [&](const ShredListItem& item) { return EqualIgnoringCase(item.path, path); });
+// Whether two paths reach the very same file or folder (device and inode),
+// whatever links or aliases lead there.
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a.empty() || b.empty()) return false;
+  struct stat sa, sb;
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
+// Whether `path` is, right now, the root of a mount: asked of the path as
+// given and of where it leads, so neither a link nor a mount made after the
+// window opened gets a file system's root onto the list.
+bool IsMountRootNow(const std::string& path) {
+  for (int follow : {AT_SYMLINK_NOFOLLOW, 0}) {
+    struct statx x;
+    if (::statx(AT_FDCWD, path.c_str(), follow | AT_NO_AUTOMOUNT, STATX_BASIC_STATS, &x) == 0 &&
+        (x.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (x.stx_attributes & STATX_ATTR_MOUNT_ROOT))
+      return true;
+  }
+  return false;
 }
 
 std::vector<std::string> SplitAtNul(const std::string& text) {
@@ -94,7 +117,7 @@ AddOutcome AddFiles(const std::string& chosen, const AddContext& context, ShredL
     const std::string candidate = single ? parts[0] : JoinPath(parts[0], parts[i]);
     if (IsListed(list, candidate)) continue;
     // In a multiple selection the bare name alone decides, whatever folder.
-    const bool own = single ? WithoutEmptySteps(parts[0]) == own_compared
+    const bool own = single ? WithoutEmptySteps(parts[0]) == own_compared || SameFile(parts[0], own_path)
                             : parts[i] == context.executable_name || WithoutEmptySteps(candidate) == own_compared;
     if (own) {
       outcome.message = AddMessage::OwnExecutable;
@@ -113,13 +136,15 @@ AddOutcome AddFolder(const std::string& chosen, const AddContext& context, Shred
   AddOutcome outcome;
   if (chosen.empty()) return outcome;
   const auto& mounts = context.mount_points;
-  if (chosen == "/" || std::find(mounts.begin(), mounts.end(), chosen) != mounts.end())
+  // Each rule by the path as typed, then by identity: an alias such as a
+  // link "up -> ." in the path reaches the same folder all the same.
+  if (chosen == "/" || std::find(mounts.begin(), mounts.end(), chosen) != mounts.end() || IsMountRootNow(chosen))
     outcome.message = AddMessage::OnlyFolder;
-  else if (chosen == context.program_folder)
+  else if (chosen == context.program_folder || SameFile(chosen, context.program_folder))
     outcome.message = AddMessage::ProgramFolder;
-  else if (chosen == context.system_folder)
+  else if (chosen == context.system_folder || SameFile(chosen, context.system_folder))
     outcome.message = AddMessage::SystemFolder;
-  else if (chosen == context.windows_folder)
+  else if (chosen == context.windows_folder || SameFile(chosen, context.windows_folder))
     outcome.message = AddMessage::WindowsFolder;
   if (outcome.message != AddMessage::None) return outcome;
 

@@ -1,8 +1,11 @@
 #include "shredlist/add_rules.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "platform/mount_points.h"
+#include "support/bind_mount.h"
+#include "support/temp_dir.h"
 
 namespace velmora {
 namespace {
@@ -39,13 +42,55 @@ TEST(AddFiles, FolderEndingInSlashIsNotDoubled) {
   EXPECT_EQ(list, (ShredList{{"/x", "x"}, {"/y", "y"}}));
 }
 
-TEST(AddFiles, DuplicatesAreSkippedIgnoringCaseAndStillEnableShredNow) {
+// "Secret.txt" and "secret.txt" are two files on Linux: both go on the list.
+TEST(AddFiles, DuplicatesAreTheSamePathExactlyAndStillEnableShredNow) {
   ShredList list = {{"/home/u/A.txt", "/home/u/A.txt"}};
-  AddOutcome out = AddFiles("/home/U/a.TXT", Context(), list);
+  AddOutcome out = AddFiles("/home/u//./A.txt", Context(), list);
   EXPECT_EQ(list.size(), 1u);
   EXPECT_EQ(out.remove_enabled, true);
-  AddFiles("/home/u\0a.txt\0new.txt"s, Context(), list);
-  EXPECT_EQ(list, (ShredList{{"/home/u/A.txt", "/home/u/A.txt"}, {"/home/u/new.txt", "new.txt"}}));
+  AddFiles("/home/u\0A.txt\0a.txt"s, Context(), list);
+  EXPECT_EQ(list, (ShredList{{"/home/u/A.txt", "/home/u/A.txt"}, {"/home/u/a.txt", "a.txt"}}));
+}
+
+// The protection rules hold by identity too: a folder or the program
+// reached through an alias in the path is refused with the same message.
+TEST(AddRulesByIdentity, AliasesOfProtectedFoldersAndOfTheProgramAreRefused) {
+  testing::TempDir dir;
+  testing::MakeDir(dir / "prog");
+  testing::WriteFile(dir / "prog/velmora", {});
+  ASSERT_EQ(::symlink(".", (dir / "up").c_str()), 0);
+  AddContext c = Context();
+  c.program_folder = dir / "prog";
+  c.system_folder = "/usr/bin";
+  ShredList list;
+  std::string folder;
+  EXPECT_EQ(AddFolder(dir / "up/prog", c, list, folder).message, AddMessage::ProgramFolder);
+  EXPECT_EQ(AddFolder(dir / "up/up/prog/", c, list, folder).message, AddMessage::ProgramFolder);
+  EXPECT_EQ(AddFolder("/usr/bin/../bin", c, list, folder).message, AddMessage::SystemFolder);
+  EXPECT_EQ(AddFolder("/usr/bin/..", c, list, folder).message, AddMessage::WindowsFolder);
+  EXPECT_TRUE(list.empty());
+  list = {{"/earlier", "/earlier"}};
+  AddOutcome own = AddFiles(dir / "up/prog/velmora", c, list);
+  EXPECT_EQ(own.message, AddMessage::OwnExecutable);
+  EXPECT_EQ(own.remove_enabled, false);
+  EXPECT_TRUE(list.empty());
+}
+
+// A drive mounted after the window opened, reached directly or through a
+// link in its parent, is a drive's root all the same.
+TEST(AddRulesByIdentity, MountRootIsRefusedLiveWhateverPathReachesIt) {
+  testing::TempDir dir;
+  testing::MakeDir(dir / "drive");
+  testing::MakeDir(dir / "real");
+  testing::MakeDir(dir / "real/usb");
+  ASSERT_EQ(::symlink((dir / "real").c_str(), (dir / "alias").c_str()), 0);
+  testing::BindMounts mounts;
+  if (std::string why = mounts.Bind(dir / "drive", dir / "real/usb"); !why.empty()) GTEST_SKIP() << why;
+  ShredList list;
+  std::string folder;
+  for (std::string chosen : {dir / "real/usb", dir / "alias/usb"})
+    EXPECT_EQ(AddFolder(chosen, Context(), list, folder).message, AddMessage::OnlyFolder) << chosen;
+  EXPECT_EQ(AddFolder(dir / "real", Context(), list, folder).message, AddMessage::None);
 }
 
 TEST(AddFiles, WholeTextOnlyNoPrefixMatch) {

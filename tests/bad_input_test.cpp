@@ -10,6 +10,8 @@
 
 #include "shred/fill_block.h"
 #include "shred/shred_run.h"
+#include "support/bind_mount.h"
+#include "support/capture.h"
 #include "support/fixed_host.h"
 #include "support/temp_dir.h"
 #include "support/tree_snapshot.h"
@@ -47,6 +49,7 @@ class BadInput : public ::testing::Test {
     int fds = testing::OpenDescriptorCount();
     ShredRunResult result = RunShred(options, list, 2, report.path() + "/note.txt", host);
     EXPECT_EQ(testing::OpenDescriptorCount(), fds) << "descriptors leaked";
+    outcomes = result.outcomes;
     return result.item_shredded;
   }
 
@@ -56,7 +59,83 @@ class BadInput : public ::testing::Test {
   TempDir report;
   testing::FixedHost host;
   testing::TreeSnapshot world_before;
+  std::vector<ItemOutcome> outcomes;  // of the last run
+  testing::BindMounts mounts;
 };
+
+#define BIND_OR_SKIP(source, target) \
+  if (std::string why = mounts.Bind(source, target); !why.empty()) GTEST_SKIP() << "skipped: " << why
+
+// Another mount inside a listed folder is never entered, written, renamed or
+// removed, from the same file system or another; the folders above it stay
+// with their own names.
+TEST_F(BadInput, FolderOfTheSameFileSystemMountedInsideIsNeverEntered) {
+  MakeDir(dir / "listed/t");
+  MakeDir(dir / "listed/t/sub");
+  MakeDir(dir / "listed/t/sub/bound");
+  WriteFile(dir / "listed/t/mine", Bytes(100, 1));
+  BIND_OR_SKIP(dir / "world", dir / "listed/t/sub/bound");
+  EXPECT_EQ(Folders({dir / "listed/t"}), std::vector<bool>{false});
+  EXPECT_EQ(outcomes, std::vector<ItemOutcome>{ItemOutcome::SomethingInsideKept});
+  ExpectWorldUnchanged();
+  EXPECT_TRUE(Exists(dir / "listed/t/sub/bound/file"));
+  EXPECT_FALSE(Exists(dir / "listed/t/mine"));
+}
+
+TEST_F(BadInput, FileMountedInsideAFolderOrOnTheListIsNeverWritten) {
+  MakeDir(dir / "listed/t");
+  WriteFile(dir / "listed/t/bound", {});
+  WriteFile(dir / "listed/bound", {});
+  BIND_OR_SKIP(dir / "world/file", dir / "listed/t/bound");
+  BIND_OR_SKIP(dir / "world/folder/inner", dir / "listed/bound");
+  world_before = Snapshot(dir / "world");
+  EXPECT_EQ(Folders({dir / "listed/t"}), std::vector<bool>{false});
+  EXPECT_EQ(Files({dir / "listed/bound"}), std::vector<bool>{false});
+  EXPECT_EQ(outcomes, std::vector<ItemOutcome>{ItemOutcome::MountPoint});
+  ExpectWorldUnchanged();
+  EXPECT_TRUE(Exists(dir / "listed/t/bound"));
+}
+
+TEST_F(BadInput, ListedFolderThatBecameAMountRootAfterListingIsLeftUntouched) {
+  MakeDir(dir / "listed/empty");
+  BIND_OR_SKIP(dir / "world", dir / "listed/empty");
+  EXPECT_EQ(Folders({dir / "listed/empty"}), std::vector<bool>{false});
+  EXPECT_EQ(outcomes, std::vector<ItemOutcome>{ItemOutcome::MountPoint});
+  ExpectWorldUnchanged();
+}
+
+// Two names of one file, both inside the folder: the data is the user's
+// alone, whatever name comes first, and none of it survives.
+TEST_F(BadInput, HardLinkPairInsideAFolderIsOverwrittenThenBothNamesGo) {
+  MakeDir(dir / "listed/t");
+  MakeDir(dir / "listed/t/deep");
+  WriteFile(dir / "listed/t/a", Bytes(3000, 0x5a));
+  ASSERT_EQ(::link((dir / "listed/t/a").c_str(), (dir / "listed/t/deep/b").c_str()), 0);
+  testing::CaptureRemovals capture;
+  EXPECT_EQ(Folders({dir / "listed/t"}), std::vector<bool>{true});
+  EXPECT_FALSE(Exists(dir / "listed/t"));
+  ASSERT_EQ(capture.removed_files.size(), 2u);
+  for (const Bytes& seen : capture.removed_files)
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 0x5a), 0) << "original bytes survived";
+}
+
+// A folder that keeps anything keeps its own name and its own mode.
+TEST_F(BadInput, FolderKeepingAnImmutableFolderKeepsItsNameAndMode) {
+  MakeDir(dir / "listed/t");
+  MakeDir(dir / "listed/t/frozen");
+  WriteFile(dir / "listed/t/gone", Bytes(100, 1));
+  if (!testing::SetImmutable(dir / "listed/t/frozen", true)) GTEST_SKIP() << "skipped: cannot set the immutable flag here";
+  ::chmod((dir / "listed/t").c_str(), 0555);
+  EXPECT_EQ(Folders({dir / "listed/t"}), std::vector<bool>{false});
+  testing::SetImmutable(dir / "listed/t/frozen", false);
+  EXPECT_EQ(outcomes, std::vector<ItemOutcome>{ItemOutcome::SomethingInsideKept});
+  struct stat st;
+  ASSERT_EQ(::stat((dir / "listed/t").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0555u);
+  EXPECT_TRUE(Exists(dir / "listed/t/frozen"));
+  EXPECT_FALSE(Exists(dir / "listed/t/gone"));
+  EXPECT_EQ(Snapshot(dir / "listed").size(), 3u) << "listed, t and t/frozen, under their own names";
+}
 
 TEST_F(BadInput, LinkToAFileOrAFolderOnTheListIsLeftAndNotFollowed) {
   ASSERT_EQ(::symlink((dir / "world/file").c_str(), (dir / "listed/to-file").c_str()), 0);

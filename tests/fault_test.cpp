@@ -7,7 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <functional>
+#include <utility>
+
 #include "shred/shred_run.h"
+#include "support/bind_mount.h"
 #include "support/fixed_host.h"
 #include "support/loop_fs.h"
 #include "support/temp_dir.h"
@@ -155,6 +160,120 @@ TEST(Faults, FolderThatAppearsDuringTheWalkIsNeverRemovedUnshredded) {
     EXPECT_EQ(r.item_shredded, std::vector<bool>{false});
     EXPECT_EQ(ReadFile(dir / "t/late/news"), Bytes(77, 7));
   }
+}
+
+// Swaps by someone else between our look at a name and what we do to it.
+// Each row makes one swap through the system-call seam at the worst moment;
+// whatever was swapped in is never written, renamed or removed, and the item
+// is not reported as shredded.
+class Races : public ::testing::Test {
+ protected:
+  Races() {
+    MakeDir(dir / "world");
+    WriteFile(dir / "world/decoy", decoy);
+    MakeDir(dir / "listed");
+    Hook() = nullptr;
+    calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
+      if ((flags & O_WRONLY) && Hook()) std::exchange(Hook(), nullptr)(path);
+      return ::openat(dirfd, path, flags, mode);
+    };
+  }
+  // Runs once, at the moment the hooked call is made, with its name.
+  static std::function<void(const char*)>& Hook() {
+    static std::function<void(const char*)> hook;
+    return hook;
+  }
+  ShredRunResult Run(const std::string& path, bool folder_mode) {
+    ScopedSysCalls scope(calls);
+    return RunWithChecks({{path, path}}, folder_mode, dir.path());
+  }
+
+  TempDir dir;
+  Bytes decoy = testing::RandomBytes(5000, 11);
+  SysCalls calls = Sys();
+  testing::BindMounts mounts;
+};
+
+TEST_F(Races, RegularFileSwappedInBetweenTheLookAndTheOpenIsNotWritten) {
+  WriteFile(dir / "listed/f", Bytes(100, 1));
+  Hook() = [this](const char*) { ::rename((dir / "world/decoy").c_str(), (dir / "listed/f").c_str()); };
+  EXPECT_EQ(Run(dir / "listed/f", false).outcomes, std::vector<ItemOutcome>{ItemOutcome::Changed});
+  EXPECT_EQ(ReadFile(dir / "listed/f"), decoy);
+}
+
+TEST_F(Races, FileMountedOverTheNameBetweenTheLookAndTheOpenIsNotWritten) {
+  WriteFile(dir / "listed/f", Bytes(100, 1));
+  std::string why;
+  Hook() = [&](const char*) { why = mounts.Bind(dir / "world/decoy", dir / "listed/f"); };
+  ShredRunResult r = Run(dir / "listed/f", false);
+  if (!why.empty()) GTEST_SKIP() << "skipped: " << why;
+  EXPECT_EQ(r.outcomes, std::vector<ItemOutcome>{ItemOutcome::MountPoint});
+  EXPECT_EQ(ReadFile(dir / "world/decoy"), decoy);
+}
+
+TEST_F(Races, FileRenamedOntoTheScrubNameBeforeTheRemovalIsKept) {
+  WriteFile(dir / "listed/f", Bytes(100, 1));
+  static std::string scrubbed;
+  static std::function<void()> swap;
+  scrubbed.clear();
+  swap = [this] { ::rename((dir / "world/decoy").c_str(), (dir / "listed/" + scrubbed).c_str()); };
+  calls.renameat = [](int from_dir, const char* from, int to_dir, const char* to) {
+    int rc = ::renameat2(from_dir, from, to_dir, to, RENAME_NOREPLACE);
+    if (rc == 0 && scrubbed.empty()) scrubbed = to;
+    return rc;
+  };
+  calls.fsync = [](int fd) {
+    if (!scrubbed.empty() && swap) std::exchange(swap, nullptr)();
+    return ::fsync(fd);
+  };
+  EXPECT_EQ(Run(dir / "listed/f", false).outcomes, std::vector<ItemOutcome>{ItemOutcome::RemoveFailed});
+  ASSERT_FALSE(scrubbed.empty());
+  EXPECT_EQ(ReadFile(dir / "listed/" + scrubbed), decoy);
+}
+
+TEST_F(Races, FolderExchangedOntoTheListedNameDuringTheRunIsNotRemoved) {
+  MakeDir(dir / "listed/t");
+  WriteFile(dir / "listed/t/a", Bytes(100, 1));
+  static std::function<void()> swap;
+  swap = [this] {
+    ::rename((dir / "listed/t").c_str(), (dir / "listed/moved").c_str());
+    MakeDir(dir / "listed/t");
+  };
+  calls.syncfs = [](int fd) {
+    if (swap) std::exchange(swap, nullptr)();
+    return ::syncfs(fd);
+  };
+  EXPECT_EQ(Run(dir / "listed/t", true).outcomes, std::vector<ItemOutcome>{ItemOutcome::RemoveFailed});
+  EXPECT_TRUE(Exists(dir / "listed/t"));
+  EXPECT_FALSE(Exists(dir / "listed/moved/a"));
+}
+
+TEST_F(Races, SpecialFileRenamedOntoAScrubNameDuringTheSyncIsKept) {
+  MakeDir(dir / "listed/t");
+  WriteFile(dir / "listed/t/a", Bytes(100, 1));
+  ASSERT_EQ(::mkfifo((dir / "world/fifo").c_str(), 0600), 0);
+  static std::function<void()> swap;
+  static int syncs;
+  syncs = 0;
+  static std::string landed;
+  landed.clear();
+  swap = [this] {
+    // The scrub walk has renamed "a": put the FIFO under its new name.
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "listed/t")) {
+      landed = entry.path().string();
+      ::rename((dir / "world/fifo").c_str(), landed.c_str());
+    }
+  };
+  calls.syncfs = [](int fd) {
+    if (++syncs == 2 && swap) std::exchange(swap, nullptr)();
+    return ::syncfs(fd);
+  };
+  EXPECT_EQ(Run(dir / "listed/t", true).outcomes, std::vector<ItemOutcome>{ItemOutcome::SomethingInsideKept});
+  ASSERT_FALSE(landed.empty());
+  struct stat st;
+  ASSERT_EQ(::lstat(landed.c_str(), &st), 0) << "the FIFO was removed";
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_TRUE(Exists(dir / "listed/t"));
 }
 
 }  // namespace

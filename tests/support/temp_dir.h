@@ -33,5 +33,7 @@ bool Exists(const std::string& path);  // without following a last link
 void MakeDir(const std::string& path, mode_t mode = 0755);
 // The number of descriptors this process holds open.
 int OpenDescriptorCount();
+// Sets or clears the immutable flag (root, on a file system that has it).
+bool SetImmutable(const std::string& path, bool on);
 
 }  // namespace velmora::testing
