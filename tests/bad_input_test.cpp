@@ -86,10 +86,12 @@ TEST_F(BadInput, FileMountedInsideAFolderOrOnTheListIsNeverWritten) {
   MakeDir(dir / "listed/t");
   WriteFile(dir / "listed/t/bound", {});
   WriteFile(dir / "listed/bound", {});
+  // Read-only, so that forcing it writable would show as well.
+  ::chmod((dir / "world/file").c_str(), 0444);
   BIND_OR_SKIP(dir / "world/file", dir / "listed/t/bound");
   BIND_OR_SKIP(dir / "world/folder/inner", dir / "listed/bound");
-  world_before = Snapshot(dir / "world");
   EXPECT_EQ(Folders({dir / "listed/t"}), std::vector<bool>{false});
+  ExpectWorldUnchanged();
   EXPECT_EQ(Files({dir / "listed/bound"}), std::vector<bool>{false});
   EXPECT_EQ(outcomes, std::vector<ItemOutcome>{ItemOutcome::MountPoint});
   ExpectWorldUnchanged();
@@ -122,19 +124,24 @@ TEST_F(BadInput, HardLinkPairInsideAFolderIsOverwrittenThenBothNamesGo) {
 // A folder that keeps anything keeps its own name and its own mode.
 TEST_F(BadInput, FolderKeepingAnImmutableFolderKeepsItsNameAndMode) {
   MakeDir(dir / "listed/t");
-  MakeDir(dir / "listed/t/frozen");
+  MakeDir(dir / "listed/t/ro");
+  MakeDir(dir / "listed/t/ro/frozen");
   WriteFile(dir / "listed/t/gone", Bytes(100, 1));
-  if (!testing::SetImmutable(dir / "listed/t/frozen", true)) GTEST_SKIP() << "skipped: cannot set the immutable flag here";
+  WriteFile(dir / "listed/t/ro/gone", Bytes(100, 1));
+  if (!testing::SetImmutable(dir / "listed/t/ro/frozen", true))
+    GTEST_SKIP() << "skipped: cannot set the immutable flag here";
+  ::chmod((dir / "listed/t/ro").c_str(), 0500);
   ::chmod((dir / "listed/t").c_str(), 0555);
   EXPECT_EQ(Folders({dir / "listed/t"}), std::vector<bool>{false});
-  testing::SetImmutable(dir / "listed/t/frozen", false);
+  testing::SetImmutable(dir / "listed/t/ro/frozen", false);
   EXPECT_EQ(outcomes, std::vector<ItemOutcome>{ItemOutcome::SomethingInsideKept});
-  struct stat st;
-  ASSERT_EQ(::stat((dir / "listed/t").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 07777, 0555u);
-  EXPECT_TRUE(Exists(dir / "listed/t/frozen"));
-  EXPECT_FALSE(Exists(dir / "listed/t/gone"));
-  EXPECT_EQ(Snapshot(dir / "listed").size(), 3u) << "listed, t and t/frozen, under their own names";
+  for (auto [path, mode] : {std::pair{"listed/t", 0555u}, std::pair{"listed/t/ro", 0500u}}) {
+    struct stat st;
+    ASSERT_EQ(::stat((dir / path).c_str(), &st), 0) << path;
+    EXPECT_EQ(st.st_mode & 07777, mode) << path;
+  }
+  EXPECT_TRUE(Exists(dir / "listed/t/ro/frozen"));
+  EXPECT_EQ(Snapshot(dir / "listed").size(), 4u) << "listed, t, t/ro and t/ro/frozen, under their own names";
 }
 
 TEST_F(BadInput, LinkToAFileOrAFolderOnTheListIsLeftAndNotFollowed) {
