@@ -51,6 +51,9 @@ bool ForcingVisitor::MakeReadable(int dirfd, const std::string& name, const stru
 
 void OverwritePass::EnterFolder(int fd, const std::string& name, const struct stat& st) {
   ForcingVisitor::EnterFolder(fd, name, st);
+  // A folder's attributes go with it: their values are zeroed with the
+  // files' data, before the one sync.
+  ZeroAttributeValues(fd);
   path_.push_back(name);
 }
 

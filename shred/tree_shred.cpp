@@ -58,6 +58,7 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   if (IsOtherMount(opened, parent_st.mount_id)) return Refused(ItemOutcome::MountPoint);
   const std::uint64_t mount = opened.mount_id;
   EnsureFolderMode(root.get(), opened.st, S_IRWXU, ledger);
+  ZeroAttributeValues(root.get());
 
   TreeShredResult result;
   OverwritePass overwrite(pattern, control, path, ledger, st, mount);

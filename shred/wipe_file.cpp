@@ -15,6 +15,7 @@
 #include "shred/entry_stat.h"
 #include "shred/fill_block.h"
 #include "shred/force_mode.h"
+#include "shred/journal_scrub.h"
 #include "shred/remove_entry.h"
 
 namespace velmora {
@@ -58,10 +59,9 @@ bool FolderMount(int dirfd, const WipePolicy& policy, std::uint64_t& mount) {
   return true;
 }
 
-// Zeroes the values of the attributes we may rewrite (user., and trusted.
-// for root) and removes the others where the kernel lets us. Best effort:
-// the file's own bytes decide its outcome.
-std::vector<std::string> ZeroXattrs(int fd) {
+}  // namespace
+
+std::vector<std::string> ZeroAttributeValues(int fd) {
   std::vector<std::string> zeroed;
   ssize_t size = ::flistxattr(fd, nullptr, 0);
   if (size <= 0) return zeroed;
@@ -82,8 +82,6 @@ std::vector<std::string> ZeroXattrs(int fd) {
   }
   return zeroed;
 }
-
-}  // namespace
 
 off_t RoundUpToBlock(off_t value, off_t unit) {
   if (unit <= 0) return value;
@@ -146,7 +144,7 @@ WipeOutcome OverwriteForShred(int fd, const struct stat& opened, const FillPatte
     if (!WriteCovering(pattern, fd, covered, grown_to, now.st_size)) return WipeOutcome::WriteFailed;
     covered = grown_to;
   }
-  std::vector<std::string> zeroed = ZeroXattrs(fd);
+  std::vector<std::string> zeroed = ZeroAttributeValues(fd);
   if (zeroed_xattrs != nullptr) *zeroed_xattrs = std::move(zeroed);
   return WipeOutcome::Shredded;
 }
@@ -213,7 +211,12 @@ WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& patter
   while (sync(fd.get()) != 0) {
     if (errno != EINTR) return WipeOutcome::SyncFailed;
   }
-  for (const std::string& attribute : zeroed) ::fremovexattr(fd.get(), attribute.c_str());
+  if (!zeroed.empty()) {
+    // A journal forgets the zeroed copy of an attribute block once the block
+    // is freed: write it home first (where we may; silent otherwise).
+    CheckpointJournal(fd.get(), /*zero_out=*/false);
+    for (const std::string& attribute : zeroed) ::fremovexattr(fd.get(), attribute.c_str());
+  }
   if (!fd.Close()) return WipeOutcome::SyncFailed;
 
   // Remove only the file we overwrote, not whatever took its name meanwhile.

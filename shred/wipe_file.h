@@ -46,6 +46,12 @@ off_t RoundUpToBlock(off_t value, off_t unit);
 // up to the block size. Holes are skipped. Never truncates.
 bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pattern);
 
+// Zeroes the values of the extended attributes we may rewrite (user., and
+// trusted. for root) of an open file or folder, and removes the others where
+// the kernel lets us. Best effort: the file's own bytes decide its outcome.
+// Returns the names whose values are now zeros.
+std::vector<std::string> ZeroAttributeValues(int fd);
+
 // The whole overwrite of an open file, as every mode does it: the cover
 // above, then whatever the file grew by meanwhile (a few rounds; a file still
 // growing is Changed), then its extended attributes' values zeroed. Returns

@@ -4,6 +4,10 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/xattr.h>
+
+#include <limits>
+#include <map>
 
 #include "shred/fill_block.h"
 #include "support/capture.h"
@@ -273,6 +277,88 @@ TEST(WipeFile, NameIsScrubbedBeforeRemoval) {
   ASSERT_EQ(removed.size(), 1u);
   EXPECT_NE(removed[0], "secret-name.txt");
   EXPECT_EQ(removed[0].size(), std::string("secret-name.txt").size());
+}
+
+// Bytes appended by someone else while the file is overwritten are covered
+// too; a file that never stops growing keeps its name and is reported.
+struct Appender {
+  static int& Left() {
+    static int left = 0;
+    return left;
+  }
+  static std::string& Path() {
+    static std::string path;
+    return path;
+  }
+  static ssize_t Pwrite(int fd, const void* buf, size_t count, off_t offset) {
+    if (Left() != 0) {
+      if (Left() > 0) --Left();
+      int other = ::open(Path().c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+      Bytes more(10000, 0x41);
+      [[maybe_unused]] ssize_t n = ::write(other, more.data(), more.size());
+      ::close(other);
+    }
+    return ::pwrite(fd, buf, count, offset);
+  }
+};
+
+TEST(WipeFileFaults, BytesAppendedWhileOverwritingAreCoveredTooOrTheFileIsKept) {
+  TempDir dir;
+  WriteFile(dir / "f", Bytes(100, 1));
+  std::size_t fs_block = FsBlock(dir / "f");
+  Appender::Path() = dir / "f";
+  SysCalls calls = Sys();
+  calls.pwrite = Appender::Pwrite;
+  ScopedSysCalls scope(calls);
+  {
+    Appender::Left() = 3;
+    CaptureRemovals capture;
+    ASSERT_EQ(WipeFile(dir / "f", 0), WipeOutcome::Shredded);
+    ASSERT_EQ(capture.removed_files.size(), 1u);
+    EXPECT_EQ(capture.removed_files[0], ExpectedCover(0, 100 + 3 * 10000, fs_block));
+  }
+  WriteFile(dir / "f", Bytes(100, 1));
+  Appender::Left() = -1;  // for ever
+  EXPECT_EQ(WipeFile(dir / "f", 0), WipeOutcome::Changed);
+  Appender::Left() = 0;
+  EXPECT_TRUE(Exists(dir / "f"));
+}
+
+// Extended attributes (where a browser keeps a download's address) hold
+// only zeros by the time the file is forced to the disk, and are gone.
+TEST(WipeFile, ExtendedAttributeValuesAreZeroedBeforeTheSync) {
+  TempDir dir;
+  WriteFile(dir / "f", Bytes(100, 1));
+  const std::string small(40, 's'), big(3000, 'b');
+  if (::setxattr((dir / "f").c_str(), "user.small", small.data(), small.size(), 0) != 0 ||
+      ::setxattr((dir / "f").c_str(), "user.big", big.data(), big.size(), 0) != 0)
+    GTEST_SKIP() << "skipped: no user extended attributes here";
+  static std::map<std::string, std::string> at_sync;
+  at_sync.clear();
+  SysCalls calls = Sys();
+  calls.fsync = [](int fd) {
+    for (const char* name : {"user.small", "user.big"}) {
+      std::string value(4096, '?');
+      ssize_t n = ::fgetxattr(fd, name, value.data(), value.size());
+      if (n >= 0) at_sync[name] = value.substr(0, static_cast<std::size_t>(n));
+    }
+    return ::fsync(fd);
+  };
+  ScopedSysCalls scope(calls);
+  ASSERT_EQ(WipeFile(dir / "f", 0), WipeOutcome::Shredded);
+  EXPECT_EQ(at_sync["user.small"], std::string(40, '\0'));
+  EXPECT_EQ(at_sync["user.big"], std::string(3000, '\0'));
+  EXPECT_FALSE(Exists(dir / "f"));
+}
+
+TEST(WipeFile, RoundingUpNeverOverflowsAtTheLargestFileSize) {
+  constexpr off_t kMax = std::numeric_limits<off_t>::max();
+  struct {
+    off_t value, unit, rounded;
+  } rows[] = {{0, 4096, 0},          {1, 4096, 4096},         {4096, 4096, 4096},
+              {4097, 4096, 8192},    {kMax - 4094, 4096, kMax}, {kMax, 4096, kMax},
+              {kMax - kMax % 4096, 4096, kMax - kMax % 4096}, {10, 0, 10}};
+  for (const auto& row : rows) EXPECT_EQ(RoundUpToBlock(row.value, row.unit), row.rounded) << row.value;
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // Whole runs through the buttons: files gone, report bytes, result page.
 #include "window_fixture.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace velmora {
 namespace {
 
@@ -80,6 +83,50 @@ TEST_F(WindowRun, PassCountPositionIsReadAtTheMomentOfTheRun) {
   w.cmdRemove->click();
   EXPECT_FALSE(Exists(dir / "f"));
   EXPECT_EQ(w.lblResultCaption->text(), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
+}
+
+// What was left is named in one warning after the result page, one reason
+// per item in list order; a run where everything went shows no box.
+TEST_F(WindowRun, ItemsLeftAreNamedInAWarningAfterTheResultPage) {
+  WriteFile(dir / "ro", Bytes(10, 1), 0444);
+  ASSERT_EQ(::symlink((dir / "ro").c_str(), (dir / "link").c_str()), 0);
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  WriteFile(dir / "ok", Bytes(10, 2));
+  FrmMain& w = OpenAtList(false);
+  fakes.dialogs.file_choices = {dir / "ro", dir / "ok", dir / "link", dir / "fifo"};
+  for (int i = 0; i < 4; ++i) w.cmdAdd->click();
+  w.cmdRemove->click();
+  EXPECT_EQ(w.FrontPage(), Page::Final);
+  EXPECT_EQ(w.lblResultCaption->text(), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
+  const std::string text = "Some items could not be shredded:\n" + (dir / "ro") + " (read-only)\n" + (dir / "link") +
+                           " (a link)\n" + (dir / "fifo") + " (not a regular file)";
+  EXPECT_EQ(fakes.dialogs.messages,
+            (std::vector<ShownMessage>{{text, "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));
+  EXPECT_FALSE(Exists(dir / "ok"));
+
+  // Folder mode: a folder listed twice counts once shredded, not as missing.
+  fakes.dialogs.messages.clear();
+  w.cmdBack1->click();
+  w.OptFolder->click();
+  w.cmdNext->click();
+  testing::MakeDir(dir / "tree");
+  fakes.dialogs.folder_choices = {dir / "tree", dir / "tree", dir / "missing", dir / "fifo", dir / "link"};
+  for (int i = 0; i < 5; ++i) w.cmdAdd->click();
+  w.cmdRemove->click();
+  EXPECT_EQ(fakes.dialogs.messages,
+            (std::vector<ShownMessage>{{"Some items could not be shredded:\n" + (dir / "missing") + " (not found)\n" +
+                                            (dir / "fifo") + " (not a folder)\n" + (dir / "link") + " (a link)",
+                                        "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));
+  EXPECT_FALSE(Exists(dir / "tree"));
+
+  fakes.dialogs.messages.clear();
+  w.cmdBack1->click();
+  w.OptFile->click();
+  w.cmdNext->click();
+  fakes.dialogs.file_choices = {dir / "gone-already"};
+  w.cmdAdd->click();
+  w.cmdRemove->click();
+  EXPECT_TRUE(fakes.dialogs.messages.empty());
 }
 
 }  // namespace
