@@ -1,12 +1,16 @@
 #include "platform/sys_calls.h"
 
+#include <dirent.h>
 #include <fcntl.h>
-
-#include <cstdint>
 #include <stdio.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/syscall.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+
+#include <cstdint>
 
 namespace velmora {
 namespace {
@@ -15,7 +19,8 @@ int RealOpenat(int dirfd, const char* path, int flags, mode_t mode) {
   return ::openat(dirfd, path, flags, mode);
 }
 int RealRenameat(int olddirfd, const char* oldpath, int newdirfd, const char* newpath) {
-  // Never replace an existing entry: the new name is one we invented.
+  // Never replace an existing entry: the new name is one we invented, or
+  // one we are giving back.
   return ::renameat2(olddirfd, oldpath, newdirfd, newpath, RENAME_NOREPLACE);
 }
 
@@ -29,10 +34,13 @@ int RealStatx(int dirfd, const char* path, int flags, unsigned mask, struct stat
   return ::statx(dirfd, path, flags, mask, out);
 }
 
+ssize_t RealGetdents64(int fd, void* buffer, size_t size) { return ::getdents64(fd, buffer, size); }
+
 SysCalls& Table() {
-  static SysCalls table{RealOpenat, ::pwrite,   ::fdatasync,  ::fsync,
-                        ::syncfs,   ::close,    ::unlinkat,   RealRenameat,
-                        RealCheckpointJournal,  RealStatx};
+  static SysCalls table{RealOpenat, ::pwrite,       ::fdatasync,  ::fsync,      ::syncfs,    ::close,
+                        ::unlinkat, RealRenameat,   RealCheckpointJournal,      RealStatx,   ::lseek,
+                        RealGetdents64,             ::fchmod,     ::fstatfs,    ::flistxattr, ::fgetxattr,
+                        ::fsetxattr, ::fremovexattr};
   return table;
 }
 
@@ -40,9 +48,7 @@ SysCalls& Table() {
 
 SysCalls& Sys() { return Table(); }
 
-ScopedSysCalls::ScopedSysCalls(const SysCalls& replacement) : saved_(Table()) {
-  Table() = replacement;
-}
+ScopedSysCalls::ScopedSysCalls(const SysCalls& replacement) : saved_(Table()) { Table() = replacement; }
 ScopedSysCalls::~ScopedSysCalls() { Table() = saved_; }
 
 }  // namespace velmora

@@ -5,11 +5,14 @@
 
 #include <string>
 
+#include "platform/sys_calls.h"
+
 namespace velmora {
 
 // Opens `name` in `dirfd` as a folder, never through a link.
 inline int OpenFolderAt(int dirfd, const std::string& name) {
-  return ::openat(dirfd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  return RetryOnEintr(
+      [&] { return Sys().openat(dirfd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0); });
 }
 
 // Whether two looks saw the very same file.

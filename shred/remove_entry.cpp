@@ -7,6 +7,7 @@
 
 #include "platform/sys_calls.h"
 #include "shred/entry_at.h"
+#include "shred/entry_stat.h"
 
 namespace velmora {
 
@@ -31,17 +32,18 @@ std::string ScrubName(int dirfd, const std::string& name) {
 }
 
 bool HoldsInode(int dirfd, const std::string& name, const struct stat& expected) {
-  struct stat now;
-  return ::fstatat(dirfd, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && SameInode(now, expected) &&
-         (now.st_mode & S_IFMT) == (expected.st_mode & S_IFMT);
+  EntryStat now;
+  return StatAt(dirfd, name, now) && SameInode(now.st, expected) &&
+         (now.st.st_mode & S_IFMT) == (expected.st_mode & S_IFMT);
 }
 
-bool RemoveExpected(int dirfd, const std::string& name, const struct stat& expected, bool is_folder) {
+bool RemoveExpected(int dirfd, const std::string& name, const struct stat& expected, bool is_folder,
+                    bool scrub_name) {
   const int flags = is_folder ? AT_REMOVEDIR : 0;
   if (!HoldsInode(dirfd, name, expected)) return false;
-  std::string current = ScrubName(dirfd, name);
+  std::string current = scrub_name ? ScrubName(dirfd, name) : name;
   if (current != name) {
-    Sys().fsync(dirfd);
+    BestEffort(Sys().fsync(dirfd));
     // Something may have been renamed onto our random name meanwhile.
     if (!HoldsInode(dirfd, current, expected)) return false;
   }

@@ -40,7 +40,8 @@ ItemOutcome FileOutcome(WipeOutcome outcome) {
     case WipeOutcome::RemoveFailed: return ItemOutcome::RemoveFailed;
     case WipeOutcome::Link: return ItemOutcome::Link;
     case WipeOutcome::MountPoint: return ItemOutcome::MountPoint;
-    case WipeOutcome::Changed: return ItemOutcome::Changed;
+    case WipeOutcome::Changed:
+    case WipeOutcome::OtherLinks: return ItemOutcome::Changed;
   }
   return ItemOutcome::OpenFailed;
 }

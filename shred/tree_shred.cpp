@@ -10,8 +10,11 @@
 #include "shred/force_mode.h"
 #include "shred/journal_scrub.h"
 #include "shred/remove_entry.h"
-#include "shred/tree_passes.h"
+#include "shred/tree_model.h"
+#include "shred/tree_overwrite.h"
+#include "shred/tree_remove.h"
 #include "shred/wipe_file.h"
+#include "shred/work_pool.h"
 
 namespace velmora {
 namespace {
@@ -26,12 +29,14 @@ ItemOutcome LookFailed() { return errno == ENOENT || errno == ENOTDIR ? ItemOutc
 
 }  // namespace
 
-TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, RunControl& control) {
+TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, RunControl& control,
+                          const TreeShredOptions& options) {
   std::string parent_path, name;
   SplitPath(path, parent_path, name);
   if (name.empty() || name == "." || name == "..") return Refused(ItemOutcome::NotFolder);
 
-  UniqueFd parent(::open(parent_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  UniqueFd parent(RetryOnEintr(
+      [&] { return Sys().openat(AT_FDCWD, parent_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); }));
   if (!parent.valid()) return Refused(LookFailed());
   EntryStat parent_st, listed;
   if (!StatFd(parent.get(), parent_st)) return Refused(ItemOutcome::OpenFailed);
@@ -43,64 +48,73 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   if (!S_ISDIR(listed.st.st_mode)) return Refused(ItemOutcome::NotFolder);
   const struct stat& st = listed.st;
 
-  TreeLedger ledger;
   UniqueFd root(OpenFolderAt(parent.get(), name));
-  if (!root.valid() && errno == EACCES) {
-    ledger.original_modes.emplace(KeyOf(st), st.st_mode & 07777);
-    if (AddModeBits(parent.get(), name, st, S_IRWXU)) root = UniqueFd(OpenFolderAt(parent.get(), name));
+  bool forced_open = false;
+  if (!root.valid() && errno == EACCES && AddModeBits(parent.get(), name, st, S_IRWXU)) {
+    forced_open = true;
+    root = UniqueFd(OpenFolderAt(parent.get(), name));
   }
   EntryStat opened;
-  if (!root.valid() || !StatFd(root.get(), opened) || !SameInode(opened.st, st)) {
-    auto mode = ledger.original_modes.find(KeyOf(st));
-    if (mode != ledger.original_modes.end()) SetModeBits(parent.get(), name, st, mode->second);
-    return Refused(ItemOutcome::OpenFailed);
+  if (!root.valid() || !StatFd(root.get(), opened) || !SameInode(opened.st, st) ||
+      IsOtherMount(opened, parent_st.mount_id)) {
+    if (forced_open) BestEffort(SetModeBits(parent.get(), name, st, st.st_mode));
+    return Refused(IsOtherMount(opened, parent_st.mount_id) ? ItemOutcome::MountPoint : ItemOutcome::OpenFailed);
   }
-  if (IsOtherMount(opened, parent_st.mount_id)) return Refused(ItemOutcome::MountPoint);
   const std::uint64_t mount = opened.mount_id;
-  EnsureFolderMode(root.get(), opened.st, S_IRWXU, ledger);
+
+  TreeModel model;
+  FolderNode top;
+  top.name = top.original = name;
+  top.st = opened.st;
+  if ((st.st_mode & S_IRWXU) != S_IRWXU) {
+    top.mode_changed = true;
+    top.original_mode = st.st_mode & 07777;
+    BestEffort(Sys().fchmod(root.get(), (st.st_mode & 07777) | S_IRWXU));
+  }
   ZeroAttributeValues(root.get());
+  FolderNode& node = *model.Add(std::move(top));
+  auto put_mode_back = [&] {
+    if (node.mode_changed) BestEffort(Sys().fchmod(root.get(), node.original_mode));
+  };
 
   TreeShredResult result;
-  OverwritePass overwrite(pattern, control, path, ledger, st, mount);
-  bool walked = WalkTree(root.get(), mount, overwrite);
-  overwrite.OverwriteLinkedInside(root.get());
-  result.files_overwritten = ledger.overwritten.size();
+  const unsigned threads = options.threads != 0 ? options.threads : WorkPool::DefaultThreads();
+  TreeOverwriteResult overwrite = OverwriteTree(root.get(), mount, model, pattern, control, path, threads);
+  result.files_overwritten = overwrite.files_overwritten;
   // One sync of the file system puts every overwrite on the device before
   // any name goes; if it fails, nothing is removed.
   if (Sys().syncfs(root.get()) != 0) {
     result.left_behind = 1;
     result.outcome = ItemOutcome::SyncFailed;
-    auto mode = ledger.original_modes.find(KeyOf(st));
-    if (mode != ledger.original_modes.end()) ::fchmod(root.get(), mode->second);
+    put_mode_back();
     return result;
   }
 
-  ScrubNamesPass scrub(ledger, st);
-  walked = WalkTree(root.get(), mount, scrub) && walked;
-  // A folder's blocks keep what was last written home to them once it is
-  // removed: the scrubbed names go to the disk first, through the journal
-  // and (where allowed) out of it to their home blocks.
-  Sys().syncfs(root.get());
-  CheckpointJournal(root.get(), /*zero_out=*/false);
-
-  RemovePass remove(ledger, st);
-  walked = WalkTree(root.get(), mount, remove) && walked;
-  result.left_behind = remove.left_behind() + (walked ? 0 : 1);
-  const bool keep_root = result.left_behind > 0 || scrub.root_keeps_something();
-  if (keep_root) Sys().fsync(root.get());
-  root.Reset();
-  if (!keep_root) result.folder_removed = RemoveExpected(parent.get(), name, st, /*is_folder=*/true);
-  if (result.folder_removed) {
-    Sys().fsync(parent.get());
-  } else {
-    // A folder that keeps anything keeps its own mode too.
-    auto mode = ledger.original_modes.find(KeyOf(st));
-    if (mode != ledger.original_modes.end()) SetModeBits(parent.get(), name, st, mode->second);
+  MarkWhatStays(model);
+  const bool scrub = RenameScrubsNamesOn(root.get(), options.name_scrubbing);
+  if (scrub) {
+    ScrubTreeNames(root.get(), mount, model);
+    BestEffort(Sys().syncfs(root.get()));
   }
+  // A folder's blocks keep what was last written home to them once it is
+  // freed, and a journal forgets the newer copies of a freed block: what the
+  // folders hold now goes home before anything is removed (where allowed).
+  BestEffort(CheckpointJournal(root.get(), /*zero_out=*/false));
+
+  result.left_behind = RemoveTree(root.get(), mount, model);
+  const bool keep_root = node.keeps;
+  if (keep_root) {
+    BestEffort(Sys().fsync(root.get()));
+    put_mode_back();
+  }
+  root.Reset();
+  if (!keep_root) result.folder_removed = RemoveExpected(parent.get(), name, st, /*is_folder=*/true, scrub);
+  if (result.folder_removed) BestEffort(Sys().fsync(parent.get()));
+  else if (!keep_root && node.mode_changed) BestEffort(SetModeBits(parent.get(), name, st, node.original_mode));
 
   if (result.folder_removed)
     result.outcome = ItemOutcome::Shredded;
-  else if (overwrite.stopped())
+  else if (overwrite.stopped)
     result.outcome = ItemOutcome::StoppedBeforeFinished;
   else if (keep_root)
     result.outcome = ItemOutcome::SomethingInsideKept;

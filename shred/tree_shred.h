@@ -6,6 +6,7 @@
 
 #include "shred/fill_pattern.h"
 #include "shred/item_outcome.h"
+#include "shred/name_scrub.h"
 #include "shred/run_control.h"
 
 namespace velmora {
@@ -17,13 +18,19 @@ struct TreeShredResult {
   std::size_t left_behind = 0;  // entries that could not be shredded or removed
 };
 
-// `path` must name a folder itself, not a link to one. Files with more than
-// one hard link are removed without being overwritten (their data belongs to
-// names outside the user's choice too). Nothing is removed before every
-// overwrite in the tree is on the device.
-// When `control` asks to stop, no further file is overwritten; what was
-// overwritten so far is still removed, and the rest stays in its folders.
+struct TreeShredOptions {
+  unsigned threads = 0;  // 0: one per core, at most 8
+  NameScrubbing name_scrubbing = NameScrubbing::WhereItHelps;
+};
+
+// `path` must name a folder itself, not a link to one. A file with a hard
+// link outside the tree is removed without being overwritten (its data
+// belongs to a name outside the user's choice too); one whose every name is
+// inside is overwritten once. Nothing is removed before every overwrite in
+// the tree is on the device. When `control` asks to stop, no further file is
+// overwritten; what was overwritten so far is still removed, and the rest
+// stays in its folders.
 TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern,
-                          RunControl& control = NoRunControl());
+                          RunControl& control = NoRunControl(), const TreeShredOptions& options = {});
 
 }  // namespace velmora

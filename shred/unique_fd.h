@@ -33,6 +33,8 @@ class UniqueFd {
     return rc == 0;
   }
   void Reset() { Close(); }
+  // Gives the descriptor up without closing it.
+  int Release() { return std::exchange(fd_, -1); }
 
  private:
   int fd_ = -1;

@@ -1,9 +1,8 @@
 #include "shred/wipe_file.h"
 
 #include <fcntl.h>
-#include <unistd.h>
-
 #include <sys/xattr.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -16,6 +15,7 @@
 #include "shred/fill_block.h"
 #include "shred/force_mode.h"
 #include "shred/journal_scrub.h"
+#include "shred/name_scrub.h"
 #include "shred/remove_entry.h"
 
 namespace velmora {
@@ -30,20 +30,18 @@ constexpr int kGrowthRounds = 8;
 bool IsReadOnly(const struct stat& st) { return (st.st_mode & 0222) == 0; }
 
 int OpenWrite(int dirfd, const std::string& name, int extra) {
-  for (;;) {
-    int fd = Sys().openat(dirfd, name.c_str(),
-                          O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | extra, 0600);
-    if (fd >= 0 || errno != EINTR) return fd;
-  }
+  return RetryOnEintr([&] {
+    return Sys().openat(dirfd, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | extra, 0600);
+  });
 }
 
 // Writes [from, to) where [from, size) is the file's own data and the rest
 // only rounds it up to its last block. Past the largest size the file
 // system allows, that rounding cannot be written and is not needed.
-bool WriteCovering(const FillPattern& pattern, int fd, off_t from, off_t to, off_t size) {
+bool WriteCovering(const FillPattern& pattern, int fd, off_t from, off_t to, off_t size, WriteProgress* progress) {
   const off_t own_end = std::min(to, std::max(size, from));
-  if (from < own_end && !pattern.WriteRange(fd, from, own_end)) return false;
-  if (own_end < to && !pattern.WriteRange(fd, own_end, to)) return errno == EFBIG;
+  if (from < own_end && !pattern.WriteRange(fd, from, own_end, progress)) return false;
+  if (own_end < to && !pattern.WriteRange(fd, own_end, to, progress)) return errno == EFBIG;
   return true;
 }
 
@@ -59,25 +57,52 @@ bool FolderMount(int dirfd, const WipePolicy& policy, std::uint64_t& mount) {
   return true;
 }
 
+// Covers what the file grew by while we wrote: bytes appended meanwhile lie
+// past what we covered.
+WipeOutcome CoverGrowth(int fd, const struct stat& opened, const FillPattern& pattern, WriteProgress* progress) {
+  const off_t fs_block = opened.st_blksize > 0 ? opened.st_blksize : 4096;
+  off_t covered = RoundUpToBlock(std::max<off_t>(opened.st_size, static_cast<off_t>(pattern.period())), fs_block);
+  for (int round = 0;; ++round) {
+    EntryStat now;
+    if (!StatFd(fd, now)) return WipeOutcome::WriteFailed;
+    if (now.st.st_size <= covered) return WipeOutcome::Shredded;
+    if (round == kGrowthRounds) return WipeOutcome::Changed;
+    const off_t grown_to = RoundUpToBlock(now.st.st_size, fs_block);
+    if (!WriteCovering(pattern, fd, covered, grown_to, now.st.st_size, progress)) return WipeOutcome::WriteFailed;
+    covered = grown_to;
+  }
+}
+
 }  // namespace
+
+std::optional<FillPattern> PatternForPosition(int position) {
+  std::optional<int> n = RepeatFactor(position);
+  if (!n) return std::nullopt;
+  return FillPattern(*n);
+}
 
 std::vector<std::string> ZeroAttributeValues(int fd) {
   std::vector<std::string> zeroed;
-  ssize_t size = ::flistxattr(fd, nullptr, 0);
-  if (size <= 0) return zeroed;
-  std::vector<char> names(static_cast<std::size_t>(size));
-  size = ::flistxattr(fd, names.data(), names.size());
+  // Most files have none: one call answers that.
+  std::vector<char> names(256);
+  ssize_t size = Sys().flistxattr(fd, names.data(), names.size());
+  if (size < 0 && errno == ERANGE) {
+    size = Sys().flistxattr(fd, nullptr, 0);
+    if (size <= 0) return zeroed;
+    names.resize(static_cast<std::size_t>(size));
+    size = Sys().flistxattr(fd, names.data(), names.size());
+  }
   if (size <= 0) return zeroed;
   const bool root = ::geteuid() == 0;
   for (const char* name = names.data(); name < names.data() + size; name += std::strlen(name) + 1) {
     const std::string_view view(name);
     if (view.starts_with("user.") || (root && view.starts_with("trusted."))) {
-      ssize_t length = ::fgetxattr(fd, name, nullptr, 0);
+      ssize_t length = Sys().fgetxattr(fd, name, nullptr, 0);
       if (length < 0) continue;
       std::vector<char> zeros(static_cast<std::size_t>(length), '\0');
-      if (::fsetxattr(fd, name, zeros.data(), zeros.size(), XATTR_REPLACE) == 0) zeroed.emplace_back(name);
+      if (Sys().fsetxattr(fd, name, zeros.data(), zeros.size(), XATTR_REPLACE) == 0) zeroed.emplace_back(name);
     } else {
-      ::fremovexattr(fd, name);
+      BestEffort(Sys().fremovexattr(fd, name));
     }
   }
   return zeroed;
@@ -92,7 +117,7 @@ off_t RoundUpToBlock(off_t value, off_t unit) {
   return down + unit;
 }
 
-bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pattern) {
+bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pattern, WriteProgress* progress) {
   const off_t block = static_cast<off_t>(pattern.period());
   const off_t size = before.st_size;
   const off_t fs_block = before.st_blksize > 0 ? before.st_blksize : 4096;
@@ -101,127 +126,109 @@ bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pat
   // A file without holes (or one no longer than the block) is covered in one
   // sweep: the fill block from 0, the pattern on to the end of its last block.
   const bool has_holes = before.st_blocks * 512 < size;
-  if (size <= block || !has_holes) return WriteCovering(pattern, fd, 0, target, std::max(size, block));
+  if (size <= block || !has_holes) return WriteCovering(pattern, fd, 0, target, std::max(size, block), progress);
 
   // A sparse file: the fill block always lands at 0, holes or not; then only
   // the data extents, each to the end of its last block. Holes hold no data,
   // and filling them could fill the disk.
-  if (!pattern.WriteRange(fd, 0, block)) return false;
+  if (!pattern.WriteRange(fd, 0, block, progress)) return false;
   off_t pos = 0;
   while (pos < size) {
-    off_t data = ::lseek(fd, pos, SEEK_DATA);
+    off_t data = Sys().lseek(fd, pos, SEEK_DATA);
     off_t end;
     if (data < 0) {
       if (errno == ENXIO) break;  // nothing but a hole up to the end
       data = pos;                 // no extent map here: cover everything
       end = size;
     } else {
-      end = ::lseek(fd, data, SEEK_HOLE);
+      end = Sys().lseek(fd, data, SEEK_HOLE);
       if (end < 0) end = size;
     }
     end = std::min(end, size);
     if (data >= end) break;
     off_t from = std::max(data, block);
     off_t to = std::min(RoundUpToBlock(end, fs_block), target);
-    if (from < to && !WriteCovering(pattern, fd, from, to, size)) return false;
+    if (from < to && !WriteCovering(pattern, fd, from, to, size, progress)) return false;
     pos = end;
   }
   return true;
 }
 
-WipeOutcome OverwriteForShred(int fd, const struct stat& opened, const FillPattern& pattern,
-                              std::vector<std::string>* zeroed_xattrs) {
-  if (!OverwriteOpenFile(fd, opened, pattern)) return WipeOutcome::WriteFailed;
-  // Bytes appended while we wrote lie past what we covered: cover them too.
-  const off_t fs_block = opened.st_blksize > 0 ? opened.st_blksize : 4096;
-  off_t covered = RoundUpToBlock(std::max<off_t>(opened.st_size, static_cast<off_t>(pattern.period())), fs_block);
-  for (int round = 0;; ++round) {
-    struct stat now;
-    if (::fstat(fd, &now) != 0) return WipeOutcome::WriteFailed;
-    if (now.st_size <= covered) break;
-    if (round == kGrowthRounds) return WipeOutcome::Changed;
-    const off_t grown_to = RoundUpToBlock(now.st_size, fs_block);
-    if (!WriteCovering(pattern, fd, covered, grown_to, now.st_size)) return WipeOutcome::WriteFailed;
-    covered = grown_to;
-  }
-  std::vector<std::string> zeroed = ZeroAttributeValues(fd);
-  if (zeroed_xattrs != nullptr) *zeroed_xattrs = std::move(zeroed);
-  return WipeOutcome::Shredded;
-}
-
-WipeOutcome OpenRegularForWrite(int dirfd, const std::string& name, const WipePolicy& policy,
-                                UniqueFd& out, struct stat& st) {
-  EntryStat seen;
-  bool exists = StatAt(dirfd, name, seen);
-  if (!exists && errno != ENOENT) return WipeOutcome::OpenFailed;
+WipeOutcome OverwriteAt(int dirfd, const std::string& name, const FillPattern& pattern, const WipePolicy& policy,
+                        struct stat& opened) {
   std::uint64_t mount = 0;
   if (!FolderMount(dirfd, policy, mount)) return WipeOutcome::OpenFailed;
-  // A file or folder mounted onto this name belongs to another mount.
-  if (exists && IsOtherMount(seen, mount)) return WipeOutcome::MountPoint;
-  WipePolicy known = policy;
-  known.folder_mount = mount;
-  return OpenSeenForWrite(dirfd, name, exists ? &seen.st : nullptr, known, out, st);
-}
-
-WipeOutcome OpenSeenForWrite(int dirfd, const std::string& name, const struct stat* seen_or_null,
-                             const WipePolicy& policy, UniqueFd& out, struct stat& st) {
-  const bool exists = seen_or_null != nullptr;
-  struct stat seen {};
-  if (exists) seen = *seen_or_null;
-  if (!exists && !policy.create_missing) return WipeOutcome::OpenFailed;
-  // Refuse what is not a regular file before opening it: opening a device or
-  // a FIFO can have effects of its own.
-  if (exists && S_ISLNK(seen.st_mode)) return WipeOutcome::Link;
-  if (exists && !S_ISREG(seen.st_mode)) return WipeOutcome::NotRegularFile;
-  std::uint64_t mount = 0;
-  if (!FolderMount(dirfd, policy, mount)) return WipeOutcome::OpenFailed;
-  if (exists && IsReadOnly(seen)) {
-    if (!policy.force_read_only) return WipeOutcome::ReadOnly;
-    if (!AddModeBits(dirfd, name, seen, S_IWUSR)) return WipeOutcome::OpenFailed;
+  const bool create = policy.expected_inode == 0 && policy.create_missing;
+  UniqueFd fd(OpenWrite(dirfd, name, create ? O_CREAT | O_EXCL : 0));
+  if (!fd.valid() && errno == EACCES && policy.force_read_only && policy.expected_inode != 0) {
+    // A read-only file inside a folder being shredded: make it writable,
+    // but only the very inode the listing named.
+    EntryStat seen;
+    if (StatAt(dirfd, name, seen) && seen.st.st_ino == policy.expected_inode && S_ISREG(seen.st.st_mode) &&
+        !IsOtherMount(seen, mount) && AddModeBits(dirfd, name, seen.st, S_IWUSR))
+      fd = UniqueFd(OpenWrite(dirfd, name, 0));
   }
-
-  UniqueFd fd(OpenWrite(dirfd, name, exists ? 0 : O_CREAT | O_EXCL));
   if (!fd.valid()) return errno == ELOOP ? WipeOutcome::Link : WipeOutcome::OpenFailed;
-  EntryStat opened;
-  if (!StatFd(fd.get(), opened)) return WipeOutcome::OpenFailed;
-  // Whatever was swapped in between the look and the open is not written to,
-  // nor a file mounted over the name meanwhile (same device, other mount).
-  if (IsOtherMount(opened, mount)) return WipeOutcome::MountPoint;
-  if (!S_ISREG(opened.st.st_mode)) return WipeOutcome::NotRegularFile;
-  if (exists && !SameInode(opened.st, seen)) return WipeOutcome::Changed;
-  st = opened.st;
-  out = std::move(fd);
-  return WipeOutcome::Shredded;
-}
+  EntryStat now;
+  if (!StatFd(fd.get(), now)) return WipeOutcome::OpenFailed;
+  // Nothing that was swapped in between the look and the open is written to:
+  // not a file mounted over the name (same device, other mount), not
+  // another file, not a FIFO or device that answered the open.
+  if (IsOtherMount(now, mount)) return WipeOutcome::MountPoint;
+  if (!S_ISREG(now.st.st_mode)) return WipeOutcome::NotRegularFile;
+  if (policy.expected_inode != 0 && now.st.st_ino != policy.expected_inode) return WipeOutcome::Changed;
+  opened = now.st;
+  if (policy.expected_links != 0 && now.st.st_nlink != policy.expected_links) return WipeOutcome::OtherLinks;
 
-WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& pattern,
-                   const WipePolicy& policy) {
-  UniqueFd fd;
-  struct stat st;
-  WipeOutcome opened = OpenRegularForWrite(dirfd, name, policy, fd, st);
-  if (opened != WipeOutcome::Shredded) return opened;
-
-  std::vector<std::string> zeroed;
-  WipeOutcome covered = OverwriteForShred(fd.get(), st, pattern, &zeroed);
+  if (!OverwriteOpenFile(fd.get(), opened, pattern, policy.progress)) return WipeOutcome::WriteFailed;
+  WipeOutcome covered = CoverGrowth(fd.get(), opened, pattern, policy.progress);
   if (covered != WipeOutcome::Shredded) return covered;
-  // Closing does not put the data on the disk; a deleted file's dirty pages
-  // might never be written at all. Zeroed attributes are metadata, which
-  // only fsync forces.
-  int (*sync)(int) = zeroed.empty() ? Sys().fdatasync : Sys().fsync;
-  while (sync(fd.get()) != 0) {
-    if (errno != EINTR) return WipeOutcome::SyncFailed;
-  }
-  if (!zeroed.empty()) {
-    // A journal forgets the zeroed copy of an attribute block once the block
-    // is freed: write it home first (where we may; silent otherwise).
-    CheckpointJournal(fd.get(), /*zero_out=*/false);
-    for (const std::string& attribute : zeroed) ::fremovexattr(fd.get(), attribute.c_str());
+  std::vector<std::string> zeroed = ZeroAttributeValues(fd.get());
+  if (policy.sync_now) {
+    // Closing does not put the data on the disk; a deleted file's dirty
+    // pages might never be written at all. Zeroed attributes are metadata,
+    // which only fsync forces.
+    int (*sync)(int) = zeroed.empty() ? Sys().fdatasync : Sys().fsync;
+    if (RetryOnEintr([&] { return sync(fd.get()); }) != 0) return WipeOutcome::SyncFailed;
+    if (!zeroed.empty()) {
+      // A journal forgets the zeroed copy of an attribute block once the
+      // block is freed: write it home first (where we may; silent otherwise).
+      BestEffort(CheckpointJournal(fd.get(), /*zero_out=*/false));
+      for (const std::string& attribute : zeroed) BestEffort(Sys().fremovexattr(fd.get(), attribute.c_str()));
+    }
   }
   if (!fd.Close()) return WipeOutcome::SyncFailed;
+  return WipeOutcome::Shredded;
+}
 
+WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& pattern, const WipePolicy& policy) {
+  // Look first: a FIFO or a device is never opened, a link never followed,
+  // and a read-only file is the user's word to leave it.
+  EntryStat seen;
+  const bool exists = StatAt(dirfd, name, seen);
+  if (!exists && errno != ENOENT) return WipeOutcome::OpenFailed;
+  if (!exists && !policy.create_missing) return WipeOutcome::OpenFailed;
+  WipePolicy step = policy;
+  if (!FolderMount(dirfd, policy, step.folder_mount)) return WipeOutcome::OpenFailed;
+  if (exists) {
+    // A file or folder mounted onto this name belongs to another mount.
+    if (IsOtherMount(seen, step.folder_mount)) return WipeOutcome::MountPoint;
+    if (S_ISLNK(seen.st.st_mode)) return WipeOutcome::Link;
+    if (!S_ISREG(seen.st.st_mode)) return WipeOutcome::NotRegularFile;
+    if (IsReadOnly(seen.st)) {
+      if (!policy.force_read_only) return WipeOutcome::ReadOnly;
+      if (!AddModeBits(dirfd, name, seen.st, S_IWUSR)) return WipeOutcome::OpenFailed;
+    }
+    step.expected_inode = seen.st.st_ino;
+  }
+
+  struct stat st;
+  WipeOutcome covered = OverwriteAt(dirfd, name, pattern, step, st);
+  if (covered != WipeOutcome::Shredded) return covered;
   // Remove only the file we overwrote, not whatever took its name meanwhile.
-  if (!RemoveExpected(dirfd, name, st, /*is_folder=*/false)) return WipeOutcome::RemoveFailed;
-  Sys().fsync(dirfd);  // make the removal itself durable
+  if (!RemoveExpected(dirfd, name, st, /*is_folder=*/false, RenameScrubsNamesOn(dirfd, policy.name_scrubbing)))
+    return WipeOutcome::RemoveFailed;
+  BestEffort(Sys().fsync(dirfd));  // make the removal itself durable
   return WipeOutcome::Shredded;
 }
 
@@ -239,16 +246,21 @@ void SplitPath(const std::string& path, std::string& folder, std::string& name) 
   name.assign(path, slash + 1, std::string::npos);
 }
 
-WipeOutcome WipeFile(const std::string& path, int position) {
-  std::optional<int> n = RepeatFactor(position);
-  if (!n) return WipeOutcome::InvalidPosition;
+WipeOutcome WipePath(const std::string& path, const FillPattern& pattern, WriteProgress* progress) {
   std::string folder, name;
   SplitPath(path, folder, name);
   if (name.empty() || name == "." || name == "..") return WipeOutcome::NotRegularFile;
-  UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  UniqueFd dir(RetryOnEintr([&] { return Sys().openat(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); }));
   if (!dir.valid()) return WipeOutcome::OpenFailed;
-  FillPattern pattern(*n);
-  return WipeAt(dir.get(), name, pattern);
+  WipePolicy policy;
+  policy.progress = progress;
+  return WipeAt(dir.get(), name, pattern, policy);
+}
+
+WipeOutcome WipeFile(const std::string& path, int position) {
+  std::optional<FillPattern> pattern = PatternForPosition(position);
+  if (!pattern) return WipeOutcome::InvalidPosition;
+  return WipePath(path, *pattern);
 }
 
 }  // namespace velmora

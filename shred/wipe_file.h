@@ -1,14 +1,19 @@
 #pragma once
 // modWipe: the overwrite engine. One file at a time: cover it with the fill
-// pattern, force the data to the device, then remove its name.
+// pattern, force the data to the device, then remove its name. File mode and
+// folder mode go through the same step (OverwriteAt); only when the data is
+// forced differs (per file here, once per file system for a folder).
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "shred/fill_pattern.h"
+#include "shred/name_scrub.h"
 #include "shred/unique_fd.h"
+#include "shred/write_progress.h"
 
 namespace velmora {
 
@@ -24,7 +29,12 @@ enum class WipeOutcome {
   WriteFailed,     // a write failed part way: partly overwritten, in place
   SyncFailed,      // the data may not be on the device: kept in place
   RemoveFailed,    // overwritten and synced, but its name could not go
+  OtherLinks,      // more names than expected: not written (folder walk only)
 };
+
+// The one place a pass-count position becomes a pattern: nothing for a
+// position the list cannot have.
+std::optional<FillPattern> PatternForPosition(int position);
 
 // How the overwrite engine treats one file.
 struct WipePolicy {
@@ -32,9 +42,20 @@ struct WipePolicy {
   bool force_read_only = false;
   // Create a missing file (it is then filled and removed like any other).
   bool create_missing = true;
+  // Force the data to the disk before closing (file mode); a folder shred
+  // syncs the whole file system once instead.
+  bool sync_now = true;
   // The mount id of the folder the file is in, when the caller knows it
   // (0: looked up). A file on another mount is never written.
   std::uint64_t folder_mount = 0;
+  // The inode the name must still hold (0: whatever regular file is there).
+  ino_t expected_inode = 0;
+  // The number of names the file must have (0: any).
+  nlink_t expected_links = 0;
+  // Told of every write, when given.
+  WriteProgress* progress = nullptr;
+  // Whether the name is renamed to a random one before it is removed.
+  NameScrubbing name_scrubbing = NameScrubbing::WhereItHelps;
 };
 
 // `value` rounded up to a multiple of `unit`, or the largest off_t when that
@@ -44,7 +65,8 @@ off_t RoundUpToBlock(off_t value, off_t unit);
 // Covers an open regular file: the fill block from offset 0, then the
 // pattern repeated over every data extent of the original length, rounded
 // up to the block size. Holes are skipped. Never truncates.
-bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pattern);
+bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pattern,
+                       WriteProgress* progress = nullptr);
 
 // Zeroes the values of the extended attributes we may rewrite (user., and
 // trusted. for root) of an open file or folder, and removes the others where
@@ -52,27 +74,21 @@ bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pat
 // Returns the names whose values are now zeros.
 std::vector<std::string> ZeroAttributeValues(int fd);
 
-// The whole overwrite of an open file, as every mode does it: the cover
-// above, then whatever the file grew by meanwhile (a few rounds; a file still
-// growing is Changed), then its extended attributes' values zeroed. Returns
-// Shredded when the file is covered; `zeroed_xattrs` then lists the
-// attributes whose values are now zeros, to remove once they are synced.
-WipeOutcome OverwriteForShred(int fd, const struct stat& opened, const FillPattern& pattern,
-                              std::vector<std::string>* zeroed_xattrs);
+// The one engine step: opens `name` in `dirfd` for writing (never through a
+// link, never blocking, only a regular file on the folder's own mount, only
+// the inode expected), covers it and whatever it grew by meanwhile, zeroes
+// its attributes' values, forces it to the disk when the policy says so, and
+// closes it. On Shredded, `opened` describes the file; its name is untouched.
+WipeOutcome OverwriteAt(int dirfd, const std::string& name, const FillPattern& pattern, const WipePolicy& policy,
+                        struct stat& opened);
 
-// Opens `name` in `dirfd` for writing without following a link or blocking,
-// and only when it is a regular file. On success fills `st`.
-WipeOutcome OpenRegularForWrite(int dirfd, const std::string& name, const WipePolicy& policy,
-                                UniqueFd& out, struct stat& st);
-
-// The same, for an entry already looked at (`seen`, or null when it was
-// missing): the open still checks that it reached that very file.
-WipeOutcome OpenSeenForWrite(int dirfd, const std::string& name, const struct stat* seen,
-                             const WipePolicy& policy, UniqueFd& out, struct stat& st);
-
-// The whole engine on `name` in the folder `dirfd`.
+// The whole engine on `name` in the folder `dirfd`: looks, refuses what is
+// not a regular file of this mount, overwrites, forces, removes.
 WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& pattern,
                    const WipePolicy& policy = {});
+
+// The whole engine on a path as the user listed it.
+WipeOutcome WipePath(const std::string& path, const FillPattern& pattern, WriteProgress* progress = nullptr);
 
 // WipeFile of modWipe: path as the user listed it, and the pass-count
 // position selected at the moment of the call.

@@ -1,0 +1,226 @@
+#include "shred/tree_overwrite.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+
+#include "shred/entry_at.h"
+#include "shred/entry_stat.h"
+#include "shred/folder_listing.h"
+#include "shred/force_mode.h"
+#include "shred/unique_fd.h"
+#include "shred/wipe_file.h"
+#include "shred/work_pool.h"
+
+namespace velmora {
+namespace {
+
+// Folders held open by tasks waiting in the pool, at most; past that a task
+// finds its folder again from the root.
+constexpr int kHeldOpen = 64;
+
+class Overwriter {
+ public:
+  Overwriter(int root, std::uint64_t mount, TreeModel& model, const FillPattern& pattern, RunControl& control,
+             const std::string& item)
+      : root_(root), mount_(mount), model_(model), pattern_(pattern), control_(control), item_(item) {}
+
+  TreeOverwriteResult Run(unsigned threads) {
+    FolderNode* top = &model_.root();
+    pool_.Run(threads, [this, top] { Folder(top, UniqueFd(OpenFolderAt(root_, "."))); });
+    OverwriteLinkedInside();
+    return {overwritten_.load(), stopped_.load()};
+  }
+
+ private:
+  // A multiply linked file: how many of its names the walk met, and where.
+  struct Linked {
+    nlink_t links = 0;
+    std::vector<std::pair<FolderNode*, std::size_t>> names;  // folder, entry index
+  };
+
+  // One task: read the folder once, overwrite its files, hand its folders on.
+  void Folder(FolderNode* node, UniqueFd fd) {
+    std::vector<ListedEntry> listed;
+    if (!fd.valid() || !ReadFolder(fd.get(), listed)) node->keeps = true;
+    for (ListedEntry& entry : listed) {
+      if (entry.type == DT_UNKNOWN && !LookAt(fd.get(), *node, entry)) continue;
+      if (entry.type == DT_DIR) {
+        EnterChild(fd.get(), node, entry);
+        continue;
+      }
+      node->entries.push_back({entry.name, entry.name, entry.inode, entry.type == DT_REG});
+      if (entry.type == DT_REG && !Overwrite(fd.get(), node, node->entries.size() - 1))
+        node->entries.pop_back();  // gone since the folder was read: nothing to shred
+    }
+  }
+
+  // The file system did not say what the entry is: look, once.
+  bool LookAt(int dirfd, FolderNode& node, ListedEntry& entry) {
+    EntryStat seen;
+    if (!StatAt(dirfd, entry.name, seen)) {
+      if (errno != ENOENT) node.keeps = true;  // gone meanwhile is fine
+      return false;
+    }
+    if (IsOtherMount(seen, mount_)) {
+      node.keeps = true;
+      return false;
+    }
+    entry.type = IFTODT(seen.st.st_mode);
+    entry.inode = seen.st.st_ino;
+    return true;
+  }
+
+  // False when the file is gone since the folder was read.
+  bool Overwrite(int dirfd, FolderNode* node, std::size_t index) {
+    TreeEntry& entry = node->entries[index];
+    if (stopped_ || control_.StopRequested()) {
+      stopped_ = true;  // what is not reached stays, with its folders
+      return true;
+    }
+    WipePolicy policy;
+    policy.force_read_only = true;
+    policy.create_missing = false;
+    policy.sync_now = false;  // one sync of the file system follows the walk
+    policy.folder_mount = mount_;
+    policy.expected_inode = entry.inode;
+    policy.expected_links = 1;
+    struct stat opened;
+    WipeOutcome outcome = OverwriteAt(dirfd, entry.name, pattern_, policy, opened);
+    if (outcome == WipeOutcome::OtherLinks) {
+      // Another name of this file may be outside the tree: count the names
+      // met inside before deciding whether its data is the user's alone.
+      std::lock_guard<std::mutex> lock(linked_mutex_);
+      Linked& linked = linked_[entry.inode];
+      linked.links = opened.st_nlink;
+      linked.names.emplace_back(node, index);
+      return true;
+    }
+    if (outcome == WipeOutcome::OpenFailed && errno == ENOENT) return false;
+    if (outcome != WipeOutcome::Shredded) return true;  // it stays, and so do its folders
+    entry.overwritten = true;
+    ++overwritten_;
+    Progress(static_cast<std::uint64_t>(opened.st_size));
+    return true;
+  }
+
+  void EnterChild(int dirfd, FolderNode* node, const ListedEntry& entry) {
+    UniqueFd child(OpenFolderAt(dirfd, entry.name));
+    EntryStat seen;
+    if (!child.valid() && errno == EACCES && StatAt(dirfd, entry.name, seen) && seen.st.st_ino == entry.inode &&
+        !IsOtherMount(seen, mount_) && AddModeBits(dirfd, entry.name, seen.st, S_IRWXU))
+      child = UniqueFd(OpenFolderAt(dirfd, entry.name));
+    EntryStat opened;
+    // Only the very folder listed, and only on the tree's own mount: a
+    // folder mounted here (of any file system) is never entered.
+    if (!child.valid() || !StatFd(child.get(), opened) || opened.st.st_ino != entry.inode ||
+        !S_ISDIR(opened.st.st_mode) || IsOtherMount(opened, mount_)) {
+      node->keeps = true;
+      return;
+    }
+    FolderNode made;
+    made.name = made.original = entry.name;
+    made.parent = node;
+    made.st = opened.st;
+    // A mode changed just now to open it counts as changed from the start.
+    const mode_t before = seen.st.st_ino == entry.inode ? seen.st.st_mode : opened.st.st_mode;
+    if ((before & S_IRWXU) != S_IRWXU) {
+      made.mode_changed = true;
+      made.original_mode = before & 07777;
+      BestEffort(Sys().fchmod(child.get(), (opened.st.st_mode & 07777) | S_IRWXU));
+    }
+    // A folder's attributes go with it: their values are zeroed with the
+    // files' data, before the one sync.
+    ZeroAttributeValues(child.get());
+    FolderNode* added = model_.Add(std::move(made));
+    node->children.push_back(added);
+    if (held_open_.fetch_add(1) < kHeldOpen) {
+      pool_.Add([this, added, fd = child.Release()] {
+        --held_open_;
+        Folder(added, UniqueFd(fd));
+      });
+    } else {
+      --held_open_;
+      pool_.Add([this, added] { Folder(added, OpenFromRoot(added)); });
+    }
+  }
+
+  // Finds a folder again from the root, each step only into the very folder
+  // that was walked.
+  UniqueFd OpenFromRoot(const FolderNode* node) {
+    std::vector<const FolderNode*> chain;
+    for (const FolderNode* at = node; at->parent != nullptr; at = at->parent) chain.push_back(at);
+    UniqueFd fd(OpenFolderAt(root_, "."));
+    for (auto it = chain.rbegin(); it != chain.rend() && fd.valid(); ++it) {
+      UniqueFd next(OpenFolderAt(fd.get(), (*it)->name));
+      EntryStat opened;
+      if (!next.valid() || !StatFd(next.get(), opened) || opened.st.st_ino != (*it)->st.st_ino ||
+          IsOtherMount(opened, mount_))
+        return UniqueFd();
+      fd = std::move(next);
+    }
+    return fd;
+  }
+
+  // A file whose every name lies inside the tree is the user's alone:
+  // overwritten once, then all its names go. One with a name outside is
+  // removed here without being overwritten.
+  void OverwriteLinkedInside() {
+    for (auto& [inode, linked] : linked_) {
+      if (linked.names.size() != linked.links) {
+        for (auto [at, i] : linked.names) at->entries[i].shared = true;
+        continue;
+      }
+      if (stopped_) continue;  // all its names stay
+      auto [node, index] = linked.names.front();
+      UniqueFd folder = OpenFromRoot(node);
+      WipePolicy policy;
+      policy.force_read_only = true;
+      policy.create_missing = false;
+      policy.sync_now = false;
+      policy.folder_mount = mount_;
+      policy.expected_inode = inode;
+      policy.expected_links = linked.links;
+      struct stat opened;
+      if (!folder.valid() ||
+          OverwriteAt(folder.get(), node->entries[index].name, pattern_, policy, opened) != WipeOutcome::Shredded)
+        continue;  // it stays, under every name
+      ++overwritten_;
+      Progress(static_cast<std::uint64_t>(opened.st_size));
+      for (auto [at, i] : linked.names) at->entries[i].overwritten = true;
+    }
+  }
+
+  void Progress(std::uint64_t bytes) {
+    std::lock_guard<std::mutex> lock(progress_mutex_);
+    done_ += bytes;
+    control_.Progress(done_, 0, item_);
+  }
+
+  const int root_;
+  const std::uint64_t mount_;
+  TreeModel& model_;
+  const FillPattern& pattern_;
+  RunControl& control_;
+  const std::string& item_;
+  WorkPool pool_;
+  std::atomic<int> held_open_{0};
+  std::atomic<std::size_t> overwritten_{0};
+  std::atomic<bool> stopped_{false};
+  std::mutex linked_mutex_;
+  std::map<ino_t, Linked> linked_;
+  std::mutex progress_mutex_;
+  std::uint64_t done_ = 0;
+};
+
+}  // namespace
+
+TreeOverwriteResult OverwriteTree(int root, std::uint64_t mount, TreeModel& model, const FillPattern& pattern,
+                                  RunControl& control, const std::string& item, unsigned threads) {
+  return Overwriter(root, mount, model, pattern, control, item).Run(threads);
+}
+
+}  // namespace velmora

@@ -1,0 +1,25 @@
+#pragma once
+// The first walk of a folder shred: every folder read once, every regular
+// file that is the user's alone overwritten once, nothing removed. Folders
+// are taken by a small pool of threads, one folder per task.
+#include <cstdint>
+#include <string>
+
+#include "shred/fill_pattern.h"
+#include "shred/run_control.h"
+#include "shred/tree_model.h"
+
+namespace velmora {
+
+struct TreeOverwriteResult {
+  std::size_t files_overwritten = 0;
+  bool stopped = false;  // the user asked to stop before every file was reached
+};
+
+// Walks the tree below the open folder `root` (already in `model` as its
+// root node), on mount `mount`, with `threads` threads. Folders met are made
+// readable, searchable and writable (their old modes recorded).
+TreeOverwriteResult OverwriteTree(int root, std::uint64_t mount, TreeModel& model, const FillPattern& pattern,
+                                  RunControl& control, const std::string& item, unsigned threads);
+
+}  // namespace velmora

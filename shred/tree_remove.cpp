@@ -1,0 +1,154 @@
+#include "shred/tree_remove.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <functional>
+#include <vector>
+
+#include "platform/sys_calls.h"
+#include "shred/entry_at.h"
+#include "shred/entry_stat.h"
+#include "shred/remove_entry.h"
+#include "shred/unique_fd.h"
+
+namespace velmora {
+namespace {
+
+// Folders deeper than this give their parent's descriptor back while they
+// are visited and find the parent again through "..".
+constexpr std::size_t kOpenFolders = 64;
+
+// Whether `name` in `dirfd` still holds the inode `inode`, of the kind
+// expected, on the tree's mount.
+bool StillHolds(int dirfd, const std::string& name, ino_t inode, bool folder, std::uint64_t mount) {
+  EntryStat now;
+  return StatAt(dirfd, name, now) && now.st.st_ino == inode && S_ISDIR(now.st.st_mode) == folder &&
+         !IsOtherMount(now, mount);
+}
+
+// Opens the folder `node` in the open folder `dirfd`, only the very one.
+UniqueFd OpenNode(int dirfd, const FolderNode& node, std::uint64_t mount) {
+  UniqueFd fd(OpenFolderAt(dirfd, node.name));
+  EntryStat opened;
+  if (!fd.valid() || !StatFd(fd.get(), opened) || opened.st.st_ino != node.st.st_ino || IsOtherMount(opened, mount))
+    return UniqueFd();
+  return fd;
+}
+
+// Visits every folder below and including the root, each after its
+// subfolders, with its descriptor and its parent's (-1 for the root). A
+// folder that cannot be found again is marked as staying and not visited.
+void ChildrenFirst(int root, std::uint64_t mount, FolderNode& top,
+                   const std::function<void(FolderNode&, int fd, int parent)>& visit) {
+  struct Frame {
+    FolderNode* node;
+    UniqueFd fd;
+    std::size_t next = 0;
+  };
+  std::vector<Frame> stack;
+  stack.push_back({&top, UniqueFd(OpenFolderAt(root, "."))});
+  if (!stack.back().fd.valid()) {
+    top.keeps = true;
+    return;
+  }
+  while (!stack.empty()) {
+    Frame& frame = stack.back();
+    if (frame.next < frame.node->children.size()) {
+      FolderNode* child = frame.node->children[frame.next++];
+      UniqueFd fd = OpenNode(frame.fd.get(), *child, mount);
+      if (!fd.valid()) {
+        child->keeps = true;
+        continue;
+      }
+      if (stack.size() >= kOpenFolders) frame.fd.Reset();
+      stack.push_back({child, std::move(fd)});
+      continue;
+    }
+    int parent = -1;
+    if (stack.size() >= 2) {
+      Frame& up = stack[stack.size() - 2];
+      if (!up.fd.valid()) {
+        // Climb back through "..", and only to the folder we came from.
+        UniqueFd back(OpenFolderAt(frame.fd.get(), ".."));
+        EntryStat now;
+        if (!back.valid() || !StatFd(back.get(), now) || now.st.st_ino != up.node->st.st_ino) {
+          for (Frame& f : stack) f.node->keeps = true;
+          return;
+        }
+        up.fd = std::move(back);
+      }
+      parent = up.fd.get();
+    }
+    visit(*frame.node, frame.fd.get(), parent);
+    stack.pop_back();
+  }
+}
+
+// Gives an entry that stays its listed name back, if the name still holds
+// the very inode we renamed.
+void NameBack(int dirfd, std::string& name, const std::string& original, ino_t inode, bool folder,
+              std::uint64_t mount) {
+  if (name != original && StillHolds(dirfd, name, inode, folder, mount) &&
+      Sys().renameat(dirfd, name.c_str(), dirfd, original.c_str()) == 0)
+    name = original;
+}
+
+}  // namespace
+
+void MarkWhatStays(TreeModel& model) {
+  model.ChildrenFirst([](FolderNode& node) {
+    for (const TreeEntry& entry : node.entries) node.keeps = node.keeps || !Removable(entry);
+    if (node.keeps && node.parent != nullptr) node.parent->keeps = true;
+  });
+}
+
+void ScrubTreeNames(int root, std::uint64_t mount, TreeModel& model) {
+  ChildrenFirst(root, mount, model.root(), [mount](FolderNode& node, int fd, int) {
+    for (TreeEntry& entry : node.entries) {
+      if (Removable(entry) && StillHolds(fd, entry.name, entry.inode, false, mount))
+        entry.name = ScrubName(fd, entry.name);
+    }
+    for (FolderNode* child : node.children) {
+      if (!child->keeps && StillHolds(fd, child->name, child->st.st_ino, true, mount))
+        child->name = ScrubName(fd, child->name);
+    }
+  });
+}
+
+std::size_t RemoveTree(int root, std::uint64_t mount, TreeModel& model) {
+  std::size_t stayed = 0;
+  FolderNode* top = &model.root();
+  ChildrenFirst(root, mount, *top, [&](FolderNode& node, int fd, int parent) {
+    bool removed_any = false;
+    for (TreeEntry& entry : node.entries) {
+      // The name is looked at right before it goes: only the very inode
+      // the overwrite walk met is removed.
+      EntryStat now;
+      if (!StatAt(fd, entry.name, now) && errno == ENOENT) continue;  // gone already: nothing to remove
+      if (Removable(entry) && now.st.st_ino == entry.inode && !S_ISDIR(now.st.st_mode) && !IsOtherMount(now, mount) &&
+          Sys().unlinkat(fd, entry.name.c_str(), 0) == 0) {
+        removed_any = true;
+        continue;
+      }
+      ++stayed;
+      node.keeps = true;
+      NameBack(fd, entry.name, entry.original, entry.inode, false, mount);
+    }
+    for (const FolderNode* child : node.children) node.keeps = node.keeps || child->keeps;
+    if (&node == top) return;  // the caller removes the listed folder itself
+    if (!node.keeps && StillHolds(parent, node.name, node.st.st_ino, true, mount) &&
+        Sys().unlinkat(parent, node.name.c_str(), AT_REMOVEDIR) == 0)
+      return;
+    // The folder stays, as it was: its own name, its own mode, and the
+    // removals inside it made durable on their own.
+    ++stayed;
+    node.keeps = true;
+    if (removed_any) BestEffort(Sys().fsync(fd));
+    NameBack(parent, node.name, node.original, node.st.st_ino, true, mount);
+    if (node.mode_changed) BestEffort(Sys().fchmod(fd, node.original_mode));
+  });
+  return stayed;
+}
+
+}  // namespace velmora
