@@ -19,7 +19,11 @@
 #include <string>
 #include <vector>
 
+#include <atomic>
+
+#include "platform/sys_calls.h"
 #include "shred/fill_block.h"
+#include "shred/shred_run.h"
 #include "shred/tree_shred.h"
 #include "shred/wipe_file.h"
 
@@ -58,13 +62,14 @@ void WriteRandomFile(const std::string& path, std::uint64_t size) {
   ::close(fd);
 }
 
-void WriteTree(const std::string& root) {
+// `folders` folders of `per_folder` files of 4 KiB each.
+void WriteTree(const std::string& root, int folders = 100, int per_folder = 100) {
   ::mkdir(root.c_str(), 0755);
   std::vector<char> block(4096);
-  for (int d = 0; d < 100; ++d) {
+  for (int d = 0; d < folders; ++d) {
     std::string dir = root + "/d" + std::to_string(d);
     ::mkdir(dir.c_str(), 0755);
-    for (int f = 0; f < 100; ++f) {
+    for (int f = 0; f < per_folder; ++f) {
       for (auto& c : block) c = static_cast<char>(std::rand());
       int fd = ::open((dir + "/f" + std::to_string(f)).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (fd < 0 || ::write(fd, block.data(), block.size()) != 4096) std::exit(1);
@@ -94,11 +99,63 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-// Peak resident memory, in MiB, of shredding `path` in a process of its own.
-double PeakRssMiB(const std::string& path) {
+// The run as the window makes it: the report first, every item, the
+// journal checkpoint at the end.
+class BenchHost : public velmora::ShredRunHost {
+ public:
+  std::string ShortDateNow() override { return "07/12/2026"; }
+  std::string ShortTimeNow() override { return "09:41"; }
+  void Repaint() override {}
+};
+
+bool RunAsTheWindow(const std::string& path, bool folder_mode, const std::string& report_folder) {
+  BenchHost host;
+  velmora::ShredOptions options;
+  options.FolderMode = folder_mode;
+  velmora::ShredRunResult result =
+      velmora::RunShred(options, {{path, path}}, kDefaultPosition, report_folder + "/note.txt", host);
+  ::unlink((report_folder + "/note.txt").c_str());
+  return result.item_shredded == std::vector<bool>{true};
+}
+
+// Every call through the system-call seam, counted.
+std::atomic<long> g_calls{0};
+velmora::SysCalls g_real;
+
+velmora::SysCalls Counting() {
+  g_real = velmora::Sys();
+  velmora::SysCalls c = g_real;
+#define VELMORA_COUNT(member) \
+  c.member = [](auto... args) { ++g_calls; return g_real.member(args...); }
+  VELMORA_COUNT(openat);
+  VELMORA_COUNT(pwrite);
+  VELMORA_COUNT(fdatasync);
+  VELMORA_COUNT(fsync);
+  VELMORA_COUNT(syncfs);
+  VELMORA_COUNT(close);
+  VELMORA_COUNT(unlinkat);
+  VELMORA_COUNT(renameat);
+  VELMORA_COUNT(checkpoint_journal);
+  VELMORA_COUNT(statx);
+  VELMORA_COUNT(lseek);
+  VELMORA_COUNT(getdents64);
+  VELMORA_COUNT(fchmod);
+  VELMORA_COUNT(fstatfs);
+  VELMORA_COUNT(flistxattr);
+  VELMORA_COUNT(fgetxattr);
+  VELMORA_COUNT(fsetxattr);
+  VELMORA_COUNT(fremovexattr);
+#undef VELMORA_COUNT
+  return c;
+}
+
+// Peak resident memory, in MiB, of a whole run on `path` in a process of
+// its own.
+double PeakRssMiB(const std::string& path, bool folder_mode) {
   pid_t child = ::fork();
   if (child == 0) {
-    ::execl(g_self.c_str(), g_self.c_str(), "--wipe", path.c_str(), static_cast<char*>(nullptr));
+    ::execl(g_self.c_str(), g_self.c_str(), folder_mode ? "--shred-folder" : "--wipe", path.c_str(),
+            static_cast<char*>(nullptr));
     ::_exit(127);
   }
   int status = 0;
@@ -120,8 +177,10 @@ int main(int argc, char** argv) {
   ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
   if (n > 0) g_self.assign(self, static_cast<std::size_t>(n));
 
-  if (argc == 3 && std::strcmp(argv[1], "--wipe") == 0)
-    return velmora::WipeFile(argv[2], kDefaultPosition) == velmora::WipeOutcome::Shredded ? 0 : 1;
+  if (argc == 3 && (std::strcmp(argv[1], "--wipe") == 0 || std::strcmp(argv[1], "--shred-folder") == 0)) {
+    std::string path = argv[2];
+    return RunAsTheWindow(path, std::strcmp(argv[1], "--shred-folder") == 0, path.substr(0, path.rfind('/'))) ? 0 : 1;
+  }
 
   std::string folder;
   if (argc > 1) {
@@ -132,15 +191,21 @@ int main(int argc, char** argv) {
     if (::mkdtemp(templ) == nullptr) return 1;
     folder = templ;
   }
+  char real[4096];
+  if (::realpath(folder.c_str(), real) != nullptr) folder = real;
   const std::string big = folder + "/big.bin";
   const std::string tree = folder + "/tree";
   std::printf("bench folder: %s (%d alternating runs each)\n", folder.c_str(), kRuns);
 
-  std::vector<double> engine, dd, shred;
-  for (int run = 0; run < kRuns; ++run) {
+  std::vector<double> engine, run, dd, shred;
+  for (int i = 0; i < kRuns; ++i) {
     WriteRandomFile(big, kGiB);
     engine.push_back(Seconds([&] {
       if (velmora::WipeFile(big, kDefaultPosition) != velmora::WipeOutcome::Shredded) std::exit(1);
+    }));
+    WriteRandomFile(big, kGiB);
+    run.push_back(Seconds([&] {
+      if (!RunAsTheWindow(big, false, folder)) std::exit(1);
     }));
     WriteRandomFile(big, kGiB);
     dd.push_back(Seconds([&] {
@@ -149,31 +214,52 @@ int main(int argc, char** argv) {
     }));
     WriteRandomFile(big, kGiB);
     shred.push_back(Seconds([&] { Shell("shred -n1 -u " + Quote(big)); }));
-    std::printf("run %d: engine %.2fs, dd %.2fs, shred %.2fs\n", run + 1, engine.back(), dd.back(), shred.back());
+    std::printf("run %d: engine %.2fs, whole run %.2fs, dd %.2fs, shred %.2fs\n", i + 1, engine.back(), run.back(),
+                dd.back(), shred.back());
   }
 
-  std::vector<double> folder_mode, rm;
-  velmora::FillPattern pattern(100 * kDefaultPosition);
-  for (int run = 0; run < kRuns; ++run) {
+  std::vector<double> folder_mode, rm, shred_each;
+  for (int i = 0; i < kRuns; ++i) {
     WriteTree(tree);
     folder_mode.push_back(Seconds([&] {
-      if (!velmora::ShredTree(tree, pattern).folder_removed) std::exit(1);
+      if (!RunAsTheWindow(tree, true, folder)) std::exit(1);
     }));
     WriteTree(tree);
     rm.push_back(Seconds([&] { Shell("rm -rf " + Quote(tree)); }));
-    std::printf("tree run %d: folder mode %.2fs, rm -rf %.2fs\n", run + 1, folder_mode.back(), rm.back());
+    WriteTree(tree);
+    shred_each.push_back(Seconds([&] {
+      Shell("find " + Quote(tree) + " -type f -exec shred -n1 -u {} + && rm -rf " + Quote(tree));
+    }));
+    std::printf("tree run %d: folder mode %.2fs, rm -rf %.2fs, shred each %.2fs\n", i + 1, folder_mode.back(),
+                rm.back(), shred_each.back());
   }
 
+  // System calls per file of one folder run, through the seam.
+  WriteTree(tree);
+  g_calls = 0;
+  {
+    velmora::ScopedSysCalls counting(Counting());
+    if (!RunAsTheWindow(tree, true, folder)) return 1;
+  }
+  const double calls_per_file = static_cast<double>(g_calls.load()) / (100 * 100);
+
   WriteRandomFile(big, kGiB);
-  double rss_1g = PeakRssMiB(big);
+  double rss_1g = PeakRssMiB(big, false);
   WriteRandomFile(big, 4 * kGiB);
-  double rss_4g = PeakRssMiB(big);
+  double rss_4g = PeakRssMiB(big, false);
+  ::unlink(big.c_str());
+  WriteTree(tree, 1000, 100);
+  double rss_tree = PeakRssMiB(tree, true);
   ::rmdir(folder.c_str());
 
   std::printf("big_file_vs_dd: %.3f\n", Median(engine) / Median(dd));
   std::printf("big_file_vs_shred: %.3f\n", Median(engine) / Median(shred));
+  std::printf("run_1g_vs_dd: %.3f\n", Median(run) / Median(dd));
   std::printf("tree_vs_rm: %.3f\n", Median(folder_mode) / Median(rm));
+  std::printf("tree_vs_shred_each: %.3f\n", Median(folder_mode) / Median(shred_each));
+  std::printf("syscalls_per_file_tree: %.2f\n", calls_per_file);
   std::printf("peak_rss_mib_1g: %.1f\n", rss_1g);
   std::printf("peak_rss_mib_4g: %.1f\n", rss_4g);
+  std::printf("peak_rss_mib_tree_100k: %.1f\n", rss_tree);
   return 0;
 }

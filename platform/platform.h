@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 
-#include "shred/report.h"
 
 namespace velmora {
 
@@ -41,8 +40,11 @@ class ShellOpener {
 };
 
 // The system clock, with the user's short date and time formats.
-class Clock : public ReportClock {
+class Clock {
  public:
+  virtual ~Clock() = default;
+  virtual std::string ShortDateNow() = 0;
+  virtual std::string ShortTimeNow() = 0;
   virtual QDate Today() = 0;
 };
 

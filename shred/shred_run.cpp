@@ -76,9 +76,7 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int
   result.report_written = WriteReport(report, options, items, host);
 
   if (options.FolderMode) {
-    std::optional<int> n = RepeatFactor(position);
-    std::optional<FillPattern> pattern;
-    if (n) pattern.emplace(*n);
+    std::optional<FillPattern> pattern = PatternForPosition(position);
     std::vector<std::string> removed;
     for (const ShredListItem& item : items) {
       if (host.StopRequested()) {
@@ -97,13 +95,15 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int
     result.caption = FolderModeCaption(options);
   } else {
     // One engine call per item, on its path only: the item's name may be a
-    // bare file name that would resolve in the working directory.
+    // bare file name that would resolve in the working directory. The
+    // pattern is built once for the whole run.
+    std::optional<FillPattern> pattern = PatternForPosition(position);
     for (const ShredListItem& item : items) {
       if (host.StopRequested()) {
         result.outcomes.push_back(ItemOutcome::StoppedBeforeReached);
         continue;
       }
-      result.outcomes.push_back(FileOutcome(WipeFile(item.path, position)));
+      result.outcomes.push_back(pattern ? FileOutcome(WipePath(item.path, *pattern)) : ItemOutcome::OpenFailed);
     }
     ScrubJournals(items);
     host.Repaint();

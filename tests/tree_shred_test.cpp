@@ -1,11 +1,16 @@
 #include "shred/tree_shred.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include "shred/fill_block.h"
 #include "support/capture.h"
 #include "support/temp_dir.h"
+#include "support/tree_snapshot.h"
 
 namespace velmora {
 namespace {
@@ -166,6 +171,60 @@ TEST(ShredTree, TreeDeeperThanPathMaxIsShreddedWithFewDescriptors) {
   EXPECT_EQ(result.files_overwritten, 6u);
   EXPECT_TRUE(result.folder_removed);
   EXPECT_FALSE(Exists(dir / "t"));
+}
+
+// The pool of threads changes nothing but the time: the same tree shredded
+// by one thread and by four leaves the same bytes in every removed file, the
+// same outcome, and the same things, under the same names, on the disk.
+TEST(ShredTree, OneThreadAndFourGiveTheSameResult) {
+  struct Run {
+    TreeShredResult result;
+    std::vector<Bytes> removed;
+    testing::TreeSnapshot left;
+  };
+  auto shred_with = [](unsigned threads) {
+    TempDir dir;
+    MakeDir(dir / "t");
+    for (int d = 0; d < 6; ++d) {
+      std::string folder = dir / ("t/d" + std::to_string(d));
+      MakeDir(folder);
+      MakeDir(folder + "/inner");
+      for (int f = 0; f < 5; ++f)
+        WriteFile(folder + "/f" + std::to_string(f), testing::RandomBytes(100 + 1500 * f, d * 10 + f), 0644);
+      WriteFile(folder + "/inner/ro", testing::RandomBytes(5000, d), 0400);
+      ::symlink("../f0", (folder + "/inner/link").c_str());
+      ::mkfifo((folder + "/fifo").c_str(), 0600);
+    }
+    ::link((dir / "t/d0/f1").c_str(), (dir / "t/d5/inner/pair").c_str());
+    // One file that cannot be opened for writing stays, with its folders.
+    WriteFile(dir / "t/d3/inner/stuck", Bytes(10, 1));
+    SysCalls calls = Sys();
+    calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
+      if ((flags & O_WRONLY) && std::string(path) == "stuck") {
+        errno = EACCES;
+        return -1;
+      }
+      return ::openat(dirfd, path, flags, mode);
+    };
+    ScopedSysCalls scope(calls);
+    Run run;
+    CaptureRemovals capture;
+    TreeShredOptions options;
+    options.threads = threads;
+    run.result = ShredTree(dir / "t", FillPattern(100), NoRunControl(), options);
+    run.removed = capture.removed_files;
+    std::sort(run.removed.begin(), run.removed.end());
+    run.left = testing::Snapshot(dir / "t");
+    return run;
+  };
+  Run one = shred_with(1), four = shred_with(4);
+  EXPECT_EQ(one.result.outcome, ItemOutcome::SomethingInsideKept);
+  EXPECT_EQ(four.result.outcome, one.result.outcome);
+  EXPECT_EQ(four.result.files_overwritten, one.result.files_overwritten);
+  EXPECT_EQ(one.result.files_overwritten, 6u * 6);  // the pair counts once
+  EXPECT_EQ(four.removed, one.removed);
+  EXPECT_EQ(four.left, one.left);
+  EXPECT_EQ(one.left.size(), 4u) << "t, d3, d3/inner and d3/inner/stuck";
 }
 
 }  // namespace

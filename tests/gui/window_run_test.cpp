@@ -1,6 +1,9 @@
 // Whole runs through the buttons: files gone, report bytes, result page.
 #include "window_fixture.h"
 
+#include "shred/fill_block.h"
+#include "support/capture.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -80,8 +83,16 @@ TEST_F(WindowRun, PassCountPositionIsReadAtTheMomentOfTheRun) {
   fakes.dialogs.file_choices = {dir / "f"};
   w.cmdAdd->click();
   w.cboOverwriteNoOfTimes->setCurrentIndex(0);
+  testing::CaptureRemovals capture;
   w.cmdRemove->click();
   EXPECT_FALSE(Exists(dir / "f"));
+  // 440 bytes of block at the first position, repeated, not 10,840.
+  const Bytes block = BuildFillBlock(0);
+  ASSERT_EQ(capture.removed_files.size(), 1u);
+  const Bytes& seen = capture.removed_files[0];
+  ASSERT_GE(seen.size(), 2 * block.size());
+  EXPECT_EQ(Bytes(seen.begin(), seen.begin() + 440), block);
+  EXPECT_EQ(Bytes(seen.begin() + 440, seen.begin() + 880), block);
   EXPECT_EQ(w.lblResultCaption->text(), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
 }
 
