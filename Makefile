@@ -6,7 +6,8 @@ JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
 # What building, running and testing need on a fresh Debian machine.
 PACKAGES = cmake make g++ pkgconf qt6-base-dev libgl-dev libgtest-dev \
            xvfb xauth xdotool fonts-dejavu-core e2fsprogs coreutils \
-           desktop-file-utils appstream dpkg-dev clang libclang-rt-14-dev
+           desktop-file-utils appstream dpkg-dev clang libclang-rt-14-dev \
+           xfsprogs btrfs-progs
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -36,12 +36,22 @@ std::string LoopFs::Mount(std::size_t megabytes, const std::string& fs_type) {
   int fd = ::open(image_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (fd < 0 || ::ftruncate(fd, static_cast<off_t>(megabytes) << 20) != 0) return "cannot make the image";
   ::close(fd);
-  std::string options = fs_type == "ext4-nojournal" ? "-O ^has_journal " : "";
-  // No discard: freed blocks must keep whatever was last written to them.
-  // Inodes of 256 bytes, as on any disk of today's size, have room for
-  // short extended attributes inside them.
-  std::string mkfs = "mkfs.ext4 -q -F -I 256 -E nodiscard " + options + "'" + image_ + "' >/dev/null 2>&1";
-  if (std::system(mkfs.c_str()) != 0) return "mkfs.ext4 is missing or failed";
+  std::string mkfs;
+  if (fs_type == "ext4" || fs_type == "ext4-nojournal") {
+    std::string options = fs_type == "ext4-nojournal" ? "-O ^has_journal " : "";
+    // No discard: freed blocks must keep whatever was last written to them.
+    // Inodes of 256 bytes, as on any disk of today's size, have room for
+    // short extended attributes inside them.
+    mkfs = "mkfs.ext4 -q -F -I 256 -E nodiscard " + options;
+  } else if (fs_type == "xfs") {
+    mkfs = "mkfs.xfs -q -f -K ";
+  } else if (fs_type == "btrfs") {
+    mkfs = "mkfs.btrfs -q -f -K ";
+  } else {
+    return "no such file system type here: " + fs_type;
+  }
+  if (std::system((mkfs + "'" + image_ + "' >/dev/null 2>&1").c_str()) != 0)
+    return "mkfs for " + fs_type + " is missing or failed";
   std::string mount = "mount -o loop,nodiscard '" + image_ + "' '" + mount_point_ + "' >/dev/null 2>&1";
   if (std::system(mount.c_str()) != 0) return "loop mounting is not allowed here";
   mounted_ = true;

@@ -15,7 +15,7 @@ class LoopFs {
   LoopFs();
   ~LoopFs();
 
-  // Formats (`fs_type` "ext4", or "ext4-nojournal") and mounts. Returns an
+  // Formats (`fs_type` "ext4", "ext4-nojournal", "xfs" or "btrfs") and mounts. Returns an
   // empty string on success, else why it could not (the caller skips).
   std::string Mount(std::size_t megabytes, const std::string& fs_type = "ext4");
   void Unmount();
