@@ -116,7 +116,7 @@ class FrmMain : public QMainWindow {
   bool unloaded_ = false;
 };
 
-// modRegistry's CloseAllWindows: closes every top-level window of the program.
+// Closes every top-level window of the program.
 void CloseAllWindows();
 
 }  // namespace velmora

@@ -1,5 +1,5 @@
 #pragma once
-// modRegistry's web-page openers: each hands one fixed address to the shell
+// The web-page openers: each hands one fixed address to the shell
 // and ignores the outcome.
 #include <string>
 

@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "shred/entry_stat.h"
 #include "shred/fill_block.h"
 #include "shred/journal_scrub.h"
 #include "shred/tree_shred.h"
@@ -20,10 +21,11 @@ void ScrubJournals(const ShredList& items) {
   for (const ShredListItem& item : items) {
     std::string folder, name;
     SplitPath(item.path, folder, name);
-    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    struct stat st;
-    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !done.insert(st.st_dev).second) continue;
-    CheckpointJournal(fd.get(), /*zero_out=*/true);
+    UniqueFd fd(RetryOnEintr(
+        [&] { return Sys().openat(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); }));
+    EntryStat st;
+    if (!fd.valid() || !StatFd(fd.get(), st) || !done.insert(st.st.st_dev).second) continue;
+    BestEffort(CheckpointJournal(fd.get(), /*zero_out=*/true));
   }
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// modWipe: the overwrite engine. One file at a time: cover it with the fill
+// The overwrite engine. One file at a time: cover it with the fill
 // pattern, force the data to the device, then remove its name. File mode and
 // folder mode go through the same step (OverwriteAt); only when the data is
 // forced differs (per file here, once per file system for a folder).
@@ -90,8 +90,8 @@ WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& patter
 // The whole engine on a path as the user listed it.
 WipeOutcome WipePath(const std::string& path, const FillPattern& pattern, WriteProgress* progress = nullptr);
 
-// WipeFile of modWipe: path as the user listed it, and the pass-count
-// position selected at the moment of the call.
+// The engine on a path as the user listed it, with the pass-count position
+// selected at the moment of the call.
 WipeOutcome WipeFile(const std::string& path, int position);
 
 // Splits a path into its folder and its last component ("a/b" -> "a", "b";

@@ -1,5 +1,5 @@
 #pragma once
-// modRegistry's path readers: the folders the protection rules guard.
+// The path readers: the folders the protection rules guard.
 #include <string>
 
 #include "platform/program_location.h"
