@@ -74,11 +74,22 @@ TEST_F(BadInput, FolderOfTheSameFileSystemMountedInsideIsNeverEntered) {
   MakeDir(dir / "listed/t/sub");
   MakeDir(dir / "listed/t/sub/bound");
   WriteFile(dir / "listed/t/mine", Bytes(100, 1));
+  // A folder mounted onto itself: same inode, but a mount all the same.
+  MakeDir(dir / "listed/t/self");
+  WriteFile(dir / "listed/t/self/kept", Bytes(100, 2));
+  ASSERT_EQ(::mkfifo((dir / "listed/t/self/fifo").c_str(), 0600), 0);
   BIND_OR_SKIP(dir / "world", dir / "listed/t/sub/bound");
+  BIND_OR_SKIP(dir / "listed/t/self", dir / "listed/t/self");
+  ::chmod((dir / "listed/t/self").c_str(), 0555);
   EXPECT_EQ(Folders({dir / "listed/t"}), std::vector<bool>{false});
   EXPECT_EQ(outcomes, std::vector<ItemOutcome>{ItemOutcome::SomethingInsideKept});
   ExpectWorldUnchanged();
   EXPECT_TRUE(Exists(dir / "listed/t/sub/bound/file"));
+  EXPECT_EQ(ReadFile(dir / "listed/t/self/kept"), Bytes(100, 2));
+  EXPECT_TRUE(Exists(dir / "listed/t/self/fifo"));
+  struct stat self;
+  ASSERT_EQ(::stat((dir / "listed/t/self").c_str(), &self), 0);
+  EXPECT_EQ(self.st_mode & 07777, 0555u) << "a mounted folder's mode was changed";
   EXPECT_FALSE(Exists(dir / "listed/t/mine"));
 }
 
