@@ -103,6 +103,14 @@ TEST(ReportLocation, ProgramFolderWhenWritableElseTheStateFolder) {
   EXPECT_EQ(st.st_mode & 0777, 0700u);
 }
 
+TEST(ReportLocation, SystemFoldersAreEveryPrefixTheSystemOwns) {
+  for (const char* system : {"/", "/usr", "/usr/bin", "/usr/local/bin/", "/bin", "/sbin", "/lib", "/lib64",
+                             "/libx32/x", "/opt", "/opt/velmora/bin", "/etc", "/etc/velmora"})
+    EXPECT_TRUE(IsSystemFolder(system)) << system;
+  for (const char* users : {"/home/u/velmora", "/home/u/usr/bin", "/usrx", "/optical", "/tmp/build", "/srv/lib"})
+    EXPECT_FALSE(IsSystemFolder(users)) << users;
+}
+
 TEST(ReportLocation, StateFolderFollowsXdgStateHomeThenHome) {
   const char* old_state = std::getenv("XDG_STATE_HOME");
   const char* old_home = std::getenv("HOME");
