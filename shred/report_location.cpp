@@ -3,7 +3,6 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <memory>
@@ -48,24 +47,6 @@ std::vector<std::string> ReportFolders(const std::string& program_folder, const 
   if (MayKeepReportBeside(program_folder, user)) folders.push_back(program_folder);
   if (!state_folder.empty() && state_folder != program_folder) folders.push_back(state_folder);
   return folders;
-}
-
-bool CanCreateFileIn(const std::string& folder) {
-  if (folder.empty()) return false;
-  std::string probe = folder + (folder.back() == '/' ? "" : "/") + ".velmora-probe-XXXXXX";
-  std::vector<char> name(probe.begin(), probe.end());
-  name.push_back('\0');
-  int fd = ::mkstemp(name.data());
-  if (fd < 0) return false;
-  ::close(fd);
-  ::unlink(name.data());
-  return true;
-}
-
-std::string ChooseReportFolder(const std::string& program_folder, const std::string& state_folder) {
-  if (CanCreateFileIn(program_folder) || state_folder.empty()) return program_folder;
-  MakePrivateFolders(state_folder);
-  return state_folder;
 }
 
 bool MakePrivateFolders(const std::string& path) {

@@ -24,13 +24,6 @@ bool MayKeepReportBeside(const std::string& program_folder, uid_t user);
 std::vector<std::string> ReportFolders(const std::string& program_folder, const std::string& state_folder,
                                        uid_t user);
 
-// True when a new file can really be created in `folder` (tried, then removed).
-bool CanCreateFileIn(const std::string& folder);
-
-// The folder for the report: `program_folder` if writable, else
-// `state_folder`, created (private to the user) when missing.
-std::string ChooseReportFolder(const std::string& program_folder, const std::string& state_folder);
-
 // mkdir -p, each folder it makes private to the user. False when `path`
 // is not a folder afterwards.
 bool MakePrivateFolders(const std::string& path);
