@@ -13,7 +13,6 @@ int main(int argc, char** argv) {
   velmora::FakePlatform fakes;
   fakes.settings.values["LastUpdate"] = "2026-12-07";
   velmora::AppEnvironment env = velmora::ReadAppEnvironment();
-  env.report_path = QDir::temp().filePath("velmora-screenshot-note.txt").toStdString();
   velmora::FrmMain window(fakes.platform(), env);
   window.Form_Load();
   window.show();

@@ -10,7 +10,7 @@ namespace velmora {
 
 struct AppEnvironment {
   ProgramPaths program;                   // folder and file name of the executable
-  std::string report_path;                // where note.txt is written
+  std::string state_folder;               // the user's state folder for Velmora
   std::vector<std::string> mount_points;  // roots of mounted file systems
   WebAddresses addresses;
 };

@@ -32,7 +32,8 @@ class WindowRunHost : public ShredRunHost {
 
 FrmMain::FrmMain(Platform platform, AppEnvironment environment, QWidget* parent)
     : QMainWindow(parent), platform_(platform), env_(std::move(environment)),
-      links_(platform.shell, env_.addresses) {
+      links_(platform.shell, env_.addresses), report_record_(platform.settings),
+      report_({env_.program.folder, env_.state_folder}, report_record_) {
   BuildWindow();
   Connect();
   // Until the start-up sequence runs, the window shows its designed state.
@@ -121,7 +122,7 @@ void FrmMain::cmdBack_Click() {
 
 void FrmMain::cmdBack1_Click() {
   cmdRemove->setEnabled(false);
-  DeleteReport(env_.report_path);
+  report_.Delete();
   BringToFront(Page::Selection);
 }
 
@@ -182,7 +183,7 @@ void FrmMain::cmdClear_Click() {
 void FrmMain::cmdRemove_Click() {
   WindowRunHost host(platform_.clock, *this);
   ShredRunResult result =
-      RunShred(options_, list_, cboOverwriteNoOfTimes->currentIndex(), env_.report_path, host);
+      RunShred(options_, list_, cboOverwriteNoOfTimes->currentIndex(), report_, host);
   lblResultCaption->setText(QString::fromStdString(result.caption));
   const ShredList shredded = list_;
   ClearShredList();
@@ -192,7 +193,7 @@ void FrmMain::cmdRemove_Click() {
   if (!left.empty()) platform_.dialogs.ShowMessage(left, kTitle, MessageIcon::Exclamation, MessageButtons::Ok);
 }
 
-void FrmMain::cmdLog_Click() { platform_.shell.OpenFile(env_.report_path); }
+void FrmMain::cmdLog_Click() { platform_.shell.OpenFile(report_.Path()); }
 
 // ---- Start-up and every way out ------------------------------------------
 
@@ -205,6 +206,7 @@ bool FrmMain::Form_Load() {
     unloaded_ = true;
     return false;
   }
+  report_.Delete();  // the report of a session that was killed
   ReadSystemFolder();
   ReadWindowsFolder();
   RunUpdateReminder(platform_.settings, platform_.clock, platform_.dialogs, links_);
@@ -219,7 +221,7 @@ bool FrmMain::Form_Load() {
 void FrmMain::Form_Unload() {
   if (unloaded_) return;  // once per close, however it was reached
   unloaded_ = true;
-  DeleteReport(env_.report_path);
+  report_.Delete();
   CloseAllWindows();
   links_.OpenFarewellPage();
 }
@@ -234,12 +236,12 @@ void FrmMain::cmdExit_Click() { close(); }
 void FrmMain::cmdEx_Click() { close(); }
 
 void FrmMain::cmdFinish_Click() {
-  DeleteReport(env_.report_path);
+  report_.Delete();
   CloseAllWindows();
 }
 
 void FrmMain::mnuExit_Click() {
-  DeleteReport(env_.report_path);  // a missing report is no failure
+  report_.Delete();  // a missing report is no failure
   cmdExit_Click();
 }
 

@@ -17,7 +17,9 @@
 #include "shell/app_environment.h"
 #include "shell/link_label.h"
 #include "shell/page_order.h"
+#include "shell/settings_report_record.h"
 #include "shell/web_links.h"
+#include "shred/report_keeper.h"
 #include "shred/shred_options.h"
 #include "shredlist/add_rules.h"
 
@@ -113,6 +115,8 @@ class FrmMain : public QMainWindow {
   std::map<Page, QFrame*> frames_;
   ShredOptions options_;
   ShredList list_;
+  SettingsReportRecord report_record_;
+  ReportKeeper report_;  // note.txt: where it is, writing it, shredding it
   bool unloaded_ = false;
 };
 

@@ -61,6 +61,4 @@ bool WriteReportFile(const std::string& path, const std::string& bytes) {
   return fd.Close();
 }
 
-void DeleteReport(const std::string& path) { ::unlink(path.c_str()); }
-
 }  // namespace velmora

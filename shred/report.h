@@ -47,7 +47,8 @@ bool WriteReport(ReportSink& sink, const ShredOptions& options, const ShredList&
 // Writes `bytes` as the file at `path` (see WriteReport).
 bool WriteReportFile(const std::string& path, const std::string& bytes);
 
-// A sink that writes the report to one fixed path.
+// A sink that writes the report to one fixed path. The program itself
+// writes through ReportKeeper (report_keeper.h), which also destroys it.
 class FileReportSink : public ReportSink {
  public:
   explicit FileReportSink(std::string path) : path_(std::move(path)) {}
@@ -56,8 +57,5 @@ class FileReportSink : public ReportSink {
  private:
   std::string path_;
 };
-
-// Removes the report; a missing one is no failure, and no failure is shown.
-void DeleteReport(const std::string& path);
 
 }  // namespace velmora

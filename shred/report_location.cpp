@@ -1,41 +1,63 @@
 #include "shred/report_location.h"
 
-#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <vector>
+#include <memory>
 
 namespace velmora {
-
-bool CanCreateFileIn(const std::string& folder) {
-  if (folder.empty()) return false;
-  std::string probe = folder + (folder.back() == '/' ? "" : "/") + ".velmora-probe-XXXXXX";
-  std::vector<char> name(probe.begin(), probe.end());
-  name.push_back('\0');
-  int fd = ::mkstemp(name.data());
-  if (fd < 0) return false;
-  ::close(fd);
-  ::unlink(name.data());
-  return true;
-}
-
 namespace {
-// mkdir -p, private to the user for the folders it makes.
-void MakeFolders(const std::string& path) {
-  for (std::size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
-    std::string part = path.substr(0, slash);
-    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return;
-    if (slash == std::string::npos) return;
-  }
+
+// Whether `path` is `top` or lies below it ("/usr" holds "/usr/bin", not "/usrx").
+bool AtOrBelow(const std::string& path, const std::string& top) {
+  return path.compare(0, top.size(), top) == 0 && (path.size() == top.size() || path[top.size()] == '/');
 }
+
+std::string RealPath(const std::string& path) {
+  std::unique_ptr<char, decltype(&::free)> real(::realpath(path.c_str(), nullptr), &::free);
+  return real ? std::string(real.get()) : std::string();
+}
+
 }  // namespace
 
-std::string ChooseReportFolder(const std::string& program_folder, const std::string& state_folder) {
-  if (CanCreateFileIn(program_folder) || state_folder.empty()) return program_folder;
-  MakeFolders(state_folder);
-  return state_folder;
+bool IsSystemFolder(const std::string& folder) {
+  std::string path = folder;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  if (path.empty() || path == "/") return true;
+  for (const char* top : {"/usr", "/bin", "/sbin", "/opt", "/etc"})
+    if (AtOrBelow(path, top)) return true;
+  // /lib, /lib32, /lib64, /libx32 and whatever else a system names so.
+  std::string first = path.substr(0, path.find('/', 1));
+  return first.compare(0, 4, "/lib") == 0;
+}
+
+bool MayKeepReportBeside(const std::string& program_folder, uid_t user) {
+  if (program_folder.empty() || program_folder[0] != '/' || IsSystemFolder(program_folder)) return false;
+  std::string real = RealPath(program_folder);
+  if (real.empty() || IsSystemFolder(real)) return false;
+  struct stat st;
+  return ::stat(real.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == user;
+}
+
+std::vector<std::string> ReportFolders(const std::string& program_folder, const std::string& state_folder,
+                                       uid_t user) {
+  std::vector<std::string> folders;
+  if (MayKeepReportBeside(program_folder, user)) folders.push_back(program_folder);
+  if (!state_folder.empty() && state_folder != program_folder) folders.push_back(state_folder);
+  return folders;
+}
+
+bool MakePrivateFolders(const std::string& path) {
+  if (path.empty()) return false;
+  for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    std::string part = path.substr(0, slash);
+    if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (slash == std::string::npos) break;
+  }
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 }  // namespace velmora

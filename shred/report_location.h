@@ -1,16 +1,31 @@
 #pragma once
-// Where the report goes: beside the program when a file can be created
-// there, else in the user's state folder for Velmora (an installed program
-// in /usr/bin cannot write beside itself).
+// Where the report may go. Beside the program only when that folder is the
+// user's own and not part of the system: an installed program in /usr/bin
+// must not collect reports (root could write there, and a stale one would
+// outlive the package). Everywhere else the user's state folder for Velmora.
+#include <sys/types.h>
+
 #include <string>
+#include <vector>
 
 namespace velmora {
 
-// True when a new file can really be created in `folder` (tried, then removed).
-bool CanCreateFileIn(const std::string& folder);
+// Whether `folder` is a system folder: "/", or at or below /usr, /bin,
+// /sbin, /lib* (lib, lib64, libx32...), /opt or /etc.
+bool IsSystemFolder(const std::string& folder);
 
-// The folder for the report: `program_folder` if writable, else
-// `state_folder`, created (private to the user) when missing.
-std::string ChooseReportFolder(const std::string& program_folder, const std::string& state_folder);
+// Whether the report may be kept in `program_folder`: it exists, `user`
+// owns it, and neither it nor the folder it really is (links resolved) is a
+// system folder.
+bool MayKeepReportBeside(const std::string& program_folder, uid_t user);
+
+// The folders a report may go to, best first: the program's folder when
+// allowed, then `state_folder` (when known).
+std::vector<std::string> ReportFolders(const std::string& program_folder, const std::string& state_folder,
+                                       uid_t user);
+
+// mkdir -p, each folder it makes private to the user. False when `path`
+// is not a folder afterwards.
+bool MakePrivateFolders(const std::string& path);
 
 }  // namespace velmora

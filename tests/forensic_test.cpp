@@ -17,11 +17,13 @@
 #include "shred/remove_entry.h"
 #include "shred/journal_scrub.h"
 #include "shred/name_scrub.h"
+#include "shred/report_keeper.h"
 #include "shred/shred_run.h"
 #include "shred/tree_shred.h"
 #include "platform/sys_calls.h"
 #include "support/fixed_host.h"
 #include "support/loop_fs.h"
+#include "support/memory_record.h"
 #include "support/raw_scan.h"
 #include "support/temp_dir.h"
 
@@ -33,6 +35,7 @@ using testing::CountOccurrences;
 using testing::Exists;
 using testing::FixedHost;
 using testing::LoopFs;
+using testing::MemoryRecord;
 using testing::SecretScanner;
 using testing::TempDir;
 using testing::WriteFile;
@@ -46,6 +49,13 @@ struct Planted {
   ShredList files;    // listed in file mode
   ShredList folders;  // listed in folder mode
   std::size_t secret_bytes = 0;
+
+  // A report as it stood on the disk: every byte of it is a secret too.
+  void Report(const std::string& path) {
+    Bytes report = testing::ReadFile(path);
+    scanner.AddSecret(report);
+    secret_bytes += report.size();
+  }
 
   void Secret(const std::string& path, std::size_t size, unsigned seed) {
     Bytes secret = testing::RandomBytes(size, seed);
@@ -112,11 +122,23 @@ TEST(Forensic, ControlTheScanFindsSecretsAndNamesThatWereNotShredded) {
   if (std::string why = fs.Mount(48); !why.empty()) GTEST_SKIP() << "skipped: " << why;
   Planted planted;
   Plant(fs, planted, 100);
+  // A report that is merely unlinked leaves its bytes, paths and all.
+  testing::MakeDir(fs / "prog");
+  MemoryRecord record;
+  ReportKeeper report({fs / "prog", fs / "state"}, record);
+  FixedHost host;
+  ASSERT_TRUE(WriteReport(report, ShredOptions{}, planted.files, host));
+  Bytes report_bytes = testing::ReadFile(fs / "prog/note.txt");
+  SecretScanner report_scan;
+  report_scan.AddSecret(report_bytes);
+  ::sync();
+  ASSERT_EQ(::unlink((fs / "prog/note.txt").c_str()), 0);
   fs.Unmount();
   Bytes raw = fs.Raw();
   // The one-byte secrets have no 32-byte chunk; every other byte is there.
   EXPECT_GE(planted.scanner.FoundBytes(raw), planted.secret_bytes - (planted.secret_bytes % 32) - 3 * 32);
   for (const std::string& name : planted.names) EXPECT_GT(CountOccurrences(raw, name), 0u) << name;
+  EXPECT_GE(report_scan.FoundBytes(raw), report_bytes.size() - report_bytes.size() % 32);
 }
 
 struct ScanResult {
@@ -130,16 +152,26 @@ struct ScanResult {
 ScanResult ShredAndScan(LoopFs& fs, int position, unsigned seed, bool with_attributes = true) {
   Planted planted;
   Plant(fs, planted, seed, with_attributes);
-  TempDir outside;
+  // The program beside the data, on the same disk: its report, which names
+  // every shredded path, lives there too.
+  testing::MakeDir(fs / "prog");
+  MemoryRecord record;
+  ReportKeeper report({fs / "prog", fs / "state"}, record);
   FixedHost host;
   ShredOptions options;
-  ShredRunResult files = RunShred(options, planted.files, position, outside / "note.txt", host);
+  ShredRunResult files = RunShred(options, planted.files, position, report, host);
+  planted.Report(fs / "prog/note.txt");
   options.FolderMode = true;
-  ShredRunResult folders = RunShred(options, planted.folders, position, outside / "note.txt", host);
+  ShredRunResult folders = RunShred(options, planted.folders, position, report, host);
+  planted.Report(fs / "prog/note.txt");
   EXPECT_EQ(files.item_shredded, std::vector<bool>(planted.files.size(), true));
   EXPECT_EQ(folders.item_shredded, std::vector<bool>{true});
   for (const ShredListItem& item : planted.files) EXPECT_FALSE(Exists(item.path));
   EXPECT_FALSE(Exists(planted.folders[0].path));
+  // The user reads the result page for a while: the report reaches the disk.
+  ::sync();
+  EXPECT_TRUE(report.Delete());
+  EXPECT_FALSE(Exists(fs / "prog/note.txt"));
 
   fs.Unmount();
   Bytes raw = fs.Raw();

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "shred/report_keeper.h"
+#include "support/memory_record.h"
+
 #include "support/fixed_host.h"
 #include "support/temp_dir.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace velmora {
 namespace {
@@ -14,6 +18,8 @@ using testing::Exists;
 using testing::FixedHost;
 using testing::ReadText;
 using testing::TempDir;
+
+using testing::MemoryRecord;
 
 TEST(Report, ExactBytesWithTwoItems) {
   TempDir dir;
@@ -67,10 +73,13 @@ TEST(Report, UnwritableFolderFailsQuietly) {
 TEST(Report, DeleteRemovesItAndAMissingReportIsNoFailure) {
   TempDir dir;
   FixedHost host;
-  WriteReport(dir / "note.txt", {}, {}, host);
-  DeleteReport(dir / "note.txt");
+  MemoryRecord record;
+  ReportKeeper keeper({dir.path(), dir / "state"}, record);
+  WriteReport(keeper, {}, {}, host);
+  ASSERT_TRUE(Exists(dir / "note.txt"));
+  EXPECT_TRUE(keeper.Delete());
   EXPECT_FALSE(Exists(dir / "note.txt"));
-  DeleteReport(dir / "note.txt");
+  EXPECT_TRUE(keeper.Delete());
   EXPECT_FALSE(Exists(dir / "note.txt"));
 }
 
@@ -88,19 +97,31 @@ TEST(Report, PathJoinsWithOneSlash) {
 namespace velmora {
 namespace {
 
-TEST(ReportLocation, ProgramFolderWhenWritableElseTheStateFolder) {
+TEST(ReportLocation, ProgramFolderWhenTheUsersOwnElseTheStateFolder) {
   testing::TempDir dir;
   testing::MakeDir(dir / "prog");
-  EXPECT_EQ(ChooseReportFolder(dir / "prog", dir / "state/velmora"), dir / "prog");
-  EXPECT_FALSE(Exists(dir / "state"));
-  // Leaves no probe behind.
+  EXPECT_EQ(ReportFolders(dir / "prog", dir / "state/velmora", ::geteuid()),
+            (std::vector<std::string>{dir / "prog", dir / "state/velmora"}));
+  EXPECT_EQ(ReportFolders(dir / "prog", dir / "state/velmora", ::geteuid() + 1),
+            std::vector<std::string>{dir / "state/velmora"});
+  EXPECT_EQ(ReportFolders(dir / "gone", dir / "state/velmora", ::geteuid()),
+            std::vector<std::string>{dir / "state/velmora"});
+  // Choosing touches nothing: no probe beside the program, no state folder.
   EXPECT_EQ(::rmdir((dir / "prog").c_str()), 0);
-  // A folder nobody can create files in: a missing one, or a read-only
-  // mount. (Permission bits do not stop root, so the test uses absence.)
-  EXPECT_EQ(ChooseReportFolder(dir / "gone", dir / "state/velmora"), dir / "state/velmora");
+  EXPECT_FALSE(Exists(dir / "state"));
+  // The state folder is made private to the user when it is first needed.
+  EXPECT_TRUE(MakePrivateFolders(dir / "state/velmora"));
   struct stat st;
   ASSERT_EQ(::stat((dir / "state/velmora").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+TEST(ReportLocation, SystemFoldersAreEveryPrefixTheSystemOwns) {
+  for (const char* system : {"/", "/usr", "/usr/bin", "/usr/local/bin/", "/bin", "/sbin", "/lib", "/lib64",
+                             "/libx32/x", "/opt", "/opt/velmora/bin", "/etc", "/etc/velmora"})
+    EXPECT_TRUE(IsSystemFolder(system)) << system;
+  for (const char* users : {"/home/u/velmora", "/home/u/usr/bin", "/usrx", "/optical", "/tmp/build", "/srv/lib"})
+    EXPECT_FALSE(IsSystemFolder(users)) << users;
 }
 
 TEST(ReportLocation, StateFolderFollowsXdgStateHomeThenHome) {

@@ -81,10 +81,10 @@ TEST_F(PageFlow, BackFromTheResultDeletesTheReportAndKeepsTheMode) {
   w.cmdAdd->click();
   w.cmdRemove->click();
   ASSERT_EQ(w.FrontPage(), Page::Final);
-  ASSERT_TRUE(testing::Exists(env.report_path));
+  ASSERT_TRUE(testing::Exists(report_path));
   w.cmdBack1->click();
   EXPECT_EQ(w.FrontPage(), Page::Selection);
-  EXPECT_FALSE(testing::Exists(env.report_path));
+  EXPECT_FALSE(testing::Exists(report_path));
   EXPECT_TRUE(w.OptFile->isChecked());
   EXPECT_TRUE(w.cmdNext->isEnabled());
   EXPECT_FALSE(w.cmdRemove->isEnabled());
@@ -109,7 +109,7 @@ TEST_F(PageFlow, ANewPassCountIsUsedByTheNextRun) {
   w.cmdAdd->click();
   w.cmdRemove->click();
   EXPECT_EQ(w.lblResultCaption->text(), "Velmora has shred the Ones and Zeros Technique and 1 Number of times");
-  EXPECT_NE(testing::ReadText(env.report_path).find("Files Overwritten: 1 times\r\n"), std::string::npos);
+  EXPECT_NE(testing::ReadText(report_path).find("Files Overwritten: 1 times\r\n"), std::string::npos);
 }
 
 TEST_F(PageFlow, AboutReturnsToThePageItWasOpenedFrom) {

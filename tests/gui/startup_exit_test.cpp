@@ -5,14 +5,23 @@
 #include <unistd.h>
 
 #include "platform/qt_platform.h"
+#include "shell/settings_report_record.h"
+#include "support/capture.h"
 #include "window_fixture.h"
 
 namespace velmora {
 namespace {
 
+using testing::CaptureRemovals;
 using testing::Exists;
 using testing::WindowTest;
 using StartUp = WindowTest;
+
+std::size_t FsBlock(const std::string& path) {
+  struct stat st;
+  ::stat(path.c_str(), &st);
+  return static_cast<std::size_t>(st.st_blksize);
+}
 
 TEST_F(StartUp, OptionsPageWithItsDefaults) {
   FrmMain& w = Open();
@@ -30,7 +39,9 @@ TEST_F(StartUp, OptionsPageWithItsDefaults) {
 }
 
 TEST_F(StartUp, SecondCopyIsRefusedWithoutTouchingTheFirstCopysReport) {
-  testing::WriteText(env.report_path, "the running copy's report");
+  SettingsReportRecord record(fakes.settings);
+  ReportKeeper running_copy({env.program.folder, env.state_folder}, record);
+  ASSERT_TRUE(running_copy.Write("the running copy's report"));
   fakes.instance.other_copy_running = true;
   FrmMain& w = Open();
   EXPECT_FALSE(loaded);
@@ -38,29 +49,77 @@ TEST_F(StartUp, SecondCopyIsRefusedWithoutTouchingTheFirstCopysReport) {
             (std::vector<ShownMessage>{{"Velmora Is Already Running", "Velmora", MessageIcon::Critical,
                                         MessageButtons::Ok}}));
   w.close();
-  EXPECT_EQ(testing::ReadText(env.report_path), "the running copy's report");
+  EXPECT_EQ(testing::ReadText(report_path), "the running copy's report");
   EXPECT_TRUE(fakes.shell.addresses.empty());
 }
 
-class WayOut : public WindowTest, public ::testing::WithParamInterface<const char*> {};
+TEST_F(StartUp, ReportLeftByAKilledSessionIsShreddedAtTheNextStart) {
+  SettingsReportRecord record(fakes.settings);
+  ReportKeeper killed_session({env.program.folder, env.state_folder}, record);
+  const std::string report = "Velmora\r\n...\r\n" + (dir / "secret.pdf") + "\r\n";
+  ASSERT_TRUE(killed_session.Write(report));
+  CaptureRemovals capture;
+  Open();
+  ASSERT_TRUE(loaded);
+  EXPECT_FALSE(Exists(report_path));
+  ASSERT_EQ(capture.removed_files.size(), 1u);
+  EXPECT_EQ(capture.removed_files[0], testing::ExpectedCover(0, report.size(), FsBlock(dir.path())));
+}
+
+class WayOut : public WindowTest, public ::testing::WithParamInterface<const char*> {
+ protected:
+  // A run through the buttons, so the window writes its report.
+  void ShredAFile(FrmMain& w) {
+    testing::WriteText(dir / "f", "data");
+    w.OptFile->click();
+    w.cmdNext->click();
+    fakes.dialogs.file_choices = {dir / "f"};
+    w.cmdAdd->click();
+    w.cmdRemove->click();
+    ASSERT_FALSE(Exists(dir / "f"));
+  }
+  void LeaveBy(FrmMain& w) {
+    const std::string way = GetParam();
+    if (way == "cmdExit") w.cmdExit->click();
+    if (way == "cmdEx") w.cmdEx->click();
+    if (way == "cmdFinish") w.cmdFinish->click();
+    if (way == "mnuExit") w.mnuExit->trigger();
+    if (way == "cmdExt") w.cmdExt->click();
+    if (way == "closeBox") w.close();
+  }
+};
 
 TEST_P(WayOut, DeletesTheReportAndOpensTheFarewellPageOnce) {
   FrmMain& w = Open();
   w.show();
-  testing::WriteText(env.report_path, "report");
-  const std::string way = GetParam();
-  if (way == "cmdExit") w.cmdExit->click();
-  if (way == "cmdEx") w.cmdEx->click();
-  if (way == "cmdFinish") w.cmdFinish->click();
-  if (way == "mnuExit") w.mnuExit->trigger();
-  if (way == "cmdExt") w.cmdExt->click();
-  if (way == "closeBox") w.close();
+  ShredAFile(w);
+  const std::size_t report_size = testing::ReadFile(report_path).size();
+  CaptureRemovals capture;
+  LeaveBy(w);
   EXPECT_FALSE(w.isVisible());
-  EXPECT_FALSE(Exists(env.report_path));
+  EXPECT_FALSE(Exists(report_path));
+  // Overwritten before its name went.
+  ASSERT_EQ(capture.removed_files.size(), 1u);
+  EXPECT_EQ(capture.removed_files[0], testing::ExpectedCover(0, report_size, FsBlock(dir.path())));
   EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
   EXPECT_TRUE(fakes.dialogs.messages.empty());
   w.close();  // a second close of a closed window opens nothing more
   EXPECT_EQ(fakes.shell.addresses.size(), 1u);
+}
+
+TEST_P(WayOut, LeavesTheUsersOwnNoteBesideTheProgramAlone) {
+  testing::WriteText(report_path, "my own notes");
+  FrmMain& w = Open();
+  w.show();
+  ShredAFile(w);
+  EXPECT_TRUE(Exists(state_report_path));
+  LeaveBy(w);
+  EXPECT_EQ(testing::ReadText(report_path), "my own notes");
+  EXPECT_FALSE(Exists(state_report_path));
+  // Nor at the next start.
+  window.reset();
+  Open();
+  EXPECT_EQ(testing::ReadText(report_path), "my own notes");
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryExit, WayOut,

@@ -21,7 +21,7 @@ class WindowTest : public ::testing::Test {
   WindowTest() {
     MakeDir(dir / "prog");
     env.program = {dir / "prog", "velmora"};
-    env.report_path = ReportPathIn(env.program.folder);
+    env.state_folder = dir / "state/velmora";
     env.mount_points = {"/", "/boot"};
     env.addresses = {"https://home.test/", "https://home.test/features", "https://home.test/contact",
                      "https://home.test/thanks", "https://home.test/update"};
@@ -50,6 +50,10 @@ class WindowTest : public ::testing::Test {
   }
 
   TempDir dir;
+  // Where the report goes: beside the program, which the test's user owns,
+  // or in the state folder when a note.txt of the user's is already there.
+  const std::string report_path = dir / "prog/note.txt";
+  const std::string state_report_path = dir / "state/velmora/note.txt";
   FakePlatform fakes;
   AppEnvironment env;
   std::unique_ptr<FrmMain> window;

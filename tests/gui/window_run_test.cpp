@@ -41,13 +41,13 @@ TEST_F(WindowRun, FileModeTwoFilesTogetherAndOneAlone) {
   EXPECT_EQ(w.ListFiles->topLevelItemCount(), 0);
   EXPECT_EQ(w.NoExtension->topLevelItemCount(), 0);
   EXPECT_TRUE(w.cmdRemove->isEnabled());
-  EXPECT_EQ(ReadText(env.report_path),
+  EXPECT_EQ(ReadText(report_path),
             "Velmora\r\n07/12/2026\r\n09:41\r\n\r\nTechnique Used: Ones and Zeros\r\n"
             "Files Overwritten: 3 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n" +
                 (dir / "docs/a.txt") + "\r\n" + (dir / "docs/b.txt") + "\r\n" + (dir / "alone.bin") + "\r\n");
 
   w.cmdLog->click();
-  EXPECT_EQ(fakes.shell.files, std::vector<std::string>{env.report_path});
+  EXPECT_EQ(fakes.shell.files, std::vector<std::string>{report_path});
 }
 
 TEST_F(WindowRun, FolderModeShredsTheTreeAndLeavesLinkTargetsAlone) {
@@ -70,10 +70,26 @@ TEST_F(WindowRun, FolderModeShredsTheTreeAndLeavesLinkTargetsAlone) {
             "Velmora has shred the File(s)/Folder with Random Chars Technique and 10 Number of times");
   EXPECT_FALSE(Exists(dir / "tree"));
   EXPECT_EQ(ReadFile(dir / "outside/keep"), testing::RandomBytes(500, 9));
-  EXPECT_EQ(ReadText(env.report_path),
+  EXPECT_EQ(ReadText(report_path),
             "Velmora\r\n07/12/2026\r\n09:41\r\n\r\nTechnique Used: Random Chars\r\n"
             "Files Overwritten: 10 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n" +
                 (dir / "tree") + "\r\n");
+}
+
+TEST_F(WindowRun, BesideAUsersOwnNoteTheReportIsWrittenAndOpenedInTheStateFolder) {
+  testing::WriteText(report_path, "my own notes");
+  WriteFile(dir / "f", Bytes(10, 1));
+  FrmMain& w = OpenAtList(false);
+  fakes.dialogs.file_choices = {dir / "f"};
+  w.cmdAdd->click();
+  w.cmdRemove->click();
+  EXPECT_EQ(ReadText(report_path), "my own notes");
+  EXPECT_EQ(ReadText(state_report_path),
+            "Velmora\r\n07/12/2026\r\n09:41\r\n\r\nTechnique Used: Ones and Zeros\r\n"
+            "Files Overwritten: 3 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n" +
+                (dir / "f") + "\r\n");
+  w.cmdLog->click();
+  EXPECT_EQ(fakes.shell.files, std::vector<std::string>{state_report_path});
 }
 
 TEST_F(WindowRun, PassCountPositionIsReadAtTheMomentOfTheRun) {

@@ -4,14 +4,28 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <map>
 #include <string>
 
 #include "platform/sys_calls.h"
+#include "shred/fill_block.h"
 #include "support/temp_dir.h"
 
 namespace velmora::testing {
+
+// What a file of `size` original bytes must hold when the engine removes it
+// at pass-count `position`: the fill block from 0, then the pattern repeated
+// up to whole blocks of the file system.
+inline Bytes ExpectedCover(int position, std::size_t size, std::size_t fs_block) {
+  Bytes block = BuildFillBlock(100 * position);
+  std::size_t length = std::max(size, block.size());
+  length = (length + fs_block - 1) / fs_block * fs_block;
+  Bytes out(length);
+  for (std::size_t i = 0; i < length; ++i) out[i] = block[i % block.size()];
+  return out;
+}
 
 // Every regular file removed while it lives, with its last contents.
 class CaptureRemovals {

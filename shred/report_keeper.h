@@ -1,0 +1,92 @@
+#pragma once
+// The keeper of the shred report, note.txt: where it goes, how it is written
+// and how it goes away. The report names every shredded path, so it is
+// written as a new private file and destroyed through the overwrite engine;
+// and a note.txt this program did not write is never written to, replaced
+// or deleted. What the program wrote is known by identity (device, inode,
+// change time), kept in a record that outlives the session, so a report a
+// killed session left behind is destroyed at the next start.
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "shred/report.h"
+
+namespace velmora {
+
+// Where the identities of the program's own reports are kept between
+// sessions (the window keeps them in its settings).
+class ReportRecordStore {
+ public:
+  virtual ~ReportRecordStore() = default;
+  virtual std::string Read() = 0;  // "" when nothing was recorded
+  virtual void Write(const std::string& record) = 0;
+};
+
+// One file the program wrote: a report under its name, or one still under
+// the temporary name it was written under (its change time is not known
+// yet; the random name stands in for it).
+struct ReportIdentity {
+  std::string path;
+  dev_t device = 0;
+  ino_t inode = 0;
+  std::int64_t ctime_sec = 0;
+  std::int64_t ctime_nsec = 0;
+  bool in_place = false;  // renamed to note.txt: the change time must match too
+  bool operator==(const ReportIdentity&) const = default;
+};
+
+// The record's text: one line per file, the path percent-encoded so any
+// byte survives a settings file. Lines that do not parse are dropped: what
+// cannot be read is never taken for the program's own.
+std::string FormatReportRecord(const std::vector<ReportIdentity>& files);
+std::vector<ReportIdentity> ParseReportRecord(const std::string& record);
+
+struct ReportPlaces {
+  std::string program_folder;
+  std::string state_folder;  // $XDG_STATE_HOME/velmora or ~/.local/state/velmora; "" when unknown
+  uid_t user = ::geteuid();  // whose folders count as the user's own
+};
+
+// One call at a time: the run's Write has ended before any way out deletes.
+class ReportKeeper : public ReportSink {
+ public:
+  ReportKeeper(ReportPlaces places, ReportRecordStore& record);
+
+  // Writes a new report: a new file under a temporary name, synced, then the
+  // previous report is shredded and the new one renamed to note.txt. It goes
+  // beside the program when allowed and no foreign note.txt is there, else
+  // to the state folder. False when it could be written nowhere; no partial
+  // file is left.
+  bool Write(const std::string& bytes) override;
+
+  // Shreds every report this program wrote that is still as it left it:
+  // this session's, or one a killed session left. A file that has changed
+  // since (replaced, linked elsewhere, edited) is not ours any more and is
+  // left alone. True when none of ours is left.
+  bool Delete();
+
+  // Where the current report is; without one, where the next would go.
+  std::string Path();
+
+ private:
+  void Load();
+  void Save();
+  bool WriteIn(const std::string& folder, const std::string& bytes);
+  bool HoldsForeignReport(int dirfd);
+  bool ShredOwnIf(const std::function<bool(const ReportIdentity&)>& which);
+
+  ReportPlaces places_;
+  ReportRecordStore& record_;
+  bool loaded_ = false;
+  std::string saved_;                     // the record as the store holds it
+  std::vector<ReportIdentity> own_;       // oldest first
+  std::optional<ReportIdentity> pending_;  // the report being written
+};
+
+}  // namespace velmora

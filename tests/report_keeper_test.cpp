@@ -1,0 +1,444 @@
+// The report keeper: a new private file per report, the old one shredded,
+// a foreign note.txt never touched, a killed session's report destroyed at
+// the next start, and the report never in a system folder.
+#include "shred/report_keeper.h"
+
+#include <gtest/gtest.h>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "shred/shred_run.h"
+#include "support/capture.h"
+#include "support/fixed_host.h"
+#include "support/memory_record.h"
+#include "support/temp_dir.h"
+#include "support/tree_snapshot.h"
+
+namespace velmora {
+namespace {
+
+using testing::Bytes;
+using testing::CaptureRemovals;
+using testing::Exists;
+using testing::MakeDir;
+using testing::MemoryRecord;
+using testing::ReadText;
+using testing::Snapshot;
+using testing::TempDir;
+using testing::WriteText;
+
+// A record in a file, so a child process (a session that gets killed) and
+// the next session share it.
+class FileRecord : public ReportRecordStore {
+ public:
+  explicit FileRecord(std::string path) : path_(std::move(path)) {}
+  std::string Read() override { return Exists(path_) ? ReadText(path_) : ""; }
+  void Write(const std::string& record) override { WriteText(path_, record); }
+
+ private:
+  std::string path_;
+};
+
+std::vector<std::string> Names(const std::string& folder) {
+  std::vector<std::string> names;
+  if (DIR* d = ::opendir(folder.c_str())) {
+    while (struct dirent* e = ::readdir(d))
+      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+    ::closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A test name from a row's words: letters and digits, the rest "_".
+std::string Words(const char* words) {
+  std::string name = words;
+  for (char& c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name;
+}
+std::string RowName(const ::testing::TestParamInfo<const char*>& info) { return Words(info.param); }
+
+struct stat Look(const std::string& path) {
+  struct stat st {};
+  ::lstat(path.c_str(), &st);
+  return st;
+}
+
+const std::string kFirst = "Velmora\r\n07/12/2026\r\n09:41\r\n\r\n... /home/u/first-secret-name.pdf\r\n";
+const std::string kSecond = "Velmora\r\n07/12/2026\r\n09:42\r\n\r\n... /home/u/second.txt\r\n";
+
+class Keeper : public ::testing::Test {
+ protected:
+  Keeper() { MakeDir(dir / "prog"); }
+
+  ReportPlaces Places(uid_t user = ::geteuid()) { return {dir / "prog", dir / "state/velmora", user}; }
+
+  // What the engine leaves of a report of `text` just before its name goes.
+  Bytes Cover(const std::string& text) {
+    return testing::ExpectedCover(0, text.size(), static_cast<std::size_t>(Look(dir / "prog").st_blksize));
+  }
+
+  TempDir dir;
+  MemoryRecord record;
+  const std::string beside = dir / "prog/note.txt";
+  const std::string in_state = dir / "state/velmora/note.txt";
+};
+
+TEST_F(Keeper, RunWritesTheExactReportBesideTheProgramAsAPrivateFileAndNothingElse) {
+  ReportKeeper keeper(Places(), record);
+  testing::WriteFile(dir / "a.txt", Bytes(10, 1));
+  testing::FixedHost host;
+  ShredRunResult result = RunShred(ShredOptions{}, {{dir / "a.txt", "a.txt"}}, 2, keeper, host);
+  EXPECT_TRUE(result.report_written);
+  EXPECT_EQ(ReadText(beside),
+            "Velmora\r\n07/12/2026\r\n09:41\r\n\r\nTechnique Used: Ones and Zeros\r\n"
+            "Files Overwritten: 3 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n" +
+                (dir / "a.txt") + "\r\n");
+  EXPECT_EQ(Look(beside).st_mode & 0777, 0600u);
+  EXPECT_EQ(Names(dir / "prog"), std::vector<std::string>{"note.txt"});
+  EXPECT_FALSE(Exists(dir / "state"));
+  EXPECT_EQ(keeper.Path(), beside);
+  // The record knows the very file, change time included.
+  std::vector<ReportIdentity> own = ParseReportRecord(record.text);
+  ASSERT_EQ(own.size(), 1u);
+  struct stat st = Look(beside);
+  EXPECT_EQ(own[0], (ReportIdentity{beside, st.st_dev, st.st_ino, st.st_ctim.tv_sec, st.st_ctim.tv_nsec, true}));
+}
+
+TEST_F(Keeper, SecondReportReplacesTheFirstWhichIsOverwrittenBeforeItsNameGoes) {
+  ReportKeeper keeper(Places(), record);
+  ASSERT_TRUE(keeper.Write(kFirst));
+  CaptureRemovals capture;
+  ASSERT_TRUE(keeper.Write(kSecond));
+  EXPECT_EQ(ReadText(beside), kSecond);
+  EXPECT_EQ(Names(dir / "prog"), std::vector<std::string>{"note.txt"});
+  ASSERT_EQ(capture.removed_files.size(), 1u);
+  EXPECT_EQ(capture.removed_files[0], Cover(kFirst));
+  EXPECT_EQ(ParseReportRecord(record.text).size(), 1u);
+}
+
+TEST_F(Keeper, EveryDeletionOverwritesTheReportAndAMissingOneIsNoFailure) {
+  ReportKeeper keeper(Places(), record);
+  ASSERT_TRUE(keeper.Write(kFirst));
+  CaptureRemovals capture;
+  EXPECT_TRUE(keeper.Delete());
+  EXPECT_EQ(Names(dir / "prog"), std::vector<std::string>{});
+  ASSERT_EQ(capture.removed_files.size(), 1u);
+  EXPECT_EQ(capture.removed_files[0], Cover(kFirst));
+  EXPECT_EQ(record.text, "");
+  EXPECT_TRUE(keeper.Delete());
+  EXPECT_EQ(capture.removals, 1);
+}
+
+// ---- A note.txt the program did not write ---------------------------------
+
+// What stands at note.txt beside the program before Velmora ever ran.
+class ForeignNote : public Keeper, public ::testing::WithParamInterface<const char*> {
+ protected:
+  void Plant() {
+    WriteText(dir / "diary", "dear diary");
+    const std::string kind = GetParam();
+    if (kind == "plain file") WriteText(beside, "my own notes");
+    if (kind == "hard link to a diary") {
+      ASSERT_EQ(::link((dir / "diary").c_str(), beside.c_str()), 0);
+    }
+    if (kind == "symlink to a diary") {
+      ASSERT_EQ(::symlink((dir / "diary").c_str(), beside.c_str()), 0);
+    }
+    if (kind == "dangling symlink") {
+      ASSERT_EQ(::symlink((dir / "nowhere").c_str(), beside.c_str()), 0);
+    }
+    if (kind == "FIFO") {
+      ASSERT_EQ(::mkfifo(beside.c_str(), 0644), 0);
+    }
+    if (kind == "folder") MakeDir(beside);
+    ASSERT_TRUE(Exists(beside));
+    prog_before = Snapshot(dir / "prog");
+    inode_before = Look(beside).st_ino;
+  }
+  void ExpectUntouched() {
+    EXPECT_EQ(Snapshot(dir / "prog"), prog_before);
+    EXPECT_EQ(Look(beside).st_ino, inode_before);
+    EXPECT_EQ(ReadText(dir / "diary"), "dear diary");
+    EXPECT_FALSE(Exists(dir / "nowhere"));
+  }
+  testing::TreeSnapshot prog_before;
+  ino_t inode_before = 0;
+};
+
+TEST_P(ForeignNote, IsNeverWrittenNorDeletedAndTheReportGoesToTheStateFolder) {
+  Plant();
+  ReportKeeper keeper(Places(), record);
+  EXPECT_TRUE(keeper.Delete());  // start
+  ExpectUntouched();
+  EXPECT_EQ(keeper.Path(), in_state);
+  {
+    CaptureRemovals capture;
+    ASSERT_TRUE(keeper.Write(kFirst));
+    EXPECT_EQ(capture.removals, 0) << "a report was tried beside the program";
+  }
+  ASSERT_TRUE(keeper.Write(kSecond));
+  ExpectUntouched();
+  EXPECT_EQ(ReadText(in_state), kSecond);
+  EXPECT_EQ(Names(dir / "state/velmora"), std::vector<std::string>{"note.txt"});
+  EXPECT_EQ(Look(dir / "state/velmora").st_mode & 0777, 0700u);
+  EXPECT_EQ(keeper.Path(), in_state);
+  EXPECT_TRUE(keeper.Delete());  // exit
+  ExpectUntouched();
+  EXPECT_FALSE(Exists(in_state));
+  ReportKeeper next_session(Places(), record);
+  EXPECT_TRUE(next_session.Delete());
+  ExpectUntouched();
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryKind, ForeignNote,
+                         ::testing::Values("plain file", "hard link to a diary", "symlink to a diary",
+                                           "dangling symlink", "FIFO", "folder"),
+                         RowName);
+
+// ---- A report of ours that someone changed after it was written -----------
+
+class ChangedReport : public Keeper, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ChangedReport, IsNotOursAnyMoreAndIsLeftAsItIs) {
+  ReportKeeper keeper(Places(), record);
+  ASSERT_TRUE(keeper.Write(kFirst));
+  const std::string change = GetParam();
+  if (change == "kept under a second name") {
+    ASSERT_EQ(::link(beside.c_str(), (dir / "kept.txt").c_str()), 0);
+  }
+  if (change == "replaced by the user's file") {
+    ASSERT_EQ(::rename(beside.c_str(), (dir / "old").c_str()), 0);
+    WriteText(beside, "the user's own");
+  }
+  if (change == "made read-only") {
+    ASSERT_EQ(::chmod(beside.c_str(), 0400), 0);
+  }
+  auto before = Snapshot(dir / "prog");
+  if (change == "kept under a second name as it is opened") {
+    // Between the keeper's look at the file and its open for writing.
+    static std::string keep_from, keep_as;
+    keep_from = beside;
+    keep_as = dir / "kept.txt";
+    SysCalls calls = Sys();
+    calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) -> int {
+      if (!keep_from.empty()) ::link(keep_from.c_str(), keep_as.c_str());
+      keep_from.clear();
+      return ::openat(dirfd, path, flags, mode);
+    };
+    ScopedSysCalls scope(calls);
+    keeper.Delete();
+    before = Snapshot(dir / "prog");
+    EXPECT_EQ(Look(beside).st_nlink, 2u);
+  } else {
+    EXPECT_TRUE(keeper.Delete());
+  }
+  EXPECT_EQ(Snapshot(dir / "prog"), before);
+  EXPECT_EQ(ReadText(beside), change == "replaced by the user's file" ? "the user's own" : kFirst);
+  if (change.find("kept under a second name") == 0) {
+    EXPECT_EQ(ReadText(dir / "kept.txt"), kFirst);
+  }
+  // The next report goes where it cannot meet that file.
+  ASSERT_TRUE(keeper.Write(kSecond));
+  EXPECT_EQ(Snapshot(dir / "prog"), before);
+  EXPECT_EQ(ReadText(in_state), kSecond);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryChange, ChangedReport,
+                         ::testing::Values("kept under a second name", "replaced by the user's file",
+                                           "made read-only", "kept under a second name as it is opened"),
+                         RowName);
+
+// ---- A session that was killed ------------------------------------------
+
+// A child process writes a report and dies at the chosen moment; the next
+// session, with the same record, must destroy what it left.
+class KilledSession : public Keeper, public ::testing::WithParamInterface<const char*> {
+ protected:
+  void KillWhileWriting(ReportRecordStore& file_record) {
+    const std::string when = GetParam();
+    pid_t child = ::fork();
+    if (child == 0) {
+      SysCalls calls = Sys();
+      // Renaming into place is the first rename of a first report.
+      if (when == "while its bytes are written")
+        calls.pwrite = [](int, const void*, size_t, off_t) -> ssize_t { ::_exit(0); };
+      if (when == "before its rename") calls.renameat = [](int, const char*, int, const char*) -> int { ::_exit(0); };
+      ScopedSysCalls scope(calls);
+      ReportKeeper keeper(Places(), file_record);
+      keeper.Write(kFirst);
+      ::_exit(0);  // no way out runs
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+  }
+};
+
+TEST_P(KilledSession, LeftoverIsShreddedAtTheNextStart) {
+  FileRecord file_record(dir / "record");
+  KillWhileWriting(file_record);
+  ASSERT_EQ(Names(dir / "prog").size(), 1u);
+  WriteText(dir / "prog/someone-elses.txt", "stays");
+
+  CaptureRemovals capture;
+  ReportKeeper next_session(Places(), file_record);
+  EXPECT_TRUE(next_session.Delete());
+  EXPECT_EQ(Names(dir / "prog"), std::vector<std::string>{"someone-elses.txt"});
+  ASSERT_EQ(capture.removed_files.size(), 1u);
+  EXPECT_EQ(capture.removed_files[0], Cover(kFirst));
+  EXPECT_EQ(file_record.Read(), "");
+}
+
+TEST_P(KilledSession, LeftoverTheUserKeptUnderASecondNameIsLeft) {
+  FileRecord file_record(dir / "record");
+  KillWhileWriting(file_record);
+  std::vector<std::string> left = Names(dir / "prog");
+  ASSERT_EQ(left.size(), 1u);
+  ASSERT_EQ(::link((dir / ("prog/" + left[0])).c_str(), (dir / "kept.txt").c_str()), 0);
+  const std::string kept = ReadText(dir / "kept.txt");
+  ReportKeeper next_session(Places(), file_record);
+  next_session.Delete();
+  EXPECT_EQ(Names(dir / "prog"), left);
+  EXPECT_EQ(ReadText(dir / "kept.txt"), kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryMoment, KilledSession, ::testing::Values("in place", "before its rename", "while its bytes are written"),
+                         RowName);
+
+// ---- Where it goes ---------------------------------------------------------
+
+struct Place {
+  const char* what;
+  std::string program_folder;  // relative to the test's folder unless absolute
+  bool other_user;
+  bool beside;
+};
+
+class ReportPlace : public Keeper, public ::testing::WithParamInterface<Place> {};
+
+TEST_P(ReportPlace, BesideTheProgramOnlyInAFolderOfTheUsersOwnOutsideTheSystem) {
+  const Place& p = GetParam();
+  MakeDir(dir / "sub");
+  ASSERT_EQ(::symlink("/usr/bin", (dir / "link-to-usr-bin").c_str()), 0);
+  const std::string program = p.program_folder[0] == '/' ? p.program_folder : dir / p.program_folder;
+  ReportPlaces places{program, dir / "state/velmora", ::geteuid() + (p.other_user ? 1 : 0)};
+  ReportKeeper keeper(places, record);
+  EXPECT_EQ(keeper.Path(), p.beside ? ReportPathIn(program) : in_state) << p.what;
+  // Only folders of the test's own are written to.
+  if (program.compare(0, dir.path().size(), dir.path()) != 0 || p.program_folder.find("link") != std::string::npos)
+    return;
+  auto before = Snapshot(program);
+  ASSERT_TRUE(keeper.Write(kFirst));
+  EXPECT_EQ(ReadText(p.beside ? ReportPathIn(program) : in_state), kFirst);
+  if (!p.beside) {
+    EXPECT_EQ(Snapshot(program), before);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryPlace, ReportPlace,
+    ::testing::Values(Place{"a build tree of the user's own", "prog", false, true},
+                      Place{"a folder below it", "sub", false, true},
+                      Place{"a folder owned by someone else", "prog", true, false},
+                      Place{"a link to /usr/bin", "link-to-usr-bin", false, false},
+                      Place{"usr bin", "/usr/bin", false, false}, Place{"usr local bin", "/usr/local/bin", false, false},
+                      Place{"opt", "/opt", false, false}, Place{"etc", "/etc", false, false},
+                      Place{"the root folder", "/", false, false}),
+    [](const auto& info) { return Words(info.param.what); });
+
+// ---- Faults ----------------------------------------------------------------
+
+TEST_F(Keeper, FailedWriteLeavesNoPartialFileAndNoStaleReport) {
+  ReportKeeper keeper(Places(), record);
+  ASSERT_TRUE(keeper.Write(kFirst));
+  // The disk beside the program is full for the new report's bytes; the
+  // state folder, on another disk, is not.
+  static int writes = 0;
+  writes = 0;
+  {
+    CaptureRemovals capture;
+    SysCalls full_once = Sys();  // on top of the capture's seam
+    full_once.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
+      if (++writes == 1) {
+        errno = ENOSPC;
+        return -1;
+      }
+      return ::pwrite(fd, buf, count, offset);
+    };
+    ScopedSysCalls scope(full_once);
+    ASSERT_TRUE(keeper.Write(kSecond));
+    // The half-written file and the first report, each overwritten.
+    EXPECT_EQ(capture.removed_files.size(), 2u);
+  }
+  EXPECT_EQ(ReadText(in_state), kSecond);
+  EXPECT_EQ(Names(dir / "state/velmora"), std::vector<std::string>{"note.txt"});
+  EXPECT_EQ(Names(dir / "prog"), std::vector<std::string>{});
+  EXPECT_EQ(keeper.Path(), in_state);
+
+  // No file can be made anywhere: no report at all, rather than the
+  // previous run's passing for this one's.
+  SysCalls no_new_files = Sys();
+  no_new_files.openat = [](int dirfd, const char* path, int flags, mode_t mode) -> int {
+    if (flags & O_CREAT) {
+      errno = ENOSPC;
+      return -1;
+    }
+    return ::openat(dirfd, path, flags, mode);
+  };
+  {
+    ScopedSysCalls scope(no_new_files);
+    EXPECT_FALSE(keeper.Write(kFirst));
+  }
+  EXPECT_EQ(Names(dir / "prog"), std::vector<std::string>{});
+  EXPECT_EQ(Names(dir / "state/velmora"), std::vector<std::string>{});
+  EXPECT_EQ(record.text, "");
+}
+
+// Some file systems refuse RENAME_NOREPLACE: a hard link stands in for it,
+// and still never replaces what holds the name, even a file the user makes
+// between the keeper's look and the rename.
+TEST_F(Keeper, WithoutRenameNoReplaceTheReportStillNeverReplacesAnything) {
+  static std::string plant_at;
+  plant_at.clear();
+  SysCalls calls = Sys();
+  calls.renameat = [](int olddirfd, const char* oldpath, int newdirfd, const char* newpath) -> int {
+    if (std::string(newpath) != "note.txt") return ::renameat(olddirfd, oldpath, newdirfd, newpath);
+    if (!plant_at.empty()) WriteText(std::exchange(plant_at, ""), "the user's own");
+    errno = EINVAL;
+    return -1;
+  };
+  ScopedSysCalls scope(calls);
+  ReportKeeper keeper(Places(), record);
+  ASSERT_TRUE(keeper.Write(kFirst));
+  EXPECT_EQ(ReadText(beside), kFirst);
+  EXPECT_EQ(Names(dir / "prog"), std::vector<std::string>{"note.txt"});
+  EXPECT_EQ(Look(beside).st_nlink, 1u);
+
+  plant_at = beside;
+  ASSERT_TRUE(keeper.Write(kSecond));
+  EXPECT_EQ(ReadText(beside), "the user's own");
+  EXPECT_EQ(Names(dir / "prog"), std::vector<std::string>{"note.txt"});
+  EXPECT_EQ(ReadText(in_state), kSecond);
+  EXPECT_TRUE(keeper.Delete());
+  EXPECT_EQ(ReadText(beside), "the user's own");
+}
+
+TEST(ReportRecord, KeepsAnyPathAndDropsLinesItCannotRead) {
+  std::vector<ReportIdentity> own = {{"/home/u/a b/100%\n\xff/note.txt", 2049, 77, 1700000000, 123456789, true},
+                                     {"/s/.note-AbC", 2049, 78, 0, 0, false}};
+  std::string text = FormatReportRecord(own);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
+  EXPECT_EQ(ParseReportRecord(text), own);
+  EXPECT_EQ(ParseReportRecord("note 1 2 x 3 /a\ntemp 1 2 relative\nnote 1 2 3 4 /a extra\njunk\n"
+                              "temp 1 2 /a%4\n"),
+            std::vector<ReportIdentity>{});
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,16 @@
+#pragma once
+// The report keeper's record held in memory, as one session sees it.
+#include <string>
+
+#include "shred/report_keeper.h"
+
+namespace velmora::testing {
+
+class MemoryRecord : public ReportRecordStore {
+ public:
+  std::string text;
+  std::string Read() override { return text; }
+  void Write(const std::string& record) override { text = record; }
+};
+
+}  // namespace velmora::testing
