@@ -22,7 +22,7 @@ FillPattern::FillPattern(int repeat_factor)
   }
 }
 
-bool FillPattern::WriteRange(int fd, off_t from, off_t to) const {
+bool FillPattern::WriteRange(int fd, off_t from, off_t to, WriteProgress* progress) const {
   off_t at = from;
   while (at < to) {
     std::size_t phase = static_cast<std::size_t>(at) % period_;
@@ -37,6 +37,7 @@ bool FillPattern::WriteRange(int fd, off_t from, off_t to) const {
       return false;
     }
     at += done;
+    if (progress) progress->Written(static_cast<std::uint64_t>(done));
   }
   return true;
 }

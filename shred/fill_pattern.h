@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "shred/write_progress.h"
+
 namespace velmora {
 
 class FillPattern {
@@ -19,7 +21,8 @@ class FillPattern {
 
   // Writes the pattern over [from, to) of fd: the byte at offset x is
   // block()[x % period()]. False, with errno set, at the first failed write.
-  bool WriteRange(int fd, off_t from, off_t to) const;
+  // Each write is told to `progress`, when given.
+  bool WriteRange(int fd, off_t from, off_t to, WriteProgress* progress = nullptr) const;
 
  private:
   std::vector<std::uint8_t> block_;

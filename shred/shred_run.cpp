@@ -7,6 +7,7 @@
 
 #include "shred/fill_block.h"
 #include "shred/journal_scrub.h"
+#include "shred/run_progress.h"
 #include "shred/tree_shred.h"
 #include "shred/unique_fd.h"
 
@@ -84,6 +85,7 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int
         result.outcomes.push_back(ItemOutcome::StoppedBeforeReached);
         continue;
       }
+      host.Progress(0, 0, item.path);  // the folder in hand, before its first file
       ItemOutcome outcome = pattern ? ShredTree(item.path, *pattern, host).outcome : ItemOutcome::OpenFailed;
       // A folder already shredded earlier in this run (listed twice, or
       // inside another listed folder) is gone because we removed it.
@@ -95,14 +97,23 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int
     host.Repaint();
     result.caption = FolderModeCaption(options);
   } else {
+    // What each file will take, for a bar of the whole run: one look at
+    // each, no reading.
+    std::optional<int> n = RepeatFactor(position);
+    std::vector<std::uint64_t> planned;
+    for (const ShredListItem& item : items)
+      planned.push_back(n ? PlannedOverwrite(item.path, FillBlockLength(*n)) : 0);
+    FileRunProgress progress(host, std::move(planned));
     // One engine call per item, on its path only: the item's name may be a
     // bare file name that would resolve in the working directory.
-    for (const ShredListItem& item : items) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
       if (host.StopRequested()) {
         result.outcomes.push_back(ItemOutcome::StoppedBeforeReached);
         continue;
       }
-      result.outcomes.push_back(FileOutcome(WipeFile(item.path, position)));
+      progress.BeginItem(i, items[i].path);
+      result.outcomes.push_back(FileOutcome(WipeFile(items[i].path, position, &progress)));
+      progress.EndItem();
     }
     ScrubJournals(items);
     host.Repaint();

@@ -30,7 +30,8 @@ int OpenWrite(int dirfd, const std::string& name, int extra) {
 
 }  // namespace
 
-bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pattern) {
+bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pattern,
+                       WriteProgress* progress) {
   const off_t block = static_cast<off_t>(pattern.period());
   const off_t size = before.st_size;
   const off_t fs_block = before.st_blksize > 0 ? before.st_blksize : 4096;
@@ -39,12 +40,12 @@ bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pat
   // A file without holes (or one no longer than the block) is covered in one
   // sweep: the fill block from 0, the pattern on to the end of its last block.
   const bool has_holes = before.st_blocks * 512 < size;
-  if (size <= block || !has_holes) return pattern.WriteRange(fd, 0, target);
+  if (size <= block || !has_holes) return pattern.WriteRange(fd, 0, target, progress);
 
   // A sparse file: the fill block always lands at 0, holes or not; then only
   // the data extents, each to the end of its last block. Holes hold no data,
   // and filling them could fill the disk.
-  if (!pattern.WriteRange(fd, 0, block)) return false;
+  if (!pattern.WriteRange(fd, 0, block, progress)) return false;
   off_t pos = 0;
   while (pos < size) {
     off_t data = ::lseek(fd, pos, SEEK_DATA);
@@ -61,7 +62,7 @@ bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pat
     if (data >= end) break;
     off_t from = std::max(data, block);
     off_t to = std::min(RoundUp(end, fs_block), target);
-    if (from < to && !pattern.WriteRange(fd, from, to)) return false;
+    if (from < to && !pattern.WriteRange(fd, from, to, progress)) return false;
     pos = end;
   }
   return true;
@@ -100,13 +101,13 @@ WipeOutcome OpenSeenForWrite(int dirfd, const std::string& name, const struct st
 }
 
 WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& pattern,
-                   const WipePolicy& policy) {
+                   const WipePolicy& policy, WriteProgress* progress) {
   UniqueFd fd;
   struct stat st;
   WipeOutcome opened = OpenRegularForWrite(dirfd, name, policy, fd, st);
   if (opened != WipeOutcome::Shredded) return opened;
 
-  if (!OverwriteOpenFile(fd.get(), st, pattern)) return WipeOutcome::WriteFailed;
+  if (!OverwriteOpenFile(fd.get(), st, pattern, progress)) return WipeOutcome::WriteFailed;
   // Closing does not put the data on the disk; a deleted file's dirty pages
   // might never be written at all.
   while (Sys().fdatasync(fd.get()) != 0) {
@@ -138,7 +139,7 @@ void SplitPath(const std::string& path, std::string& folder, std::string& name) 
   name.assign(path, slash + 1, std::string::npos);
 }
 
-WipeOutcome WipeFile(const std::string& path, int position) {
+WipeOutcome WipeFile(const std::string& path, int position, WriteProgress* progress) {
   std::optional<int> n = RepeatFactor(position);
   if (!n) return WipeOutcome::InvalidPosition;
   std::string folder, name;
@@ -147,7 +148,7 @@ WipeOutcome WipeFile(const std::string& path, int position) {
   UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!dir.valid()) return WipeOutcome::OpenFailed;
   FillPattern pattern(*n);
-  return WipeAt(dir.get(), name, pattern);
+  return WipeAt(dir.get(), name, pattern, {}, progress);
 }
 
 }  // namespace velmora

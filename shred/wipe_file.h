@@ -7,6 +7,7 @@
 
 #include "shred/fill_pattern.h"
 #include "shred/unique_fd.h"
+#include "shred/write_progress.h"
 
 namespace velmora {
 
@@ -34,8 +35,10 @@ struct WipePolicy {
 
 // Covers an open regular file: the fill block from offset 0, then the
 // pattern repeated over every data extent of the original length, rounded
-// up to the block size. Holes are skipped. Never truncates.
-bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pattern);
+// up to the block size. Holes are skipped. Never truncates. Every write is
+// told to `progress`, when given.
+bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pattern,
+                       WriteProgress* progress = nullptr);
 
 // Opens `name` in `dirfd` for writing without following a link or blocking,
 // and only when it is a regular file. On success fills `st`.
@@ -49,11 +52,11 @@ WipeOutcome OpenSeenForWrite(int dirfd, const std::string& name, const struct st
 
 // The whole engine on `name` in the folder `dirfd`.
 WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& pattern,
-                   const WipePolicy& policy = {});
+                   const WipePolicy& policy = {}, WriteProgress* progress = nullptr);
 
 // WipeFile of modWipe: path as the user listed it, and the pass-count
 // position selected at the moment of the call.
-WipeOutcome WipeFile(const std::string& path, int position);
+WipeOutcome WipeFile(const std::string& path, int position, WriteProgress* progress = nullptr);
 
 // Splits a path into its folder and its last component ("a/b" -> "a", "b";
 // "b" -> ".", "b"). The last component is empty for "/" or a trailing "/".
