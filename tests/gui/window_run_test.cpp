@@ -24,7 +24,7 @@ TEST_F(WindowRun, FileModeTwoFilesTogetherAndOneAlone) {
   fakes.dialogs.file_choices = {dir / "docs" + Nul() + "a.txt" + Nul() + "b.txt", dir / "alone.bin"};
   w.cmdAdd->click();
   w.cmdAdd->click();
-  w.cmdRemove->click();
+  ShredNow(w);
 
   EXPECT_EQ(w.FrontPage(), Page::Final);
   EXPECT_EQ(w.lblResultCaption->text(), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
@@ -58,7 +58,7 @@ TEST_F(WindowRun, FolderModeShredsTheTreeAndLeavesLinkTargetsAlone) {
   w.cmdNext->click();
   fakes.dialogs.folder_choices = {dir / "tree"};
   w.cmdAdd->click();
-  w.cmdRemove->click();
+  ShredNow(w);
 
   EXPECT_EQ(w.lblResultCaption->text(),
             "Velmora has shred the File(s)/Folder with Random Chars Technique and 10 Number of times");
@@ -77,7 +77,7 @@ TEST_F(WindowRun, PassCountPositionIsReadAtTheMomentOfTheRun) {
   fakes.dialogs.file_choices = {dir / "f"};
   w.cmdAdd->click();
   w.cboOverwriteNoOfTimes->setCurrentIndex(0);
-  w.cmdRemove->click();
+  ShredNow(w);
   EXPECT_FALSE(Exists(dir / "f"));
   EXPECT_EQ(w.lblResultCaption->text(), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
 }
