@@ -172,6 +172,34 @@ TEST_F(StartUp, SignalWhileTheReminderAsksEndsTheStartWithoutTheWindow) {
   EXPECT_EQ(fakes.instance.releases, 1);
 }
 
+TEST_F(StartUp, QuitInTheMiddleOfARunWaitsForItThenRunsTheCloseStep) {
+  FrmMain& w = OpenAtList(false);
+  w.show();
+  for (std::string name : {"a", "b", "c"}) {
+    testing::WriteFile(dir / name, testing::RandomBytes(4000, name[0]));
+    fakes.dialogs.file_choices = {dir / name};
+    w.cmdAdd->click();
+  }
+  testing::HoldSyncOf hold(dir / "a");
+  w.cmdRemove->click();
+  hold.WaitUntilHeld();
+  // No event loop runs after quit: the run's end is waited for right there.
+  hold.Release();
+  w.Application_AboutToQuit();
+  EXPECT_FALSE(w.Running());
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_FALSE(Exists(dir / "a"));
+  // Where the stop found the run, a file is either gone or as it was.
+  for (std::string name : {"b", "c"})
+    EXPECT_TRUE(!Exists(dir / name) || testing::ReadFile(dir / name) == testing::RandomBytes(4000, name[0]));
+  EXPECT_FALSE(Exists(env.report_path));
+  EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
+  EXPECT_EQ(fakes.instance.releases, 1);
+  EXPECT_TRUE(fakes.dialogs.messages.empty());
+  QCoreApplication::processEvents();  // the worker's own end, queued, changes nothing
+  EXPECT_EQ(fakes.shell.addresses.size(), 1u);
+}
+
 TEST_F(StartUp, EndOfSessionOnlyRemovesTheReport) {
   FrmMain& w = Open();
   w.show();
