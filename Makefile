@@ -45,6 +45,7 @@ test: build
 
 bench: build
 	$(BUILD)/bench/shred_bench
+	$(BUILD)/bench/window_bench
 
 screenshots: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/app/velmora-screenshots docs/screenshots

@@ -1,7 +1,9 @@
 // Velmora: pick files or a folder, shred them.
 #include <QApplication>
 
+#include "platform/close_signals.h"
 #include "platform/qt_platform.h"
+#include "shell/close_requests.h"
 #include "shell/frm_main.h"
 
 int main(int argc, char** argv) {
@@ -16,7 +18,9 @@ int main(int argc, char** argv) {
   velmora::QtInstanceLock instance;
   velmora::Platform platform{dialogs, shell, clock, settings, instance};
 
+  velmora::CloseSignals close_signals;
   velmora::FrmMain window(platform, velmora::ReadAppEnvironment());
+  velmora::ConnectCloseRequests(app, window, close_signals);
   if (!window.Form_Load()) return 0;
   window.show();
   return app.exec();

@@ -24,6 +24,7 @@ std::string FakeDialogs::ChooseFolder(const std::string& title) {
 MessageAnswer FakeDialogs::ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                                        MessageButtons buttons) {
   messages.push_back({text, title, icon, buttons});
+  if (while_shown) while_shown();
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
   return Next(answers, MessageAnswer::No);
 }

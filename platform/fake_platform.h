@@ -3,6 +3,7 @@
 // a recording shell opener, a settable clock, an in-memory settings store.
 // Nothing here ever opens a real dialog or a browser.
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ class FakeDialogs : public Dialogs {
   std::vector<std::string> file_titles;
   std::vector<std::string> folder_titles;
   std::vector<ShownMessage> messages;
+  std::function<void()> while_shown;  // runs inside each ShowMessage
 
   std::string ChooseFiles(const std::string& title) override;
   std::string ChooseFolder(const std::string& title) override;
@@ -62,7 +64,13 @@ class FakeSettingsStore : public SettingsStore {
 class FakeInstanceLock : public InstanceLock {
  public:
   bool other_copy_running = false;
-  bool TryAcquire() override { return !other_copy_running; }
+  bool held = false;
+  int releases = 0;
+  bool TryAcquire() override { return held = !other_copy_running; }
+  void Release() override {
+    held = false;
+    ++releases;
+  }
 };
 
 // All fakes together, ready to hand to the window.

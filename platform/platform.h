@@ -62,6 +62,8 @@ class InstanceLock {
   virtual ~InstanceLock() = default;
   // True when this copy is the only one (and now holds the lock).
   virtual bool TryAcquire() = 0;
+  // Lets the next copy start; the program is about to end.
+  virtual void Release() = 0;
 };
 
 struct Platform {

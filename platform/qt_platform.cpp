@@ -114,4 +114,6 @@ bool QtInstanceLock::TryAcquire() {
   return true;
 }
 
+void QtInstanceLock::Release() { lock_.reset(); }
+
 }  // namespace velmora

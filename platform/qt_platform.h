@@ -41,6 +41,7 @@ class QtInstanceLock : public InstanceLock {
  public:
   explicit QtInstanceLock(QString lock_path = {});
   bool TryAcquire() override;
+  void Release() override;
 
  private:
   QString path_;

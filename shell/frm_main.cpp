@@ -4,7 +4,10 @@
 #include <QCloseEvent>
 
 #include "platform/qt_platform.h"
+#include "shell/input_guard.h"
 #include "shell/outcome_box.h"
+#include "shell/shred_job.h"
+#include "shell/shred_progress.h"
 #include "shell/update_reminder.h"
 #include "shred/shred_run.h"
 #include "shredlist/program_paths.h"
@@ -14,28 +17,16 @@ namespace {
 
 constexpr const char* kTitle = "Velmora";
 
-// The shred run's view of the window: the clock for the report, and an
-// immediate repaint (the run does not return to the event loop).
-class WindowRunHost : public ShredRunHost {
- public:
-  WindowRunHost(Clock& clock, QWidget& window) : clock_(clock), window_(window) {}
-  std::string ShortDateNow() override { return clock_.ShortDateNow(); }
-  std::string ShortTimeNow() override { return clock_.ShortTimeNow(); }
-  void Repaint() override { window_.repaint(); }
-
- private:
-  Clock& clock_;
-  QWidget& window_;
-};
-
 }  // namespace
 
 FrmMain::FrmMain(Platform platform, AppEnvironment environment, QWidget* parent)
     : QMainWindow(parent), platform_(platform), env_(std::move(environment)),
       links_(platform.shell, env_.addresses), report_record_(platform.settings),
-      report_({env_.program.folder, env_.state_folder}, report_record_) {
+      report_({env_.program.folder, env_.state_folder}, report_record_), job_(new ShredJob(this)),
+      progress_(new RunProgress(*job_, *this)), input_guard_(new InputGuard(this)) {
   BuildWindow();
   Connect();
+  connect(job_, &ShredJob::Finished, this, &FrmMain::ShredRun_Finished);
   // Until the start-up sequence runs, the window shows its designed state.
   BringToFront(Page::Selection);
 }
@@ -181,16 +172,36 @@ void FrmMain::cmdClear_Click() {
 // ---- The shred run and its report ----------------------------------------
 
 void FrmMain::cmdRemove_Click() {
-  WindowRunHost host(platform_.clock, *this);
-  ShredRunResult result =
-      RunShred(options_, list_, cboOverwriteNoOfTimes->currentIndex(), report_, host);
+  // The worker gets its own copy of all it reads, the report's date and
+  // time included (read here, in the report's order).
+  std::string date = platform_.clock.ShortDateNow();
+  std::string time = platform_.clock.ShortTimeNow();
+  ShredOrder order{options_, list_, cboOverwriteNoOfTimes->currentIndex(), &report_, date, time};
+  if (!job_->Start(std::move(order))) return;  // one run at a time, however the click came
+  input_guard_->Engage();
+  progress_->Begin(options_.FolderMode, list_.empty() ? std::string() : list_.front().path);
+}
+
+bool FrmMain::Running() const { return job_->Running(); }
+
+void FrmMain::ShredRun_Finished() {
+  progress_->End();
+  input_guard_->Release();
+  const ShredRunResult& result = job_->Result();
   lblResultCaption->setText(QString::fromStdString(result.caption));
   const ShredList shredded = list_;
   ClearShredList();
   BringToFront(Page::Final);
-  // The result page says what was meant; this says what was left.
-  const std::string left = OutcomeBoxText(shredded, result.outcomes);
-  if (!left.empty()) platform_.dialogs.ShowMessage(left, kTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+  // A close asked for during the run follows now; a message box would hold
+  // up a logout or a kill.
+  if (close_after_run_) {
+    Form_Unload();
+  } else {
+    // The result page says what was meant; this says what was left.
+    const std::string left = OutcomeBoxText(shredded, result.outcomes);
+    if (!left.empty()) platform_.dialogs.ShowMessage(left, kTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+  }
+  emit shredRunEnded();
 }
 
 void FrmMain::cmdLog_Click() { platform_.shell.OpenFile(report_.Path()); }
@@ -215,7 +226,8 @@ bool FrmMain::Form_Load() {
   cboOverwriteNoOfTimes->setCurrentIndex(2);
   cboOverwriteWith->setCurrentIndex(0);
   cmdRemove->setEnabled(false);
-  return true;
+  // A signal may have closed the program while the reminder asked.
+  return !unloaded_;
 }
 
 void FrmMain::Form_Unload() {
@@ -224,11 +236,39 @@ void FrmMain::Form_Unload() {
   report_.Delete();
   CloseAllWindows();
   links_.OpenFarewellPage();
+  platform_.instance.Release();
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {
+  if (Running()) {
+    // Closing is not refused, only put off until the file in hand is done.
+    event->ignore();
+    CloseRequested();
+    return;
+  }
   Form_Unload();
   event->accept();
+}
+
+void FrmMain::CloseRequested() {
+  if (!Running()) {
+    Form_Unload();
+    return;
+  }
+  close_after_run_ = true;
+  progress_->RequestStop();
+}
+
+void FrmMain::Session_CommitData() { report_.Delete(); }
+
+void FrmMain::Application_AboutToQuit() {
+  if (Running()) {
+    // No event loop will deliver the run's end: wait for it here.
+    close_after_run_ = true;
+    progress_->RequestStop();
+    job_->Wait();
+  }
+  Form_Unload();
 }
 
 void FrmMain::cmdExit_Click() { close(); }

@@ -25,13 +25,18 @@
 
 namespace velmora {
 
+class InputGuard;
+class RunProgress;
+class ShredJob;
+
 class FrmMain : public QMainWindow {
   Q_OBJECT
  public:
   FrmMain(Platform platform, AppEnvironment environment, QWidget* parent = nullptr);
 
-  // The start-up sequence. False when another copy already runs: the
-  // program must then end without showing the window.
+  // The start-up sequence. False when another copy already runs (or the
+  // program was closed meanwhile): it must then end without showing the
+  // window.
   bool Form_Load();
 
   // Page flow.
@@ -68,6 +73,22 @@ class FrmMain : public QMainWindow {
   void Label14_Click();
   void Label15_Click();
 
+  // The shred run goes on a worker thread; these follow it.
+  bool Running() const;
+  RunProgress& runProgress() { return *progress_; }
+
+  // Ways out that do not come from the window. A signal or quit stops a run
+  // in progress first (the file in hand finishes its step); the end of the
+  // session only removes the report.
+  void CloseRequested();
+  void Session_CommitData();
+  void Application_AboutToQuit();
+
+ signals:
+  // Everything after a run is done: caption, list, result page, warning box.
+  void shredRunEnded();
+
+ public:
   // Controls, by their names.
   QLabel* Pic;
   QFrame *fraSelection, *fraResult, *fraFinal, *fraAbout, *Frame3;
@@ -106,6 +127,7 @@ class FrmMain : public QMainWindow {
   void ClearShredList();
   void DeselectModes();
   void Form_Unload();
+  void ShredRun_Finished();
   AddContext RulesContext() const;
 
   Platform platform_;
@@ -118,6 +140,10 @@ class FrmMain : public QMainWindow {
   SettingsReportRecord report_record_;
   ReportKeeper report_;  // note.txt: where it is, writing it, shredding it
   bool unloaded_ = false;
+  ShredJob* job_;
+  RunProgress* progress_;
+  InputGuard* input_guard_;
+  bool close_after_run_ = false;
 };
 
 // Closes every top-level window of the program.

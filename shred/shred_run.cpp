@@ -8,6 +8,7 @@
 #include "shred/entry_stat.h"
 #include "shred/fill_block.h"
 #include "shred/journal_scrub.h"
+#include "shred/run_progress.h"
 #include "shred/tree_shred.h"
 #include "shred/unique_fd.h"
 
@@ -85,6 +86,7 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int
         result.outcomes.push_back(ItemOutcome::StoppedBeforeReached);
         continue;
       }
+      host.Progress(0, 0, item.path);  // the folder in hand, before its first file
       ItemOutcome outcome = pattern ? ShredTree(item.path, *pattern, host).outcome : ItemOutcome::OpenFailed;
       // A folder already shredded earlier in this run (listed twice, or
       // inside another listed folder) is gone because we removed it.
@@ -96,16 +98,25 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int
     host.Repaint();
     result.caption = FolderModeCaption(options);
   } else {
-    // One engine call per item, on its path only: the item's name may be a
-    // bare file name that would resolve in the working directory. The
-    // pattern is built once for the whole run.
+    // The pattern is built once for the whole run.
     std::optional<FillPattern> pattern = PatternForPosition(position);
-    for (const ShredListItem& item : items) {
+    // What each file will take, for a bar of the whole run: one look at
+    // each, no reading.
+    std::vector<std::uint64_t> planned;
+    for (const ShredListItem& item : items)
+      planned.push_back(pattern ? PlannedOverwrite(item.path, pattern->period()) : 0);
+    FileRunProgress progress(host, std::move(planned));
+    // One engine call per item, on its path only: the item's name may be a
+    // bare file name that would resolve in the working directory.
+    for (std::size_t i = 0; i < items.size(); ++i) {
       if (host.StopRequested()) {
         result.outcomes.push_back(ItemOutcome::StoppedBeforeReached);
         continue;
       }
-      result.outcomes.push_back(pattern ? FileOutcome(WipePath(item.path, *pattern)) : ItemOutcome::OpenFailed);
+      progress.BeginItem(i, items[i].path);
+      result.outcomes.push_back(pattern ? FileOutcome(WipePath(items[i].path, *pattern, &progress))
+                                        : ItemOutcome::OpenFailed);
+      progress.EndItem();
     }
     ScrubJournals(items);
     host.Repaint();

@@ -116,7 +116,7 @@ click_cmdAdd
 dialog '^Choose A File \.\.\.\.$' "$data/alone.bin"
 click_cmdRemove
 wait_for test -e "$note"
-check "the chosen files are gone" bash -c "! ls '$data/docs/a.txt' '$data/docs/b.txt' '$data/alone.bin' 2>/dev/null"
+check "the chosen files are gone" wait_for bash -c "! ls '$data/docs/a.txt' '$data/docs/b.txt' '$data/alone.bin' 2>/dev/null"
 expected_tail="$(printf 'Technique Used: Ones and Zeros\r\nFiles Overwritten: 3 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n%s\r\n%s\r\n%s\r' \
   "$data/docs/a.txt" "$data/docs/b.txt" "$data/alone.bin")"
 check "note.txt lists the three paths" test "$(tail -n +5 "$note")" = "$expected_tail"
@@ -159,6 +159,26 @@ check "the program ends" wait_for bash -c "! kill -0 $app_pid 2>/dev/null"
 check "Exit removes note.txt" bash -c "! test -e '$note'"
 check "the farewell page was asked for once" \
   wait_for test "$(grep -c '^https://.*thanks' "$opened")" = 1
+
+# `kill` on the result page ends the program as its Exit does.
+head -c 4096 /dev/urandom > "$data/killed-after"
+(cd "$data" && exec "$work/prog/velmora") > "$work/app3.log" 2>&1 &
+app_pid=$!
+main_window="$(xdotool search --sync --onlyvisible --name '^Velmora v1\.0$' | head -1)"
+eval "$(xdotool getwindowgeometry --shell "$main_window")"
+win_x=$X win_y=$((Y + menu_height))
+click_OptFile
+click_cmdNext
+click_cmdAdd
+dialog '^Choose A File \.\.\.\.$' "$data/killed-after"
+click_cmdRemove
+check "the file is shredded" wait_for bash -c "! test -e '$data/killed-after'"
+wait_for test -e "$note"
+kill -TERM "$app_pid"
+check "SIGTERM ends the program" wait_for bash -c "! kill -0 $app_pid 2>/dev/null"
+check "SIGTERM removes note.txt" bash -c "! test -e '$note'"
+check "SIGTERM asks for the farewell page" wait_for test "$(grep -c '^https://.*thanks' "$opened")" = 2
+check "SIGTERM releases the instance lock" bash -c "! ls '$XDG_RUNTIME_DIR'/velmora.lock 2>/dev/null"
 
 echo "$passes passed, $failures failed"
 [ "$failures" = 0 ]

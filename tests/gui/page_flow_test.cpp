@@ -79,7 +79,7 @@ TEST_F(PageFlow, BackFromTheResultDeletesTheReportAndKeepsTheMode) {
   testing::WriteText(dir / "f", "data");
   fakes.dialogs.file_choices.push_back(dir / "f");
   w.cmdAdd->click();
-  w.cmdRemove->click();
+  ShredNow(w);
   ASSERT_EQ(w.FrontPage(), Page::Final);
   ASSERT_TRUE(testing::Exists(report_path));
   w.cmdBack1->click();
@@ -100,14 +100,14 @@ TEST_F(PageFlow, ANewPassCountIsUsedByTheNextRun) {
   testing::WriteText(dir / "f", "data");
   fakes.dialogs.file_choices.push_back(dir / "f");
   w.cmdAdd->click();
-  w.cmdRemove->click();
+  ShredNow(w);
   w.cmdBack1->click();
   w.cboOverwriteNoOfTimes->setCurrentIndex(0);
   w.cmdNext->click();
   testing::WriteText(dir / "g", "data");
   fakes.dialogs.file_choices.push_back(dir / "g");
   w.cmdAdd->click();
-  w.cmdRemove->click();
+  ShredNow(w);
   EXPECT_EQ(w.lblResultCaption->text(), "Velmora has shred the Ones and Zeros Technique and 1 Number of times");
   EXPECT_NE(testing::ReadText(report_path).find("Files Overwritten: 1 times\r\n"), std::string::npos);
 }

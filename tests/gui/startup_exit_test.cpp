@@ -1,12 +1,18 @@
 // Start-up, the single-instance refusal, every way out, and the web links.
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+
+#include "platform/close_signals.h"
 #include "platform/qt_platform.h"
 #include "shell/settings_report_record.h"
 #include "support/capture.h"
+#include "shell/close_requests.h"
+#include "shell/shred_progress.h"
 #include "window_fixture.h"
 
 namespace velmora {
@@ -75,7 +81,7 @@ class WayOut : public WindowTest, public ::testing::WithParamInterface<const cha
     w.cmdNext->click();
     fakes.dialogs.file_choices = {dir / "f"};
     w.cmdAdd->click();
-    w.cmdRemove->click();
+    ShredNow(w);
     ASSERT_FALSE(Exists(dir / "f"));
   }
   void LeaveBy(FrmMain& w) {
@@ -103,8 +109,10 @@ TEST_P(WayOut, DeletesTheReportAndOpensTheFarewellPageOnce) {
   EXPECT_EQ(capture.removed_files[0], testing::ExpectedCover(0, report_size, FsBlock(dir.path())));
   EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
   EXPECT_TRUE(fakes.dialogs.messages.empty());
+  EXPECT_EQ(fakes.instance.releases, 1);
   w.close();  // a second close of a closed window opens nothing more
   EXPECT_EQ(fakes.shell.addresses.size(), 1u);
+  EXPECT_EQ(fakes.instance.releases, 1);
 }
 
 TEST_P(WayOut, LeavesTheUsersOwnNoteBesideTheProgramAlone) {
@@ -124,6 +132,153 @@ TEST_P(WayOut, LeavesTheUsersOwnNoteBesideTheProgramAlone) {
 
 INSTANTIATE_TEST_SUITE_P(EveryExit, WayOut,
                          ::testing::Values("cmdExit", "cmdEx", "cmdFinish", "mnuExit", "cmdExt", "closeBox"));
+
+// kill, Ctrl+C and a closed terminal, through the real handlers.
+class SignalClose : public WindowTest, public ::testing::WithParamInterface<int> {
+ protected:
+  FrmMain& OpenWithSignals() {
+    FrmMain& w = Open();
+    w.show();
+    ConnectCloseRequests(*qApp, w, signals_);
+    EXPECT_TRUE(signals_.active());
+    return w;
+  }
+  CloseSignals signals_;
+};
+
+TEST_P(SignalClose, OnTheResultPageRunsTheCloseStepOnce) {
+  testing::WriteFile(dir / "f", testing::RandomBytes(100, 1));
+  FrmMain& w = OpenWithSignals();
+  w.OptFile->click();
+  w.cmdNext->click();
+  fakes.dialogs.file_choices = {dir / "f"};
+  w.cmdAdd->click();
+  ShredNow(w);
+  ASSERT_TRUE(Exists(report_path));
+  ASSERT_EQ(::raise(GetParam()), 0);
+  WaitUntil([&] { return !w.isVisible(); });
+  EXPECT_FALSE(Exists(report_path));
+  EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
+  EXPECT_EQ(fakes.instance.releases, 1);
+  EXPECT_FALSE(fakes.instance.held);
+  // A second signal, and the quit that follows, do nothing more.
+  ASSERT_EQ(::raise(SIGTERM), 0);
+  QTest::qWait(0);
+  QCoreApplication::processEvents();
+  w.Application_AboutToQuit();
+  EXPECT_EQ(fakes.shell.addresses.size(), 1u);
+  EXPECT_EQ(fakes.instance.releases, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(TermIntHup, SignalClose, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
+
+TEST_F(StartUp, SignalOrCloseBoxMidRunStopsAfterTheFileInHandThenCloses) {
+  for (const char* way : {"SIGTERM", "closeBox"}) {
+    SCOPED_TRACE(way);
+    testing::TempDir files;
+    FakePlatform local;
+    local.settings.values["LastUpdate"] = local.clock.today.toString(Qt::ISODate);
+    CloseSignals close_signals;
+    FrmMain w(local.platform(), env);
+    ASSERT_TRUE(w.Form_Load());
+    w.show();
+    ConnectCloseRequests(*qApp, w, close_signals);
+    w.OptFile->click();
+    w.cmdNext->click();
+    for (std::string name : {"a", "b", "c"}) {
+      testing::WriteFile(files / name, testing::RandomBytes(4000, name[0]));
+      local.dialogs.file_choices = {files / name};
+      w.cmdAdd->click();
+    }
+    testing::HoldSyncOf hold(files / "a");
+    w.cmdRemove->click();
+    hold.WaitUntilHeld();
+    ASSERT_TRUE(Exists(report_path));
+    QTimer& delay = w.runProgress().delay();
+    delay.stop();
+    QMetaObject::invokeMethod(&delay, "timeout");
+    ShredProgressDialog* dialog = w.runProgress().dialog();
+    ASSERT_NE(dialog, nullptr);
+    if (std::string(way) == "SIGTERM")
+      ASSERT_EQ(::raise(SIGTERM), 0);
+    else
+      w.close();
+    // It acts as Stop; nothing closes under the file in hand.
+    WaitUntil([&] { return !dialog->stopButton()->isEnabled(); });
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(local.shell.addresses.empty());
+    hold.Release();
+    WaitUntil([&] { return !w.isVisible(); });
+    EXPECT_FALSE(Exists(files / "a"));
+    EXPECT_EQ(testing::ReadFile(files / "b"), testing::RandomBytes(4000, 'b'));
+    EXPECT_EQ(testing::ReadFile(files / "c"), testing::RandomBytes(4000, 'c'));
+    EXPECT_FALSE(Exists(report_path));
+    EXPECT_EQ(local.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
+    EXPECT_EQ(local.instance.releases, 1);
+    // No box holds up the way out.
+    EXPECT_TRUE(local.dialogs.messages.empty());
+  }
+}
+
+TEST_F(StartUp, SignalWhileTheReminderAsksEndsTheStartWithoutTheWindow) {
+  fakes.settings.values["LastUpdate"] = fakes.clock.today.addDays(-20).toString(Qt::ISODate);
+  fakes.dialogs.while_shown = [this] { window->CloseRequested(); };
+  window = std::make_unique<FrmMain>(fakes.platform(), env);
+  EXPECT_FALSE(window->Form_Load());
+  EXPECT_EQ(fakes.dialogs.messages.size(), 1u);
+  EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
+  EXPECT_EQ(fakes.instance.releases, 1);
+}
+
+TEST_F(StartUp, QuitInTheMiddleOfARunWaitsForItThenRunsTheCloseStep) {
+  FrmMain& w = OpenAtList(false);
+  w.show();
+  for (std::string name : {"a", "b", "c"}) {
+    testing::WriteFile(dir / name, testing::RandomBytes(4000, name[0]));
+    fakes.dialogs.file_choices = {dir / name};
+    w.cmdAdd->click();
+  }
+  testing::HoldSyncOf hold(dir / "a");
+  w.cmdRemove->click();
+  hold.WaitUntilHeld();
+  // No event loop runs after quit: the run's end is waited for right there.
+  hold.Release();
+  w.Application_AboutToQuit();
+  EXPECT_FALSE(w.Running());
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_FALSE(Exists(dir / "a"));
+  // Where the stop found the run, a file is either gone or as it was.
+  for (std::string name : {"b", "c"})
+    EXPECT_TRUE(!Exists(dir / name) || testing::ReadFile(dir / name) == testing::RandomBytes(4000, name[0]));
+  EXPECT_FALSE(Exists(report_path));
+  EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
+  EXPECT_EQ(fakes.instance.releases, 1);
+  EXPECT_TRUE(fakes.dialogs.messages.empty());
+  QCoreApplication::processEvents();  // the worker's own end, queued, changes nothing
+  EXPECT_EQ(fakes.shell.addresses.size(), 1u);
+}
+
+TEST_F(StartUp, EndOfSessionOnlyRemovesTheReport) {
+  FrmMain& w = Open();
+  w.show();
+  testing::WriteText(dir / "f", "data");
+  w.OptFile->click();
+  w.cmdNext->click();
+  fakes.dialogs.file_choices = {dir / "f"};
+  w.cmdAdd->click();
+  ShredNow(w);
+  ASSERT_TRUE(Exists(report_path));
+  w.Session_CommitData();
+  EXPECT_FALSE(Exists(report_path));
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_TRUE(fakes.shell.addresses.empty());
+  EXPECT_EQ(fakes.instance.releases, 0);
+  w.Application_AboutToQuit();
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
+  EXPECT_EQ(fakes.instance.releases, 1);
+}
 
 TEST_F(StartUp, MenuExitWithoutAReportShowsNothing) {
   FrmMain& w = Open();
@@ -175,6 +330,17 @@ TEST(InstanceLock, SecondHolderIsRefusedWhileTheFirstLives) {
   ASSERT_EQ(::read(pipe_fds[0], &verdict, 1), 1);
   ::waitpid(child, nullptr, 0);
   EXPECT_EQ(verdict, 'n');
+}
+
+TEST(InstanceLock, ReleasedLockLetsTheNextCopyStart) {
+  testing::TempDir dir;
+  QString path = QString::fromStdString(dir / "velmora.lock");
+  QtInstanceLock first(path);
+  ASSERT_TRUE(first.TryAcquire());
+  first.Release();
+  EXPECT_FALSE(Exists(dir / "velmora.lock"));
+  QtInstanceLock next(path);
+  EXPECT_TRUE(next.TryAcquire());
 }
 
 TEST(InstanceLock, LockLeftByADeadProcessDoesNotBlockAStart) {

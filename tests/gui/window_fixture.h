@@ -4,10 +4,17 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
 
+#include <unistd.h>
+
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 #include "platform/fake_platform.h"
+#include "platform/sys_calls.h"
 #include "shell/frm_main.h"
 #include "shred/report.h"
 #include "support/temp_dir.h"
@@ -15,6 +22,67 @@
 namespace velmora::testing {
 
 inline std::string Nul() { return std::string(1, '\0'); }
+
+// Holds the shred run's worker inside the data sync of one file until the
+// test releases it: a run that is surely still going, at a known point,
+// with no timing involved. The file is then overwritten but not yet synced
+// or removed.
+class HoldSyncOf {
+ public:
+  explicit HoldSyncOf(std::string path) : scope_(Replacement()) {
+    std::lock_guard lock(State().mutex);
+    State() = {};
+    State().path = std::move(path);
+  }
+  ~HoldSyncOf() { Release(); }
+
+  // Blocks the test's thread until the worker sits in that sync.
+  void WaitUntilHeld() {
+    std::unique_lock lock(State().mutex);
+    State().changed.wait(lock, [] { return State().held; });
+  }
+  void Release() {
+    std::lock_guard lock(State().mutex);
+    State().released = true;
+    State().changed.notify_all();
+  }
+
+ private:
+  struct Gate {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::string path;
+    bool held = false, released = false;
+    Gate& operator=(const Gate& other) {
+      path = other.path;
+      held = other.held;
+      released = other.released;
+      return *this;
+    }
+  };
+  static Gate& State() {
+    static Gate gate;
+    return gate;
+  }
+  static int Fdatasync(int fd) {
+    char link[4096];
+    ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link);
+    std::unique_lock lock(State().mutex);
+    if (n > 0 && std::string(link, static_cast<std::size_t>(n)) == State().path && !State().held) {
+      State().held = true;
+      State().changed.notify_all();
+      State().changed.wait(lock, [] { return State().released; });
+    }
+    lock.unlock();
+    return ::fdatasync(fd);
+  }
+  static SysCalls Replacement() {
+    SysCalls calls = Sys();
+    calls.fdatasync = Fdatasync;
+    return calls;
+  }
+  ScopedSysCalls scope_;
+};
 
 class WindowTest : public ::testing::Test {
  protected:
@@ -40,6 +108,20 @@ class WindowTest : public ::testing::Test {
     (folder_mode ? w.OptFolder : w.OptFile)->click();
     w.cmdNext->click();
     return w;
+  }
+
+  // "&Shred Now", then everything up to the end of the run, which goes on a
+  // worker thread.
+  void ShredNow(FrmMain& w) {
+    QSignalSpy ended(&w, &FrmMain::shredRunEnded);
+    w.cmdRemove->click();
+    WaitUntil([&] { return !ended.isEmpty(); });
+  }
+
+  // Runs the event loop until `done`; the limit only guards against a hang.
+  template <typename Done>
+  static void WaitUntil(Done done) {
+    ASSERT_TRUE(QTest::qWaitFor(done, 120000)) << "gave up waiting";
   }
 
   std::vector<std::string> Texts(QTreeWidget* view) {

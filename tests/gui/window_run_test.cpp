@@ -30,7 +30,7 @@ TEST_F(WindowRun, FileModeTwoFilesTogetherAndOneAlone) {
   fakes.dialogs.file_choices = {dir / "docs" + Nul() + "a.txt" + Nul() + "b.txt", dir / "alone.bin"};
   w.cmdAdd->click();
   w.cmdAdd->click();
-  w.cmdRemove->click();
+  ShredNow(w);
 
   EXPECT_EQ(w.FrontPage(), Page::Final);
   EXPECT_EQ(w.lblResultCaption->text(), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
@@ -64,7 +64,7 @@ TEST_F(WindowRun, FolderModeShredsTheTreeAndLeavesLinkTargetsAlone) {
   w.cmdNext->click();
   fakes.dialogs.folder_choices = {dir / "tree"};
   w.cmdAdd->click();
-  w.cmdRemove->click();
+  ShredNow(w);
 
   EXPECT_EQ(w.lblResultCaption->text(),
             "Velmora has shred the File(s)/Folder with Random Chars Technique and 10 Number of times");
@@ -82,7 +82,7 @@ TEST_F(WindowRun, BesideAUsersOwnNoteTheReportIsWrittenAndOpenedInTheStateFolder
   FrmMain& w = OpenAtList(false);
   fakes.dialogs.file_choices = {dir / "f"};
   w.cmdAdd->click();
-  w.cmdRemove->click();
+  ShredNow(w);
   EXPECT_EQ(ReadText(report_path), "my own notes");
   EXPECT_EQ(ReadText(state_report_path),
             "Velmora\r\n07/12/2026\r\n09:41\r\n\r\nTechnique Used: Ones and Zeros\r\n"
@@ -100,7 +100,7 @@ TEST_F(WindowRun, PassCountPositionIsReadAtTheMomentOfTheRun) {
   w.cmdAdd->click();
   w.cboOverwriteNoOfTimes->setCurrentIndex(0);
   testing::CaptureRemovals capture;
-  w.cmdRemove->click();
+  ShredNow(w);
   EXPECT_FALSE(Exists(dir / "f"));
   // 440 bytes of block at the first position, repeated, not 10,840.
   const Bytes block = BuildFillBlock(0);
@@ -122,7 +122,7 @@ TEST_F(WindowRun, ItemsLeftAreNamedInAWarningAfterTheResultPage) {
   FrmMain& w = OpenAtList(false);
   fakes.dialogs.file_choices = {dir / "ro", dir / "ok", dir / "link", dir / "fifo"};
   for (int i = 0; i < 4; ++i) w.cmdAdd->click();
-  w.cmdRemove->click();
+  ShredNow(w);
   EXPECT_EQ(w.FrontPage(), Page::Final);
   EXPECT_EQ(w.lblResultCaption->text(), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
   const std::string text = "Some items could not be shredded:\n" + (dir / "ro") + " (read-only)\n" + (dir / "link") +
@@ -139,7 +139,7 @@ TEST_F(WindowRun, ItemsLeftAreNamedInAWarningAfterTheResultPage) {
   testing::MakeDir(dir / "tree");
   fakes.dialogs.folder_choices = {dir / "tree", dir / "tree", dir / "missing", dir / "fifo", dir / "link"};
   for (int i = 0; i < 5; ++i) w.cmdAdd->click();
-  w.cmdRemove->click();
+  ShredNow(w);
   EXPECT_EQ(fakes.dialogs.messages,
             (std::vector<ShownMessage>{{"Some items could not be shredded:\n" + (dir / "missing") + " (not found)\n" +
                                             (dir / "fifo") + " (not a folder)\n" + (dir / "link") + " (a link)",
@@ -152,7 +152,7 @@ TEST_F(WindowRun, ItemsLeftAreNamedInAWarningAfterTheResultPage) {
   w.cmdNext->click();
   fakes.dialogs.file_choices = {dir / "gone-already"};
   w.cmdAdd->click();
-  w.cmdRemove->click();
+  ShredNow(w);
   EXPECT_TRUE(fakes.dialogs.messages.empty());
 }
 

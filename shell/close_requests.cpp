@@ -1,0 +1,20 @@
+#include "shell/close_requests.h"
+
+#include <QGuiApplication>
+#include <QSessionManager>
+
+#include "platform/close_signals.h"
+#include "shell/frm_main.h"
+
+namespace velmora {
+
+void ConnectCloseRequests(QGuiApplication& app, FrmMain& window, CloseSignals& close_signals) {
+  QObject::connect(&close_signals, &CloseSignals::received, &window, &FrmMain::CloseRequested);
+  // Qt asks programs not to end from here: the session may yet be
+  // cancelled. Only the report goes; the close step follows on quit.
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                   [&window](QSessionManager&) { window.Session_CommitData(); });
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &FrmMain::Application_AboutToQuit);
+}
+
+}  // namespace velmora

@@ -1,0 +1,71 @@
+#pragma once
+// The shred run on a worker thread, so the window's event loop keeps going.
+// The core runs there as it is; what it reports (bytes done, the item in
+// hand) is kept under a lock for the window's thread to read, and Stop is a
+// flag the core asks between files.
+#include <QObject>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "shred/shred_run.h"
+
+class QThread;
+
+namespace velmora {
+
+// Everything the run reads, taken from the window when "&Shred Now" is
+// pressed: the worker never touches the window or the platform layer.
+struct ShredOrder {
+  ShredOptions options;
+  ShredList items;
+  int position = 0;  // of the pass-count list, read at the click
+  ReportSink* report = nullptr;  // written on the worker, before anything is destroyed
+  std::string date, time;  // the report's, read on the window's thread
+};
+
+// What the run last reported.
+struct RunSnapshot {
+  std::uint64_t done = 0;
+  std::uint64_t planned = 0;  // 0 when unknown (folder mode)
+  std::string item;           // the listed path in hand; "" before the first
+};
+
+class ShredJob : public QObject {
+  Q_OBJECT
+ public:
+  explicit ShredJob(QObject* parent = nullptr);
+  ~ShredJob() override;  // a run still going is stopped and waited for
+
+  // Starts a run; false (and nothing started) while one is going.
+  bool Start(ShredOrder order);
+  bool Running() const { return thread_ != nullptr; }
+
+  // Asks the run to end after the file in hand. Safe to call at any time.
+  void RequestStop();
+  bool StopRequested() const;
+  RunSnapshot Snapshot() const;
+
+  // Blocks until the worker has ended and delivers Finished at once: for
+  // the quit of the program, when no event loop will deliver it.
+  void Wait();
+
+  // The last run's result; read it in a slot of Finished.
+  const ShredRunResult& Result() const { return result_; }
+
+ signals:
+  // On the window's thread, once per run, after the worker has ended.
+  void Finished();
+
+ private:
+  class Host;
+  void Deliver();
+
+  std::unique_ptr<Host> host_;
+  QThread* thread_ = nullptr;
+  std::uint64_t runs_ = 0;
+  ShredRunResult result_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,81 @@
+#pragma once
+// What the user sees of a run that takes a while: nothing for its first
+// 500 ms, then a modal progress dialog with "&Stop", kept up to date from
+// what the run reports.
+#include <QObject>
+#include <QProgressDialog>
+#include <QString>
+#include <QTimer>
+
+#include <cstdint>
+#include <string>
+
+class QProgressBar;
+class QPushButton;
+
+namespace velmora {
+
+class ShredJob;
+
+// "Shredding <the item's file or folder name>".
+QString ProgressLabel(const std::string& item_path);
+
+// The bar's value: thousandths of the planned bytes (0 when none planned).
+int ProgressValue(std::uint64_t done, std::uint64_t planned);
+
+// The dialog itself. Stop, Escape and its close box all ask the run to stop
+// (canceled()); none of them hides or resets it: it stays, modal, until the
+// run has ended and Finish() is called.
+class ShredProgressDialog : public QProgressDialog {
+  Q_OBJECT
+ public:
+  explicit ShredProgressDialog(QWidget* parent);
+  QPushButton* stopButton() const { return stop_; }
+  QProgressBar* bar() const { return bar_; }
+  // The run has ended: the dialog closes for good.
+  void Finish();
+
+ protected:
+  void reject() override;
+
+ private:
+  QPushButton* stop_;
+  QProgressBar* bar_;
+  bool finished_ = false;
+};
+
+class RunProgress : public QObject {
+  Q_OBJECT
+ public:
+  // The dialog delay; a run that ends sooner shows nothing.
+  static constexpr int kDelayMs = 500;
+
+  RunProgress(ShredJob& job, QWidget& window);
+
+  // A run has started: arm the delay.
+  void Begin(bool folder_mode, const std::string& first_item);
+  // The run has ended: no dialog from now on, and a shown one goes.
+  void End();
+  // Stop from outside the dialog (a signal): the same as pressing "&Stop".
+  void RequestStop();
+
+  // Single shot, kDelayMs after Begin; tests fire it by hand.
+  QTimer& delay() { return delay_; }
+  // The dialog while it is shown, else null.
+  ShredProgressDialog* dialog() const { return dialog_; }
+  // Label and bar from what the run last reported.
+  void Refresh();
+
+ private:
+  void ShowDialog();
+
+  ShredJob& job_;
+  QWidget& window_;
+  QTimer delay_;
+  QTimer refresh_;  // while the dialog is shown
+  ShredProgressDialog* dialog_ = nullptr;
+  bool folder_mode_ = false;
+  std::string first_item_;
+};
+
+}  // namespace velmora
