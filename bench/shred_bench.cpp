@@ -21,6 +21,8 @@
 #include <vector>
 
 #include <atomic>
+#include <map>
+#include <mutex>
 
 #include "platform/sys_calls.h"
 #include "shred/fill_block.h"
@@ -30,7 +32,8 @@
 
 namespace {
 
-constexpr int kRuns = 5;
+// Alternating runs per figure; VELMORA_BENCH_RUNS may ask for others.
+int kRuns = 5;
 constexpr int kDefaultPosition = 2;
 constexpr std::uint64_t kGiB = 1ull << 30;
 
@@ -119,15 +122,23 @@ bool RunAsTheWindow(const std::string& path, bool folder_mode, const std::string
   return result.item_shredded == std::vector<bool>{true};
 }
 
-// Every call through the system-call seam, counted.
+// Every call through the system-call seam, counted, in all and by name.
 std::atomic<long> g_calls{0};
 velmora::SysCalls g_real;
+std::map<std::string, long> g_by_name;
+std::mutex g_by_name_mutex;
+
+void CountCall(const char* name) {
+  ++g_calls;
+  std::lock_guard<std::mutex> lock(g_by_name_mutex);
+  ++g_by_name[name];
+}
 
 velmora::SysCalls Counting() {
   g_real = velmora::Sys();
   velmora::SysCalls c = g_real;
 #define VELMORA_COUNT(member) \
-  c.member = [](auto... args) { ++g_calls; return g_real.member(args...); }
+  c.member = [](auto... args) { CountCall(#member); return g_real.member(args...); }
   VELMORA_COUNT(openat);
   VELMORA_COUNT(pwrite);
   VELMORA_COUNT(fdatasync);
@@ -173,6 +184,8 @@ double PeakRssMiB(const std::string& path, bool folder_mode) {
 
 int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  if (const char* runs = std::getenv("VELMORA_BENCH_RUNS"); runs != nullptr && std::atoi(runs) > 0)
+    kRuns = std::atoi(runs);
   g_self = "/proc/self/exe";
   char self[4096];
   ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
@@ -244,6 +257,9 @@ int main(int argc, char** argv) {
     if (!RunAsTheWindow(tree, true, folder)) return 1;
   }
   const double calls_per_file = static_cast<double>(g_calls.load()) / (100 * 100);
+  std::printf("calls per file by kind:");
+  for (const auto& [name, count] : g_by_name) std::printf(" %s %.2f", name.c_str(), count / 10000.0);
+  std::printf("\n");
 
   if (tree_only) {
     std::printf("tree_vs_rm: %.3f\n", Median(folder_mode) / Median(rm));

@@ -22,8 +22,15 @@ FillPattern::FillPattern(int repeat_factor)
   }
 }
 
-bool FillPattern::WriteRange(int fd, off_t from, off_t to, WriteProgress* progress) const {
+bool FillPattern::WriteRange(int fd, off_t from, off_t to, WriteProgress* progress, off_t* reached) const {
   off_t at = from;
+  struct Report {
+    off_t& at;
+    off_t* reached;
+    ~Report() {
+      if (reached) *reached = at;
+    }
+  } report{at, reached};
   while (at < to) {
     std::size_t phase = static_cast<std::size_t>(at) % period_;
     std::size_t want = std::min<std::size_t>(kChunk, static_cast<std::size_t>(to - at));

@@ -21,8 +21,10 @@ class FillPattern {
 
   // Writes the pattern over [from, to) of fd: the byte at offset x is
   // block()[x % period()]. False, with errno set, at the first failed write.
-  // Each write is told to `progress`, when given.
-  bool WriteRange(int fd, off_t from, off_t to, WriteProgress* progress = nullptr) const;
+  // Each write is told to `progress`, when given; `reached`, when given,
+  // gets the offset written up to.
+  bool WriteRange(int fd, off_t from, off_t to, WriteProgress* progress = nullptr,
+                  off_t* reached = nullptr) const;
 
  private:
   std::vector<std::uint8_t> block_;

@@ -39,10 +39,9 @@ int OpenWrite(int dirfd, const std::string& name, int extra) {
 // only rounds it up to its last block. Past the largest size the file
 // system allows, that rounding cannot be written and is not needed.
 bool WriteCovering(const FillPattern& pattern, int fd, off_t from, off_t to, off_t size, WriteProgress* progress) {
-  const off_t own_end = std::min(to, std::max(size, from));
-  if (from < own_end && !pattern.WriteRange(fd, from, own_end, progress)) return false;
-  if (own_end < to && !pattern.WriteRange(fd, own_end, to, progress)) return errno == EFBIG;
-  return true;
+  off_t reached = from;
+  if (pattern.WriteRange(fd, from, to, progress, &reached)) return true;
+  return errno == EFBIG && reached >= std::min(to, size);
 }
 
 // The mount the folder `dirfd` is on, as the policy gives it or looked up.

@@ -351,6 +351,30 @@ TEST(WipeFile, ExtendedAttributeValuesAreZeroedBeforeTheSync) {
   EXPECT_FALSE(Exists(dir / "f"));
 }
 
+// A file within one block of the largest size its file system allows: the
+// rounding past its end cannot be written and is not needed; its own bytes
+// are all covered and it is shredded.
+TEST(WipeFileFaults, RoundingPastTheLargestFileSizeIsNotNeeded) {
+  TempDir dir;
+  WriteFile(dir / "f", testing::RandomBytes(5000, 3));
+  static constexpr off_t kLargest = 5010;
+  SysCalls calls = Sys();
+  calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
+    if (offset >= kLargest) {
+      errno = EFBIG;
+      return -1;
+    }
+    return ::pwrite(fd, buf, std::min<size_t>(count, static_cast<size_t>(kLargest - offset)), offset);
+  };
+  ScopedSysCalls scope(calls);
+  CaptureRemovals capture;
+  ASSERT_EQ(WipeFile(dir / "f", 0), WipeOutcome::Shredded);
+  ASSERT_EQ(capture.removed_files.size(), 1u);
+  Bytes expected = ExpectedCover(0, 5000);
+  expected.resize(kLargest);
+  EXPECT_EQ(capture.removed_files[0], expected);
+}
+
 TEST(WipeFile, RoundingUpNeverOverflowsAtTheLargestFileSize) {
   constexpr off_t kMax = std::numeric_limits<off_t>::max();
   struct {
