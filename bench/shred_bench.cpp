@@ -24,6 +24,7 @@
 #include <map>
 #include <mutex>
 
+#include "bench_files.h"
 #include "platform/sys_calls.h"
 #include "shred/fill_block.h"
 #include "shred/shred_run.h"
@@ -32,6 +33,9 @@
 
 namespace {
 
+using velmora::bench::Median;
+using velmora::bench::WriteRandomFile;
+
 // Alternating runs per figure; VELMORA_BENCH_RUNS may ask for others.
 int kRuns = 5;
 constexpr int kDefaultPosition = 2;
@@ -39,32 +43,6 @@ constexpr std::uint64_t kGiB = 1ull << 30;
 
 std::string g_self;
 
-// Fresh random content, fast: xorshift over a 1 MiB buffer.
-void WriteRandomFile(const std::string& path, std::uint64_t size) {
-  static std::uint64_t state = 0x9E3779B97F4A7C15ull;
-  std::vector<std::uint64_t> buffer((1 << 20) / 8);
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0) {
-    std::perror(path.c_str());
-    std::exit(1);
-  }
-  for (std::uint64_t done = 0; done < size;) {
-    for (auto& word : buffer) {
-      state ^= state << 13;
-      state ^= state >> 7;
-      state ^= state << 17;
-      word = state;
-    }
-    std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size - done, buffer.size() * 8));
-    if (::write(fd, buffer.data(), want) != static_cast<ssize_t>(want)) {
-      std::perror("write");
-      std::exit(1);
-    }
-    done += want;
-  }
-  ::fsync(fd);
-  ::close(fd);
-}
 
 // `folders` folders of `per_folder` files of 4 KiB each.
 void WriteTree(const std::string& root, int folders = 100, int per_folder = 100) {
@@ -97,11 +75,6 @@ void Shell(const std::string& command) {
 }
 
 std::string Quote(const std::string& path) { return "'" + path + "'"; }
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
 
 // The run as the window makes it: the report first, every item, the
 // journal checkpoint at the end.

@@ -19,12 +19,16 @@
 #include <string>
 #include <vector>
 
+#include "bench_files.h"
 #include "platform/fake_platform.h"
 #include "shell/frm_main.h"
 #include "shred/report.h"
 #include "shred/shred_run.h"
 
 namespace {
+
+using velmora::bench::Median;
+using velmora::bench::WriteRandomFile;
 
 using Clock = std::chrono::steady_clock;
 
@@ -34,41 +38,10 @@ constexpr std::uint64_t kSize = 2ull << 30;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-// Fresh random content, fast: xorshift over a 1 MiB buffer.
-void WriteRandomFile(const std::string& path, std::uint64_t size) {
-  static std::uint64_t state = 0x2545F4914F6CDD1Dull;
-  std::vector<std::uint64_t> buffer((1 << 20) / 8);
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0) {
-    std::perror(path.c_str());
-    std::exit(1);
-  }
-  for (std::uint64_t done = 0; done < size;) {
-    for (auto& word : buffer) {
-      state ^= state << 13;
-      state ^= state >> 7;
-      state ^= state << 17;
-      word = state;
-    }
-    std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size - done, buffer.size() * 8));
-    if (::write(fd, buffer.data(), want) != static_cast<ssize_t>(want)) {
-      std::perror("write");
-      std::exit(1);
-    }
-    done += want;
-  }
-  ::fsync(fd);
-  ::close(fd);
-}
 
 bool Exists(const std::string& path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 struct WindowRun {

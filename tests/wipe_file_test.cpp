@@ -23,16 +23,7 @@ using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
 
-// What a file of `size` original bytes must hold when its name goes: the
-// block from 0, then the pattern repeated up to whole blocks.
-Bytes ExpectedCover(int position, std::size_t size, std::size_t fs_block = 4096) {
-  Bytes block = BuildFillBlock(100 * position);
-  std::size_t length = std::max(size, block.size());
-  length = (length + fs_block - 1) / fs_block * fs_block;
-  Bytes out(length);
-  for (std::size_t i = 0; i < length; ++i) out[i] = block[i % block.size()];
-  return out;
-}
+using testing::ExpectedCover;
 
 std::size_t FsBlock(const std::string& path) {
   struct stat st;

@@ -18,7 +18,7 @@ namespace velmora::testing {
 // What a file of `size` original bytes must hold when the engine removes it
 // at pass-count `position`: the fill block from 0, then the pattern repeated
 // up to whole blocks of the file system.
-inline Bytes ExpectedCover(int position, std::size_t size, std::size_t fs_block) {
+inline Bytes ExpectedCover(int position, std::size_t size, std::size_t fs_block = 4096) {
   Bytes block = BuildFillBlock(100 * position);
   std::size_t length = std::max(size, block.size());
   length = (length + fs_block - 1) / fs_block * fs_block;
