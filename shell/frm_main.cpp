@@ -158,11 +158,16 @@ void FrmMain::ClearShredList() {
 }
 
 void FrmMain::cmdAdd_Click() {
+  AddChosen(OptFile->isChecked() ? platform_.dialogs.ChooseFiles(kFileChooserTitle)
+                                 : platform_.dialogs.ChooseFolder(""));
+}
+
+void FrmMain::AddChosen(const std::string& chosen) {
   AddOutcome outcome;
   if (OptFile->isChecked()) {
-    outcome = AddFiles(platform_.dialogs.ChooseFiles(kFileChooserTitle), RulesContext(), list_);
+    outcome = AddFiles(chosen, RulesContext(), list_);
   } else {
-    outcome = AddFolder(platform_.dialogs.ChooseFolder(""), RulesContext(), list_, options_.FolderToShred);
+    outcome = AddFolder(chosen, RulesContext(), list_, options_.FolderToShred);
   }
   if (outcome.message != AddMessage::None)
     platform_.dialogs.ShowMessage(MessageText(outcome.message), kTitle, MessageIcon::Critical,
