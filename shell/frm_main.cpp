@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 
 #include "platform/qt_platform.h"
+#include "shell/drop_target.h"
+#include "shell/path_intake.h"
 #include "shell/update_reminder.h"
 #include "shred/shred_run.h"
 #include "shredlist/program_paths.h"
@@ -34,6 +36,9 @@ FrmMain::FrmMain(Platform platform, AppEnvironment environment, QWidget* parent)
       links_(platform.shell, env_.addresses) {
   BuildWindow();
   Connect();
+  new DropTarget(
+      fraResult, [this] { return FrontPage() == Page::Result && cmdAdd->isEnabled(); },
+      [this](const std::vector<std::string>& paths) { AddDroppedPaths(*this, platform_.dialogs, paths); });
   // Until the start-up sequence runs, the window shows its designed state.
   BringToFront(Page::Selection);
 }
