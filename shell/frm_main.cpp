@@ -152,7 +152,8 @@ void FrmMain::ShowShredList() {
   NoExtension->clear();
   for (const ShredListItem& item : list_) {
     new QTreeWidgetItem(ListFiles, {FromLocalPath(item.path)});
-    new QTreeWidgetItem(NoExtension, {FromLocalPath(item.name)});
+    auto* row = new QTreeWidgetItem(NoExtension, {FromLocalPath(item.name)});
+    row->setToolTip(0, FromLocalPath(item.path));
   }
 }
 

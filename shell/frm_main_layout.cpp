@@ -7,6 +7,7 @@
 
 #include "shell/artwork.h"
 #include "shell/frm_main.h"
+#include "shell/keyboard_access.h"
 
 namespace velmora {
 namespace {
@@ -118,6 +119,7 @@ void FrmMain::BuildWindow() {
   BuildPanel();
   BuildMenu();
   SetTabOrder();
+  SetUpKeyboardAndScreenReaders(*this);
 
   setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
