@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
   QApplication app(qt_argc, argv);
   QApplication::setOrganizationName("Velmora");
   QApplication::setApplicationName("Velmora");
+  velmora::InstallQtTranslations(app);
 
   velmora::QtDialogs dialogs;
   velmora::QtShellOpener shell;
