@@ -109,6 +109,7 @@ dialog() {  # waits for a dialog by title and types into its focused field
   local w
   w="$(xdotool search --sync --onlyvisible --name "$title" | head -1)"
   xdotool windowfocus --sync "$w" 2>/dev/null
+  sleep 0.3  # until the dialog has put the keyboard in its name field
   for text in "$@"; do
     xdotool type --delay 2 "$text"
     xdotool key Return
