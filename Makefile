@@ -2,12 +2,14 @@
 # is missing from Debian's packages first, then build with CMake.
 BUILD ?= build
 JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
+# `make package` builds in a folder of its own, with Debian's flags.
+PACKAGE_BUILD ?= $(BUILD)-package
 
 # What building, running and testing need on a fresh Debian machine.
 PACKAGES = cmake make g++ pkgconf qt6-base-dev libgl-dev libgtest-dev \
            xvfb xauth xdotool fonts-dejavu-core e2fsprogs coreutils \
            desktop-file-utils appstream dpkg-dev clang libclang-rt-14-dev \
-           xfsprogs btrfs-progs
+           xfsprogs btrfs-progs lintian man-db qt6-translations-l10n
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -51,7 +53,7 @@ screenshots: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/app/velmora-screenshots docs/screenshots
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(PACKAGE_BUILD)
 
-package: build
-	cd $(BUILD) && cpack
+package: deps
+	bash packaging/build_package.sh . $(PACKAGE_BUILD) $(JOBS)

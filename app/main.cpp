@@ -1,15 +1,25 @@
 // Velmora: pick files or a folder, shred them.
 #include <QApplication>
+#include <QTimer>
 
 #include "platform/close_signals.h"
 #include "platform/qt_platform.h"
 #include "shell/close_requests.h"
+#include "shell/command_line.h"
 #include "shell/frm_main.h"
+#include "shell/path_intake.h"
+#include "shredlist/given_paths.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  // --help and --version are answered before anything needs a display.
+  const velmora::CommandLine command = velmora::ParseCommandLine(argc, argv);
+  if (command.action != velmora::CommandLine::Action::Run) return velmora::FinishWithoutWindow(command);
+
+  int qt_argc = velmora::QtArgumentCount(argc, argv);
+  QApplication app(qt_argc, argv);
   QApplication::setOrganizationName("Velmora");
   QApplication::setApplicationName("Velmora");
+  velmora::InstallQtTranslations(app);
 
   velmora::QtDialogs dialogs;
   velmora::QtShellOpener shell;
@@ -21,7 +31,11 @@ int main(int argc, char** argv) {
   velmora::CloseSignals close_signals;
   velmora::FrmMain window(platform, velmora::ReadAppEnvironment());
   velmora::ConnectCloseRequests(app, window, close_signals);
-  if (!window.Form_Load()) return 0;
+  if (!window.Form_Load()) return 0;  // a second copy hands no paths over
   window.show();
+  // Paths given are added once the window is up, so their messages have it behind them.
+  QTimer::singleShot(0, &window, [&] {
+    velmora::OpenListWithPaths(window, dialogs, command.paths, velmora::CurrentFolder());
+  });
   return app.exec();
 }

@@ -7,10 +7,12 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTranslator>
 #include <QUrl>
 
 namespace velmora {
@@ -34,6 +36,15 @@ std::string ChooserResult(const QStringList& paths) {
     out += ToLocalPath(QFileInfo(path).fileName());
   }
   return out;
+}
+
+bool InstallQtTranslations(QCoreApplication& app, const QLocale& locale) {
+  auto* translator = new QTranslator(&app);
+  if (!translator->load(locale, "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  return QCoreApplication::installTranslator(translator);
 }
 
 void CloseAllTopLevelWindows() {

@@ -1,5 +1,7 @@
 #pragma once
 // The real implementations of the platform interfaces, over Qt.
+#include <QCoreApplication>
+#include <QLocale>
 #include <QLockFile>
 
 #include <memory>
@@ -47,6 +49,11 @@ class QtInstanceLock : public InstanceLock {
   QString path_;
   std::unique_ptr<QLockFile> lock_;
 };
+
+// Qt's own texts (the buttons of message boxes, the file dialog) in the
+// user's language, from the Qt translations the system has installed. True
+// when a translation was found. Velmora's own captions are not translated.
+bool InstallQtTranslations(QCoreApplication& app, const QLocale& locale = QLocale());
 
 // Closes every top-level window of the program (not menus or tool tips).
 void CloseAllTopLevelWindows();

@@ -1,6 +1,9 @@
 #include "shell/artwork.h"
 
+#include <QEvent>
 #include <QFont>
+#include <QtMath>
+#include <QLabel>
 #include <cmath>
 #include <QLinearGradient>
 #include <QPainter>
@@ -11,6 +14,37 @@ namespace velmora {
 namespace {
 
 const QColor kPageBlue(2, 51, 94);
+
+// A transparent picture of the given size in the window's pixels, with
+// enough device pixels for the ratio; a painter on it draws in window pixels.
+QPixmap Canvas(int width, int height, qreal ratio) {
+  QPixmap pixmap(qCeil(width * ratio), qCeil(height * ratio));
+  pixmap.setDevicePixelRatio(ratio);
+  pixmap.fill(Qt::transparent);
+  return pixmap;
+}
+
+class ArtworkOnLabel : public QObject {
+ public:
+  ArtworkOnLabel(QLabel* label, QPixmap (*draw)(qreal)) : QObject(label), draw_(draw) {
+    label->installEventFilter(this);
+    label->setPixmap(draw_(label->devicePixelRatioF()));
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    // Before each paint: cheap, and it covers every way the ratio can change.
+    if (event->type() == QEvent::Paint) {
+      auto* label = static_cast<QLabel*>(watched);
+      const qreal ratio = label->devicePixelRatioF();
+      if (!qFuzzyCompare(label->pixmap().devicePixelRatio(), ratio)) label->setPixmap(draw_(ratio));
+    }
+    return false;
+  }
+
+ private:
+  QPixmap (*draw_)(qreal);
+};
 
 // A paper-shredder bin with strips of paper coming out of its slot, in a box
 // of the given size at the origin.
@@ -81,14 +115,14 @@ void DrawGlobe(QPainter& p, const QPointF& centre, qreal r) {
 
 }  // namespace
 
-QPixmap BannerPicture() {
-  QPixmap pixmap(175, 285);
+QPixmap BannerPicture(qreal ratio) {
+  QPixmap pixmap = Canvas(175, 285, ratio);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
   QLinearGradient sky(0, 0, 0, 285);
   sky.setColorAt(0, QColor(10, 60, 120));
   sky.setColorAt(1, kPageBlue);
-  p.fillRect(pixmap.rect(), sky);
+  p.fillRect(QRectF(0, 0, pixmap.width() / ratio, pixmap.height() / ratio), sky);
   DrawGlobe(p, QPointF(87.5, 120), 52);
   DrawShredder(p, QRectF(52, 168, 72, 96));
   QFont font;
@@ -115,13 +149,12 @@ QPixmap ShredderIcon(int size) {
 
 QIcon WindowIcon() {
   QIcon icon;
-  for (int size : {16, 32, 48, 64}) icon.addPixmap(ShredderIcon(size));
+  for (int size : {16, 24, 32, 48, 64, 96, 128}) icon.addPixmap(ShredderIcon(size));
   return icon;
 }
 
-QPixmap FolderIcon() {
-  QPixmap pixmap(13, 13);
-  pixmap.fill(Qt::transparent);
+QPixmap FolderIcon(qreal ratio) {
+  QPixmap pixmap = Canvas(13, 13, ratio);
   QPainter p(&pixmap);
   p.setPen(QColor(150, 110, 0));
   p.setBrush(QColor(250, 205, 60));
@@ -130,9 +163,8 @@ QPixmap FolderIcon() {
   return pixmap;
 }
 
-QPixmap DocumentIcon() {
-  QPixmap pixmap(13, 13);
-  pixmap.fill(Qt::transparent);
+QPixmap DocumentIcon(qreal ratio) {
+  QPixmap pixmap = Canvas(13, 13, ratio);
   QPainter p(&pixmap);
   QPolygon sheet({QPoint(2, 0), QPoint(8, 0), QPoint(11, 3), QPoint(11, 12), QPoint(2, 12)});
   p.setPen(QColor(90, 90, 90));
@@ -144,5 +176,7 @@ QPixmap DocumentIcon() {
   for (int y : {5, 7, 9}) p.drawLine(4, y, 9, y);
   return pixmap;
 }
+
+void ShowArtwork(QLabel* label, QPixmap (*draw)(qreal ratio)) { new ArtworkOnLabel(label, draw); }
 
 }  // namespace velmora

@@ -8,6 +8,8 @@
 #include "shell/outcome_box.h"
 #include "shell/shred_job.h"
 #include "shell/shred_progress.h"
+#include "shell/drop_target.h"
+#include "shell/path_intake.h"
 #include "shell/update_reminder.h"
 #include "shred/shred_run.h"
 #include "shredlist/program_paths.h"
@@ -27,6 +29,9 @@ FrmMain::FrmMain(Platform platform, AppEnvironment environment, QWidget* parent)
   BuildWindow();
   Connect();
   connect(job_, &ShredJob::Finished, this, &FrmMain::ShredRun_Finished);
+  new DropTarget(
+      fraResult, [this] { return FrontPage() == Page::Result && cmdAdd->isEnabled(); },
+      [this](const std::vector<std::string>& paths) { AddDroppedPaths(*this, platform_.dialogs, paths); });
   // Until the start-up sequence runs, the window shows its designed state.
   BringToFront(Page::Selection);
 }
@@ -140,7 +145,8 @@ void FrmMain::ShowShredList() {
   NoExtension->clear();
   for (const ShredListItem& item : list_) {
     new QTreeWidgetItem(ListFiles, {FromLocalPath(item.path)});
-    new QTreeWidgetItem(NoExtension, {FromLocalPath(item.name)});
+    auto* row = new QTreeWidgetItem(NoExtension, {FromLocalPath(item.name)});
+    row->setToolTip(0, FromLocalPath(item.path));
   }
 }
 
@@ -151,11 +157,16 @@ void FrmMain::ClearShredList() {
 }
 
 void FrmMain::cmdAdd_Click() {
+  AddChosen(OptFile->isChecked() ? platform_.dialogs.ChooseFiles(kFileChooserTitle)
+                                 : platform_.dialogs.ChooseFolder(""));
+}
+
+void FrmMain::AddChosen(const std::string& chosen) {
   AddOutcome outcome;
   if (OptFile->isChecked()) {
-    outcome = AddFiles(platform_.dialogs.ChooseFiles(kFileChooserTitle), RulesContext(), list_);
+    outcome = AddFiles(chosen, RulesContext(), list_);
   } else {
-    outcome = AddFolder(platform_.dialogs.ChooseFolder(""), RulesContext(), list_, options_.FolderToShred);
+    outcome = AddFolder(chosen, RulesContext(), list_, options_.FolderToShred);
   }
   if (outcome.message != AddMessage::None)
     platform_.dialogs.ShowMessage(MessageText(outcome.message), kTitle, MessageIcon::Critical,

@@ -89,6 +89,11 @@ class FrmMain : public QMainWindow {
   void shredRunEnded();
 
  public:
+  // Adds what a chooser handed back in the mode selected now, with the
+  // rules' message, "&Shred Now" and the list as cmdAdd does. A path handed
+  // in from outside (command line, drop) comes here as a single choice.
+  void AddChosen(const std::string& chosen);
+
   // Controls, by their names.
   QLabel* Pic;
   QFrame *fraSelection, *fraResult, *fraFinal, *fraAbout, *Frame3;

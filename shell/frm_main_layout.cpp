@@ -7,6 +7,7 @@
 
 #include "shell/artwork.h"
 #include "shell/frm_main.h"
+#include "shell/keyboard_access.h"
 
 namespace velmora {
 namespace {
@@ -102,7 +103,7 @@ void FrmMain::BuildWindow() {
   setCentralWidget(client);
 
   Pic = Place(new QLabel(client), "Pic", 0, 0, 2625, 4275);
-  Pic->setPixmap(BannerPicture());
+  ShowArtwork(Pic, BannerPicture);
 
   fraSelection = MakePage(client, "fraSelection");
   fraResult = MakePage(client, "fraResult");
@@ -118,6 +119,7 @@ void FrmMain::BuildWindow() {
   BuildPanel();
   BuildMenu();
   SetTabOrder();
+  SetUpKeyboardAndScreenReaders(*this);
 
   setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -138,10 +140,10 @@ void FrmMain::BuildOptionsPage() {
                      "your computer.",
                      120, 360, 4455, 975, true);
   Image1 = Place(new QLabel(p), "Image1", 120, 1710, 195, 195);
-  Image1->setPixmap(FolderIcon());
+  ShowArtwork(Image1, FolderIcon);
   OptFolder = Place(new QRadioButton("Shred Folder(s)", p), "OptFolder", 480, 1680, 2175, 255);
   Image2 = Place(new QLabel(p), "Image2", 120, 2145, 195, 195);
-  Image2->setPixmap(DocumentIcon());
+  ShowArtwork(Image2, DocumentIcon);
   OptFile = Place(new QRadioButton("Shred File(s)", p), "OptFile", 480, 2130, 1695, 225);
   Label5 = MakeLabel(p, "Label5", "Over write No. of Times", 120, 2640, 2040, 195);
   cboOverwriteNoOfTimes = Place(new QComboBox(p), "cboOverwriteNoOfTimes", 2280, 2640, 1815, 315);

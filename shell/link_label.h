@@ -1,23 +1,23 @@
 #pragma once
-// A label that acts as a web link: a hand pointer and a click.
+// A label that acts as a web link: a hand pointer and a click, or with the
+// keyboard focus Enter, Return or Space. Screen readers see a link that can
+// be pressed.
 #include <QLabel>
-#include <QMouseEvent>
 
 namespace velmora {
 
 class LinkLabel : public QLabel {
   Q_OBJECT
  public:
-  explicit LinkLabel(QWidget* parent = nullptr) : QLabel(parent) { setCursor(Qt::PointingHandCursor); }
+  explicit LinkLabel(QWidget* parent = nullptr);
 
  signals:
   void clicked();
 
  protected:
-  void mouseReleaseEvent(QMouseEvent* event) override {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
-    QLabel::mouseReleaseEvent(event);
-  }
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 };
 
 }  // namespace velmora

@@ -5,6 +5,9 @@
 namespace velmora {
 
 void RunUpdateReminder(SettingsStore& settings, Clock& clock, Dialogs& dialogs, WebLinks& links) {
+  // Without an update page "Yes" could open nothing: a build without one
+  // (the Debian package, kept current by apt) never asks.
+  if (links.addresses().update.empty()) return;
   const QDate today = clock.Today();
   const QString today_text = today.toString(Qt::ISODate);
   std::optional<QString> stored = settings.Read(kLastUpdateKey);

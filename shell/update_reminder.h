@@ -11,7 +11,7 @@ inline constexpr int kReminderDays = 15;
 
 // Runs the reminder. The date is stored as yyyy-MM-dd, so a change of locale
 // cannot make it unreadable; a value that does not read as a date counts as
-// absent.
+// absent. A build without an update address never reminds and stores nothing.
 void RunUpdateReminder(SettingsStore& settings, Clock& clock, Dialogs& dialogs, WebLinks& links);
 
 }  // namespace velmora

@@ -37,7 +37,8 @@ wait_for() {
 }
 
 # ---- An X server of our own ---------------------------------------------
-exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
+# -noreset: the server stays as it is when the last program leaves it.
+exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp -noreset 2>/dev/null)
 xvfb_pid=$!
 read -r -t 20 display <&3 || { echo "SKIP: Xvfb did not start"; exit $SKIP; }
 export DISPLAY=":$display"
@@ -75,13 +76,22 @@ ln -s "$data/outside" "$data/tree/folder-link"
 before_outside="$(cd "$data" && sha256sum outside/target docs/stays.txt)"
 
 # ---- The window ----------------------------------------------------------
-(cd "$data" && exec "$work/prog/velmora") > "$work/app.log" 2>&1 &
-app_pid=$!
-main_window="$(xdotool search --sync --onlyvisible --name '^Velmora v1\.0$' | head -1)"
-[ -n "$main_window" ] || { echo "FAIL: the window never appeared"; cat "$work/app.log"; exit 1; }
-eval "$(xdotool getwindowgeometry --shell "$main_window")"
-menu_height=$((HEIGHT - 283))
-win_x=$X win_y=$((Y + menu_height))
+# Starts the program (from the data folder, with the arguments given) and
+# waits for its window; sets app_pid, main_window and the client's origin.
+start_velmora() {
+  (cd "$data" && exec "$work/prog/velmora" "$@") >> "$work/app.log" 2>&1 &
+  app_pid=$!
+  main_window=""
+  wait_for bash -c "xdotool search --onlyvisible --pid $app_pid --name '^Velmora v1\\.0\$' >/dev/null" &&
+    main_window="$(xdotool search --onlyvisible --pid "$app_pid" --name '^Velmora v1\.0$' | head -1)"
+  [ -n "$main_window" ] || { echo "FAIL: the window never appeared"; cat "$work/app.log"; exit 1; }
+  eval "$(xdotool getwindowgeometry --shell "$main_window")"
+  menu_height=$((HEIGHT - 283))
+  win_x=$X win_y=$((Y + menu_height))
+}
+ended() { wait_for bash -c "! kill -0 $app_pid 2>/dev/null"; }
+
+start_velmora
 
 # Client coordinates of the controls: the page starts at x 175.
 click() { xdotool mousemove --sync $((win_x + $1)) $((win_y + $2)) click 1; sleep 0.2; }
@@ -99,6 +109,7 @@ dialog() {  # waits for a dialog by title and types into its focused field
   local w
   w="$(xdotool search --sync --onlyvisible --name "$title" | head -1)"
   xdotool windowfocus --sync "$w" 2>/dev/null
+  sleep 0.3  # until the dialog has put the keyboard in its name field
   for text in "$@"; do
     xdotool type --delay 2 "$text"
     xdotool key Return
@@ -179,6 +190,47 @@ check "SIGTERM ends the program" wait_for bash -c "! kill -0 $app_pid 2>/dev/nul
 check "SIGTERM removes note.txt" bash -c "! test -e '$note'"
 check "SIGTERM asks for the farewell page" wait_for test "$(grep -c '^https://.*thanks' "$opened")" = 2
 check "SIGTERM releases the instance lock" bash -c "! ls '$XDG_RUNTIME_DIR'/velmora.lock 2>/dev/null"
+# ---- Started with paths, as the file managers' "Shred with Velmora" does --
+mkdir -p "$data/cli" "$data/cli-tree/inner"
+head -c 2222 /dev/urandom > "$data/cli/one.txt"
+head -c 3333 /dev/urandom > "$data/cli/two words.txt"
+head -c 4444 /dev/urandom > "$data/cli/stays.txt"
+head -c 555 /dev/urandom > "$data/cli-tree/inner/deep"
+before_stays="$(sha256sum < "$data/cli/stays.txt")"
+: > "$opened"
+
+start_velmora cli/one.txt "$data/cli/two words.txt"
+sleep 0.3  # the paths are added once the window is up
+check "started with two files, nothing is shredded before Shred Now" \
+  test -e "$data/cli/one.txt" -a -e "$data/cli/two words.txt" -a ! -e "$note"
+click_cmdRemove
+wait_for test -e "$note"
+check "the two files given are gone" bash -c "! ls '$data/cli/one.txt' '$data/cli/two words.txt' 2>/dev/null"
+check "the file beside them is unchanged" test "$(sha256sum < "$data/cli/stays.txt")" = "$before_stays"
+expected_tail="$(printf 'Technique Used: Ones and Zeros\r\nFiles Overwritten: 3 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n%s\r\n%s\r' \
+  "$data/cli/one.txt" "$data/cli/two words.txt")"
+check "note.txt lists the two paths made absolute" test "$(tail -n +5 "$note")" = "$expected_tail"
+click_cmdFinish
+check "the program ends after a run from the command line" ended
+
+start_velmora "$data/cli-tree/"
+sleep 0.3
+click_cmdRemove
+wait_for test -e "$note"
+check "started with a folder, the folder is gone" wait_for bash -c "! test -e '$data/cli-tree'"
+expected_tail="$(printf 'Technique Used: Ones and Zeros\r\nFiles Overwritten: 3 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n%s\r' "$data/cli-tree")"
+check "note.txt names the folder without its trailing slash" test "$(tail -n +5 "$note")" = "$expected_tail"
+click_cmdFinish
+check "the program ends after the folder run" ended
+
+# ---- Alt+E on the options page -------------------------------------------
+: > "$opened"
+start_velmora
+xdotool windowfocus --sync "$main_window" 2>/dev/null
+sleep 0.3
+xdotool key alt+e
+check "Alt+E on the options page ends the program at the first press" ended
+check "and opens the farewell page once" wait_for test "$(grep -c '^https://.*thanks' "$opened")" = 1
 
 echo "$passes passed, $failures failed"
 [ "$failures" = 0 ]

@@ -2,6 +2,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTranslator>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -42,6 +43,22 @@ TEST_F(StartUp, OptionsPageWithItsDefaults) {
   EXPECT_EQ(w.ListFiles->topLevelItemCount(), 0);
   EXPECT_TRUE(fakes.dialogs.messages.empty());
   EXPECT_TRUE(fakes.shell.addresses.empty());
+}
+
+TEST_F(StartUp, QtsOwnTextsSpeakTheUsersLanguageOursStayAsDesigned) {
+  ASSERT_TRUE(InstallQtTranslations(*qApp, QLocale(QLocale::German, QLocale::Germany)))
+      << "Qt's German translation is missing (qt6-translations-l10n)";
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), "&Ja");
+  FrmMain& w = Open();
+  EXPECT_EQ(w.cmdExit->text(), "&Exit");
+  EXPECT_EQ(w.OptFile->text(), "Shred File(s)");
+  EXPECT_EQ(w.cboOverwriteWith->currentText(), "Ones and Zeros");
+  EXPECT_EQ(w.mnuAbout->text(), "&About Software");
+  EXPECT_EQ(w.NoExtension->headerItem()->text(0), "Files");
+  for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+  }
 }
 
 TEST_F(StartUp, SecondCopyIsRefusedWithoutTouchingTheFirstCopysReport) {

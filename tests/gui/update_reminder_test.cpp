@@ -62,6 +62,17 @@ TEST_F(UpdateReminder, NoStillRewritesTheDateSoTheNextStartIsQuiet) {
   EXPECT_TRUE(fakes.dialogs.messages.empty());
 }
 
+TEST_F(UpdateReminder, WithoutAnUpdateAddressNothingIsAskedOrStored) {
+  WebLinks no_update_page{fakes.shell, {"h", "f", "c", "bye", ""}};
+  StoreDaysAgo(40);
+  RunUpdateReminder(fakes.settings, fakes.clock, fakes.dialogs, no_update_page);
+  EXPECT_TRUE(fakes.dialogs.messages.empty());
+  EXPECT_EQ(fakes.settings.values["LastUpdate"], "2026-10-28");
+  fakes.settings.values.clear();
+  RunUpdateReminder(fakes.settings, fakes.clock, fakes.dialogs, no_update_page);
+  EXPECT_TRUE(fakes.settings.values.empty());
+}
+
 TEST_F(UpdateReminder, UnreadableStoredValueCountsAsAbsent) {
   fakes.settings.values["LastUpdate"] = "07/11/2026";  // an old locale's short form
   Run();

@@ -1,12 +1,15 @@
 #!/bin/bash
-# Builds the Debian package into a temporary folder and checks its control
-# fields and file list. Installs nothing.
+# Builds the Debian package exactly as `make package` does (into a build
+# folder of its own, kept between runs so a second run only rebuilds what
+# changed), then checks its control fields, its file list, that it was built
+# without an update address, and what lintian says where lintian is installed.
+# Installs nothing.
+#
+#   check_package.sh SOURCE PACKAGE_BUILD_FOLDER [JOBS]
 set -euo pipefail
-build="$1"
-out="$(mktemp -d)"
-trap 'rm -rf "$out"' EXIT
-cpack --config "$build/CPackConfig.cmake" -B "$out" >/dev/null
-deb="$(ls "$out"/velmora_*.deb)"
+src="$1"
+build="$2"
+deb="$(bash "$src/packaging/build_package.sh" "$src" "$build" "${3:-2}")"
 
 field() { dpkg-deb -f "$deb" "$1"; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -14,8 +17,15 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 [ "$(field Package)" = velmora ] || fail "package name"
 [ "$(field Version)" = 1.0 ] || fail "version $(field Version)"
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture"
-for dep in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins; do
-  field Depends | grep -q "$dep" || fail "missing dependency $dep"
+# Written by dpkg-shlibdeps from what the program links.
+depends="$(field Depends)"
+names="$(tr ',' '\n' <<<"$depends" | awk '{print $1}')"
+for dep in libc6 libstdc++6 libgcc-s1 libqt6core6 libqt6gui6 libqt6widgets6; do
+  grep -qxF "$dep" <<<"$names" || fail "missing dependency $dep in: $depends"
+done
+if grep -q qt6-qpa-plugins <<<"$names"; then fail "qt6-qpa-plugins is not needed: $depends"; fi
+for rec in qt6-wayland qt6-translations-l10n; do
+  field Recommends | grep -q "$rec" || fail "$rec not recommended"
 done
 
 files="$(dpkg-deb -c "$deb" | awk '{print $6}')"
@@ -27,6 +37,21 @@ expect ./usr/share/icons/hicolor/scalable/apps/velmora.svg
 for size in 16 22 24 32 48 64 128 256; do
   expect "./usr/share/icons/hicolor/${size}x${size}/apps/velmora.png"
 done
+expect ./usr/share/kio/servicemenus/velmora-shred.desktop
+expect ./usr/share/nemo/actions/velmora.nemo_action
+expect ./usr/share/man/man1/velmora.1.gz
+expect ./usr/share/doc/velmora/copyright
+expect ./usr/share/doc/velmora/changelog.gz
 # Nothing of the build or the tests slips in.
-if grep -qE 'screenshots|velmora-icons|test' <<<"$files"; then fail "unexpected files"; fi
+if grep -qE 'screenshots|velmora-icons|test|\.log$' <<<"$files"; then fail "unexpected files"; fi
+
+grep -qx 'VELMORA_UPDATE_URL:STRING=' "$build/CMakeCache.txt" || fail "the package must have no update address"
+
+if command -v lintian >/dev/null; then
+  report="$(lintian --info "$deb" 2>&1 | grep -v 'running with root privileges' || true)"
+  echo "lintian: ${report:-(nothing to report)}"
+  if grep -qE '^[EW]: ' <<<"$report"; then fail "lintian reports errors or warnings"; fi
+else
+  echo "lintian is not installed: its check is left out"
+fi
 echo "package $(basename "$deb") is complete"

@@ -1,0 +1,28 @@
+#!/bin/bash
+# Builds the Debian package as it is shipped, in a build folder of its own:
+# Debian's hardening flags (dpkg-buildflags), no update address (apt keeps
+# the package current, so the program never reminds), no tests. Prints the
+# path of the .deb.
+#
+#   build_package.sh SOURCE BUILD_FOLDER [JOBS]
+set -euo pipefail
+src="$(cd "$1" && pwd)"
+build="$2"
+jobs="${3:-2}"
+mkdir -p "$build"
+build="$(cd "$build" && pwd)"
+log="$build/package-build.log"
+
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+flags() { (cd "$build" && dpkg-buildflags --get "$1"); }
+cxxflags="$(flags CPPFLAGS) $(flags CXXFLAGS)"
+ldflags="$(flags LDFLAGS)"
+
+run() { "$@" >>"$log" 2>&1 || { tail -40 "$log" >&2; echo "failed: $*" >&2; exit 1; }; }
+: >"$log"
+run cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WITH_TESTS=OFF \
+  -DVELMORA_UPDATE_URL= -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags"
+run cmake --build "$build" -j "$jobs"
+rm -f "$build"/velmora_*.deb
+run cpack --config "$build/CPackConfig.cmake" -B "$build"
+ls "$build"/velmora_*.deb

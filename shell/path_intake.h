@@ -1,0 +1,23 @@
+#pragma once
+// Paths handed in from outside the choosers, from the command line or a drop
+// on the list page, put on the shred list through the window exactly as one
+// path chosen alone in the file chooser or the folder browser would be.
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+class Dialogs;
+class FrmMain;
+
+// The command line, once the start-up sequence is done: the list page as if
+// the mode had been chosen and "&Next >>" pressed (folder mode when every
+// path is a folder, file mode otherwise), then each path in order, then one
+// box naming what could not be listed.
+void OpenListWithPaths(FrmMain& window, Dialogs& dialogs, const std::vector<std::string>& given,
+                       const std::string& cwd);
+
+// A drop on the list page, in the mode already selected.
+void AddDroppedPaths(FrmMain& window, Dialogs& dialogs, const std::vector<std::string>& paths);
+
+}  // namespace velmora

@@ -1,0 +1,103 @@
+#include "shredlist/given_paths.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <memory>
+
+namespace velmora {
+namespace {
+
+std::vector<std::string> Steps(const std::string& path) {
+  std::vector<std::string> steps;
+  std::size_t i = 0;
+  while (i <= path.size()) {
+    std::size_t next = path.find('/', i);
+    if (next == std::string::npos) next = path.size();
+    std::string step = path.substr(i, next - i);
+    if (!step.empty() && step != ".") steps.push_back(std::move(step));
+    i = next + 1;
+  }
+  return steps;
+}
+
+std::string Join(const std::vector<std::string>& steps, std::size_t count) {
+  if (count == 0) return "/";
+  std::string out;
+  for (std::size_t i = 0; i < count; ++i) out += "/" + steps[i];
+  return out;
+}
+
+bool HasDotDot(const std::vector<std::string>& steps) {
+  return std::find(steps.begin(), steps.end(), "..") != steps.end();
+}
+
+// The folder as the file system names it, links and ".." resolved; "" when
+// it cannot be resolved.
+std::string Resolved(const std::string& folder) {
+  std::unique_ptr<char, decltype(&std::free)> real(::realpath(folder.c_str(), nullptr), &std::free);
+  return real ? std::string(real.get()) : std::string();
+}
+
+}  // namespace
+
+std::string AbsolutePath(const std::string& given, const std::string& cwd) {
+  // Without a working folder a relative path names nothing for certain.
+  if (given.empty() || (given[0] != '/' && cwd.empty())) return given;
+  const std::vector<std::string> steps = Steps(given[0] == '/' ? given : cwd + "/" + given);
+  const std::string lexical = Join(steps, steps.size());
+  if (!HasDotDot(steps)) return lexical;
+  // The last step is kept as it is (never followed) unless it is ".." itself.
+  const bool last_is_dotdot = steps.back() == "..";
+  const std::string folder = Resolved(Join(steps, last_is_dotdot ? steps.size() : steps.size() - 1));
+  if (folder.empty()) return lexical;
+  if (last_is_dotdot) return folder;
+  return folder == "/" ? "/" + steps.back() : folder + "/" + steps.back();
+}
+
+PathKind KindOf(const std::string& absolute_path) {
+  if (absolute_path.empty() || absolute_path[0] != '/' || absolute_path.find('\0') != std::string::npos)
+    return PathKind::Missing;
+  if (HasDotDot(Steps(absolute_path))) return PathKind::Missing;
+  struct stat st{};
+  if (::lstat(absolute_path.c_str(), &st) != 0) return PathKind::Missing;
+  return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::NotFolder;
+}
+
+std::vector<GivenPath> LookAtPaths(const std::vector<std::string>& given, const std::string& cwd) {
+  std::vector<GivenPath> out;
+  for (const std::string& path : given) {
+    std::string absolute = AbsolutePath(path, cwd);
+    const PathKind kind = KindOf(absolute);
+    out.push_back({std::move(absolute), kind});
+  }
+  return out;
+}
+
+bool AllFolders(const std::vector<GivenPath>& paths) {
+  return !paths.empty() &&
+         std::all_of(paths.begin(), paths.end(), [](const GivenPath& p) { return p.kind == PathKind::Folder; });
+}
+
+IntakePlan PlanIntake(const std::vector<GivenPath>& paths, bool folder_mode) {
+  IntakePlan plan;
+  const PathKind wanted = folder_mode ? PathKind::Folder : PathKind::NotFolder;
+  for (const GivenPath& p : paths) (p.kind == wanted ? plan.add : plan.unlisted).push_back(p.path);
+  return plan;
+}
+
+std::string UnlistedMessage(const std::vector<std::string>& paths) {
+  std::string text = kUnlistedHeading;
+  for (const std::string& path : paths) text += "\n" + path;
+  return text;
+}
+
+std::string CurrentFolder() {
+  std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
+  return cwd ? std::string(cwd.get()) : std::string();
+}
+
+}  // namespace velmora

@@ -1,0 +1,48 @@
+#pragma once
+// Paths handed in from outside the choosers (the command line, a drop on the
+// list page): made absolute, looked at without following a link, and sorted
+// into those the add rules get and those that cannot be listed at all.
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+enum class PathKind { Folder, NotFolder, Missing };
+
+struct GivenPath {
+  std::string path;  // absolute, no trailing "/" (except "/" itself)
+  PathKind kind;
+};
+
+// `given` made absolute against `cwd`, without a trailing "/", doubled
+// slashes or "." steps. A ".." step cannot be taken out by text alone (the
+// step before it may be a link), so the folder part is resolved on disk; if
+// that fails the ".." stays and the path counts as missing.
+std::string AbsolutePath(const std::string& given, const std::string& cwd);
+
+// What lstat says; a link is NotFolder even when it points at a folder. A
+// path that cannot be looked at exactly (a NUL byte, a ".." left) is Missing.
+PathKind KindOf(const std::string& absolute_path);
+
+// Each path made absolute and looked at, in the order given.
+std::vector<GivenPath> LookAtPaths(const std::vector<std::string>& given, const std::string& cwd);
+
+// The command line's mode: folders when every path is a folder.
+bool AllFolders(const std::vector<GivenPath>& paths);
+
+// In folder mode only folders go to the add rules, in file mode only what is
+// not a folder; the rest, and what does not exist, is named to the user.
+struct IntakePlan {
+  std::vector<std::string> add;
+  std::vector<std::string> unlisted;
+};
+IntakePlan PlanIntake(const std::vector<GivenPath>& paths, bool folder_mode);
+
+// The one box that names what could not be listed.
+inline constexpr const char* kUnlistedHeading = "These could not be put on the shred list:";
+std::string UnlistedMessage(const std::vector<std::string>& paths);
+
+// The process's working folder; "" when it cannot be read.
+std::string CurrentFolder();
+
+}  // namespace velmora

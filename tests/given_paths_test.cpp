@@ -1,0 +1,111 @@
+// Paths handed in from the command line or a drop: made absolute, looked at
+// without following links, sorted into what the add rules get and what the
+// user is told could not be listed.
+#include "shredlist/given_paths.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "support/temp_dir.h"
+
+namespace velmora {
+namespace {
+
+using namespace std::string_literals;
+using testing::MakeDir;
+using testing::TempDir;
+using testing::WriteText;
+
+struct AbsoluteRow {
+  const char* given;
+  const char* cwd;
+  const char* expected;
+};
+
+class AbsolutePathText : public ::testing::TestWithParam<AbsoluteRow> {};
+
+TEST_P(AbsolutePathText, IsMadeAbsoluteWithoutTrailingSlashOrEmptySteps) {
+  EXPECT_EQ(AbsolutePath(GetParam().given, GetParam().cwd), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, AbsolutePathText,
+    ::testing::Values(AbsoluteRow{"a.txt", "/home/u", "/home/u/a.txt"},
+                      AbsoluteRow{"docs/", "/home/u", "/home/u/docs"},
+                      AbsoluteRow{"docs///", "/home/u", "/home/u/docs"},
+                      AbsoluteRow{"/srv//data/./x", "/home/u", "/srv/data/x"},
+                      AbsoluteRow{"./a b", "/home/u", "/home/u/a b"},
+                      AbsoluteRow{".", "/home/u", "/home/u"},
+                      AbsoluteRow{"/", "/home/u", "/"},
+                      AbsoluteRow{"///", "/home/u", "/"},
+                      AbsoluteRow{"x", "/", "/x"},
+                      // Without a working folder a relative path stays as it is.
+                      AbsoluteRow{"a.txt", "", "a.txt"},
+                      AbsoluteRow{"", "/home/u", ""}));
+
+// "link/.." is the folder above the link's target, not the folder holding
+// the link: text alone cannot take a ".." out.
+TEST(AbsolutePath, DotDotIsResolvedOnDiskThroughLinks) {
+  TempDir dir;
+  MakeDir(dir / "real");
+  MakeDir(dir / "real/inner");
+  MakeDir(dir / "other");
+  ASSERT_EQ(::symlink((dir / "real/inner").c_str(), (dir / "other/link").c_str()), 0);
+  char* real_dir = ::realpath(dir.path().c_str(), nullptr);
+  const std::string base = real_dir;
+  std::free(real_dir);
+  EXPECT_EQ(AbsolutePath(dir / "other/link/../x.txt", "/"), base + "/real/x.txt");
+  EXPECT_EQ(AbsolutePath(dir / "other/link/..", "/"), base + "/real");
+  EXPECT_EQ(AbsolutePath("../..", dir / "real/inner"), base);
+  // The last step itself is never followed.
+  EXPECT_EQ(AbsolutePath(dir / "real/../other/link", "/"), base + "/other/link");
+  // A ".." under a folder that does not exist stays, and names nothing.
+  const std::string unresolved = AbsolutePath(dir / "gone/../x", "/");
+  EXPECT_EQ(unresolved, dir / "gone/../x");
+  EXPECT_EQ(KindOf(unresolved), PathKind::Missing);
+}
+
+TEST(KindOf, LooksWithoutFollowingLinks) {
+  TempDir dir;
+  MakeDir(dir / "folder");
+  WriteText(dir / "file", "x");
+  ASSERT_EQ(::symlink((dir / "folder").c_str(), (dir / "link-to-folder").c_str()), 0);
+  ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "dangling").c_str()), 0);
+  EXPECT_EQ(KindOf(dir / "folder"), PathKind::Folder);
+  EXPECT_EQ(KindOf(dir / "file"), PathKind::NotFolder);
+  EXPECT_EQ(KindOf(dir / "link-to-folder"), PathKind::NotFolder);
+  EXPECT_EQ(KindOf(dir / "dangling"), PathKind::NotFolder);
+  EXPECT_EQ(KindOf(dir / "missing"), PathKind::Missing);
+  // A NUL would cut the path short: the file before it must not be taken.
+  EXPECT_EQ(KindOf(dir / "file\0tail"s), PathKind::Missing);
+  EXPECT_EQ(KindOf("relative"), PathKind::Missing);
+  // A ".." left in (it could not be resolved) is not looked through.
+  EXPECT_EQ(KindOf(dir / "folder/../file"), PathKind::Missing);
+  EXPECT_EQ(KindOf(""), PathKind::Missing);
+}
+
+TEST(PlanIntake, ModeDecidesWhatIsListedAndKeepsTheOrder) {
+  TempDir dir;
+  MakeDir(dir / "f1");
+  MakeDir(dir / "f2");
+  WriteText(dir / "a", "x");
+  WriteText(dir / "b", "x");
+  const auto paths = LookAtPaths({"a", "f1", "gone", "b/", "f2"}, dir.path());
+  EXPECT_FALSE(AllFolders(paths));
+  const IntakePlan files = PlanIntake(paths, false);
+  EXPECT_EQ(files.add, (std::vector<std::string>{dir / "a", dir / "b"}));
+  EXPECT_EQ(files.unlisted, (std::vector<std::string>{dir / "f1", dir / "gone", dir / "f2"}));
+  const IntakePlan folders = PlanIntake(paths, true);
+  EXPECT_EQ(folders.add, (std::vector<std::string>{dir / "f1", dir / "f2"}));
+  EXPECT_EQ(folders.unlisted, (std::vector<std::string>{dir / "a", dir / "gone", dir / "b"}));
+
+  EXPECT_TRUE(AllFolders(LookAtPaths({"f1", "f2/"}, dir.path())));
+  EXPECT_FALSE(AllFolders({}));
+}
+
+TEST(UnlistedMessage, HeadingThenOnePathALine) {
+  EXPECT_EQ(UnlistedMessage({"/a", "/b c"}), "These could not be put on the shred list:\n/a\n/b c");
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,211 @@
+// The window from the keyboard and through a screen reader: the Tab order of
+// each page, Alt+E on every page, Enter on buttons, names and labels.
+#include <QAccessible>
+#include <QTest>
+
+#include "window_fixture.h"
+
+namespace velmora {
+namespace {
+
+using testing::Nul;
+using testing::WindowTest;
+
+class Keyboard : public WindowTest {
+ protected:
+  FrmMain& OpenActive() {
+    FrmMain& w = Open();
+    ShowActive(w);
+    return w;
+  }
+  void ShowActive(FrmMain& w) {
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  }
+  static std::string Focus() {
+    QWidget* focus = QApplication::focusWidget();
+    return focus ? focus->objectName().toStdString() : "(none)";
+  }
+  static void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+  }
+  // The controls Tab visits from the focus on, until it comes back.
+  static std::vector<std::string> TabChain() {
+    std::vector<std::string> chain{Focus()};
+    for (int i = 0; i < 20; ++i) {
+      Press(Qt::Key_Tab);
+      if (Focus() == chain.front()) return chain;
+      chain.push_back(Focus());
+    }
+    chain.push_back("...no cycle");
+    return chain;
+  }
+  // Alt+E, once; the program has ended when the window is closed and the
+  // farewell page was asked for exactly once.
+  void AltEEnds(FrmMain& w) {
+    Press(Qt::Key_E, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); })) << "still open, focus on " << Focus();
+    EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
+    EXPECT_TRUE(fakes.dialogs.messages.empty());
+  }
+};
+
+using Chain = std::vector<std::string>;
+
+TEST_F(Keyboard, TabVisitsOnlyTheVisibleControlsOfEachPageInTheDesignedOrder) {
+  FrmMain& w = OpenActive();
+  // The option buttons are one group: Tab stops at one, the arrows move
+  // between them.
+  EXPECT_EQ(TabChain(), (Chain{"OptFolder", "cmdExit", "cboOverwriteNoOfTimes", "cboOverwriteWith"}));
+  Press(Qt::Key_Down);
+  EXPECT_EQ(Focus(), "OptFile");
+  Press(Qt::Key_Space);
+  EXPECT_TRUE(w.OptFile->isChecked());
+  EXPECT_EQ(TabChain(), (Chain{"OptFile", "cmdExit", "cmdNext", "cboOverwriteNoOfTimes", "cboOverwriteWith"}));
+
+  w.cmdNext->click();
+  EXPECT_EQ(TabChain(), (Chain{"cmdAdd", "NoExtension", "cmdEx", "cmdBack", "cmdClear"}));
+  fakes.dialogs.file_choices = {"/x/a"};
+  w.cmdAdd->click();
+  EXPECT_EQ(TabChain(), (Chain{"cmdAdd", "NoExtension", "cmdEx", "cmdBack", "cmdClear", "cmdRemove"}));
+
+  w.BringToFront(Page::Final);
+  EXPECT_EQ(TabChain(), (Chain{"cmdLog", "cmdFinish", "cmdBack1"}));
+
+  w.mnuAbout->trigger();
+  EXPECT_EQ(TabChain(), (Chain{"cmdOK", "Label14", "Label15"}));
+}
+
+TEST_F(Keyboard, HiddenControlsTakeNoFocus) {
+  FrmMain& w = Open();
+  EXPECT_EQ(w.cmdReset->focusPolicy(), Qt::NoFocus);
+  EXPECT_EQ(w.cmdExt->focusPolicy(), Qt::NoFocus);
+  EXPECT_EQ(w.ListFiles->focusPolicy(), Qt::NoFocus);
+  EXPECT_FALSE(w.ListFiles->isVisibleTo(&w));
+}
+
+class AltE : public Keyboard, public ::testing::WithParamInterface<Page> {};
+
+TEST_P(AltE, EndsTheProgramAtTheFirstPress) {
+  FrmMain& w = OpenActive();
+  if (GetParam() == Page::Result) {
+    w.OptFile->click();
+    w.cmdNext->click();
+  }
+  if (GetParam() == Page::Final) w.BringToFront(Page::Final);
+  if (GetParam() == Page::About) w.mnuAbout->trigger();
+  ASSERT_EQ(w.FrontPage(), GetParam());
+  AltEEnds(w);
+}
+
+std::string PageName(const ::testing::TestParamInfo<Page>& info) {
+  static const char* const names[] = {"Options", "List", "Result", "About"};
+  return names[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPage, AltE, ::testing::Values(Page::Selection, Page::Result, Page::Final, Page::About),
+                         PageName);
+
+TEST_F(Keyboard, AltRStillResetsFromAnyPage) {
+  FrmMain& w = OpenActive();
+  w.OptFolder->click();
+  w.cmdNext->click();
+  fakes.dialogs.folder_choices = {"/home/u/f"};
+  w.cmdAdd->click();
+  Press(Qt::Key_R, Qt::AltModifier);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.FrontPage() == Page::Selection; }));
+  EXPECT_FALSE(w.OptFolder->isChecked());
+  EXPECT_EQ(w.shredList().size(), 1u);
+  EXPECT_TRUE(w.isVisible());
+}
+
+TEST_F(Keyboard, EnterAndReturnPressTheFocusedButtonAndNoneIsADefault) {
+  FrmMain& w = OpenActive();
+  for (QPushButton* button : w.findChildren<QPushButton*>()) {
+    EXPECT_FALSE(button->isDefault()) << button->objectName().toStdString();
+    EXPECT_FALSE(button->autoDefault()) << button->objectName().toStdString();
+  }
+  w.OptFile->setFocus();
+  Press(Qt::Key_Return);
+  EXPECT_TRUE(w.OptFile->isChecked());
+  EXPECT_EQ(w.Label3->text(), "Select Files to Shred:");
+  w.cmdNext->setFocus();
+  Press(Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(w.FrontPage(), Page::Result);
+  // The page in front takes the keyboard on its main control.
+  EXPECT_EQ(Focus(), "cmdAdd");
+  fakes.dialogs.file_choices = {"/x/a"};
+  Press(Qt::Key_Return);
+  EXPECT_EQ(fakes.dialogs.file_titles.size(), 1u);
+  // A disabled button is not pressed, and Enter with Ctrl is not Enter.
+  w.cmdBack->setFocus();
+  Press(Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_EQ(w.FrontPage(), Page::Result);
+  Press(Qt::Key_Return);
+  EXPECT_EQ(w.FrontPage(), Page::Selection);
+  EXPECT_EQ(Focus(), "OptFile") << "back on the mode that was chosen";
+}
+
+TEST_F(Keyboard, AboutPageLinksWorkFromTheKeyboard) {
+  FrmMain& w = OpenActive();
+  w.mnuAbout->trigger();
+  EXPECT_EQ(Focus(), "cmdOK");
+  Press(Qt::Key_Tab);
+  ASSERT_EQ(Focus(), "Label14");
+  Press(Qt::Key_Return);
+  Press(Qt::Key_Tab);
+  ASSERT_EQ(Focus(), "Label15");
+  Press(Qt::Key_Space);
+  EXPECT_EQ(fakes.shell.addresses, (std::vector<std::string>{"https://home.test/", "https://home.test/contact"}));
+  EXPECT_EQ(w.FrontPage(), Page::About);
+}
+
+// ---- What a screen reader is told ----------------------------------------
+
+QAccessibleInterface* Accessible(QObject* object) { return QAccessible::queryAccessibleInterface(object); }
+
+TEST_F(Keyboard, DropDownListsAreLabelledByTheirCaptions) {
+  FrmMain& w = Open();
+  for (auto [list, label] : {std::pair{w.cboOverwriteNoOfTimes, w.Label5}, std::pair{w.cboOverwriteWith, w.Label6}}) {
+    EXPECT_EQ(label->buddy(), list);
+    bool labelled = false;
+    for (const auto& [other, relation] : Accessible(list)->relations(QAccessible::Label))
+      labelled = labelled || other->object() == label;
+    EXPECT_TRUE(labelled) << list->objectName().toStdString();
+  }
+  // The captions themselves are unchanged: no access key was added.
+  EXPECT_EQ(w.Label5->text(), "Over write No. of Times");
+  EXPECT_EQ(w.Label6->text(), "Over write with");
+}
+
+TEST_F(Keyboard, ListArtworkAndLinksHaveNames) {
+  FrmMain& w = Open();
+  EXPECT_EQ(Accessible(w.NoExtension)->text(QAccessible::Name), "Shred list");
+  EXPECT_EQ(Accessible(w.Pic)->text(QAccessible::Name), "Velmora");
+  EXPECT_EQ(Accessible(w.Image1)->text(QAccessible::Name), "Folder");
+  EXPECT_EQ(Accessible(w.Image2)->text(QAccessible::Name), "File");
+  QAccessibleInterface* contact = Accessible(w.Label15);
+  EXPECT_EQ(contact->role(), QAccessible::Link);
+  EXPECT_EQ(contact->text(QAccessible::Name), "Contact Us");
+  QAccessibleInterface* home = Accessible(w.Label14);
+  EXPECT_EQ(home->text(QAccessible::Name), w.Label14->text());
+  ASSERT_NE(home->actionInterface(), nullptr);
+  EXPECT_TRUE(home->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+  home->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/"});
+}
+
+TEST_F(Keyboard, EachRowShowsItsFullPathAsATooltip) {
+  FrmMain& w = OpenAtList(false);
+  fakes.dialogs.file_choices = {"/home/u/alone.txt", "/home/u/docs" + Nul() + "b.txt" + Nul() + "a.txt"};
+  w.cmdAdd->click();
+  w.cmdAdd->click();
+  std::vector<std::string> tips;
+  for (int i = 0; i < w.NoExtension->topLevelItemCount(); ++i)
+    tips.push_back(w.NoExtension->topLevelItem(i)->toolTip(0).toStdString());
+  EXPECT_EQ(tips, (std::vector<std::string>{"/home/u/alone.txt", "/home/u/docs/b.txt", "/home/u/docs/a.txt"}));
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,197 @@
+// Paths handed in from the command line and dropped on the list page: the
+// same add rules, messages and list as single choices in the choosers, and
+// one box for what could not be listed.
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+#include "shell/drop_target.h"
+#include "shell/path_intake.h"
+#include "window_fixture.h"
+
+namespace velmora {
+namespace {
+
+using testing::Exists;
+using testing::MakeDir;
+using testing::WindowTest;
+using testing::WriteText;
+
+ShownMessage Unlisted(const std::vector<std::string>& paths) {
+  std::string text = "These could not be put on the shred list:";
+  for (const std::string& path : paths) text += "\n" + path;
+  return {text, "Velmora", MessageIcon::Exclamation, MessageButtons::Ok};
+}
+
+ShownMessage Refusal(const std::string& text) { return {text, "Velmora", MessageIcon::Critical, MessageButtons::Ok}; }
+
+class GivenPaths : public WindowTest {
+ protected:
+  GivenPaths() {
+    MakeDir(dir / "docs");
+    MakeDir(dir / "tree");
+    MakeDir(dir / "tree2");
+    WriteText(dir / "docs/a.txt", "a");
+    WriteText(dir / "docs/b.txt", "b");
+  }
+  FrmMain& StartWith(const std::vector<std::string>& paths, const std::string& cwd = "/") {
+    FrmMain& w = Open();
+    OpenListWithPaths(w, fakes.dialogs, paths, cwd);
+    return w;
+  }
+};
+
+TEST_F(GivenPaths, TwoFilesOpenTheListPageInFileModeAndShredNothingYet) {
+  FrmMain& w = StartWith({"docs/a.txt", dir / "docs/b.txt"}, dir.path());
+  EXPECT_EQ(w.FrontPage(), Page::Result);
+  EXPECT_TRUE(w.OptFile->isChecked());
+  EXPECT_EQ(w.Label3->text(), "Select Files to Shred:");
+  EXPECT_FALSE(w.options().FolderMode);
+  EXPECT_EQ(w.options().OverwriteNoOfTimes, 3);
+  // Single choices: the full path is what the user sees.
+  EXPECT_EQ(Texts(w.NoExtension), (std::vector<std::string>{dir / "docs/a.txt", dir / "docs/b.txt"}));
+  EXPECT_EQ(Texts(w.ListFiles), Texts(w.NoExtension));
+  EXPECT_TRUE(w.cmdRemove->isEnabled());
+  EXPECT_TRUE(fakes.dialogs.messages.empty());
+  EXPECT_TRUE(fakes.dialogs.file_titles.empty()) << "no chooser is shown";
+  EXPECT_TRUE(Exists(dir / "docs/a.txt"));
+  EXPECT_FALSE(Exists(report_path));
+}
+
+TEST_F(GivenPaths, FoldersOnlyOpenFolderModeAndTheLastIsTheFolderToShred) {
+  FrmMain& w = StartWith({dir / "tree/", dir / "tree2"});
+  EXPECT_TRUE(w.OptFolder->isChecked());
+  EXPECT_EQ(w.Label3->text(), "Select a Folder to Shred:");
+  EXPECT_TRUE(w.options().FolderMode);
+  EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{dir / "tree", dir / "tree2"}));
+  EXPECT_EQ(w.options().FolderToShred, dir / "tree2");
+  EXPECT_TRUE(fakes.dialogs.messages.empty());
+}
+
+TEST_F(GivenPaths, FoldersAmongFilesAndMissingPathsAreNamedInOneBoxAfterTheRest) {
+  FrmMain& w = StartWith({"tree", "docs/a.txt", "nothing-here", "docs/b.txt"}, dir.path());
+  EXPECT_TRUE(w.OptFile->isChecked());
+  EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{dir / "docs/a.txt", dir / "docs/b.txt"}));
+  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({dir / "tree", dir / "nothing-here"})});
+  EXPECT_TRUE(w.cmdRemove->isEnabled());
+}
+
+TEST_F(GivenPaths, NothingThatExistsStillOpensFileModeWithAnEmptyList) {
+  FrmMain& w = StartWith({dir / "gone"});
+  EXPECT_EQ(w.FrontPage(), Page::Result);
+  EXPECT_TRUE(w.OptFile->isChecked());
+  EXPECT_EQ(w.ListFiles->topLevelItemCount(), 0);
+  EXPECT_FALSE(w.cmdRemove->isEnabled());
+  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({dir / "gone"})});
+}
+
+TEST_F(GivenPaths, RefusalsComeAsTheyComeAndTheBoxLast) {
+  // The program's own file refuses and empties the list, as a single choice
+  // does; the paths after it are still added.
+  WriteText(dir / "prog/velmora", "program");
+  FrmMain& w = StartWith({dir / "docs/a.txt", dir / "prog/velmora", dir / "missing", dir / "docs/b.txt"});
+  EXPECT_EQ(fakes.dialogs.messages, (std::vector<ShownMessage>{Refusal("Velmora Application Cannot Be Shredded"),
+                                                               Unlisted({dir / "missing"})}));
+  EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{dir / "docs/b.txt"});
+  EXPECT_TRUE(w.cmdRemove->isEnabled());
+}
+
+TEST_F(GivenPaths, ProtectedFoldersAreRefusedWithTheirOwnMessages) {
+  FrmMain& w = StartWith({"/", dir / "prog", dir / "tree", "/usr/bin/.."});
+  EXPECT_TRUE(w.OptFolder->isChecked());
+  // "/usr/bin/.." is /usr itself, however it is spelled.
+  EXPECT_EQ(fakes.dialogs.messages,
+            (std::vector<ShownMessage>{Refusal("Only Folder Can Be Shredded"), Refusal("Velmora Cannot Be Shredded"),
+                                       Refusal("Window Folder Cannot Be Shredded")}));
+  EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{dir / "tree"});
+}
+
+TEST_F(GivenPaths, NoPathsLeaveTheOptionsPageAlone) {
+  FrmMain& w = StartWith({});
+  EXPECT_EQ(w.FrontPage(), Page::Selection);
+  EXPECT_FALSE(w.OptFile->isChecked() || w.OptFolder->isChecked());
+}
+
+// ---- Drops on the list page ----------------------------------------------
+
+class Drops : public GivenPaths {
+ protected:
+  // A drop as the window system delivers it; true when it was accepted.
+  bool Drop(FrmMain& w, const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.fraResult, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.fraResult, &drop);
+    EXPECT_EQ(drop.dropAction(), Qt::CopyAction) << "the source must never delete what was dropped";
+    QApplication::processEvents();  // the add runs after the drop is over
+    return drop.isAccepted();
+  }
+  static QUrl File(const std::string& path) { return QUrl::fromLocalFile(QString::fromStdString(path)); }
+};
+
+TEST_F(Drops, FilesDroppedInFileModeAreAddedAsSingleChoices) {
+  FrmMain& w = OpenAtList(false);
+  fakes.dialogs.file_choices = {dir / "docs/a.txt"};
+  w.cmdAdd->click();
+  ASSERT_TRUE(Drop(w, {File(dir / "docs/A.TXT"), File(dir / "docs/b.txt")}));
+  // A.TXT does not exist: it is named, not compared as a duplicate.
+  EXPECT_EQ(Texts(w.NoExtension), (std::vector<std::string>{dir / "docs/a.txt", dir / "docs/b.txt"}));
+  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({dir / "docs/A.TXT"})});
+  ASSERT_TRUE(Drop(w, {File(dir / "docs/b.txt")}));  // a duplicate: skipped silently
+  EXPECT_EQ(w.NoExtension->topLevelItemCount(), 2);
+  EXPECT_EQ(fakes.dialogs.messages.size(), 1u);
+}
+
+TEST_F(Drops, WrongKindForTheModeIsNamedNotAdded) {
+  FrmMain& w = OpenAtList(false);
+  ASSERT_TRUE(Drop(w, {File(dir / "tree")}));
+  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({dir / "tree"})});
+  EXPECT_EQ(w.ListFiles->topLevelItemCount(), 0);
+
+  fakes.dialogs.messages.clear();
+  w.cmdBack->click();
+  w.OptFolder->click();
+  w.cmdNext->click();
+  ASSERT_TRUE(Drop(w, {File(dir / "docs/a.txt"), File(dir / "tree")}));
+  EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{dir / "tree"});
+  EXPECT_EQ(w.options().FolderToShred, dir / "tree");
+  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({dir / "docs/a.txt"})});
+}
+
+TEST_F(Drops, NamesThatAreNotValidUnicodeKeepTheirBytes) {
+  const std::string odd = dir / "docs/caf\xe9.txt";
+  WriteText(odd, "latin-1 name");
+  FrmMain& w = OpenAtList(false);
+  ASSERT_TRUE(Drop(w, {QUrl::fromEncoded(QByteArray("file://") + QByteArray::fromStdString(dir / "docs/caf%E9.txt"))}));
+  ASSERT_EQ(w.shredList().size(), 1u);
+  EXPECT_EQ(w.shredList()[0].path, odd);
+  EXPECT_TRUE(fakes.dialogs.messages.empty());
+}
+
+TEST_F(Drops, AnEncodedNulNeverReachesTheRules) {
+  FrmMain& w = OpenAtList(false);
+  ASSERT_TRUE(Drop(w, {QUrl::fromEncoded(QByteArray("file://") + QByteArray::fromStdString(dir / "docs/a.txt%00b"))}));
+  EXPECT_TRUE(w.shredList().empty());
+  ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+  EXPECT_EQ(fakes.dialogs.messages[0].icon, MessageIcon::Exclamation);
+}
+
+TEST_F(Drops, RefusedWhereNoAddCouldHappen) {
+  FrmMain& w = Open();
+  EXPECT_FALSE(Drop(w, {File(dir / "docs/a.txt")})) << "the list page is not in front";
+  w.OptFile->click();
+  w.cmdNext->click();
+  EXPECT_FALSE(Drop(w, {QUrl("https://example.org/a.txt")}));
+  EXPECT_FALSE(Drop(w, {File(dir / "docs/a.txt"), QUrl("https://example.org/b.txt")}));
+  EXPECT_FALSE(Drop(w, {QUrl("file://otherhost/etc/passwd")}));
+  w.cmdAdd->setEnabled(false);  // as while a run is going on
+  EXPECT_FALSE(Drop(w, {File(dir / "docs/a.txt")}));
+  EXPECT_TRUE(w.shredList().empty());
+  EXPECT_TRUE(fakes.dialogs.messages.empty());
+}
+
+}  // namespace
+}  // namespace velmora
