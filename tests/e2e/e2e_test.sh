@@ -151,8 +151,9 @@ check "everything outside is unchanged byte for byte" \
 expected_tail="$(printf 'Technique Used: Ones and Zeros\r\nFiles Overwritten: 3 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n%s\r' "$data/tree")"
 check "note.txt names the folder" test "$(tail -n +5 "$note")" = "$expected_tail"
 
-# A second copy is refused and ends by itself once its message is answered.
-"$work/prog/velmora" > "$work/second.log" 2>&1 &
+# A second copy, started with a path as a file manager would, is refused and
+# ends by itself once its message is answered; the path is not handed over.
+"$work/prog/velmora" "$data/docs/stays.txt" > "$work/second.log" 2>&1 &
 second_pid=$!
 message="$(xdotool search --sync --all --onlyvisible --pid "$second_pid" --name '^Velmora$' | head -1)"
 check "the second copy shows its message" test -n "$message"
@@ -163,6 +164,7 @@ xdotool key Return
 check "the second copy ends after OK" wait_for bash -c "! kill -0 $second_pid 2>/dev/null"
 check "the first copy keeps running" kill -0 "$app_pid"
 check "the first copy's report is still there" test -e "$note"
+check "the second copy's path was not shredded" test "$(cd "$data" && sha256sum outside/target docs/stays.txt)" = "$before_outside"
 
 # "&Exit " on the result page.
 click_cmdFinish
