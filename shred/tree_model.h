@@ -39,6 +39,7 @@ struct FolderNode {
   std::vector<TreeEntry> entries;     // everything but the folders entered
   std::vector<FolderNode*> children;  // the folders entered
   bool keeps = false;                 // something here stays (a mount, a folder not entered...)
+  bool removed_inside = false;        // an entry of it was removed
 };
 
 // The whole tree's nodes; nodes never move once made, so workers keep

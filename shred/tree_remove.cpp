@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <functional>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "shred/entry_at.h"
 #include "shred/entry_stat.h"
 #include "shred/remove_entry.h"
+#include "shred/tree_folders.h"
 #include "shred/unique_fd.h"
 
 namespace velmora {
@@ -103,12 +105,15 @@ void MarkWhatStays(TreeModel& model) {
   });
 }
 
-void ScrubTreeNames(int root, std::uint64_t mount, TreeModel& model) {
-  ChildrenFirst(root, mount, model.root(), [mount](FolderNode& node, int fd, int) {
+void ScrubTreeNames(int root, std::uint64_t mount, TreeModel& model, unsigned threads) {
+  ForEachFolder(root, mount, model, threads, [mount](FolderNode& node, int fd) {
     for (TreeEntry& entry : node.entries) {
       if (Removable(entry) && StillHolds(fd, entry.name, entry.inode, false, mount))
         entry.name = ScrubName(fd, entry.name);
     }
+  });
+  // The folders that will go, each in its parent, once their tasks are done.
+  ChildrenFirst(root, mount, model.root(), [mount](FolderNode& node, int fd, int) {
     for (FolderNode* child : node.children) {
       if (!child->keeps && StillHolds(fd, child->name, child->st.st_ino, true, mount))
         child->name = ScrubName(fd, child->name);
@@ -116,11 +121,9 @@ void ScrubTreeNames(int root, std::uint64_t mount, TreeModel& model) {
   });
 }
 
-std::size_t RemoveTree(int root, std::uint64_t mount, TreeModel& model) {
-  std::size_t stayed = 0;
-  FolderNode* top = &model.root();
-  ChildrenFirst(root, mount, *top, [&](FolderNode& node, int fd, int parent) {
-    bool removed_any = false;
+std::size_t RemoveTree(int root, std::uint64_t mount, TreeModel& model, unsigned threads) {
+  std::atomic<std::size_t> stayed{0};
+  ForEachFolder(root, mount, model, threads, [&](FolderNode& node, int fd) {
     for (TreeEntry& entry : node.entries) {
       // The name is looked at right before it goes: only the very inode
       // the overwrite walk met is removed.
@@ -128,13 +131,16 @@ std::size_t RemoveTree(int root, std::uint64_t mount, TreeModel& model) {
       if (!StatAt(fd, entry.name, now) && errno == ENOENT) continue;  // gone already: nothing to remove
       if (Removable(entry) && now.st.st_ino == entry.inode && !S_ISDIR(now.st.st_mode) && !IsOtherMount(now, mount) &&
           Sys().unlinkat(fd, entry.name.c_str(), 0) == 0) {
-        removed_any = true;
+        node.removed_inside = true;
         continue;
       }
       ++stayed;
       node.keeps = true;
       NameBack(fd, entry.name, entry.original, entry.inode, false, mount);
     }
+  });
+  FolderNode* top = &model.root();
+  ChildrenFirst(root, mount, *top, [&](FolderNode& node, int fd, int parent) {
     for (const FolderNode* child : node.children) node.keeps = node.keeps || child->keeps;
     if (&node == top) return;  // the caller removes the listed folder itself
     if (!node.keeps && StillHolds(parent, node.name, node.st.st_ino, true, mount) &&
@@ -144,7 +150,7 @@ std::size_t RemoveTree(int root, std::uint64_t mount, TreeModel& model) {
     // removals inside it made durable on their own.
     ++stayed;
     node.keeps = true;
-    if (removed_any) BestEffort(Sys().fsync(fd));
+    if (node.removed_inside) BestEffort(Sys().fsync(fd));
     NameBack(parent, node.name, node.original, node.st.st_ino, true, mount);
     if (node.mode_changed) BestEffort(Sys().fchmod(fd, node.original_mode));
   });

@@ -16,12 +16,14 @@ namespace velmora {
 void MarkWhatStays(TreeModel& model);
 
 // Renames every entry and folder below `root` that will go to a random name
-// of the same length (the root itself is the caller's).
-void ScrubTreeNames(int root, std::uint64_t mount, TreeModel& model);
+// of the same length (the root itself is the caller's). The entries of each
+// folder are taken by a pool of `threads` threads, a folder per task.
+void ScrubTreeNames(int root, std::uint64_t mount, TreeModel& model, unsigned threads);
 
-// Removes what may go below `root`, files first in each folder, then the
-// folders that are empty, and gives what stays its name and mode back.
-// Returns how many entries stayed.
-std::size_t RemoveTree(int root, std::uint64_t mount, TreeModel& model);
+// Removes what may go below `root`: the entries of every folder first (a
+// pool of `threads` threads, a folder per task), then the folders that are
+// then empty, each after its subfolders. What stays gets its name and mode
+// back. Returns how many entries stayed.
+std::size_t RemoveTree(int root, std::uint64_t mount, TreeModel& model, unsigned threads);
 
 }  // namespace velmora

@@ -93,7 +93,7 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   MarkWhatStays(model);
   const bool scrub = RenameScrubsNamesOn(root.get(), options.name_scrubbing);
   if (scrub) {
-    ScrubTreeNames(root.get(), mount, model);
+    ScrubTreeNames(root.get(), mount, model, threads);
     BestEffort(Sys().syncfs(root.get()));
   }
   // A folder's blocks keep what was last written home to them once it is
@@ -101,7 +101,7 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   // folders hold now goes home before anything is removed (where allowed).
   BestEffort(CheckpointJournal(root.get(), /*zero_out=*/false));
 
-  result.left_behind = RemoveTree(root.get(), mount, model);
+  result.left_behind = RemoveTree(root.get(), mount, model, threads);
   const bool keep_root = node.keeps;
   if (keep_root) {
     BestEffort(Sys().fsync(root.get()));
