@@ -91,16 +91,6 @@ TEST_F(StartUp, ReportLeftByAKilledSessionIsShreddedAtTheNextStart) {
 
 class WayOut : public WindowTest, public ::testing::WithParamInterface<const char*> {
  protected:
-  // A run through the buttons, so the window writes its report.
-  void ShredAFile(FrmMain& w) {
-    testing::WriteText(dir / "f", "data");
-    w.OptFile->click();
-    w.cmdNext->click();
-    fakes.dialogs.file_choices = {dir / "f"};
-    w.cmdAdd->click();
-    ShredNow(w);
-    ASSERT_FALSE(Exists(dir / "f"));
-  }
   void LeaveBy(FrmMain& w) {
     const std::string way = GetParam();
     if (way == "cmdExit") w.cmdExit->click();
@@ -202,11 +192,7 @@ TEST_F(StartUp, SignalOrCloseBoxMidRunStopsAfterTheFileInHandThenCloses) {
     ConnectCloseRequests(*qApp, w, close_signals);
     w.OptFile->click();
     w.cmdNext->click();
-    for (std::string name : {"a", "b", "c"}) {
-      testing::WriteFile(files / name, testing::RandomBytes(4000, name[0]));
-      local.dialogs.file_choices = {files / name};
-      w.cmdAdd->click();
-    }
+    ListThreeFiles(w, local.dialogs, files.path());
     testing::HoldSyncOf hold(files / "a");
     w.cmdRemove->click();
     hold.WaitUntilHeld();
@@ -251,11 +237,7 @@ TEST_F(StartUp, SignalWhileTheReminderAsksEndsTheStartWithoutTheWindow) {
 TEST_F(StartUp, QuitInTheMiddleOfARunWaitsForItThenRunsTheCloseStep) {
   FrmMain& w = OpenAtList(false);
   w.show();
-  for (std::string name : {"a", "b", "c"}) {
-    testing::WriteFile(dir / name, testing::RandomBytes(4000, name[0]));
-    fakes.dialogs.file_choices = {dir / name};
-    w.cmdAdd->click();
-  }
+  ListThreeFiles(w, fakes.dialogs, dir.path());
   testing::HoldSyncOf hold(dir / "a");
   w.cmdRemove->click();
   hold.WaitUntilHeld();
@@ -279,12 +261,7 @@ TEST_F(StartUp, QuitInTheMiddleOfARunWaitsForItThenRunsTheCloseStep) {
 TEST_F(StartUp, EndOfSessionOnlyRemovesTheReport) {
   FrmMain& w = Open();
   w.show();
-  testing::WriteText(dir / "f", "data");
-  w.OptFile->click();
-  w.cmdNext->click();
-  fakes.dialogs.file_choices = {dir / "f"};
-  w.cmdAdd->click();
-  ShredNow(w);
+  ShredAFile(w);
   ASSERT_TRUE(Exists(report_path));
   w.Session_CommitData();
   EXPECT_FALSE(Exists(report_path));

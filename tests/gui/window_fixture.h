@@ -110,6 +110,27 @@ class WindowTest : public ::testing::Test {
     return w;
   }
 
+  // A file-mode run of one file through the buttons, so the window writes
+  // its report.
+  void ShredAFile(FrmMain& w) {
+    testing::WriteText(dir / "f", "data");
+    w.OptFile->click();
+    w.cmdNext->click();
+    fakes.dialogs.file_choices = {dir / "f"};
+    w.cmdAdd->click();
+    ShredNow(w);
+    ASSERT_FALSE(Exists(dir / "f"));
+  }
+
+  // Lists a, b and c (4,000 random bytes each) in `folder`, one add each.
+  static void ListThreeFiles(FrmMain& w, FakeDialogs& dialogs, const std::string& folder) {
+    for (std::string name : {"a", "b", "c"}) {
+      testing::WriteFile(folder + "/" + name, testing::RandomBytes(4000, name[0]));
+      dialogs.file_choices = {folder + "/" + name};
+      w.cmdAdd->click();
+    }
+  }
+
   // "&Shred Now", then everything up to the end of the run, which goes on a
   // worker thread.
   void ShredNow(FrmMain& w) {
