@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <utility>
@@ -115,15 +116,16 @@ TEST(Faults, FileThatVanishesInsideAFolderIsSkipped) {
   MakeDir(dir / "t");
   for (const char* name : {"a", "b", "c", "d"}) WriteFile(dir / (std::string("t/") + name), Bytes(100, 1));
   static std::string folder;
+  static std::atomic<bool> done;
   folder = dir / "t";
+  done = false;
   SysCalls calls = Sys();
   calls.pwrite = [](int fd, const void* buf, size_t n, off_t at) {
     // Whichever file is written first, the others' fates vary: remove one
-    // that may not have been reached yet.
-    if (!folder.empty()) {
+    // that may not have been reached yet. Writes come from several threads.
+    if (!done.exchange(true)) {
       ::unlink((folder + "/d").c_str());
       ::unlink((folder + "/a").c_str());
-      folder.clear();
     }
     return ::pwrite(fd, buf, n, at);
   };
@@ -140,13 +142,14 @@ TEST(Faults, FolderThatAppearsDuringTheWalkIsNeverRemovedUnshredded) {
   WriteFile(dir / "t/a", Bytes(100, 1));
   WriteFile(dir / "t/sub/b", Bytes(100, 2));
   static std::string folder;
+  static std::atomic<bool> done;
   folder = dir / "t";
+  done = false;
   SysCalls calls = Sys();
   calls.pwrite = [](int fd, const void* buf, size_t n, off_t at) {
-    if (!folder.empty()) {
+    if (!done.exchange(true)) {
       ::mkdir((folder + "/late").c_str(), 0755);
       WriteFile(folder + "/late/news", Bytes(77, 7));
-      folder.clear();
     }
     return ::pwrite(fd, buf, n, at);
   };

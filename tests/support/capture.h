@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <map>
+#include <mutex>
 #include <string>
 
 #include "platform/sys_calls.h"
@@ -37,6 +38,11 @@ class CaptureRemovals {
   int removals = 0;
 
  private:
+  // Folder shreds remove entries from several threads at once.
+  static std::mutex& Mutex() {
+    static std::mutex mutex;
+    return mutex;
+  }
   static CaptureRemovals*& Current() {
     static CaptureRemovals* current = nullptr;
     return current;
@@ -50,10 +56,14 @@ class CaptureRemovals {
         ssize_t n;
         while ((n = ::read(fd, buf, sizeof buf)) > 0) bytes.insert(bytes.end(), buf, buf + n);
         ::close(fd);
+        std::lock_guard<std::mutex> lock(Mutex());
         Current()->removed_files.push_back(std::move(bytes));
       }
     }
-    if (Current()) ++Current()->removals;
+    if (Current()) {
+      std::lock_guard<std::mutex> lock(Mutex());
+      ++Current()->removals;
+    }
     return ::unlinkat(dirfd, path, flags);
   }
   static SysCalls Replacement() {
