@@ -14,7 +14,8 @@ namespace velmora {
 std::string RandomName(std::size_t length) {
   static const char kAlphabet[] =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  static std::mt19937_64 engine{std::random_device{}()};
+  // One engine per thread: the folder walk scrubs names on several at once.
+  thread_local std::mt19937_64 engine{std::random_device{}()};
   std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 2);
   std::string name(length, 'x');
   for (char& c : name) c = kAlphabet[pick(engine)];
