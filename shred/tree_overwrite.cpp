@@ -11,16 +11,11 @@
 #include "shred/entry_stat.h"
 #include "shred/folder_listing.h"
 #include "shred/force_mode.h"
-#include "shred/unique_fd.h"
+#include "shred/tree_open.h"
 #include "shred/wipe_file.h"
-#include "shred/work_pool.h"
 
 namespace velmora {
 namespace {
-
-// Folders held open by tasks waiting in the pool, at most; past that a task
-// finds its folder again from the root.
-constexpr int kHeldOpen = 64;
 
 class Overwriter {
  public:
@@ -137,32 +132,7 @@ class Overwriter {
     ZeroAttributeValues(child.get());
     FolderNode* added = model_.Add(std::move(made));
     node->children.push_back(added);
-    if (held_open_.fetch_add(1) < kHeldOpen) {
-      pool_.Add([this, added, fd = child.Release()] {
-        --held_open_;
-        Folder(added, UniqueFd(fd));
-      });
-    } else {
-      --held_open_;
-      pool_.Add([this, added] { Folder(added, OpenFromRoot(added)); });
-    }
-  }
-
-  // Finds a folder again from the root, each step only into the very folder
-  // that was walked.
-  UniqueFd OpenFromRoot(const FolderNode* node) {
-    std::vector<const FolderNode*> chain;
-    for (const FolderNode* at = node; at->parent != nullptr; at = at->parent) chain.push_back(at);
-    UniqueFd fd(OpenFolderAt(root_, "."));
-    for (auto it = chain.rbegin(); it != chain.rend() && fd.valid(); ++it) {
-      UniqueFd next(OpenFolderAt(fd.get(), (*it)->name));
-      EntryStat opened;
-      if (!next.valid() || !StatFd(next.get(), opened) || opened.st.st_ino != (*it)->st.st_ino ||
-          IsOtherMount(opened, mount_))
-        return UniqueFd();
-      fd = std::move(next);
-    }
-    return fd;
+    hand_off_.Add(added, std::move(child), [this](FolderNode* next, UniqueFd fd) { Folder(next, std::move(fd)); });
   }
 
   // A file whose every name lies inside the tree is the user's alone:
@@ -176,7 +146,7 @@ class Overwriter {
       }
       if (stopped_) continue;  // all its names stay
       auto [node, index] = linked.names.front();
-      UniqueFd folder = OpenFromRoot(node);
+      UniqueFd folder = OpenNodeFromRoot(root_, *node, mount_);
       WipePolicy policy;
       policy.force_read_only = true;
       policy.create_missing = false;
@@ -207,7 +177,7 @@ class Overwriter {
   RunControl& control_;
   const std::string& item_;
   WorkPool pool_;
-  std::atomic<int> held_open_{0};
+  FolderHandOff hand_off_{pool_, root_, mount_};
   std::atomic<std::size_t> overwritten_{0};
   std::atomic<bool> stopped_{false};
   std::mutex linked_mutex_;

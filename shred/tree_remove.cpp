@@ -12,6 +12,7 @@
 #include "shred/entry_stat.h"
 #include "shred/remove_entry.h"
 #include "shred/tree_folders.h"
+#include "shred/tree_open.h"
 #include "shred/unique_fd.h"
 
 namespace velmora {
@@ -27,15 +28,6 @@ bool StillHolds(int dirfd, const std::string& name, ino_t inode, bool folder, st
   EntryStat now;
   return StatAt(dirfd, name, now) && now.st.st_ino == inode && S_ISDIR(now.st.st_mode) == folder &&
          !IsOtherMount(now, mount);
-}
-
-// Opens the folder `node` in the open folder `dirfd`, only the very one.
-UniqueFd OpenNode(int dirfd, const FolderNode& node, std::uint64_t mount) {
-  UniqueFd fd(OpenFolderAt(dirfd, node.name));
-  EntryStat opened;
-  if (!fd.valid() || !StatFd(fd.get(), opened) || opened.st.st_ino != node.st.st_ino || IsOtherMount(opened, mount))
-    return UniqueFd();
-  return fd;
 }
 
 // Visits every folder below and including the root, each after its

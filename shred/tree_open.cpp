@@ -1,0 +1,26 @@
+#include "shred/tree_open.h"
+
+#include <vector>
+
+#include "shred/entry_at.h"
+#include "shred/entry_stat.h"
+
+namespace velmora {
+
+UniqueFd OpenNode(int dirfd, const FolderNode& node, std::uint64_t mount) {
+  UniqueFd fd(OpenFolderAt(dirfd, node.name));
+  EntryStat opened;
+  if (!fd.valid() || !StatFd(fd.get(), opened) || opened.st.st_ino != node.st.st_ino || IsOtherMount(opened, mount))
+    return UniqueFd();
+  return fd;
+}
+
+UniqueFd OpenNodeFromRoot(int root, const FolderNode& node, std::uint64_t mount) {
+  std::vector<const FolderNode*> chain;
+  for (const FolderNode* at = &node; at->parent != nullptr; at = at->parent) chain.push_back(at);
+  UniqueFd fd(OpenFolderAt(root, "."));
+  for (auto it = chain.rbegin(); it != chain.rend() && fd.valid(); ++it) fd = OpenNode(fd.get(), **it, mount);
+  return fd;
+}
+
+}  // namespace velmora
