@@ -130,6 +130,7 @@ velmora::SysCalls Counting() {
   VELMORA_COUNT(fgetxattr);
   VELMORA_COUNT(fsetxattr);
   VELMORA_COUNT(fremovexattr);
+  VELMORA_COUNT(uname);
 #undef VELMORA_COUNT
   return c;
 }

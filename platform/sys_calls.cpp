@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/syscall.h>
+#include <sys/utsname.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -40,7 +41,7 @@ SysCalls& Table() {
   static SysCalls table{RealOpenat, ::pwrite,       ::fdatasync,  ::fsync,      ::syncfs,    ::close,
                         ::unlinkat, RealRenameat,   RealCheckpointJournal,      RealStatx,   ::lseek,
                         RealGetdents64,             ::fchmod,     ::fstatfs,    ::flistxattr, ::fgetxattr,
-                        ::fsetxattr, ::fremovexattr};
+                        ::fsetxattr, ::fremovexattr, ::uname};
   return table;
 }
 

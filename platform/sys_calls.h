@@ -9,6 +9,7 @@
 
 struct statx;
 struct statfs;
+struct utsname;
 
 namespace velmora {
 
@@ -31,6 +32,7 @@ struct SysCalls {
   ssize_t (*fgetxattr)(int fd, const char* name, void* value, size_t size);
   int (*fsetxattr)(int fd, const char* name, const void* value, size_t size, int flags);
   int (*fremovexattr)(int fd, const char* name);
+  int (*uname)(struct utsname* out);  // the kernel's release decides how names go
 };
 
 // The table in force; the real calls unless a test replaced some.

@@ -1,20 +1,53 @@
 #include "shred/name_scrub.h"
 
 #include <sys/statfs.h>
+#include <sys/utsname.h>
+
+#include <cstdio>
 
 #include "platform/sys_calls.h"
 
 namespace velmora {
 namespace {
+
 constexpr long kXfsMagic = 0x58465342;
 constexpr long kBtrfsMagic = 0x9123683E;
+constexpr long kExt4Magic = 0xEF53;
+
+// Whether the running kernel zeroes a removed entry's name in an ext4
+// folder block.
+bool KernelWipesRemovedNames() {
+  struct utsname about;
+  int major = 0, minor = 0;
+  if (Sys().uname(&about) != 0 || std::sscanf(about.release, "%d.%d", &major, &minor) != 2) return false;
+  return major > 6 || (major == 6 && minor >= 1);
+}
+
+// The file system's type, or 0 when it cannot be told.
+long TypeOf(int fd) {
+  struct statfs fs;
+  return Sys().fstatfs(fd, &fs) == 0 ? static_cast<long>(fs.f_type) : 0;
+}
+
 }  // namespace
 
 bool RenameScrubsNamesOn(int fd, NameScrubbing policy) {
   if (policy != NameScrubbing::WhereItHelps) return policy == NameScrubbing::Always;
-  struct statfs fs;
-  if (Sys().fstatfs(fd, &fs) != 0) return true;
-  return fs.f_type != kXfsMagic && fs.f_type != kBtrfsMagic;
+  const long type = TypeOf(fd);
+  return type != kXfsMagic && type != kBtrfsMagic;
+}
+
+TreeNames HowTreeNamesGo(int fd, NameScrubbing policy) {
+  switch (policy) {
+    case NameScrubbing::Always: return TreeNames::RenameEach;
+    case NameScrubbing::Never: return TreeNames::LeftAlone;
+    case NameScrubbing::RemoveThenSync: return TreeNames::SyncBeforeFolders;
+    case NameScrubbing::WhereItHelps: break;
+  }
+  const long type = TypeOf(fd);
+  if (type == kXfsMagic || type == kBtrfsMagic) return TreeNames::LeftAlone;
+  if (type == kExt4Magic && KernelWipesRemovedNames()) return TreeNames::SyncBeforeFolders;
+  return TreeNames::RenameEach;
 }
 
 }  // namespace velmora

@@ -1,17 +1,35 @@
 #pragma once
-// Whether renaming an entry to a random name before removing it takes its
-// name off the disk where a plain removal would not. Measured by the
-// forensic tests for each file system that can be mounted here (20 names,
-// anywhere on the raw image, after a run): ext4, with or without a journal,
-// keeps 20 after a plain removal and none after the rename; XFS keeps 19 and
-// 20, Btrfs 20 and 20 (their logs and copied metadata keep the names either
-// way). The rename is dropped where it only costs time, and kept on file
-// systems we could not test.
+// How a shred takes the names of what it removes off the disk, per file
+// system. Measured by the forensic tests for each file system that can be
+// mounted here (20 names, anywhere on the raw image, after a folder run):
+//
+// - ext4, with or without a journal, keeps all 20 after a plain removal: the
+//   folder's block is freed with the folder before its last state (names
+//   removed) is ever written. Renaming each entry to a random name and
+//   syncing before the removal leaves none; so does removing the entries and
+//   syncing before the folder goes, at half the metadata work, on kernels
+//   that zero a removed entry's name in the folder block (6.1 and later; the
+//   kernel this was measured on is 6.18).
+// - XFS keeps 19 and 20, Btrfs 20 and 20: their logs and copied metadata
+//   keep the names either way, so nothing is spent on them there.
+//
+// File systems we could not test keep the rename.
 namespace velmora {
 
-enum class NameScrubbing { WhereItHelps, Always, Never };
+enum class NameScrubbing { WhereItHelps, Always, Never, RemoveThenSync };
 
-// For the file system of the open file or folder `fd`.
+// How a folder shred takes the names inside the folder off the disk.
+enum class TreeNames {
+  RenameEach,         // every entry and folder renamed, synced, then removed
+  SyncBeforeFolders,  // folders renamed; entries removed, synced, then folders
+  LeftAlone,          // plain removal: nothing else would take a name off
+};
+
+// For the file system of the open file or folder `fd`: whether a single
+// file, in a folder that stays, is renamed before it is removed.
 bool RenameScrubsNamesOn(int fd, NameScrubbing policy = NameScrubbing::WhereItHelps);
+
+// For the file system of the open folder `fd`.
+TreeNames HowTreeNamesGo(int fd, NameScrubbing policy = NameScrubbing::WhereItHelps);
 
 }  // namespace velmora

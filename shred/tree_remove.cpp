@@ -97,14 +97,17 @@ void MarkWhatStays(TreeModel& model) {
   });
 }
 
-void ScrubTreeNames(int root, std::uint64_t mount, TreeModel& model, unsigned threads) {
+void ScrubFileNames(int root, std::uint64_t mount, TreeModel& model, unsigned threads) {
   ForEachFolder(root, mount, model, threads, [mount](FolderNode& node, int fd) {
     for (TreeEntry& entry : node.entries) {
       if (Removable(entry) && StillHolds(fd, entry.name, entry.inode, false, mount))
         entry.name = ScrubName(fd, entry.name);
     }
   });
-  // The folders that will go, each in its parent, once their tasks are done.
+}
+
+void ScrubFolderNames(int root, std::uint64_t mount, TreeModel& model) {
+  // Each in its parent; few enough to take on one thread.
   ChildrenFirst(root, mount, model.root(), [mount](FolderNode& node, int fd, int) {
     for (FolderNode* child : node.children) {
       if (!child->keeps && StillHolds(fd, child->name, child->st.st_ino, true, mount))
@@ -113,7 +116,7 @@ void ScrubTreeNames(int root, std::uint64_t mount, TreeModel& model, unsigned th
   });
 }
 
-std::size_t RemoveTree(int root, std::uint64_t mount, TreeModel& model, unsigned threads) {
+std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigned threads) {
   std::atomic<std::size_t> stayed{0};
   ForEachFolder(root, mount, model, threads, [&](FolderNode& node, int fd) {
     for (TreeEntry& entry : node.entries) {
@@ -131,6 +134,11 @@ std::size_t RemoveTree(int root, std::uint64_t mount, TreeModel& model, unsigned
       NameBack(fd, entry.name, entry.original, entry.inode, false, mount);
     }
   });
+  return stayed;
+}
+
+std::size_t RemoveFolders(int root, std::uint64_t mount, TreeModel& model) {
+  std::size_t stayed = 0;
   FolderNode* top = &model.root();
   ChildrenFirst(root, mount, *top, [&](FolderNode& node, int fd, int parent) {
     for (const FolderNode* child : node.children) node.keeps = node.keeps || child->keeps;

@@ -15,15 +15,23 @@ namespace velmora {
 // a folder not entered), its parents included.
 void MarkWhatStays(TreeModel& model);
 
-// Renames every entry and folder below `root` that will go to a random name
-// of the same length (the root itself is the caller's). The entries of each
-// folder are taken by a pool of `threads` threads, a folder per task.
-void ScrubTreeNames(int root, std::uint64_t mount, TreeModel& model, unsigned threads);
+// Renames every entry below `root` that will go, folders aside, to a random
+// name of the same length. The entries of each folder are taken by a pool of
+// `threads` threads, a folder per task.
+void ScrubFileNames(int root, std::uint64_t mount, TreeModel& model, unsigned threads);
 
-// Removes what may go below `root`: the entries of every folder first (a
-// pool of `threads` threads, a folder per task), then the folders that are
-// then empty, each after its subfolders. What stays gets its name and mode
-// back. Returns how many entries stayed.
-std::size_t RemoveTree(int root, std::uint64_t mount, TreeModel& model, unsigned threads);
+// Renames every folder below `root` that will go (the root itself is the
+// caller's) to a random name of the same length.
+void ScrubFolderNames(int root, std::uint64_t mount, TreeModel& model);
+
+// Removes the entries that may go below `root`, folders aside (a pool of
+// `threads` threads, a folder per task). An entry that stays gets its name
+// back. Returns how many stayed.
+std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigned threads);
+
+// Removes the folders below `root` that are empty now, each after its
+// subfolders; one that stays gets its name and mode back, and the removals
+// inside it made durable. Returns how many stayed.
+std::size_t RemoveFolders(int root, std::uint64_t mount, TreeModel& model);
 
 }  // namespace velmora

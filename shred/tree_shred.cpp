@@ -91,17 +91,24 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   }
 
   MarkWhatStays(model);
-  const bool scrub = RenameScrubsNamesOn(root.get(), options.name_scrubbing);
-  if (scrub) {
-    ScrubTreeNames(root.get(), mount, model, threads);
-    BestEffort(Sys().syncfs(root.get()));
-  }
+  const TreeNames names = HowTreeNamesGo(root.get(), options.name_scrubbing);
+  const bool scrub = names != TreeNames::LeftAlone;
+  if (names == TreeNames::RenameEach) ScrubFileNames(root.get(), mount, model, threads);
+  if (scrub) ScrubFolderNames(root.get(), mount, model);
   // A folder's blocks keep what was last written home to them once it is
   // freed, and a journal forgets the newer copies of a freed block: what the
-  // folders hold now goes home before anything is removed (where allowed).
-  BestEffort(CheckpointJournal(root.get(), /*zero_out=*/false));
-
-  result.left_behind = RemoveTree(root.get(), mount, model, threads);
+  // folders hold now goes home before any folder is removed (the checkpoint
+  // needs the privilege; without it, it is skipped).
+  auto folders_home = [&] {
+    BestEffort(Sys().syncfs(root.get()));
+    BestEffort(CheckpointJournal(root.get(), /*zero_out=*/false));
+  };
+  if (names == TreeNames::RenameEach) folders_home();
+  result.left_behind = RemoveFiles(root.get(), mount, model, threads);
+  // Here the removals zeroed the names in the folders' blocks: that state
+  // goes to the disk before the folders, and their blocks, go.
+  if (names == TreeNames::SyncBeforeFolders) folders_home();
+  result.left_behind += RemoveFolders(root.get(), mount, model);
   const bool keep_root = node.keeps;
   if (keep_root) {
     BestEffort(Sys().fsync(root.get()));

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <utility>
@@ -251,32 +253,50 @@ TEST_F(Races, FolderExchangedOntoTheListedNameDuringTheRunIsNotRemoved) {
   EXPECT_FALSE(Exists(dir / "listed/moved/a"));
 }
 
+// On a kernel that zeroes removed names the entries go before the second
+// sync; on an older one they are renamed before it. Either way, what lands
+// in the folder during that sync stays, and so does the folder: as something
+// it keeps when the landing took a name it knew, as a folder that could not
+// be removed when it took one already gone.
 TEST_F(Races, SpecialFileRenamedOntoAScrubNameDuringTheSyncIsKept) {
-  MakeDir(dir / "listed/t");
-  WriteFile(dir / "listed/t/a", Bytes(100, 1));
-  ASSERT_EQ(::mkfifo((dir / "world/fifo").c_str(), 0600), 0);
-  static std::function<void()> swap;
-  static int syncs;
-  syncs = 0;
-  static std::string landed;
-  landed.clear();
-  swap = [this] {
-    // The scrub walk has renamed "a": put the FIFO under its new name.
-    for (const auto& entry : std::filesystem::directory_iterator(dir / "listed/t")) {
-      landed = entry.path().string();
+  const std::pair<const char*, ItemOutcome> rows[] = {{"5.10.0", ItemOutcome::SomethingInsideKept},
+                                                      {"6.18.0", ItemOutcome::RemoveFailed}};
+  for (auto [kernel, outcome] : rows) {
+    SCOPED_TRACE(kernel);
+    static std::string t;
+    t = dir / (std::string("listed/") + kernel);
+    MakeDir(t);
+    WriteFile(t + "/a", Bytes(100, 1));
+    ASSERT_EQ(::mkfifo((dir / "world/fifo").c_str(), 0600), 0);
+    static const char* release;
+    release = kernel;
+    calls.uname = [](struct utsname* out) {
+      int rc = ::uname(out);
+      std::snprintf(out->release, sizeof out->release, "%s", release);
+      return rc;
+    };
+    static std::function<void()> swap;
+    static int syncs;
+    syncs = 0;
+    static std::string landed;
+    landed.clear();
+    swap = [this] {
+      // Onto the name "a" has now, or where it was if it is gone already.
+      landed = t + "/a";
+      for (const auto& entry : std::filesystem::directory_iterator(t)) landed = entry.path().string();
       ::rename((dir / "world/fifo").c_str(), landed.c_str());
-    }
-  };
-  calls.syncfs = [](int fd) {
-    if (++syncs == 2 && swap) std::exchange(swap, nullptr)();
-    return ::syncfs(fd);
-  };
-  EXPECT_EQ(Run(dir / "listed/t", true).outcomes, std::vector<ItemOutcome>{ItemOutcome::SomethingInsideKept});
-  ASSERT_FALSE(landed.empty());
-  struct stat st;
-  ASSERT_EQ(::lstat(landed.c_str(), &st), 0) << "the FIFO was removed";
-  EXPECT_TRUE(S_ISFIFO(st.st_mode));
-  EXPECT_TRUE(Exists(dir / "listed/t"));
+    };
+    calls.syncfs = [](int fd) {
+      if (++syncs == 2 && swap) std::exchange(swap, nullptr)();
+      return ::syncfs(fd);
+    };
+    EXPECT_EQ(Run(t, true).outcomes, std::vector<ItemOutcome>{outcome});
+    ASSERT_FALSE(landed.empty());
+    struct stat st;
+    ASSERT_EQ(::lstat(landed.c_str(), &st), 0) << "the FIFO was removed";
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(Exists(t));
+  }
 }
 
 }  // namespace
