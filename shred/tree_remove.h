@@ -1,6 +1,7 @@
 #pragma once
-// The walks of a folder shred after the one sync: scrub the names of what
-// will go (where that helps), then remove it. Each name is checked, right
+// The walks of a folder shred after the one sync: rename what will go to
+// random names (where that takes names off the disk), then remove it, the
+// entries of every folder before the folders. Each name is checked, right
 // before it is renamed or removed, to still hold the very inode the
 // overwrite walk met; what has to stay gets its own name and its folder's
 // mode back.
