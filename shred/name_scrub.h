@@ -1,17 +1,18 @@
 #pragma once
 // How a shred takes the names of what it removes off the disk, per file
 // system. Measured by the forensic tests for each file system that can be
-// mounted here (20 names, anywhere on the raw image, after a folder run):
+// mounted here (a folder of 20 files and a subfolder, the 21 names looked
+// for anywhere on the raw image after the run):
 //
-// - ext4, with or without a journal, keeps all 20 after a plain removal: the
+// - ext4, with or without a journal, keeps all 21 after a plain removal: the
 //   folder's block is freed with the folder before its last state (names
 //   removed) is ever written. Renaming each entry to a random name and
 //   syncing before the removal leaves none; so does removing the entries and
-//   syncing before the folder goes, at half the metadata work, on kernels
+//   syncing before the folder goes, two calls fewer per entry, on kernels
 //   that zero a removed entry's name in the folder block (6.1 and later; the
 //   kernel this was measured on is 6.18).
-// - XFS keeps 19 and 20, Btrfs 20 and 20: their logs and copied metadata
-//   keep the names either way, so nothing is spent on them there.
+// - XFS keeps 20 or 21 and Btrfs 21 whichever way: their logs and copied
+//   metadata keep the names, so nothing is spent on them there.
 //
 // File systems we could not test keep the rename.
 namespace velmora {
