@@ -27,6 +27,7 @@ struct TreeEntry {
   bool regular = false;      // a regular file (anything else is removed, never opened)
   bool overwritten = false;  // every byte covered with the pattern
   bool shared = false;       // a regular file with a name outside the tree
+  off_t covered = 0;         // how far the overwrite covered it
 };
 
 struct FolderNode {

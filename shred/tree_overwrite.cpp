@@ -79,7 +79,8 @@ class Overwriter {
     WipePolicy policy;
     policy.force_read_only = true;
     policy.create_missing = false;
-    policy.sync_now = false;  // one sync of the file system follows the walk
+    policy.sync_now = false;          // one sync of the file system follows the walk
+    policy.cover_growth_now = false;  // the removal looks at the size once more
     policy.folder_mount = mount_;
     policy.expected_inode = entry.inode;
     policy.expected_links = 1;
@@ -97,6 +98,7 @@ class Overwriter {
     if (outcome == WipeOutcome::OpenFailed && errno == ENOENT) return false;
     if (outcome != WipeOutcome::Shredded) return true;  // it stays, and so do its folders
     entry.overwritten = true;
+    entry.covered = CoveredLength(opened, pattern_);
     ++overwritten_;
     Progress(static_cast<std::uint64_t>(opened.st_size));
     return true;
@@ -151,6 +153,7 @@ class Overwriter {
       policy.force_read_only = true;
       policy.create_missing = false;
       policy.sync_now = false;
+      policy.cover_growth_now = false;
       policy.folder_mount = mount_;
       policy.expected_inode = inode;
       policy.expected_links = linked.links;
@@ -160,7 +163,10 @@ class Overwriter {
         continue;  // it stays, under every name
       ++overwritten_;
       Progress(static_cast<std::uint64_t>(opened.st_size));
-      for (auto [at, i] : linked.names) at->entries[i].overwritten = true;
+      for (auto [at, i] : linked.names) {
+        at->entries[i].overwritten = true;
+        at->entries[i].covered = CoveredLength(opened, pattern_);
+      }
     }
   }
 

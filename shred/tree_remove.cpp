@@ -14,6 +14,7 @@
 #include "shred/tree_folders.h"
 #include "shred/tree_open.h"
 #include "shred/unique_fd.h"
+#include "shred/wipe_file.h"
 
 namespace velmora {
 namespace {
@@ -79,6 +80,21 @@ void ChildrenFirst(int root, std::uint64_t mount, FolderNode& top,
   }
 }
 
+// Covers what a file grew by since the overwrite walk and forces that to the
+// disk: only the very inode the walk met, on the tree's mount.
+bool CoverLateGrowth(int dirfd, const TreeEntry& entry, const FillPattern& pattern, std::uint64_t mount) {
+  UniqueFd fd(RetryOnEintr([&] {
+    return Sys().openat(dirfd, entry.name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0);
+  }));
+  EntryStat opened;
+  if (!fd.valid() || !StatFd(fd.get(), opened) || opened.st.st_ino != entry.inode || !S_ISREG(opened.st.st_mode) ||
+      IsOtherMount(opened, mount))
+    return false;
+  const off_t fs_block = opened.st.st_blksize > 0 ? opened.st.st_blksize : 4096;
+  return CoverGrowth(fd.get(), entry.covered, fs_block, pattern) == WipeOutcome::Shredded &&
+         RetryOnEintr([&] { return Sys().fdatasync(fd.get()); }) == 0 && fd.Close();
+}
+
 // Gives an entry that stays its listed name back, if the name still holds
 // the very inode we renamed.
 void NameBack(int dirfd, std::string& name, const std::string& original, ino_t inode, bool folder,
@@ -116,16 +132,23 @@ void ScrubFolderNames(int root, std::uint64_t mount, TreeModel& model) {
   });
 }
 
-std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigned threads) {
+std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigned threads,
+                        const FillPattern& pattern) {
   std::atomic<std::size_t> stayed{0};
   ForEachFolder(root, mount, model, threads, [&](FolderNode& node, int fd) {
     for (TreeEntry& entry : node.entries) {
       // The name is looked at right before it goes: only the very inode
-      // the overwrite walk met is removed.
+      // the overwrite walk met is removed, and only once all it holds is
+      // covered.
       EntryStat now;
       if (!StatAt(fd, entry.name, now) && errno == ENOENT) continue;  // gone already: nothing to remove
-      if (Removable(entry) && now.st.st_ino == entry.inode && !S_ISDIR(now.st.st_mode) && !IsOtherMount(now, mount) &&
-          Sys().unlinkat(fd, entry.name.c_str(), 0) == 0) {
+      const auto holds_it = [&] {
+        return now.st.st_ino == entry.inode && !S_ISDIR(now.st.st_mode) && !IsOtherMount(now, mount);
+      };
+      bool may_go = Removable(entry) && holds_it();
+      if (may_go && entry.overwritten && now.st.st_size > entry.covered)
+        may_go = CoverLateGrowth(fd, entry, pattern, mount) && StatAt(fd, entry.name, now) && holds_it();
+      if (may_go && Sys().unlinkat(fd, entry.name.c_str(), 0) == 0) {
         node.removed_inside = true;
         continue;
       }

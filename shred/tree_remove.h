@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "shred/fill_pattern.h"
 #include "shred/tree_model.h"
 
 namespace velmora {
@@ -26,9 +27,11 @@ void ScrubFileNames(int root, std::uint64_t mount, TreeModel& model, unsigned th
 void ScrubFolderNames(int root, std::uint64_t mount, TreeModel& model);
 
 // Removes the entries that may go below `root`, folders aside (a pool of
-// `threads` threads, a folder per task). An entry that stays gets its name
-// back. Returns how many stayed.
-std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigned threads);
+// `threads` threads, a folder per task). A file that grew since it was
+// overwritten gets the rest covered with `pattern` and forced to the disk
+// first. An entry that stays gets its name back. Returns how many stayed.
+std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigned threads,
+                        const FillPattern& pattern);
 
 // Removes the folders below `root` that are empty now, each after its
 // subfolders; one that stays gets its name and mode back, and the removals

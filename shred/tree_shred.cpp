@@ -104,7 +104,7 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
     BestEffort(CheckpointJournal(root.get(), /*zero_out=*/false));
   };
   if (names == TreeNames::RenameEach) folders_home();
-  result.left_behind = RemoveFiles(root.get(), mount, model, threads);
+  result.left_behind = RemoveFiles(root.get(), mount, model, threads, pattern);
   // Here the removals zeroed the names in the folders' blocks: that state
   // goes to the disk before the folders, and their blocks, go.
   if (names == TreeNames::SyncBeforeFolders) folders_home();

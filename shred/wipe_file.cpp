@@ -56,11 +56,15 @@ bool FolderMount(int dirfd, const WipePolicy& policy, std::uint64_t& mount) {
   return true;
 }
 
-// Covers what the file grew by while we wrote: bytes appended meanwhile lie
-// past what we covered.
-WipeOutcome CoverGrowth(int fd, const struct stat& opened, const FillPattern& pattern, WriteProgress* progress) {
+}  // namespace
+
+off_t CoveredLength(const struct stat& opened, const FillPattern& pattern) {
   const off_t fs_block = opened.st_blksize > 0 ? opened.st_blksize : 4096;
-  off_t covered = RoundUpToBlock(std::max<off_t>(opened.st_size, static_cast<off_t>(pattern.period())), fs_block);
+  return RoundUpToBlock(std::max<off_t>(opened.st_size, static_cast<off_t>(pattern.period())), fs_block);
+}
+
+// Bytes appended meanwhile lie past what we covered.
+WipeOutcome CoverGrowth(int fd, off_t covered, off_t fs_block, const FillPattern& pattern, WriteProgress* progress) {
   for (int round = 0;; ++round) {
     EntryStat now;
     if (!StatFd(fd, now)) return WipeOutcome::WriteFailed;
@@ -71,8 +75,6 @@ WipeOutcome CoverGrowth(int fd, const struct stat& opened, const FillPattern& pa
     covered = grown_to;
   }
 }
-
-}  // namespace
 
 std::optional<FillPattern> PatternForPosition(int position) {
   std::optional<int> n = RepeatFactor(position);
@@ -180,8 +182,11 @@ WipeOutcome OverwriteAt(int dirfd, const std::string& name, const FillPattern& p
   if (policy.expected_links != 0 && now.st.st_nlink != policy.expected_links) return WipeOutcome::OtherLinks;
 
   if (!OverwriteOpenFile(fd.get(), opened, pattern, policy.progress)) return WipeOutcome::WriteFailed;
-  WipeOutcome covered = CoverGrowth(fd.get(), opened, pattern, policy.progress);
-  if (covered != WipeOutcome::Shredded) return covered;
+  if (policy.cover_growth_now) {
+    const off_t fs_block = opened.st_blksize > 0 ? opened.st_blksize : 4096;
+    WipeOutcome covered = CoverGrowth(fd.get(), CoveredLength(opened, pattern), fs_block, pattern, policy.progress);
+    if (covered != WipeOutcome::Shredded) return covered;
+  }
   std::vector<std::string> zeroed = ZeroAttributeValues(fd.get());
   if (policy.sync_now) {
     // Closing does not put the data on the disk; a deleted file's dirty

@@ -56,6 +56,10 @@ struct WipePolicy {
   WriteProgress* progress = nullptr;
   // Whether the name is renamed to a random one before it is removed.
   NameScrubbing name_scrubbing = NameScrubbing::WhereItHelps;
+  // Cover what the file grew by while it was written before closing it. A
+  // folder shred looks once more, later, right before the removal instead
+  // (CoverGrowth), which also catches growth during its one sync.
+  bool cover_growth_now = true;
 };
 
 // `value` rounded up to a multiple of `unit`, or the largest off_t when that
@@ -67,6 +71,16 @@ off_t RoundUpToBlock(off_t value, off_t unit);
 // up to the block size. Holes are skipped. Never truncates.
 bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pattern,
                        WriteProgress* progress = nullptr);
+
+// How far an overwrite of a file described by `opened` covers it: its
+// length or the fill block's, whichever is longer, to the end of its block.
+off_t CoveredLength(const struct stat& opened, const FillPattern& pattern);
+
+// Covers what the open file `fd` grew past `covered` by since, round after
+// round while it keeps growing: Shredded once it stops, Changed if it has not
+// after a few rounds, WriteFailed when a look or write fails.
+WipeOutcome CoverGrowth(int fd, off_t covered, off_t fs_block, const FillPattern& pattern,
+                        WriteProgress* progress = nullptr);
 
 // Zeroes the values of the extended attributes we may rewrite (user., and
 // trusted. for root) of an open file or folder, and removes the others where

@@ -10,6 +10,7 @@
 #include <map>
 
 #include "shred/fill_block.h"
+#include "shred/tree_shred.h"
 #include "support/capture.h"
 #include "support/temp_dir.h"
 
@@ -19,6 +20,7 @@ namespace {
 using testing::Bytes;
 using testing::CaptureRemovals;
 using testing::Exists;
+using testing::MakeDir;
 using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
@@ -293,26 +295,39 @@ struct Appender {
   }
 };
 
+// In file mode the growth is covered before the file is closed; a folder
+// shred covers it right before the removal, after its one sync.
 TEST(WipeFileFaults, BytesAppendedWhileOverwritingAreCoveredTooOrTheFileIsKept) {
-  TempDir dir;
-  WriteFile(dir / "f", Bytes(100, 1));
-  std::size_t fs_block = FsBlock(dir / "f");
-  Appender::Path() = dir / "f";
-  SysCalls calls = Sys();
-  calls.pwrite = Appender::Pwrite;
-  ScopedSysCalls scope(calls);
-  {
-    Appender::Left() = 3;
-    CaptureRemovals capture;
-    ASSERT_EQ(WipeFile(dir / "f", 0), WipeOutcome::Shredded);
-    ASSERT_EQ(capture.removed_files.size(), 1u);
-    EXPECT_EQ(capture.removed_files[0], ExpectedCover(0, 100 + 3 * 10000, fs_block));
+  for (bool folder_mode : {false, true}) {
+    SCOPED_TRACE(folder_mode ? "folder mode" : "file mode");
+    TempDir dir;
+    MakeDir(dir / "t");
+    const std::string f = dir / "t/f";
+    WriteFile(f, Bytes(100, 1));
+    std::size_t fs_block = FsBlock(f);
+    Appender::Path() = f;
+    SysCalls calls = Sys();
+    calls.pwrite = Appender::Pwrite;
+    ScopedSysCalls scope(calls);
+    // Whether the shred took the file (and, in folder mode, its folder).
+    auto shred = [&] {
+      if (folder_mode) return ShredTree(dir / "t", FillPattern(0)).folder_removed;
+      return WipeFile(f, 0) == WipeOutcome::Shredded;
+    };
+    {
+      Appender::Left() = 3;
+      CaptureRemovals capture;
+      ASSERT_TRUE(shred());
+      ASSERT_EQ(capture.removed_files.size(), 1u);
+      EXPECT_EQ(capture.removed_files[0], ExpectedCover(0, 100 + 3 * 10000, fs_block));
+    }
+    if (folder_mode) MakeDir(dir / "t");
+    WriteFile(f, Bytes(100, 1));
+    Appender::Left() = -1;  // for ever
+    EXPECT_FALSE(shred());
+    Appender::Left() = 0;
+    EXPECT_TRUE(Exists(f));
   }
-  WriteFile(dir / "f", Bytes(100, 1));
-  Appender::Left() = -1;  // for ever
-  EXPECT_EQ(WipeFile(dir / "f", 0), WipeOutcome::Changed);
-  Appender::Left() = 0;
-  EXPECT_TRUE(Exists(dir / "f"));
 }
 
 // Extended attributes (where a browser keeps a download's address) hold
