@@ -1,6 +1,9 @@
 #pragma once
-// What both benchmarks need: fresh random files, fast, and medians.
+// What both benchmarks need: a folder to work in, fresh random files, fast,
+// and medians.
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <climits>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +14,24 @@
 #include <vector>
 
 namespace velmora::bench {
+
+// The folder a benchmark works in, as an absolute path: `given` (made if
+// missing) or, without one, a new folder named `prefix`-XXXXXX in the
+// current one. Empty when there is none.
+inline std::string BenchFolder(const char* given, const char* prefix) {
+  std::string folder;
+  if (given != nullptr) {
+    folder = given;
+    ::mkdir(folder.c_str(), 0755);
+  } else {
+    std::string templ = std::string(prefix) + "-XXXXXX";
+    if (::mkdtemp(templ.data()) == nullptr) return {};
+    folder = templ;
+  }
+  char absolute[PATH_MAX];
+  if (::realpath(folder.c_str(), absolute) == nullptr) return {};
+  return absolute;
+}
 
 // Fresh random content of `size` bytes, forced to the disk: xorshift over a
 // 1 MiB buffer, so writing it costs little next to what is measured.

@@ -170,17 +170,8 @@ int main(int argc, char** argv) {
     return RunAsTheWindow(path, std::strcmp(argv[1], "--shred-folder") == 0, path.substr(0, path.rfind('/'))) ? 0 : 1;
   }
 
-  std::string folder;
-  if (argc > 1) {
-    folder = argv[1];
-    ::mkdir(folder.c_str(), 0755);
-  } else {
-    char templ[] = "velmora-bench-XXXXXX";
-    if (::mkdtemp(templ) == nullptr) return 1;
-    folder = templ;
-  }
-  char real[4096];
-  if (::realpath(folder.c_str(), real) != nullptr) folder = real;
+  const std::string folder = velmora::bench::BenchFolder(argc > 1 ? argv[1] : nullptr, "velmora-bench");
+  if (folder.empty()) return 1;
   const std::string big = folder + "/big.bin";
   const std::string tree = folder + "/tree";
   std::printf("bench folder: %s (%d alternating runs each)\n", folder.c_str(), kRuns);

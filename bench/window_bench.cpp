@@ -132,18 +132,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
 
-  std::string folder;
-  if (argc > 1) {
-    folder = argv[1];
-    ::mkdir(folder.c_str(), 0755);
-  } else {
-    char templ[] = "velmora-window-bench-XXXXXX";
-    if (::mkdtemp(templ) == nullptr) return 1;
-    folder = templ;
-  }
-  char absolute[4096];
-  if (::realpath(folder.c_str(), absolute) == nullptr) return 1;
-  folder = absolute;
+  const std::string folder = velmora::bench::BenchFolder(argc > 1 ? argv[1] : nullptr, "velmora-window-bench");
+  if (folder.empty()) return 1;
   const std::string big = folder + "/big.bin";
   std::printf("window bench folder: %s (%d alternating runs of 2 GiB)\n", folder.c_str(), kRuns);
 

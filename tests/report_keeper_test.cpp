@@ -359,19 +359,9 @@ TEST_F(Keeper, FailedWriteLeavesNoPartialFileAndNoStaleReport) {
   ASSERT_TRUE(keeper.Write(kFirst));
   // The disk beside the program is full for the new report's bytes; the
   // state folder, on another disk, is not.
-  static int writes = 0;
-  writes = 0;
   {
     CaptureRemovals capture;
-    SysCalls full_once = Sys();  // on top of the capture's seam
-    full_once.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
-      if (++writes == 1) {
-        errno = ENOSPC;
-        return -1;
-      }
-      return ::pwrite(fd, buf, count, offset);
-    };
-    ScopedSysCalls scope(full_once);
+    ScopedSysCalls scope(testing::DiskFullAtWrite(1));  // on top of the capture's seam
     ASSERT_TRUE(keeper.Write(kSecond));
     // The half-written file and the first report, each overwritten.
     EXPECT_EQ(capture.removed_files.size(), 2u);

@@ -199,17 +199,7 @@ TEST(WipeFileFaults, WriteFailingPartWayLeavesFileInPlaceAndReleasesDescriptor) 
   TempDir dir;
   Bytes secret = testing::RandomBytes(3 << 20, 6);
   WriteFile(dir / "f", secret);
-  static int writes = 0;
-  writes = 0;
-  SysCalls calls = Sys();
-  calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
-    if (++writes == 2) {
-      errno = ENOSPC;
-      return -1;
-    }
-    return ::pwrite(fd, buf, count, offset);
-  };
-  ScopedSysCalls scope(calls);
+  ScopedSysCalls scope(testing::DiskFullAtWrite(2));
   int before = testing::OpenDescriptorCount();
   EXPECT_EQ(WipeFile(dir / "f", 2), WipeOutcome::WriteFailed);
   EXPECT_EQ(testing::OpenDescriptorCount(), before);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <map>
 #include <mutex>
@@ -26,6 +27,22 @@ inline Bytes ExpectedCover(int position, std::size_t size, std::size_t fs_block 
   Bytes out(length);
   for (std::size_t i = 0; i < length; ++i) out[i] = block[i % block.size()];
   return out;
+}
+
+// The seam in force now, with one write failing as on a full disk: the
+// `nth` pwrite from here on (counted from 1) fails with ENOSPC.
+inline SysCalls DiskFullAtWrite(int nth) {
+  static std::atomic<int> left{0};
+  left = nth;
+  SysCalls calls = Sys();
+  calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
+    if (--left == 0) {
+      errno = ENOSPC;
+      return -1;
+    }
+    return ::pwrite(fd, buf, count, offset);
+  };
+  return calls;
 }
 
 // Every regular file removed while it lives, with its last contents.
