@@ -9,6 +9,7 @@
 #include "shred/fill_block.h"
 #include "shred/journal_scrub.h"
 #include "shred/run_progress.h"
+#include "shred/storage_class.h"
 #include "shred/tree_shred.h"
 #include "shred/unique_fd.h"
 
@@ -16,16 +17,23 @@ namespace velmora {
 namespace {
 
 // Once per file system the run touched: checkpoint the journal and zero it,
-// so old copies of directory blocks (the names) do not outlive the run.
-void ScrubJournals(const ShredList& items) {
+// so old copies of directory blocks (the names) do not outlive the run. On
+// the same look at each item's folder (whose mount a shredded item was on),
+// what its storage may keep of the old data.
+void ScrubJournals(const ShredList& items, ShredRunResult& result) {
   std::set<dev_t> done;
-  for (const ShredListItem& item : items) {
+  StorageSurvey survey;
+  result.storage.assign(items.size(), StorageClass{});
+  for (std::size_t i = 0; i < items.size(); ++i) {
     std::string folder, name;
-    SplitPath(item.path, folder, name);
+    SplitPath(items[i].path, folder, name);
     UniqueFd fd(RetryOnEintr(
         [&] { return Sys().openat(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); }));
     EntryStat st;
-    if (!fd.valid() || !StatFd(fd.get(), st) || !done.insert(st.st.st_dev).second) continue;
+    if (!fd.valid() || !StatFd(fd.get(), st)) continue;
+    if (i < result.outcomes.size() && result.outcomes[i] == ItemOutcome::Shredded)
+      result.storage[i] = survey.Classify(fd.get(), st.mount_id, st.st.st_dev);
+    if (!done.insert(st.st.st_dev).second) continue;
     BestEffort(CheckpointJournal(fd.get(), /*zero_out=*/true));
   }
 }
@@ -94,7 +102,7 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int
       if (outcome == ItemOutcome::Shredded) removed.push_back(item.path);
       result.outcomes.push_back(outcome);
     }
-    ScrubJournals(items);
+    ScrubJournals(items, result);
     host.Repaint();
     result.caption = FolderModeCaption(options);
   } else {
@@ -118,7 +126,7 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int
                                         : ItemOutcome::OpenFailed);
       progress.EndItem();
     }
-    ScrubJournals(items);
+    ScrubJournals(items, result);
     host.Repaint();
     result.caption = FileModeCaption(options);
   }
