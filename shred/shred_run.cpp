@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <set>
+#include <map>
 
 #include "shred/entry_stat.h"
 #include "shred/fill_block.h"
@@ -21,7 +21,7 @@ namespace {
 // the same look at each item's folder (whose mount a shredded item was on),
 // what its storage may keep of the old data.
 void ScrubJournals(const ShredList& items, ShredRunResult& result) {
-  std::set<dev_t> done;
+  std::map<dev_t, bool> zeroed;  // per file system touched: whether its journal is zeroed now
   StorageSurvey survey;
   result.storage.assign(items.size(), StorageClass{});
   for (std::size_t i = 0; i < items.size(); ++i) {
@@ -31,10 +31,10 @@ void ScrubJournals(const ShredList& items, ShredRunResult& result) {
         [&] { return Sys().openat(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); }));
     EntryStat st;
     if (!fd.valid() || !StatFd(fd.get(), st)) continue;
+    auto [journal, first] = zeroed.try_emplace(st.st.st_dev, false);
+    if (first) journal->second = CheckpointJournal(fd.get(), /*zero_out=*/true);
     if (i < result.outcomes.size() && result.outcomes[i] == ItemOutcome::Shredded)
-      result.storage[i] = survey.Classify(fd.get(), st.mount_id, st.st.st_dev);
-    if (!done.insert(st.st.st_dev).second) continue;
-    BestEffort(CheckpointJournal(fd.get(), /*zero_out=*/true));
+      result.storage[i] = survey.Classify(fd.get(), st.mount_id, st.st.st_dev, journal->second);
   }
 }
 

@@ -93,7 +93,7 @@ void Combine(StorageClass& into, const StorageClass& other) {
 
 }  // namespace
 
-StorageClass StorageSurvey::Classify(int fd, std::uint64_t mount_id, dev_t dev) {
+StorageClass StorageSurvey::Classify(int fd, std::uint64_t mount_id, dev_t dev, bool journal_zeroed) {
   if (mount_id != 0) {
     auto known = by_mount_.find(mount_id);
     if (known != by_mount_.end()) return known->second;
@@ -104,7 +104,7 @@ StorageClass StorageSurvey::Classify(int fd, std::uint64_t mount_id, dev_t dev) 
   look.mount_id = mount_id;
   look.dev_major = major(dev);
   look.dev_minor = minor(dev);
-  return ClassifyMount(look, 0);
+  return ClassifyMount(look, 0, journal_zeroed);
 }
 
 StorageClass StorageSurvey::Classify(int fd) {
@@ -120,7 +120,7 @@ const MountRow* StorageSurvey::FindMount(std::uint64_t id) {
   return nullptr;
 }
 
-StorageClass StorageSurvey::ClassifyMount(const FsLook& look, int depth) {
+StorageClass StorageSurvey::ClassifyMount(const FsLook& look, int depth, bool journal_zeroed) {
   if (look.mount_id != 0) {
     auto known = by_mount_.find(look.mount_id);
     if (known != by_mount_.end()) return known->second;
@@ -137,7 +137,9 @@ StorageClass StorageSurvey::ClassifyMount(const FsLook& look, int depth) {
     const unsigned major = row ? row->dev_major : look.dev_major;
     const unsigned minor = row ? row->dev_minor : look.dev_minor;
     // The journal's copies are the file system's own; they outrank flash.
-    if ((magic == kExt4 || name == "ext4" || name == "ext3") && row && HasOption(row->super_options, "data=journal"))
+    // Zeroed after the run (which needs privileges), it keeps none.
+    if (!journal_zeroed && (magic == kExt4 || name == "ext4" || name == "ext3") && row &&
+        HasOption(row->super_options, "data=journal"))
       result.risk = StorageRisk::DataJournal;
     // Major 0 is no block device (a pseudo or memory file system).
     else if (major != 0)

@@ -45,13 +45,16 @@ class StorageSurvey {
 
   // The open file or folder `fd`, on mount `mount_id` of device `dev` as
   // its statx said. The file system's type is asked once per mount.
-  StorageClass Classify(int fd, std::uint64_t mount_id, dev_t dev);
+  // `journal_zeroed`: its ext4 journal was checkpointed and zeroed after
+  // the overwrite, so a data journal keeps no old copy (the same for every
+  // call on one mount).
+  StorageClass Classify(int fd, std::uint64_t mount_id, dev_t dev, bool journal_zeroed = false);
 
   // The same, looking at `fd` first.
   StorageClass Classify(int fd);
 
  private:
-  StorageClass ClassifyMount(const FsLook& look, int depth);
+  StorageClass ClassifyMount(const FsLook& look, int depth, bool journal_zeroed = false);
   StorageClass ClassifyDevice(unsigned major, unsigned minor, int depth);
   StorageClass ClassifyDisk(const std::string& device);
   const MountRow* FindMount(std::uint64_t id);

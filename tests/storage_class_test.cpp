@@ -153,6 +153,14 @@ TEST(StorageClass, EachKindOfStorageIsToldFromItsFileSystemMountAndDevice) {
     StorageSurvey survey(sys);
     EXPECT_EQ(survey.Classify(fd, 100, DevOf(row.device)), row.expected) << row.what;
   }
+  // A data journal the run zeroed keeps nothing; the device beneath decides.
+  FakeSystemFiles sys;
+  Disks(sys);
+  sys.Mount(100, "259:1", "ext4", "rw,data=journal");
+  g_fs_type = kExt4;
+  StorageSurvey survey(sys);
+  EXPECT_EQ(survey.Classify(fd, 100, DevOf("259:1"), /*journal_zeroed=*/true),
+            (StorageClass{StorageRisk::Flash, {"eui.0025385b71b0e5d2"}}));
   ::close(fd);
 }
 
