@@ -10,10 +10,12 @@ namespace {
 constexpr const char* kTitle = "Velmora";
 const QString kQuietKey = QStringLiteral("QuietFlashDrives");
 
+// A flash line goes when every drive it names was silenced; a drive
+// without an identity ("") never is.
 bool Silenced(const StorageClass& storage, const std::set<std::string>& quiet) {
   if (storage.risk != StorageRisk::Flash || storage.drives.empty()) return false;
   for (const std::string& drive : storage.drives)
-    if (drive.empty() || quiet.count(drive) == 0) return false;
+    if (quiet.count(drive) == 0) return false;
   return true;
 }
 
