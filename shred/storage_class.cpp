@@ -192,8 +192,10 @@ StorageClass StorageSurvey::ClassifyDisk(const std::string& device) {
   const bool flash = Trimmed(files_.Read(disk + "/queue/rotational")) == "0" ||
                      Trimmed(files_.Read(disk + "/removable")) == "1";
   if (!flash) return {};
+  // A USB stick's serial number is its USB device's, four levels above its
+  // SCSI device (interface, host, target, LUN).
   std::string identity;
-  for (const char* attribute : {"/wwid", "/device/wwid", "/device/serial", "/serial"}) {
+  for (const char* attribute : {"/wwid", "/device/wwid", "/device/serial", "/serial", "/device/../../../../serial"}) {
     identity = Trimmed(files_.Read(disk + attribute));
     if (!identity.empty()) break;
   }

@@ -54,6 +54,8 @@ void Disks(FakeSystemFiles& sys) {
   sys.Disk("8:16", "sdb", /*rotational=*/true, /*removable=*/true);
   sys.Partition("8:17", "sdb1", "8:16");
   sys.Disk("8:32", "sdc", /*rotational=*/false);
+  sys.files["/sys/dev/block/8:48/device/../../../../serial"] = "0401396b2c1e\n";
+  sys.Disk("8:48", "sdd", /*rotational=*/true, /*removable=*/true);
   sys.Disk("254:0", "vda", /*rotational=*/true);
   sys.files["/sys/dev/block/254:0/serial"] = "\n";
   sys.Disk("252:0", "zram0", /*rotational=*/false);
@@ -126,6 +128,8 @@ const Row kRows[] = {
      {StorageRisk::DataJournal, {}}},
     {"ext4 on an NVMe partition", kExt4, "ext4", "rw", "259:1", {StorageRisk::Flash, {"eui.0025385b71b0e5d2"}}},
     {"ext4 on a whole SSD without an identity", kExt4, "ext4", "rw", "8:32", {StorageRisk::Flash, {""}}},
+    {"exFAT on a USB stick known by its USB serial", 0x2011BAB0, "exfat", "rw", "8:48",
+     {StorageRisk::Flash, {"0401396b2c1e"}}},
     {"vfat on a USB stick", 0x4d44, "vfat", "rw,fmask=0022", "8:17", {StorageRisk::Flash, {"4C530001120612110283"}}},
     {"ext4 on a loop device over a file on an SSD", kExt4, "ext4", "rw", "7:2",
      {StorageRisk::Flash, {"eui.0025385b71b0e5d2"}}},
