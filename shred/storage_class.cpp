@@ -95,7 +95,7 @@ void Combine(StorageClass& into, const StorageClass& other) {
 
 StorageClass StorageSurvey::Classify(int fd, std::uint64_t mount_id, dev_t dev, bool journal_zeroed) {
   if (mount_id != 0) {
-    auto known = by_mount_.find(mount_id);
+    auto known = by_mount_.find({mount_id, journal_zeroed});
     if (known != by_mount_.end()) return known->second;
   }
   FsLook look;
@@ -122,7 +122,7 @@ const MountRow* StorageSurvey::FindMount(std::uint64_t id) {
 
 StorageClass StorageSurvey::ClassifyMount(const FsLook& look, int depth, bool journal_zeroed) {
   if (look.mount_id != 0) {
-    auto known = by_mount_.find(look.mount_id);
+    auto known = by_mount_.find({look.mount_id, journal_zeroed});
     if (known != by_mount_.end()) return known->second;
   }
   const MountRow* row = look.mount_id != 0 ? FindMount(look.mount_id) : nullptr;
@@ -145,7 +145,7 @@ StorageClass StorageSurvey::ClassifyMount(const FsLook& look, int depth, bool jo
     else if (major != 0)
       result = ClassifyDevice(major, minor, depth);
   }
-  if (look.mount_id != 0) by_mount_[look.mount_id] = result;
+  if (look.mount_id != 0) by_mount_[{look.mount_id, journal_zeroed}] = result;
   return result;
 }
 

@@ -46,8 +46,7 @@ class StorageSurvey {
   // The open file or folder `fd`, on mount `mount_id` of device `dev` as
   // its statx said. The file system's type is asked once per mount.
   // `journal_zeroed`: its ext4 journal was checkpointed and zeroed after
-  // the overwrite, so a data journal keeps no old copy (the same for every
-  // call on one mount).
+  // the overwrite, so a data journal keeps no old copy.
   StorageClass Classify(int fd, std::uint64_t mount_id, dev_t dev, bool journal_zeroed = false);
 
   // The same, looking at `fd` first.
@@ -61,7 +60,9 @@ class StorageSurvey {
 
   SystemFiles& files_;
   std::optional<std::vector<MountRow>> mounts_;
-  std::map<std::uint64_t, StorageClass> by_mount_;
+  // By mount and whether its journal was zeroed (a mount met as an item's
+  // and as a loop file's is told apart).
+  std::map<std::pair<std::uint64_t, bool>, StorageClass> by_mount_;
   std::map<std::pair<unsigned, unsigned>, StorageClass> by_device_;
 };
 

@@ -158,11 +158,17 @@ TEST(StorageClass, EachKindOfStorageIsToldFromItsFileSystemMountAndDevice) {
     EXPECT_EQ(survey.Classify(fd, 100, DevOf(row.device)), row.expected) << row.what;
   }
   // A data journal the run zeroed keeps nothing; the device beneath decides.
+  // The journal of a loop image's file system is not the run's to zero.
   FakeSystemFiles sys;
   Disks(sys);
   sys.Mount(100, "259:1", "ext4", "rw,data=journal");
+  sys.Disk("7:5", "loop5", /*rotational=*/false);
+  sys.files["/sys/dev/block/7:5/loop/backing_file"] = "/mnt/100/disk.img\n";
+  sys.looks["/mnt/100/disk.img"] = FsLook{kExt4, 100, 259, 1};
+  sys.Mount(101, "7:5", "ext4");
   g_fs_type = kExt4;
   StorageSurvey survey(sys);
+  EXPECT_EQ(survey.Classify(fd, 101, DevOf("7:5"), /*journal_zeroed=*/true).risk, StorageRisk::DataJournal);
   EXPECT_EQ(survey.Classify(fd, 100, DevOf("259:1"), /*journal_zeroed=*/true),
             (StorageClass{StorageRisk::Flash, {"eui.0025385b71b0e5d2"}}));
   ::close(fd);
