@@ -131,6 +131,7 @@ velmora::SysCalls Counting() {
   VELMORA_COUNT(fsetxattr);
   VELMORA_COUNT(fremovexattr);
   VELMORA_COUNT(uname);
+  VELMORA_COUNT(linkat);
 #undef VELMORA_COUNT
   return c;
 }

@@ -64,6 +64,12 @@ std::string Words(const char* words) {
 }
 std::string RowName(const ::testing::TestParamInfo<const char*>& info) { return Words(info.param); }
 
+std::string Repeat(const std::string& text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
+}
+
 struct stat Look(const std::string& path) {
   struct stat st {};
   ::lstat(path.c_str(), &st);
@@ -158,18 +164,41 @@ class ForeignNote : public Keeper, public ::testing::WithParamInterface<const ch
       ASSERT_EQ(::mkfifo(beside.c_str(), 0644), 0);
     }
     if (kind == "folder") MakeDir(beside);
+    if (kind.compare(0, 6, "record") == 0) PlantRecord(kind);
     ASSERT_TRUE(Exists(beside));
     prog_before = Snapshot(dir / "prog");
     inode_before = Look(beside).st_ino;
+  }
+  // A record that names, with its true identity, a file the keeper would
+  // never have written (a settings file from another machine, a backup,
+  // another program), beside the user's own note.txt.
+  void PlantRecord(const std::string& kind) {
+    WriteText(beside, "my own notes");
+    if (kind == "record naming a diary") victim = dir / "diary";
+    if (kind == "record naming a note txt in a folder below the program s") victim = dir / "prog/sub/note.txt";
+    if (kind == "record naming another file beside the program") victim = dir / "prog/diary.txt";
+    if (victim == dir / "prog/sub/note.txt") MakeDir(dir / "prog/sub");
+    if (victim != beside) WriteText(victim, "dear diary");
+    struct stat st = Look(victim);
+    ReportIdentity id{victim, st.st_dev, st.st_ino, st.st_ctim.tv_sec, st.st_ctim.tv_nsec, true};
+    if (kind == "record naming the user s note txt as a temporary file") id.in_place = false;
+    if (kind == "record naming the user s note txt behind an encoded NUL") id.path += std::string("\0.x", 3);
+    record.text = FormatReportRecord({id});
+    if (kind == "record of nine entries naming the user s note txt") record.text = Repeat(record.text, 9);
+    if (kind == "record over 64 KiB naming the user s note txt") record.text += std::string(64 * 1024, 'x') + "\n";
   }
   void ExpectUntouched() {
     EXPECT_EQ(Snapshot(dir / "prog"), prog_before);
     EXPECT_EQ(Look(beside).st_ino, inode_before);
     EXPECT_EQ(ReadText(dir / "diary"), "dear diary");
+    if (victim != beside) {
+      EXPECT_EQ(ReadText(victim), "dear diary");
+    }
     EXPECT_FALSE(Exists(dir / "nowhere"));
   }
   testing::TreeSnapshot prog_before;
   ino_t inode_before = 0;
+  std::string victim = beside;  // what a planted record names
 };
 
 TEST_P(ForeignNote, IsNeverWrittenNorDeletedAndTheReportGoesToTheStateFolder) {
@@ -177,6 +206,7 @@ TEST_P(ForeignNote, IsNeverWrittenNorDeletedAndTheReportGoesToTheStateFolder) {
   ReportKeeper keeper(Places(), record);
   EXPECT_TRUE(keeper.Delete());  // start
   ExpectUntouched();
+  EXPECT_EQ(record.text, "") << "the record still names a file not the keeper's";
   EXPECT_EQ(keeper.Path(), in_state);
   {
     CaptureRemovals capture;
@@ -199,7 +229,13 @@ TEST_P(ForeignNote, IsNeverWrittenNorDeletedAndTheReportGoesToTheStateFolder) {
 
 INSTANTIATE_TEST_SUITE_P(EveryKind, ForeignNote,
                          ::testing::Values("plain file", "hard link to a diary", "symlink to a diary",
-                                           "dangling symlink", "FIFO", "folder"),
+                                           "dangling symlink", "FIFO", "folder", "record naming a diary",
+                                           "record naming a note txt in a folder below the program s",
+                                           "record naming another file beside the program",
+                                           "record naming the user s note txt as a temporary file",
+                                           "record naming the user s note txt behind an encoded NUL",
+                                           "record of nine entries naming the user s note txt",
+                                           "record over 64 KiB naming the user s note txt"),
                          RowName);
 
 // ---- A report of ours that someone changed after it was written -----------
@@ -270,6 +306,13 @@ class KilledSession : public Keeper, public ::testing::WithParamInterface<const 
       if (when == "while its bytes are written")
         calls.pwrite = [](int, const void*, size_t, off_t) -> ssize_t { ::_exit(0); };
       if (when == "before its rename") calls.renameat = [](int, const char*, int, const char*) -> int { ::_exit(0); };
+      if (when == "after its rename before the record is saved")
+        calls.renameat = [](int olddirfd, const char* oldpath, int newdirfd, const char* newpath) -> int {
+          ::renameat(olddirfd, oldpath, newdirfd, newpath);
+          ::_exit(0);
+        };
+      // The folder's sync after the rename is the first fsync of a first report.
+      if (when == "during the folder sync") calls.fsync = [](int) -> int { ::_exit(0); };
       ScopedSysCalls scope(calls);
       ReportKeeper keeper(Places(), file_record);
       keeper.Write(kFirst);
@@ -308,7 +351,9 @@ TEST_P(KilledSession, LeftoverTheUserKeptUnderASecondNameIsLeft) {
   EXPECT_EQ(ReadText(dir / "kept.txt"), kept);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryMoment, KilledSession, ::testing::Values("in place", "before its rename", "while its bytes are written"),
+INSTANTIATE_TEST_SUITE_P(EveryMoment, KilledSession,
+                         ::testing::Values("in place", "before its rename", "while its bytes are written",
+                                           "after its rename before the record is saved", "during the folder sync"),
                          RowName);
 
 // ---- Where it goes ---------------------------------------------------------
@@ -421,13 +466,19 @@ TEST_F(Keeper, WithoutRenameNoReplaceTheReportStillNeverReplacesAnything) {
 
 TEST(ReportRecord, KeepsAnyPathAndDropsLinesItCannotRead) {
   std::vector<ReportIdentity> own = {{"/home/u/a b/100%\n\xff/note.txt", 2049, 77, 1700000000, 123456789, true},
-                                     {"/s/.note-AbC", 2049, 78, 0, 0, false}};
+                                     {"/s/.note-AbC", 2049, 78, 0, 0, false},
+                                     {"/s/.note-AbCdEfGhIj", 2049, 79, 0, 0, false, true, 1700000000, 5}};
   std::string text = FormatReportRecord(own);
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
   EXPECT_EQ(ParseReportRecord(text), own);
   EXPECT_EQ(ParseReportRecord("note 1 2 x 3 /a\ntemp 1 2 relative\nnote 1 2 3 4 /a extra\njunk\n"
-                              "temp 1 2 /a%4\n"),
+                              "temp 1 2 /a%4\nnote 1 2 3 4 /a/note.txt%00.x\ntemp 1 2 /a%2F.note-AbCdEfGhIj\n"),
             std::vector<ReportIdentity>{});
+  // Eight entries at most: the newest are written, and more is garbage.
+  std::vector<ReportIdentity> nine;
+  for (int i = 0; i < 9; ++i) nine.push_back({"/s/note.txt", 1, static_cast<ino_t>(i), 0, 0, true});
+  EXPECT_EQ(ParseReportRecord(FormatReportRecord(nine)), std::vector<ReportIdentity>(nine.begin() + 1, nine.end()));
+  EXPECT_EQ(ParseReportRecord(Repeat(FormatReportRecord({nine[0]}), 9)), std::vector<ReportIdentity>{});
 }
 
 }  // namespace
