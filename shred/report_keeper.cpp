@@ -5,7 +5,6 @@
 #include <sys/sysmacros.h>
 
 #include <cerrno>
-#include <cstddef>
 #include <utility>
 
 #include "platform/sys_calls.h"
@@ -129,7 +128,7 @@ bool IsRenamedReport(const ReportIdentity& id, const Look& look) {
 bool DropSecondName(int dirfd, const ReportIdentity& id, const std::string& name, Look& look) {
   Look note;
   if (id.in_place || !IsInode(id, look) || look.st.st_nlink != 2 || !LookAt(dirfd, kReportFileName, note) ||
-      !IsInode(id, note) || (id.has_birth && (note.birth_sec != id.birth_sec || note.birth_nsec != id.birth_nsec)))
+      !IsInode(id, note))
     return false;
   if (Sys().unlinkat(dirfd, name.c_str(), 0) != 0 || !LookAt(dirfd, kReportFileName, look)) return false;
   return IsInode(id, look) && look.st.st_nlink == 1;
@@ -227,9 +226,6 @@ void ReportKeeper::Load() {
 }
 
 void ReportKeeper::Save() {
-  // The newest only: the record never grows past what a reader accepts.
-  const std::size_t room = kMaxReportRecordEntries - (pending_ ? 1 : 0);
-  if (own_.size() > room) own_.erase(own_.begin(), own_.end() - static_cast<std::ptrdiff_t>(room));
   std::vector<ReportIdentity> all = own_;
   if (pending_) all.push_back(*pending_);
   std::string text = FormatReportRecord(all);
@@ -242,7 +238,7 @@ bool ReportKeeper::HoldsForeignReport(int dirfd) {
   Look look;
   if (!LookAt(dirfd, kReportFileName, look)) return errno != ENOENT;
   for (const ReportIdentity& id : own_)
-    if ((id.in_place && IsRecordedFile(id, look)) || IsRenamedReport(id, look)) return false;
+    if (id.in_place && IsRecordedFile(id, look)) return false;
   return true;
 }
 
@@ -298,10 +294,11 @@ bool ReportKeeper::WriteIn(const std::string& folder, const std::string& bytes) 
     ok = MoveInPlace(dir.get(), temporary);
   }
   Look now;
-  bool name_durable = false;
   if (ok) {
-    // The name, before the record says it is there.
-    name_durable = RetryOnEintr([&] { return Sys().fsync(dir.get()); }) == 0;
+    // The name, before the record says it is there. A folder that cannot be
+    // synced is failing as a whole: the report is in place for this session
+    // either way, and nothing better is left to do about the name.
+    BestEffort(Sys().fsync(dir.get()));
     ok = LookAtFd(fd.get(), now);
   }
   ReportIdentity written = *std::exchange(pending_, std::nullopt);
@@ -312,9 +309,6 @@ bool ReportKeeper::WriteIn(const std::string& folder, const std::string& bytes) 
     ShredOwnIf([&](const ReportIdentity& id) { return id == written; });
     return false;
   }
-  // Should the rename not reach the disk, a crash can bring the temporary
-  // name back: then the record keeps knowing it by that name too.
-  if (!name_durable) own_.push_back(written);
   // Its change time now stays as it is until someone else changes the file.
   ReportIdentity in_place{ReportPathIn(folder), written.device, written.inode, now.st.st_ctim.tv_sec,
                           now.st.st_ctim.tv_nsec, true};
@@ -334,6 +328,9 @@ std::string ReportKeeper::Path() {
     if (it->in_place) return it->path;
   for (const std::string& folder : ReportFolders(places_.program_folder, places_.state_folder, places_.user)) {
     UniqueFd dir(OpenReportFolder(folder));
+    // A folder not made yet takes the next report; one reached through a
+    // link never does.
+    if (!dir.valid() && errno != ENOENT) continue;
     if (!dir.valid() || !HoldsForeignReport(dir.get())) return ReportPathIn(folder);
   }
   return {};
