@@ -294,11 +294,10 @@ bool ReportKeeper::WriteIn(const std::string& folder, const std::string& bytes) 
     ok = MoveInPlace(dir.get(), temporary);
   }
   Look now;
+  bool name_durable = false;
   if (ok) {
-    // The name, before the record says it is there. A folder that cannot be
-    // synced is failing as a whole: the report is in place for this session
-    // either way, and nothing better is left to do about the name.
-    BestEffort(Sys().fsync(dir.get()));
+    // The name, before the record says it is there.
+    name_durable = Sys().fsync(dir.get()) == 0;
     ok = LookAtFd(fd.get(), now);
   }
   ReportIdentity written = *std::exchange(pending_, std::nullopt);
@@ -309,6 +308,9 @@ bool ReportKeeper::WriteIn(const std::string& folder, const std::string& bytes) 
     ShredOwnIf([&](const ReportIdentity& id) { return id == written; });
     return false;
   }
+  // A rename that may not have reached the disk can come undone in a crash:
+  // the record then keeps knowing the file by its temporary name too.
+  if (!name_durable) own_.push_back(written);
   // Its change time now stays as it is until someone else changes the file.
   ReportIdentity in_place{ReportPathIn(folder), written.device, written.inode, now.st.st_ctim.tv_sec,
                           now.st.st_ctim.tv_nsec, true};

@@ -312,6 +312,9 @@ INSTANTIATE_TEST_SUITE_P(EveryChange, ChangedReport,
 
 // ---- A session that was killed ------------------------------------------
 
+// The temporary name a report had before its rename.
+std::string g_renamed_from;
+
 // A child process writes a report and dies at the chosen moment; the next
 // session, with the same record, must destroy what it left.
 class KilledSession : public Keeper, public ::testing::WithParamInterface<const char*> {
@@ -343,9 +346,23 @@ class KilledSession : public Keeper, public ::testing::WithParamInterface<const 
           ::_exit(0);
         };
       }
+      if (when == "after a failed folder sync and a power cut") {
+        calls.fsync = [](int) -> int {
+          errno = EIO;
+          return -1;
+        };
+        calls.renameat = [](int olddirfd, const char* oldpath, int newdirfd, const char* newpath) -> int {
+          g_renamed_from = oldpath;
+          return ::renameat(olddirfd, oldpath, newdirfd, newpath);
+        };
+      }
       ScopedSysCalls scope(calls);
       ReportKeeper keeper(Places(), file_record);
       keeper.Write(kFirst);
+      if (when == "after a failed folder sync and a power cut") {
+        // The rename never reached the disk.
+        ::rename(beside.c_str(), (dir / ("prog/" + g_renamed_from)).c_str());
+      }
       ::_exit(0);  // no way out runs
     }
     int status = 0;
@@ -377,8 +394,20 @@ TEST_P(KilledSession, LeftoverTheUserKeptUnderASecondNameIsLeft) {
   ASSERT_GE(left.size(), 1u);
   ASSERT_EQ(::link((dir / ("prog/" + left[0])).c_str(), (dir / "kept.txt").c_str()), 0);
   const std::string kept = ReadText(dir / "kept.txt");
-  ReportKeeper next_session(Places(), file_record);
-  next_session.Delete();
+  // Not even opened for writing: the keeper sees the second name first.
+  static int opened_for_writing;
+  opened_for_writing = 0;
+  SysCalls calls = Sys();
+  calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) -> int {
+    if ((flags & O_ACCMODE) != O_RDONLY) ++opened_for_writing;
+    return ::openat(dirfd, path, flags, mode);
+  };
+  {
+    ScopedSysCalls scope(calls);
+    ReportKeeper next_session(Places(), file_record);
+    next_session.Delete();
+  }
+  EXPECT_EQ(opened_for_writing, 0);
   EXPECT_EQ(Names(dir / "prog"), left);
   EXPECT_EQ(ReadText(dir / "kept.txt"), kept);
 }
@@ -386,7 +415,8 @@ TEST_P(KilledSession, LeftoverTheUserKeptUnderASecondNameIsLeft) {
 INSTANTIATE_TEST_SUITE_P(EveryMoment, KilledSession,
                          ::testing::Values("in place", "before its rename", "while its bytes are written",
                                            "after its rename before the record is saved", "during the folder sync",
-                                           "between its link and the removal of its temporary name"),
+                                           "between its link and the removal of its temporary name",
+                                           "after a failed folder sync and a power cut"),
                          RowName);
 
 // ---- Where it goes ---------------------------------------------------------
