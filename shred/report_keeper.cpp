@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "platform/sys_calls.h"
-#include "shred/entry_at.h"
 #include "shred/fill_block.h"
 #include "shred/name_scrub.h"
 #include "shred/remove_entry.h"
@@ -34,7 +33,8 @@ bool NamesOwnReport(const ReportIdentity& id, const std::vector<std::string>& fo
     const std::string prefix = JoinPath(folder, "");
     if (id.path.size() <= prefix.size() || id.path.compare(0, prefix.size(), prefix) != 0) continue;
     const std::string name = id.path.substr(prefix.size());
-    return id.in_place ? name == kReportFileName : IsTemporaryReportName(name);
+    // The state folder may lie below the program's.
+    if (id.in_place ? name == kReportFileName : IsTemporaryReportName(name)) return true;
   }
   return false;
 }

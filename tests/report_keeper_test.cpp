@@ -544,6 +544,10 @@ TEST(ReportRecord, KeepsAnyPathAndDropsLinesItCannotRead) {
   for (int i = 0; i < 9; ++i) nine.push_back({"/s/note.txt", 1, static_cast<ino_t>(i), 0, 0, true});
   EXPECT_EQ(ParseReportRecord(FormatReportRecord(nine)), std::vector<ReportIdentity>(nine.begin() + 1, nine.end()));
   EXPECT_EQ(ParseReportRecord(Repeat(FormatReportRecord({nine[0]}), 9)), std::vector<ReportIdentity>{});
+  // The one temporary name the keeper gives, and nothing like it.
+  EXPECT_TRUE(IsTemporaryReportName(NewTemporaryReportName()));
+  for (const char* name : {".note-AbCdEfGhI", ".note-AbCdEfGhIjK", ".note-AbCdE.GhIj", "xnote-AbCdEfGhIj"})
+    EXPECT_FALSE(IsTemporaryReportName(name)) << name;
 }
 
 }  // namespace
