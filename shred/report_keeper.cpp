@@ -297,7 +297,7 @@ bool ReportKeeper::WriteIn(const std::string& folder, const std::string& bytes) 
   bool name_durable = false;
   if (ok) {
     // The name, before the record says it is there.
-    name_durable = Sys().fsync(dir.get()) == 0;
+    name_durable = RetryOnEintr([&] { return Sys().fsync(dir.get()); }) == 0;
     ok = LookAtFd(fd.get(), now);
   }
   ReportIdentity written = *std::exchange(pending_, std::nullopt);
