@@ -140,8 +140,11 @@ bool SyncData(int fd) { return RetryOnEintr([fd] { return Sys().fdatasync(fd); }
 
 // The overwrite engine's steps on one recorded file, each on the very inode
 // recorded: look, open (checked to be what was looked at), overwrite, force
-// to the disk, remove with the name scrubbed.
-OwnFile ShredIfOurs(const ReportIdentity& id) {
+// to the disk, remove. A report in place first takes a new temporary name,
+// its identity recorded through `moving` before the rename: once overwritten
+// its change time is no longer the recorded one, and a session killed while
+// it is shredded must leave a file the next start still knows.
+OwnFile ShredIfOurs(const ReportIdentity& id, const std::function<void(const ReportIdentity&)>& moving) {
   std::string folder, name;
   SplitPath(id.path, folder, name);
   UniqueFd dir(OpenReportFolder(folder));
@@ -159,6 +162,19 @@ OwnFile ShredIfOurs(const ReportIdentity& id) {
     name = kReportFileName;
   }
 
+  // The temporary name says nothing: it needs no scrubbing.
+  bool scrub = RenameScrubsNamesOn(dir.get());
+  const std::string own_name = name;
+  if (name == kReportFileName) {
+    const std::string temporary = NewTemporaryReportName();
+    moving(TemporaryIdentity(JoinPath(folder, temporary), seen));
+    // Refused where RENAME_NOREPLACE is missing: shredded under its name.
+    if (Sys().renameat(dir.get(), name.c_str(), dir.get(), temporary.c_str()) == 0) {
+      name = temporary;
+      scrub = false;
+    }
+  }
+
   // The engine's one step, on the very inode looked at, with its one name.
   WipePolicy policy;
   policy.create_missing = false;
@@ -166,9 +182,13 @@ OwnFile ShredIfOurs(const ReportIdentity& id) {
   policy.expected_links = 1;
   struct stat st;
   WipeOutcome outcome = OverwriteAt(dir.get(), name, ReportPattern(), policy, st);
-  if (outcome == WipeOutcome::Changed || outcome == WipeOutcome::OtherLinks) return OwnFile::NotOurs;
+  if (outcome == WipeOutcome::Changed || outcome == WipeOutcome::OtherLinks) {
+    // Someone keeps it after all: it gets its own name back, if still free.
+    if (name != own_name) BestEffort(Sys().renameat(dir.get(), name.c_str(), dir.get(), own_name.c_str()));
+    return OwnFile::NotOurs;
+  }
   if (outcome != WipeOutcome::Shredded) return OwnFile::Kept;
-  if (!RemoveExpected(dir.get(), name, st, /*is_folder=*/false, RenameScrubsNamesOn(dir.get()))) return OwnFile::Kept;
+  if (!RemoveExpected(dir.get(), name, st, /*is_folder=*/false, scrub)) return OwnFile::Kept;
   // Makes the removal itself durable; the file is gone either way, and a
   // folder that cannot be synced now gives us nothing better to do.
   BestEffort(Sys().fsync(dir.get()));
@@ -244,15 +264,29 @@ bool ReportKeeper::HoldsForeignReport(int dirfd) {
 
 bool ReportKeeper::ShredOwnIf(const std::function<bool(const ReportIdentity&)>& which) {
   bool all_gone = true;
-  std::vector<ReportIdentity> kept;
-  for (ReportIdentity& id : own_) {
-    if (!which(id)) {
-      kept.push_back(std::move(id));
-    } else if (ShredIfOurs(id) == OwnFile::Kept) {
+  const std::size_t listed = own_.size();
+  std::vector<bool> gone(listed, false);
+  for (std::size_t i = 0; i < listed; ++i) {
+    if (!which(own_[i])) continue;
+    const ReportIdentity id = own_[i];
+    const std::size_t moved_at = own_.size();
+    // Known under both names while it moves: whichever it has when a
+    // session dies, the next start finds it.
+    OwnFile outcome = ShredIfOurs(id, [&](const ReportIdentity& moved) {
+      own_.push_back(moved);
+      gone.push_back(false);
+      Save();
+    });
+    if (outcome == OwnFile::Kept) {
       all_gone = false;  // tried again at the next way out or start
-      kept.push_back(std::move(id));
+      continue;
     }
+    for (std::size_t j = moved_at; j < own_.size(); ++j) gone[j] = true;
+    gone[i] = true;
   }
+  std::vector<ReportIdentity> kept;
+  for (std::size_t i = 0; i < own_.size(); ++i)
+    if (!gone[i]) kept.push_back(std::move(own_[i]));
   own_ = std::move(kept);
   Save();
   return all_gone;

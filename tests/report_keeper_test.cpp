@@ -282,8 +282,8 @@ TEST_P(ChangedReport, IsNotOursAnyMoreAndIsLeftAsItIs) {
     keep_as = dir / "kept.txt";
     SysCalls calls = Sys();
     calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) -> int {
-      if (std::string(path) != "note.txt") return ::openat(dirfd, path, flags, mode);  // its folder
-      if (!keep_from.empty()) ::link(keep_from.c_str(), keep_as.c_str());
+      if ((flags & O_ACCMODE) == O_RDONLY) return ::openat(dirfd, path, flags, mode);  // its folder
+      if (!keep_from.empty()) ::linkat(dirfd, path, AT_FDCWD, keep_as.c_str(), 0);
       keep_from.clear();
       return ::openat(dirfd, path, flags, mode);
     };
@@ -356,9 +356,20 @@ class KilledSession : public Keeper, public ::testing::WithParamInterface<const 
           return ::renameat(olddirfd, oldpath, newdirfd, newpath);
         };
       }
+      // The report's own sync is the first; the second is its overwrite's.
+      if (when == "while it is overwritten at the way out")
+        calls.fdatasync = [](int fd) -> int {
+          static int syncs = 0;
+          if (++syncs == 2) ::_exit(0);
+          return ::fdatasync(fd);
+        };
+      // A first report's first removal is its own.
+      if (when == "while it is removed at the way out")
+        calls.unlinkat = [](int, const char*, int) -> int { ::_exit(0); };
       ScopedSysCalls scope(calls);
       ReportKeeper keeper(Places(), file_record);
       keeper.Write(kFirst);
+      if (when.find("at the way out") != std::string::npos) keeper.Delete();
       if (when == "after a failed folder sync and a power cut") {
         // The rename never reached the disk.
         ::rename(beside.c_str(), (dir / ("prog/" + g_renamed_from)).c_str());
@@ -416,7 +427,9 @@ INSTANTIATE_TEST_SUITE_P(EveryMoment, KilledSession,
                          ::testing::Values("in place", "before its rename", "while its bytes are written",
                                            "after its rename before the record is saved", "during the folder sync",
                                            "between its link and the removal of its temporary name",
-                                           "after a failed folder sync and a power cut"),
+                                           "after a failed folder sync and a power cut",
+                                           "while it is overwritten at the way out",
+                                           "while it is removed at the way out"),
                          RowName);
 
 // ---- Where it goes ---------------------------------------------------------
