@@ -13,6 +13,12 @@ namespace {
 constexpr std::size_t kChunk = 1 << 20;
 }  // namespace
 
+std::optional<FillPattern> PatternForPosition(int position) {
+  std::optional<int> n = RepeatFactor(position);
+  if (!n) return std::nullopt;
+  return FillPattern(*n);
+}
+
 FillPattern::FillPattern(int repeat_factor)
     : block_(BuildFillBlock(repeat_factor)), period_(block_.size()) {
   repeated_.reserve(kChunk + period_);
