@@ -24,7 +24,7 @@ FillPattern::FillPattern(int repeat_factor)
   repeated_.reserve(kChunk + period_);
   while (repeated_.size() < kChunk + period_) {
     std::size_t take = std::min(period_, kChunk + period_ - repeated_.size());
-    repeated_.insert(repeated_.end(), block_.begin(), block_.begin() + take);
+    repeated_.insert(repeated_.end(), block_.begin(), block_.begin() + static_cast<std::ptrdiff_t>(take));
   }
 }
 
