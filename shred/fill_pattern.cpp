@@ -13,12 +13,18 @@ namespace {
 constexpr std::size_t kChunk = 1 << 20;
 }  // namespace
 
+std::optional<FillPattern> PatternForPosition(int position) {
+  std::optional<int> n = RepeatFactor(position);
+  if (!n) return std::nullopt;
+  return FillPattern(*n);
+}
+
 FillPattern::FillPattern(int repeat_factor)
     : block_(BuildFillBlock(repeat_factor)), period_(block_.size()) {
   repeated_.reserve(kChunk + period_);
   while (repeated_.size() < kChunk + period_) {
     std::size_t take = std::min(period_, kChunk + period_ - repeated_.size());
-    repeated_.insert(repeated_.end(), block_.begin(), block_.begin() + take);
+    repeated_.insert(repeated_.end(), block_.begin(), block_.begin() + static_cast<std::ptrdiff_t>(take));
   }
 }
 

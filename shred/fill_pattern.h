@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "shred/write_progress.h"
@@ -31,5 +32,9 @@ class FillPattern {
   std::vector<std::uint8_t> repeated_;  // one chunk plus one period
   std::size_t period_;
 };
+
+// The one place a pass-count position becomes a pattern: nothing for a
+// position the list cannot have.
+std::optional<FillPattern> PatternForPosition(int position);
 
 }  // namespace velmora

@@ -12,7 +12,6 @@
 
 #include "shred/entry_at.h"
 #include "shred/entry_stat.h"
-#include "shred/fill_block.h"
 #include "shred/force_mode.h"
 #include "shred/journal_scrub.h"
 #include "shred/name_scrub.h"
@@ -74,12 +73,6 @@ WipeOutcome CoverGrowth(int fd, off_t covered, off_t fs_block, const FillPattern
     if (!WriteCovering(pattern, fd, covered, grown_to, now.st.st_size, progress)) return WipeOutcome::WriteFailed;
     covered = grown_to;
   }
-}
-
-std::optional<FillPattern> PatternForPosition(int position) {
-  std::optional<int> n = RepeatFactor(position);
-  if (!n) return std::nullopt;
-  return FillPattern(*n);
 }
 
 std::vector<std::string> ZeroAttributeValues(int fd) {

@@ -32,10 +32,6 @@ enum class WipeOutcome {
   OtherLinks,      // more names than expected: not written (folder walk only)
 };
 
-// The one place a pass-count position becomes a pattern: nothing for a
-// position the list cannot have.
-std::optional<FillPattern> PatternForPosition(int position);
-
 // How the overwrite engine treats one file.
 struct WipePolicy {
   // Make a read-only file writable instead of refusing it.
