@@ -126,7 +126,8 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int
       progress.BeginItem(i, items[i].path);
       result.outcomes.push_back(pattern ? FileOutcome(WipePath(items[i].path, *pattern, &progress))
                                         : ItemOutcome::OpenFailed);
-      progress.EndItem();
+      // A file stopped part way is not done: the bar stays where the device is.
+      if (result.outcomes.back() != ItemOutcome::StoppedPartWay) progress.EndItem();
     }
     ScrubJournals(items);
     host.Repaint();

@@ -46,7 +46,8 @@ class Overwriter {
     std::vector<ListedEntry> listed;
     if (!fd.valid() || !ReadFolder(fd.get(), listed)) node->keeps = true;
     // Every entry's kind first: the counts of the tree need it.
-    std::erase_if(listed, [&](ListedEntry& entry) { return entry.type == DT_UNKNOWN && !LookAt(fd.get(), *node, entry); });
+    std::erase_if(listed,
+                  [&](ListedEntry& entry) { return entry.type == DT_UNKNOWN && !LookAt(fd.get(), *node, entry); });
     Listed(listed);
     for (ListedEntry& entry : listed) {
       if (entry.type == DT_DIR) {
