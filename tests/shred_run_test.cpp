@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 
 #include "shred/fill_block.h"
 #include "shred/run_progress.h"
@@ -266,6 +267,31 @@ TEST(ShredRunProgress, FileModeBarNeverRunsAheadOfWhatTheDeviceAcknowledged) {
   for (const auto& report : host.reports) inside |= report.done > 0 && report.done < size;
   EXPECT_TRUE(inside) << "no report while the file was written";
   EXPECT_EQ(host.reports.back().done, size);
+}
+
+// The window the cache may run ahead: a second of what the device has shown
+// it takes, within 8 and 64 MiB; the most until it has shown anything.
+TEST(ShredRunProgress, WritebackWindowIsASecondOfTheDevicesSpeedWithinItsBounds) {
+  static std::chrono::steady_clock::time_point now;
+  now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
+  const std::uint64_t MiB = 1 << 20;
+  struct {
+    std::uint64_t acknowledged;
+    int milliseconds;
+    std::uint64_t lead;
+  } rows[] = {
+      {0, 1000, 64 * MiB},        // nothing shown yet
+      {20 * MiB, 1000, 20 * MiB},  // a slow stick: one second of it
+      {20 * MiB, 2000, 10 * MiB},
+      {2 * MiB, 1000, 8 * MiB},    // never a wait per write
+      {500 * MiB, 1000, 64 * MiB}, // a fast disk: the cap
+  };
+  for (const auto& row : rows) {
+    WritebackWindow window([] { return now; });
+    window.Acknowledged(row.acknowledged);
+    now += std::chrono::milliseconds(row.milliseconds);
+    EXPECT_EQ(window.Lead(), row.lead) << row.acknowledged << " in " << row.milliseconds << " ms";
+  }
 }
 
 TEST(ShredRunProgress, ReportsOnlyWhenTheThousandthChangesOrAnItemBeginsOrEnds) {
