@@ -375,7 +375,7 @@ TEST(ShredRunStop, FolderModeStopsInsideTheFileInHandAndKeepsTheRestInTheirFolde
   const Bytes big = testing::RandomBytes(3 << 20, 9);
   WriteFile(dir / "one/big", big);
   const std::vector<std::string> files = {"one/x", "one/y", "one/z"};
-  for (std::size_t i = 0; i < files.size(); ++i) WriteFile(dir / files[i], testing::RandomBytes(3000, 10 + i));
+  for (std::size_t i = 0; i < files.size(); ++i) WriteFile(dir / files[i], testing::RandomBytes(3000, static_cast<unsigned>(10 + i)));
   WriteFile(dir / "two/w", testing::RandomBytes(3000, 20));
   ShredOptions options;
   options.FolderMode = true;
@@ -410,7 +410,7 @@ TEST(ShredRunStop, FolderModeStopsInsideTheFileInHandAndKeepsTheRestInTheirFolde
   std::size_t gone = 0;
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (Exists(dir / files[i]))
-      EXPECT_EQ(ReadFile(dir / files[i]), testing::RandomBytes(3000, 10 + i)) << files[i];
+      EXPECT_EQ(ReadFile(dir / files[i]), testing::RandomBytes(3000, static_cast<unsigned>(10 + i))) << files[i];
     else
       ++gone;
   }
