@@ -45,7 +45,8 @@ SysCalls& Table() {
   static SysCalls table{RealOpenat, ::pwrite,       ::fdatasync,  ::fsync,      ::syncfs,    ::close,
                         ::unlinkat, RealRenameat,   RealCheckpointJournal,      RealStatx,   ::lseek,
                         RealGetdents64,             ::fchmod,     ::fstatfs,    ::flistxattr, ::fgetxattr,
-                        ::fsetxattr, ::fremovexattr, ::uname,     RealSyncFileRange};
+                        ::fsetxattr, ::fremovexattr, ::uname,       ::linkat,
+                        RealSyncFileRange};
   return table;
 }
 
