@@ -312,13 +312,6 @@ TEST(ShredRunProgress, ReportsOnlyWhenTheThousandthChangesOrAnItemBeginsOrEnds) 
   EXPECT_EQ(host.reports.back().item, "b");
 }
 
-// Stops once a given write has been made: the run hears it between two
-// writes, wherever that falls.
-class StopAtWriteHost : public WatchingHost {
- public:
-  bool StopRequested() override { return testing::StopAtWrite::Reached(); }
-};
-
 // Stop in the middle of a large file: the part written is overwritten and
 // forced to the disk, the rest of it is untouched, it keeps its name; the
 // files not reached are untouched.
@@ -331,13 +324,23 @@ TEST(ShredRunStop, FileModeStopsInsideTheFileInHandAndLeavesItPartlyOverwritten)
     WriteFile(dir / name, testing::RandomBytes(5000, name[0]));
     items.push_back({dir / name, name});
   }
-  StopAtWriteHost host;
-  testing::StopAtWrite stop(2);  // the second chunk of "a" goes through, the third never starts
+  // Stop comes once the second chunk of "a" is written: the third never
+  // starts.
+  static std::atomic<bool> second_chunk{false};
   static std::atomic<int> syncs{0};
   static std::string synced_path;
+  second_chunk = false;
   syncs = 0;
   synced_path = dir / "a";
+  struct SecondChunkHost : WatchingHost {
+    bool StopRequested() override { return second_chunk.load(); }
+  } host;
   SysCalls calls = Sys();
+  calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
+    ssize_t done = ::pwrite(fd, buf, count, offset);
+    if (offset == (1 << 20)) second_chunk = true;
+    return done;
+  };
   calls.fdatasync = [](int fd) {
     char link[4096];
     ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link);

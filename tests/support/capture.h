@@ -45,32 +45,6 @@ inline SysCalls DiskFullAtWrite(int nth) {
   return calls;
 }
 
-// A stop that comes at a known write, with no timing: `Reached()` turns
-// true once the `nth` pwrite from here on (counted from 1) has been made;
-// the writes themselves go to the disk.
-class StopAtWrite {
- public:
-  explicit StopAtWrite(int nth) : scope_(Replacement(nth)) {}
-  static bool Reached() { return Left() <= 0; }
-
- private:
-  static std::atomic<int>& Left() {
-    static std::atomic<int> left{1};
-    return left;
-  }
-  static SysCalls Replacement(int nth) {
-    Left() = nth;
-    SysCalls calls = Sys();
-    calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
-      ssize_t done = ::pwrite(fd, buf, count, offset);
-      --Left();
-      return done;
-    };
-    return calls;
-  }
-  ScopedSysCalls scope_;
-};
-
 // Every regular file removed while it lives, with its last contents.
 class CaptureRemovals {
  public:
