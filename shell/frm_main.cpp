@@ -210,7 +210,7 @@ void FrmMain::ShredRun_Finished() {
     Form_Unload();
   } else {
     // The result page says what was meant; this says what was left.
-    const std::string left = OutcomeBoxText(shredded, result.outcomes);
+    const std::string left = OutcomeBoxText(shredded, result.outcomes, result.partly_overwritten);
     if (!left.empty()) platform_.dialogs.ShowMessage(left, kTitle, MessageIcon::Exclamation, MessageButtons::Ok);
   }
   emit shredRunEnded();
@@ -253,7 +253,7 @@ void FrmMain::Form_Unload() {
 
 void FrmMain::closeEvent(QCloseEvent* event) {
   if (Running()) {
-    // Closing is not refused, only put off until the file in hand is done.
+    // Closing is not refused, only put off until the run has stopped.
     event->ignore();
     CloseRequested();
     return;

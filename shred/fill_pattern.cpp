@@ -38,6 +38,10 @@ bool FillPattern::WriteRange(int fd, off_t from, off_t to, WriteProgress* progre
     }
   } report{at, reached};
   while (at < to) {
+    if (progress && progress->StopRequested()) {
+      errno = ECANCELED;
+      return false;
+    }
     std::size_t phase = static_cast<std::size_t>(at) % period_;
     std::size_t want = std::min<std::size_t>(kChunk, static_cast<std::size_t>(to - at));
     ssize_t done = Sys().pwrite(fd, repeated_.data() + phase, want, at);
@@ -50,7 +54,7 @@ bool FillPattern::WriteRange(int fd, off_t from, off_t to, WriteProgress* progre
       return false;
     }
     at += done;
-    if (progress) progress->Written(static_cast<std::uint64_t>(done));
+    if (progress) progress->WroteRange(at - done, static_cast<std::uint64_t>(done));
   }
   return true;
 }

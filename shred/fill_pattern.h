@@ -22,8 +22,9 @@ class FillPattern {
 
   // Writes the pattern over [from, to) of fd: the byte at offset x is
   // block()[x % period()]. False, with errno set, at the first failed write.
-  // Each write is told to `progress`, when given; `reached`, when given,
-  // gets the offset written up to.
+  // Each write is told to `progress`, when given, which is asked before
+  // each write whether to stop (false then, with errno ECANCELED);
+  // `reached`, when given, gets the offset written up to.
   bool WriteRange(int fd, off_t from, off_t to, WriteProgress* progress = nullptr,
                   off_t* reached = nullptr) const;
 
