@@ -12,6 +12,7 @@
 #include "shell/drop_target.h"
 #include "shell/path_intake.h"
 #include "shell/update_reminder.h"
+#include "shred/pass_positions.h"
 #include "shred/shred_run.h"
 #include "shredlist/program_paths.h"
 
@@ -105,7 +106,7 @@ void FrmMain::OptFolder_Click() {
 void FrmMain::cmdNext_Click() {
   BringToFront(Page::Result);
   options_.FolderMode = OptFolder->isChecked();
-  options_.OverwriteNoOfTimes = static_cast<std::int16_t>(cboOverwriteNoOfTimes->currentText().toInt());
+  options_.OverwriteNoOfTimes = PassCountAt(cboOverwriteNoOfTimes->currentIndex()).value_or(0);
   options_.OverwriteWith = cboOverwriteWith->currentText().toStdString();
 }
 
@@ -235,7 +236,7 @@ bool FrmMain::Form_Load() {
   RunUpdateReminder(platform_.settings, platform_.clock, platform_.dialogs, links_);
   BringToFront(Page::Selection);
   cmdNext->setEnabled(false);
-  cboOverwriteNoOfTimes->setCurrentIndex(2);
+  cboOverwriteNoOfTimes->setCurrentIndex(kDefaultPassPosition);
   cboOverwriteWith->setCurrentIndex(0);
   cmdRemove->setEnabled(false);
   // A signal may have closed the program while the reminder asked.
@@ -253,7 +254,7 @@ void FrmMain::Form_Unload() {
 
 void FrmMain::closeEvent(QCloseEvent* event) {
   if (Running()) {
-    // Closing is not refused, only put off until the file in hand is done.
+    // Closing is not refused, only put off until the run has stopped.
     event->ignore();
     CloseRequested();
     return;
