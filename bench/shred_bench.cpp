@@ -25,6 +25,7 @@
 #include <mutex>
 
 #include "bench_files.h"
+#include "platform/lease_signal.h"
 #include "platform/sys_calls.h"
 #include "shred/fill_block.h"
 #include "shred/shred_run.h"
@@ -131,6 +132,10 @@ velmora::SysCalls Counting() {
   VELMORA_COUNT(fsetxattr);
   VELMORA_COUNT(fremovexattr);
   VELMORA_COUNT(uname);
+  VELMORA_COUNT(setlease);
+  VELMORA_COUNT(nanosleep);
+  VELMORA_COUNT(chmod);
+  VELMORA_COUNT(geteuid);
 #undef VELMORA_COUNT
   return c;
 }
@@ -157,6 +162,7 @@ double PeakRssMiB(const std::string& path, bool folder_mode) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  velmora::IgnoreLeaseBreakSignal();  // before any thread: see platform/lease_signal.h
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   if (const char* runs = std::getenv("VELMORA_BENCH_RUNS"); runs != nullptr && std::atoi(runs) > 0)
     kRuns = std::atoi(runs);

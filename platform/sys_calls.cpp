@@ -9,6 +9,7 @@
 #include <sys/syscall.h>
 #include <sys/utsname.h>
 #include <sys/xattr.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -37,11 +38,14 @@ int RealStatx(int dirfd, const char* path, int flags, unsigned mask, struct stat
 
 ssize_t RealGetdents64(int fd, void* buffer, size_t size) { return ::getdents64(fd, buffer, size); }
 
+int RealSetlease(int fd, int type) { return ::fcntl(fd, F_SETLEASE, type); }
+
 SysCalls& Table() {
   static SysCalls table{RealOpenat, ::pwrite,       ::fdatasync,  ::fsync,      ::syncfs,    ::close,
                         ::unlinkat, RealRenameat,   RealCheckpointJournal,      RealStatx,   ::lseek,
                         RealGetdents64,             ::fchmod,     ::fstatfs,    ::flistxattr, ::fgetxattr,
-                        ::fsetxattr, ::fremovexattr, ::uname};
+                        ::fsetxattr, ::fremovexattr, ::uname, RealSetlease, ::nanosleep, ::chmod,
+                        ::geteuid};
   return table;
 }
 

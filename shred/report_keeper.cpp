@@ -131,7 +131,7 @@ OwnFile ShredIfOurs(const ReportIdentity& id) {
   if (outcome == WipeOutcome::Changed || outcome == WipeOutcome::OtherLinks) return OwnFile::NotOurs;
   if (outcome != WipeOutcome::Shredded) return OwnFile::Kept;
   if (!RemoveExpected(dir.get(), name, st, /*is_folder=*/false, RenameScrubsNamesOn(dir.get()))) return OwnFile::Kept;
-  Sys().fsync(dir.get());  // make the removal itself durable
+  BestEffort(Sys().fsync(dir.get()));  // make the removal itself durable
   return OwnFile::Shredded;
 }
 
@@ -278,7 +278,7 @@ bool ReportKeeper::WriteIn(const std::string& folder, const std::string& bytes) 
   struct stat now;
   if (ok) {
     pending_->path = ReportPathIn(folder);
-    Sys().fsync(dir.get());  // the name, before the record says it is there
+    BestEffort(Sys().fsync(dir.get()));  // the name, before the record says it is there
     ok = ::fstat(fd.get(), &now) == 0;
   }
   ReportIdentity written = *std::exchange(pending_, std::nullopt);

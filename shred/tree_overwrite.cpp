@@ -57,7 +57,7 @@ class Overwriter {
   bool LookAt(int dirfd, FolderNode& node, ListedEntry& entry) {
     EntryStat seen;
     if (!StatAt(dirfd, entry.name, seen)) {
-      if (errno != ENOENT) node.keeps = true;  // gone meanwhile is fine
+      if (seen.error != ENOENT) node.keeps = true;  // gone meanwhile is fine
       return false;
     }
     if (IsOtherMount(seen, mount_)) {
@@ -95,7 +95,8 @@ class Overwriter {
       linked.names.emplace_back(node, index);
       return true;
     }
-    if (outcome == WipeOutcome::OpenFailed && errno == ENOENT) return false;
+    if (outcome == WipeOutcome::Gone) return false;
+    entry.outcome = outcome;
     if (outcome != WipeOutcome::Shredded) return true;  // it stays, and so do its folders
     entry.overwritten = true;
     entry.covered = CoveredLength(opened, pattern_);
@@ -106,8 +107,9 @@ class Overwriter {
 
   void EnterChild(int dirfd, FolderNode* node, const ListedEntry& entry) {
     UniqueFd child(OpenFolderAt(dirfd, entry.name));
+    const int open_error = child.valid() ? 0 : errno;
     EntryStat seen;
-    if (!child.valid() && errno == EACCES && StatAt(dirfd, entry.name, seen) && seen.st.st_ino == entry.inode &&
+    if (open_error == EACCES && StatAt(dirfd, entry.name, seen) && seen.st.st_ino == entry.inode &&
         !IsOtherMount(seen, mount_) && AddModeBits(dirfd, entry.name, seen.st, S_IRWXU))
       child = UniqueFd(OpenFolderAt(dirfd, entry.name));
     EntryStat opened;
@@ -129,9 +131,6 @@ class Overwriter {
       made.original_mode = before & 07777;
       BestEffort(Sys().fchmod(child.get(), (opened.st.st_mode & 07777) | S_IRWXU));
     }
-    // A folder's attributes go with it: their values are zeroed with the
-    // files' data, before the one sync.
-    ZeroAttributeValues(child.get());
     FolderNode* added = model_.Add(std::move(made));
     node->children.push_back(added);
     hand_off_.Add(added, std::move(child), [this](FolderNode* next, UniqueFd fd) { Folder(next, std::move(fd)); });
@@ -158,9 +157,11 @@ class Overwriter {
       policy.expected_inode = inode;
       policy.expected_links = linked.links;
       struct stat opened;
-      if (!folder.valid() ||
-          OverwriteAt(folder.get(), node->entries[index].name, pattern_, policy, opened) != WipeOutcome::Shredded)
-        continue;  // it stays, under every name
+      const WipeOutcome outcome = folder.valid()
+                                      ? OverwriteAt(folder.get(), node->entries[index].name, pattern_, policy, opened)
+                                      : WipeOutcome::OpenFailed;
+      for (auto [at, i] : linked.names) at->entries[i].outcome = outcome;
+      if (outcome != WipeOutcome::Shredded) continue;  // it stays, under every name
       ++overwritten_;
       Progress(static_cast<std::uint64_t>(opened.st_size));
       for (auto [at, i] : linked.names) {

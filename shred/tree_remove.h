@@ -38,4 +38,8 @@ std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigne
 // inside it made durable. Returns how many stayed.
 std::size_t RemoveFolders(int root, std::uint64_t mount, TreeModel& model);
 
+// Gives every folder of the tree, the root included, the mode it had before
+// the walk widened it: for a run that ends with nothing removed.
+void PutModesBack(int root, std::uint64_t mount, TreeModel& model);
+
 }  // namespace velmora

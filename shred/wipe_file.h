@@ -30,6 +30,8 @@ enum class WipeOutcome {
   SyncFailed,      // the data may not be on the device: kept in place
   RemoveFailed,    // overwritten and synced, but its name could not go
   OtherLinks,      // more names than expected: not written (folder walk only)
+  InUse,           // open in another program (or being run): untouched and in place
+  Gone,            // no longer there when it was to be opened: nothing touched
 };
 
 // The one place a pass-count position becomes a pattern: nothing for a
@@ -60,6 +62,10 @@ struct WipePolicy {
   // folder shred looks once more, later, right before the removal instead
   // (CoverGrowth), which also catches growth during its one sync.
   bool cover_growth_now = true;
+  // When given, the file's descriptor (with its write lease) is handed over
+  // here after a Shredded overwrite instead of being closed, so the lease
+  // lasts until the caller has removed the name.
+  UniqueFd* hold_open = nullptr;
 };
 
 // `value` rounded up to a multiple of `unit`, or the largest off_t when that
@@ -92,7 +98,9 @@ std::vector<std::string> ZeroAttributeValues(int fd);
 // link, never blocking, only a regular file on the folder's own mount, only
 // the inode expected), covers it and whatever it grew by meanwhile, zeroes
 // its attributes' values, forces it to the disk when the policy says so, and
-// closes it. On Shredded, `opened` describes the file; its name is untouched.
+// closes it. Nothing is written unless this descriptor is the file's only
+// open one (its write lease, where the file system offers leases). On
+// Shredded, `opened` describes the file; its name is untouched.
 WipeOutcome OverwriteAt(int dirfd, const std::string& name, const FillPattern& pattern, const WipePolicy& policy,
                         struct stat& opened);
 

@@ -2,6 +2,7 @@
 // for a link after listing. Each case checks the outcome and that nothing
 // outside what was listed changed byte for byte.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -153,6 +154,30 @@ TEST_F(BadInput, FolderKeepingAnImmutableFolderKeepsItsNameAndMode) {
   }
   EXPECT_TRUE(Exists(dir / "listed/t/ro/frozen"));
   EXPECT_EQ(Snapshot(dir / "listed").size(), 4u) << "listed, t, t/ro and t/ro/frozen, under their own names";
+}
+
+// A file another program has open (still writing it, or reading it) is
+// left byte for byte and said to be: its writes would outlive ours. In a
+// folder the rest goes, and the folder stays for that file.
+TEST_F(BadInput, FileAnotherProgramHasOpenIsLeftUntouchedInBothModes) {
+  WriteFile(dir / "listed/read", Bytes(3000, 1));
+  MakeDir(dir / "listed/t");
+  WriteFile(dir / "listed/t/written", Bytes(3000, 2));
+  WriteFile(dir / "listed/t/free", Bytes(3000, 3));
+  const int reader = ::open((dir / "listed/read").c_str(), O_RDONLY | O_CLOEXEC);
+  const int writer = ::open((dir / "listed/t/written").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  ASSERT_GE(writer, 0);
+  EXPECT_EQ(Files({dir / "listed/read"}), std::vector<bool>{false});
+  EXPECT_EQ(outcomes, std::vector<ItemOutcome>{ItemOutcome::InUse});
+  EXPECT_EQ(Folders({dir / "listed/t"}), std::vector<bool>{false});
+  EXPECT_EQ(outcomes, std::vector<ItemOutcome>{ItemOutcome::InUse});
+  ::close(reader);
+  ::close(writer);
+  EXPECT_EQ(ReadFile(dir / "listed/read"), Bytes(3000, 1));
+  EXPECT_EQ(ReadFile(dir / "listed/t/written"), Bytes(3000, 2));
+  EXPECT_FALSE(Exists(dir / "listed/t/free"));
+  ExpectWorldUnchanged();
 }
 
 TEST_F(BadInput, LinkToAFileOrAFolderOnTheListIsLeftAndNotFollowed) {
