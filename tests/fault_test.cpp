@@ -140,6 +140,25 @@ TEST(Faults, FileThatVanishesInsideAFolderIsSkipped) {
   EXPECT_FALSE(Exists(dir / "t"));
 }
 
+// Removed by someone else after its overwrite, before its removal: nothing
+// is left of it, so nothing stays for it.
+TEST(Faults, FileRemovedInsideAFolderDuringTheSyncIsNoFailure) {
+  TempDir dir;
+  MakeDir(dir / "t");
+  WriteFile(dir / "t/a", Bytes(100, 1));
+  WriteFile(dir / "t/b", Bytes(100, 2));
+  static std::string victim;
+  victim = dir / "t/b";
+  SysCalls calls = Sys();
+  calls.syncfs = [](int fd) {
+    ::unlink(victim.c_str());
+    return ::syncfs(fd);
+  };
+  ScopedSysCalls scope(calls);
+  EXPECT_EQ(RunWithChecks({{dir / "t", dir / "t"}}, true, dir.path()).item_shredded, std::vector<bool>{true});
+  EXPECT_FALSE(Exists(dir / "t"));
+}
+
 TEST(Faults, FolderThatAppearsDuringTheWalkIsNeverRemovedUnshredded) {
   TempDir dir;
   MakeDir(dir / "t");
@@ -168,6 +187,26 @@ TEST(Faults, FolderThatAppearsDuringTheWalkIsNeverRemovedUnshredded) {
     EXPECT_EQ(r.item_shredded, std::vector<bool>{false});
     EXPECT_EQ(ReadFile(dir / "t/late/news"), Bytes(77, 7));
   }
+}
+
+// Indexers and thumbnailers hold a file open for a moment: a lease refused
+// a few times, then granted, is no reason to leave the file.
+TEST(Faults, FileOpenElsewhereForAMomentIsShredded) {
+  TempDir dir;
+  WriteFile(dir / "f", Bytes(100, 1));
+  static int refusals;
+  refusals = 3;
+  SysCalls calls = Sys();
+  calls.setlease = [](int fd, int type) {
+    if (refusals-- > 0) {
+      errno = EAGAIN;
+      return -1;
+    }
+    return ::fcntl(fd, F_SETLEASE, type);
+  };
+  ScopedSysCalls scope(calls);
+  EXPECT_EQ(RunWithChecks({{dir / "f", "f"}}, false, dir.path()).item_shredded, std::vector<bool>{true});
+  EXPECT_FALSE(Exists(dir / "f"));
 }
 
 // The listed folder cannot be opened (here: no descriptor left): it stays,
@@ -325,6 +364,27 @@ TEST_F(Races, RegularFileSwappedInBetweenTheLookAndTheOpenIsNotWritten) {
   Hook() = [this](const char*) { ::rename((dir / "world/decoy").c_str(), (dir / "listed/f").c_str()); };
   EXPECT_EQ(Run(dir / "listed/f", false).outcomes, std::vector<ItemOutcome>{ItemOutcome::Changed});
   EXPECT_EQ(ReadFile(dir / "listed/f"), decoy);
+}
+
+// In file mode another program that opens the file after its overwrite
+// waits until the name is gone (asked not to wait, it is told to come back).
+TEST_F(Races, ProgramOpeningTheFileBeforeItsRemovalWaitsUntilTheNameIsGone) {
+  WriteFile(dir / "listed/f", Bytes(100, 1));
+  static int refused_with;
+  static bool asked;
+  refused_with = 0;
+  asked = false;
+  calls.unlinkat = [](int dirfd, const char* path, int flags) {
+    if (!std::exchange(asked, true)) {
+      const int other = ::openat(dirfd, path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+      refused_with = other < 0 ? errno : 0;
+      if (other >= 0) ::close(other);
+    }
+    return ::unlinkat(dirfd, path, flags);
+  };
+  EXPECT_EQ(Run(dir / "listed/f", false).outcomes, std::vector<ItemOutcome>{ItemOutcome::Shredded});
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(refused_with, EWOULDBLOCK);
 }
 
 TEST_F(Races, FileMountedOverTheNameBetweenTheLookAndTheOpenIsNotWritten) {
