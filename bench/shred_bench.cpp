@@ -136,6 +136,7 @@ velmora::SysCalls Counting() {
   VELMORA_COUNT(nanosleep);
   VELMORA_COUNT(chmod);
   VELMORA_COUNT(geteuid);
+  VELMORA_COUNT(mkdirat);
 #undef VELMORA_COUNT
   return c;
 }

@@ -45,7 +45,7 @@ SysCalls& Table() {
                         ::unlinkat, RealRenameat,   RealCheckpointJournal,      RealStatx,   ::lseek,
                         RealGetdents64,             ::fchmod,     ::fstatfs,    ::flistxattr, ::fgetxattr,
                         ::fsetxattr, ::fremovexattr, ::uname, RealSetlease, ::nanosleep, ::chmod,
-                        ::geteuid};
+                        ::geteuid,  ::mkdirat};
   return table;
 }
 

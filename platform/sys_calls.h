@@ -62,6 +62,8 @@ struct SysCalls {
   SysCall<int(const char* path, mode_t mode)> chmod;
   // Whether root's extra attributes (trusted.) are ours to rewrite.
   SysCall<uid_t()> geteuid;
+  // The report's own folders, made private.
+  SysCall<int(int dirfd, const char* path, mode_t mode)> mkdirat;
 };
 
 // The table in force; the real calls unless a test replaced some.
