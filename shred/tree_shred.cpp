@@ -80,7 +80,7 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   EntryStat opened;
   if (const ItemOutcome refused = WhyNotWalked(root, st, parent_st.mount_id, opened);
       refused != ItemOutcome::Shredded) {
-    // A mode we could not put back on what we leave is what we can do no more about.
+    // The folder is left either way; its mode back is the best we can do.
     if (forced_open) BestEffort(SetModeBits(parent.get(), name, st, st.st_mode));
     return Refused(refused);
   }
