@@ -3,6 +3,7 @@
 // outside what was listed changed byte for byte.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -178,6 +179,32 @@ TEST_F(BadInput, FileAnotherProgramHasOpenIsLeftUntouchedInBothModes) {
   EXPECT_EQ(ReadFile(dir / "listed/t/written"), Bytes(3000, 2));
   EXPECT_FALSE(Exists(dir / "listed/t/free"));
   ExpectWorldUnchanged();
+}
+
+// A program being run cannot be written (the kernel says so): it is left,
+// named as in use, not as a file that could not be opened.
+TEST_F(BadInput, ProgramBeingRunIsLeftAsInUse) {
+  ASSERT_EQ(std::system(("cp /bin/sleep '" + dir / "listed/running" + "'").c_str()), 0);
+  const Bytes program = ReadFile(dir / "listed/running");
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const std::string path = dir / "listed/running";
+    ::execl(path.c_str(), path.c_str(), "60", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  // Running once its own file is open for execution: wait for that.
+  const std::string exe = "/proc/" + std::to_string(child) + "/exe";
+  char target[4096];
+  for (int i = 0; i < 5000; ++i) {
+    const ssize_t n = ::readlink(exe.c_str(), target, sizeof target - 1);
+    if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == dir / "listed/running") break;
+    ::usleep(1000);
+  }
+  EXPECT_EQ(Files({dir / "listed/running"}), std::vector<bool>{false});
+  EXPECT_EQ(outcomes, std::vector<ItemOutcome>{ItemOutcome::InUse});
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  EXPECT_EQ(ReadFile(dir / "listed/running"), program);
 }
 
 TEST_F(BadInput, LinkToAFileOrAFolderOnTheListIsLeftAndNotFollowed) {
