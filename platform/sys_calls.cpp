@@ -40,12 +40,16 @@ ssize_t RealGetdents64(int fd, void* buffer, size_t size) { return ::getdents64(
 
 int RealSetlease(int fd, int type) { return ::fcntl(fd, F_SETLEASE, type); }
 
+int RealSyncFileRange(int fd, off_t offset, off_t nbytes, unsigned flags) {
+  return ::sync_file_range(fd, offset, nbytes, flags);
+}
+
 SysCalls& Table() {
   static SysCalls table{RealOpenat, ::pwrite,       ::fdatasync,  ::fsync,      ::syncfs,    ::close,
                         ::unlinkat, RealRenameat,   RealCheckpointJournal,      RealStatx,   ::lseek,
                         RealGetdents64,             ::fchmod,     ::fstatfs,    ::flistxattr, ::fgetxattr,
                         ::fsetxattr, ::fremovexattr, ::uname, RealSetlease, ::nanosleep, ::chmod,
-                        ::geteuid,  ::mkdirat};
+                        ::geteuid,  ::mkdirat,      ::linkat,     RealSyncFileRange};
   return table;
 }
 

@@ -64,6 +64,10 @@ struct SysCalls {
   SysCall<uid_t()> geteuid;
   // The report's own folders, made private.
   SysCall<int(int dirfd, const char* path, mode_t mode)> mkdirat;
+  SysCall<int(int olddirfd, const char* oldpath, int newdirfd, const char* newpath, int flags)> linkat;
+  // Starts or waits for the writeback of a range of a file, so an overwrite
+  // never runs far ahead of the device.
+  SysCall<int(int fd, off_t offset, off_t nbytes, unsigned flags)> sync_file_range;
 };
 
 // The table in force; the real calls unless a test replaced some.
