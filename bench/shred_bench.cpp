@@ -25,6 +25,7 @@
 #include <mutex>
 
 #include "bench_files.h"
+#include "platform/lease_signal.h"
 #include "platform/sys_calls.h"
 #include "shred/fill_block.h"
 #include "shred/report_keeper.h"
@@ -132,6 +133,11 @@ velmora::SysCalls Counting() {
   VELMORA_COUNT(fsetxattr);
   VELMORA_COUNT(fremovexattr);
   VELMORA_COUNT(uname);
+  VELMORA_COUNT(setlease);
+  VELMORA_COUNT(nanosleep);
+  VELMORA_COUNT(chmod);
+  VELMORA_COUNT(geteuid);
+  VELMORA_COUNT(mkdirat);
   VELMORA_COUNT(linkat);
   VELMORA_COUNT(sync_file_range);
 #undef VELMORA_COUNT
@@ -258,6 +264,7 @@ double KeeperGarbageRecordMs(const std::string& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  velmora::IgnoreLeaseBreakSignal();  // before any thread: see platform/lease_signal.h
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   if (const char* runs = std::getenv("VELMORA_BENCH_RUNS"); runs != nullptr && std::atoi(runs) > 0)
     kRuns = std::atoi(runs);

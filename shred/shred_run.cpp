@@ -51,6 +51,8 @@ ItemOutcome FileOutcome(WipeOutcome outcome) {
     case WipeOutcome::RemoveFailed: return ItemOutcome::RemoveFailed;
     case WipeOutcome::Link: return ItemOutcome::Link;
     case WipeOutcome::MountPoint: return ItemOutcome::MountPoint;
+    case WipeOutcome::InUse: return ItemOutcome::InUse;
+    case WipeOutcome::Gone: return ItemOutcome::NotFound;
     case WipeOutcome::Changed:
     case WipeOutcome::OtherLinks: return ItemOutcome::Changed;
     case WipeOutcome::StoppedPartWay: return ItemOutcome::StoppedPartWay;

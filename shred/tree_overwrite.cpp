@@ -64,7 +64,7 @@ class Overwriter {
   bool LookAt(int dirfd, FolderNode& node, ListedEntry& entry) {
     EntryStat seen;
     if (!StatAt(dirfd, entry.name, seen)) {
-      if (errno != ENOENT) node.keeps = true;  // gone meanwhile is fine
+      if (seen.error != ENOENT) node.keeps = true;  // gone meanwhile is fine
       return false;
     }
     if (IsOtherMount(seen, mount_)) {
@@ -100,10 +100,11 @@ class Overwriter {
       linked.names.emplace_back(node, index);
       return true;
     }
-    if (outcome == WipeOutcome::OpenFailed && errno == ENOENT) {
+    if (outcome == WipeOutcome::Gone) {
       writeback_.FileDone(false);
       return false;
     }
+    entry.outcome = outcome;
     Stopped(outcome, *node, entry.original);
     writeback_.FileDone(outcome == WipeOutcome::Shredded);
     if (outcome != WipeOutcome::Shredded) return true;  // it stays, and so do its folders
@@ -163,8 +164,9 @@ class Overwriter {
   // False when the folder is not entered (and so never read).
   bool EnterChild(int dirfd, FolderNode* node, const ListedEntry& entry) {
     UniqueFd child(OpenFolderAt(dirfd, entry.name));
+    const int open_error = child.valid() ? 0 : errno;
     EntryStat seen;
-    if (!child.valid() && errno == EACCES && StatAt(dirfd, entry.name, seen) && seen.st.st_ino == entry.inode &&
+    if (open_error == EACCES && StatAt(dirfd, entry.name, seen) && seen.st.st_ino == entry.inode &&
         !IsOtherMount(seen, mount_) && AddModeBits(dirfd, entry.name, seen.st, S_IRWXU))
       child = UniqueFd(OpenFolderAt(dirfd, entry.name));
     EntryStat opened;
@@ -186,9 +188,6 @@ class Overwriter {
       made.original_mode = before & 07777;
       BestEffort(Sys().fchmod(child.get(), (opened.st.st_mode & 07777) | S_IRWXU));
     }
-    // A folder's attributes go with it: their values are zeroed with the
-    // files' data, before the one sync.
-    ZeroAttributeValues(child.get());
     FolderNode* added = model_.Add(std::move(made));
     node->children.push_back(added);
     hand_off_.Add(added, std::move(child), [this](FolderNode* next, UniqueFd fd) { Folder(next, std::move(fd)); });
@@ -223,6 +222,7 @@ class Overwriter {
       const WipeOutcome outcome = folder.valid()
                                       ? OverwriteAt(folder.get(), node->entries[index].name, pattern_, policy, opened)
                                       : WipeOutcome::OpenFailed;
+      for (auto [at, i] : linked.names) at->entries[i].outcome = outcome;
       Stopped(outcome, *node, node->entries[index].original);
       for (std::size_t i = 0; i < linked.names.size(); ++i) writeback_.FileDone(outcome == WipeOutcome::Shredded);
       if (outcome != WipeOutcome::Shredded) continue;  // it stays, under every name

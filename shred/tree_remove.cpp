@@ -10,6 +10,7 @@
 #include "platform/sys_calls.h"
 #include "shred/entry_at.h"
 #include "shred/entry_stat.h"
+#include "shred/folder_attributes.h"
 #include "shred/remove_entry.h"
 #include "shred/tree_folders.h"
 #include "shred/tree_open.h"
@@ -147,7 +148,7 @@ std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigne
       // the overwrite walk met is removed, and only once all it holds is
       // covered.
       EntryStat now;
-      if (!StatAt(fd, entry.name, now) && errno == ENOENT) continue;  // gone already: nothing to remove
+      if (!StatAt(fd, entry.name, now) && now.error == ENOENT) continue;  // gone already: nothing to remove
       const auto holds_it = [&] {
         return now.st.st_ino == entry.inode && !S_ISDIR(now.st.st_mode) && !IsOtherMount(now, mount);
       };
@@ -173,11 +174,13 @@ std::size_t RemoveFolders(int root, std::uint64_t mount, TreeModel& model, const
     for (const FolderNode* child : node.children) node.keeps = node.keeps || child->keeps;
     if (&node == top) return;  // the caller removes the listed folder itself
     if (handled) handled();
-    if (!node.keeps && StillHolds(parent, node.name, node.st.st_ino, true, mount) &&
-        Sys().unlinkat(parent, node.name.c_str(), AT_REMOVEDIR) == 0)
-      return;
-    // The folder stays, as it was: its own name, its own mode, and the
-    // removals inside it made durable on their own.
+    if (!node.keeps && StillHolds(parent, node.name, node.st.st_ino, true, mount)) {
+      const SavedAttributes attributes = ZeroFolderAttributes(fd);
+      if (Sys().unlinkat(parent, node.name.c_str(), AT_REMOVEDIR) == 0) return;
+      PutAttributesBack(fd, attributes);
+    }
+    // The folder stays, as it was: its own name, its own mode, its own
+    // attributes, and the removals inside it made durable on their own.
     ++stayed;
     node.keeps = true;
     if (node.removed_inside) BestEffort(Sys().fsync(fd));
@@ -185,6 +188,12 @@ std::size_t RemoveFolders(int root, std::uint64_t mount, TreeModel& model, const
     if (node.mode_changed) BestEffort(Sys().fchmod(fd, node.original_mode));
   });
   return stayed;
+}
+
+void PutModesBack(int root, std::uint64_t mount, TreeModel& model) {
+  ChildrenFirst(root, mount, model.root(), [](FolderNode& node, int fd, int) {
+    if (node.mode_changed) BestEffort(Sys().fchmod(fd, node.original_mode));  // as RemoveFolders does
+  });
 }
 
 }  // namespace velmora

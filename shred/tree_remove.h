@@ -41,4 +41,8 @@ std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigne
 // is called after each folder below the root.
 std::size_t RemoveFolders(int root, std::uint64_t mount, TreeModel& model, const std::function<void()>& handled = {});
 
+// Gives every folder of the tree, the root included, the mode it had before
+// the walk widened it: for a run that ends with nothing removed.
+void PutModesBack(int root, std::uint64_t mount, TreeModel& model);
+
 }  // namespace velmora

@@ -74,6 +74,17 @@ TEST(AddRulesByIdentity, AliasesOfProtectedFoldersAndOfTheProgramAreRefused) {
   EXPECT_EQ(own.message, AddMessage::OwnExecutable);
   EXPECT_EQ(own.remove_enabled, false);
   EXPECT_TRUE(list.empty());
+  // In a multiple selection too, under another name: a hard link, a link.
+  ASSERT_EQ(::link((dir / "prog/velmora").c_str(), (dir / "prog/helper").c_str()), 0);
+  ASSERT_EQ(::symlink("velmora", (dir / "prog/shortcut").c_str()), 0);
+  testing::WriteFile(dir / "prog/notes", {});
+  for (const char* alias : {"helper", "shortcut"}) {
+    list = {{"/earlier", "/earlier"}};
+    own = AddFiles(dir / "prog" + '\0' + "notes" + '\0' + alias, c, list);
+    EXPECT_EQ(own.message, AddMessage::OwnExecutable) << alias;
+    EXPECT_EQ(own.remove_enabled, false) << alias;
+    EXPECT_TRUE(list.empty()) << alias;
+  }
 }
 
 // A drive mounted after the window opened, reached directly or through a

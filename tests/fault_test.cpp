@@ -6,9 +6,12 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -138,6 +141,25 @@ TEST(Faults, FileThatVanishesInsideAFolderIsSkipped) {
   EXPECT_FALSE(Exists(dir / "t"));
 }
 
+// Removed by someone else after its overwrite, before its removal: nothing
+// is left of it, so nothing stays for it.
+TEST(Faults, FileRemovedInsideAFolderDuringTheSyncIsNoFailure) {
+  TempDir dir;
+  MakeDir(dir / "t");
+  WriteFile(dir / "t/a", Bytes(100, 1));
+  WriteFile(dir / "t/b", Bytes(100, 2));
+  static std::string victim;
+  victim = dir / "t/b";
+  SysCalls calls = Sys();
+  calls.syncfs = [](int fd) {
+    ::unlink(victim.c_str());
+    return ::syncfs(fd);
+  };
+  ScopedSysCalls scope(calls);
+  EXPECT_EQ(RunWithChecks({{dir / "t", dir / "t"}}, true, dir.path()).item_shredded, std::vector<bool>{true});
+  EXPECT_FALSE(Exists(dir / "t"));
+}
+
 TEST(Faults, FolderThatAppearsDuringTheWalkIsNeverRemovedUnshredded) {
   TempDir dir;
   MakeDir(dir / "t");
@@ -165,6 +187,144 @@ TEST(Faults, FolderThatAppearsDuringTheWalkIsNeverRemovedUnshredded) {
   if (Exists(dir / "t")) {
     EXPECT_EQ(r.item_shredded, std::vector<bool>{false});
     EXPECT_EQ(ReadFile(dir / "t/late/news"), Bytes(77, 7));
+  }
+}
+
+// Indexers and thumbnailers hold a file open for a moment: a lease refused
+// a few times, then granted, is no reason to leave the file.
+TEST(Faults, FileOpenElsewhereForAMomentIsShredded) {
+  TempDir dir;
+  WriteFile(dir / "f", Bytes(100, 1));
+  static int refusals;
+  refusals = 3;
+  SysCalls calls = Sys();
+  calls.setlease = [](int fd, int type) {
+    if (refusals-- > 0) {
+      errno = EAGAIN;
+      return -1;
+    }
+    return ::fcntl(fd, F_SETLEASE, type);
+  };
+  ScopedSysCalls scope(calls);
+  EXPECT_EQ(RunWithChecks({{dir / "f", "f"}}, false, dir.path()).item_shredded, std::vector<bool>{true});
+  EXPECT_FALSE(Exists(dir / "f"));
+}
+
+// The listed folder cannot be opened (here: no descriptor left): it stays,
+// and the reason is that, not some other.
+TEST(Faults, ListedFolderThatCannotBeOpenedIsSaidSo) {
+  TempDir dir;
+  MakeDir(dir / "t");
+  WriteFile(dir / "t/a", Bytes(100, 1));
+  SysCalls calls = Sys();
+  calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
+    if ((flags & O_DIRECTORY) && std::string(path) == "t") {
+      errno = EMFILE;
+      return -1;
+    }
+    return ::openat(dirfd, path, flags, mode);
+  };
+  ScopedSysCalls scope(calls);
+  EXPECT_EQ(RunWithChecks({{dir / "t", dir / "t"}}, true, dir.path()).outcomes,
+            std::vector<ItemOutcome>{ItemOutcome::OpenFailed});
+  EXPECT_EQ(ReadFile(dir / "t/a"), Bytes(100, 1));
+}
+
+// A folder's mode, extended attributes and ACL, as `ls -l` and getfattr
+// would show them.
+std::string FolderMetadata(const std::string& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0) return "missing";
+  std::string out = "mode " + std::to_string(st.st_mode & 07777);
+  std::string names(4096, '\0');
+  const ssize_t size = ::llistxattr(path.c_str(), names.data(), names.size());
+  names.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+  std::vector<std::string> sorted;
+  for (std::size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) sorted.emplace_back(names.c_str() + at);
+  std::sort(sorted.begin(), sorted.end());
+  for (const std::string& name : sorted) {
+    std::string value(4096, '\0');
+    const ssize_t n = ::lgetxattr(path.c_str(), name.c_str(), value.data(), value.size());
+    out += "; " + name + "=" + value.substr(0, n > 0 ? static_cast<std::size_t>(n) : 0);
+  }
+  return out;
+}
+
+// Gives `path` the attribute user.note and an ACL entry for nobody; false
+// where the file system has neither.
+bool GiveNoteAndAcl(const std::string& path) {
+  // The kernel's form of "user::rwx user:nobody:r-x group::r-x mask::r-x other::---".
+  struct Entry {
+    std::uint16_t tag, perm;
+    std::uint32_t id;
+  };
+  struct {
+    std::uint32_t version = 2;
+    Entry entries[5] = {{0x01, 7, ~0u}, {0x02, 5, 65534}, {0x04, 5, ~0u}, {0x10, 5, ~0u}, {0x20, 0, ~0u}};
+  } acl;
+  return ::setxattr(path.c_str(), "user.note", "hello", 5, 0) == 0 &&
+         ::setxattr(path.c_str(), "system.posix_acl_access", &acl, sizeof acl, 0) == 0;
+}
+
+// Asks to stop from the first question inside the folder on (the run asks
+// once before it).
+class StopInside : public testing::FixedHost {
+ public:
+  bool StopRequested() override { return ++questions_ > 1; }
+
+ private:
+  std::atomic<int> questions_{0};
+};
+
+// A folder the run leaves behind keeps what it had: the mode the walk
+// widened to empty it, its attributes and its ACL, however the run ended.
+// One row per way a run ends with folders still there.
+TEST(Faults, FoldersThatStayKeepTheirModesAttributesAndAcl) {
+  enum class Fault { Stop, FailingSync, SubfolderNotRemoved, ListedFolderNotRemoved };
+  const std::pair<const char*, Fault> rows[] = {{"stopped before the first file", Fault::Stop},
+                                                {"the sync failed", Fault::FailingSync},
+                                                {"a subfolder could not be removed", Fault::SubfolderNotRemoved},
+                                                {"the listed folder could not be removed", Fault::ListedFolderNotRemoved}};
+  for (const auto& [how, fault] : rows) {
+    SCOPED_TRACE(how);
+    TempDir dir;
+    MakeDir(dir / "t");
+    MakeDir(dir / "t/sub");
+    WriteFile(dir / "t/sub/f", Bytes(100, 1));
+    if (!GiveNoteAndAcl(dir / "t/sub") || !GiveNoteAndAcl(dir / "t"))
+      GTEST_SKIP() << "skipped: no user attributes or ACLs here";
+    ::chmod((dir / "t/sub").c_str(), 0500);
+    const std::string before[] = {FolderMetadata(dir / "t"), FolderMetadata(dir / "t/sub")};
+    // The folder whose entries fail to go: the listed folder's parent, or the
+    // listed folder itself.
+    static struct stat failing_in;
+    ASSERT_EQ(::stat((fault == Fault::ListedFolderNotRemoved ? dir.path() : dir / "t").c_str(), &failing_in), 0);
+    SysCalls calls = Sys();
+    if (fault == Fault::FailingSync)
+      calls.syncfs = [](int) {
+        errno = EIO;
+        return -1;
+      };
+    if (fault == Fault::SubfolderNotRemoved || fault == Fault::ListedFolderNotRemoved)
+      calls.unlinkat = [](int dirfd, const char* path, int flags) {
+        struct stat in;
+        if ((flags & AT_REMOVEDIR) && ::fstat(dirfd, &in) == 0 && in.st_ino == failing_in.st_ino) {
+          errno = EIO;
+          return -1;
+        }
+        return ::unlinkat(dirfd, path, flags);
+      };
+    ScopedSysCalls scope(calls);
+    StopInside stopping;
+    testing::FixedHost going_on;
+    ShredOptions options;
+    options.FolderMode = true;
+    RunShred(options, {{dir / "t", dir / "t"}}, 2, dir / "note.txt",
+             fault == Fault::Stop ? static_cast<ShredRunHost&>(stopping) : going_on);
+    EXPECT_EQ(FolderMetadata(dir / "t"), before[0]);
+    if (fault != Fault::ListedFolderNotRemoved) {
+      EXPECT_EQ(FolderMetadata(dir / "t/sub"), before[1]);
+    }
   }
 }
 
@@ -207,6 +367,27 @@ TEST_F(Races, RegularFileSwappedInBetweenTheLookAndTheOpenIsNotWritten) {
   Hook() = [this](const char*) { ::rename((dir / "world/decoy").c_str(), (dir / "listed/f").c_str()); };
   EXPECT_EQ(Run(dir / "listed/f", false).outcomes, std::vector<ItemOutcome>{ItemOutcome::Changed});
   EXPECT_EQ(ReadFile(dir / "listed/f"), decoy);
+}
+
+// In file mode another program that opens the file after its overwrite
+// waits until the name is gone (asked not to wait, it is told to come back).
+TEST_F(Races, ProgramOpeningTheFileBeforeItsRemovalWaitsUntilTheNameIsGone) {
+  WriteFile(dir / "listed/f", Bytes(100, 1));
+  static int refused_with;
+  static bool asked;
+  refused_with = 0;
+  asked = false;
+  calls.unlinkat = [](int dirfd, const char* path, int flags) {
+    if (!std::exchange(asked, true)) {
+      const int other = ::openat(dirfd, path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+      refused_with = other < 0 ? errno : 0;
+      if (other >= 0) ::close(other);
+    }
+    return ::unlinkat(dirfd, path, flags);
+  };
+  EXPECT_EQ(Run(dir / "listed/f", false).outcomes, std::vector<ItemOutcome>{ItemOutcome::Shredded});
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(refused_with, EWOULDBLOCK);
 }
 
 TEST_F(Races, FileMountedOverTheNameBetweenTheLookAndTheOpenIsNotWritten) {

@@ -5,6 +5,7 @@
 #include "shell/storage_notice.h"
 #include "support/capture.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -120,14 +121,18 @@ TEST_F(WindowRun, ItemsLeftAreNamedInAWarningAfterTheResultPage) {
   ASSERT_EQ(::symlink((dir / "ro").c_str(), (dir / "link").c_str()), 0);
   ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
   WriteFile(dir / "ok", Bytes(10, 2));
+  WriteFile(dir / "busy", Bytes(10, 3));
+  const int other_program = ::open((dir / "busy").c_str(), O_RDONLY | O_CLOEXEC);
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices = {dir / "ro", dir / "ok", dir / "link", dir / "fifo"};
-  for (int i = 0; i < 4; ++i) w.cmdAdd->click();
+  fakes.dialogs.file_choices = {dir / "ro", dir / "ok", dir / "link", dir / "fifo", dir / "busy"};
+  for (int i = 0; i < 5; ++i) w.cmdAdd->click();
   ShredNow(w);
+  ::close(other_program);
   EXPECT_EQ(w.FrontPage(), Page::Final);
   EXPECT_EQ(w.lblResultCaption->text(), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
   const std::string text = "Some items could not be shredded:\n" + (dir / "ro") + " (read-only)\n" + (dir / "link") +
-                           " (a link)\n" + (dir / "fifo") + " (not a regular file)";
+                           " (a link)\n" + (dir / "fifo") + " (not a regular file)\n" + (dir / "busy") +
+                           " (in use by another program)";
   EXPECT_EQ(fakes.dialogs.messages,
             (std::vector<ShownMessage>{{text, "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));
   EXPECT_FALSE(Exists(dir / "ok"));
