@@ -3,9 +3,14 @@
 #include <dirent.h>
 #include <fcntl.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #include "shred/entry_at.h"
 #include "shred/entry_stat.h"
@@ -25,8 +30,15 @@ class Overwriter {
 
   TreeOverwriteResult Run(unsigned threads) {
     FolderNode* top = &model_.root();
-    pool_.Run(threads, [this, top] { Folder(top, UniqueFd(OpenFolderAt(root_, "."))); });
+    if (!pool_.Run(threads, [this, top] { Folder(top, UniqueFd(OpenFolderAt(root_, "."))); })) {
+      // A task failed (out of memory, say): the walk ended as a Stop ends it,
+      // but some folders may not have been read at all, so the listed folder
+      // stays whatever the removal finds.
+      failed_ = true;
+      top->keeps = true;
+    }
     OverwriteLinkedInside();
+    ForgetVanished();
     return {overwritten_.load(), stopped_.load()};
   }
 
@@ -37,7 +49,8 @@ class Overwriter {
     std::vector<std::pair<FolderNode*, std::size_t>> names;  // folder, entry index
   };
 
-  // One task: read the folder once, overwrite its files, hand its folders on.
+  // One task: read the folder once, hand its folders on, overwrite its
+  // files (a big folder's in chunks, taken by several threads at once).
   void Folder(FolderNode* node, UniqueFd fd) {
     std::vector<ListedEntry> listed;
     if (!fd.valid() || !ReadFolder(fd.get(), listed)) node->keeps = true;
@@ -48,9 +61,26 @@ class Overwriter {
         continue;
       }
       node->entries.push_back({entry.name, entry.name, entry.inode, entry.type == DT_REG});
-      if (entry.type == DT_REG && !Overwrite(fd.get(), node, node->entries.size() - 1))
-        node->entries.pop_back();  // gone since the folder was read: nothing to shred
     }
+    listed = {};
+    // The entries stay where they are from here on: each chunk works on its
+    // own, with the folder's descriptor shared.
+    auto shared = std::make_shared<UniqueFd>(std::move(fd));
+    ShareOut(pool_, node->entries.size(), [this, node, shared](std::size_t begin, std::size_t end) {
+      for (std::size_t i = begin; i < end; ++i) {
+        if (node->entries[i].regular && !Overwrite(shared->get(), node, i)) {
+          std::lock_guard<std::mutex> lock(vanished_mutex_);
+          vanished_.emplace_back(node, i);
+        }
+      }
+    });
+  }
+
+  // Entries gone since their folder was read hold nothing to shred: they
+  // leave the model once nothing refers to them by position any more.
+  void ForgetVanished() {
+    std::sort(vanished_.rbegin(), vanished_.rend());
+    for (auto [node, index] : vanished_) node->entries.erase(node->entries.begin() + static_cast<std::ptrdiff_t>(index));
   }
 
   // The file system did not say what the entry is: look, once.
@@ -146,7 +176,7 @@ class Overwriter {
         for (auto [at, i] : linked.names) at->entries[i].shared = true;
         continue;
       }
-      if (stopped_) continue;  // all its names stay
+      if (stopped_ || failed_) continue;  // all its names stay
       auto [node, index] = linked.names.front();
       UniqueFd folder = OpenNodeFromRoot(root_, *node, mount_);
       WipePolicy policy;
@@ -186,6 +216,9 @@ class Overwriter {
   FolderHandOff hand_off_{pool_, root_, mount_};
   std::atomic<std::size_t> overwritten_{0};
   std::atomic<bool> stopped_{false};
+  bool failed_ = false;  // the pool failed part way
+  std::mutex vanished_mutex_;
+  std::vector<std::pair<FolderNode*, std::size_t>> vanished_;  // folder, entry index
   std::mutex linked_mutex_;
   std::map<ino_t, Linked> linked_;
   std::mutex progress_mutex_;

@@ -1,7 +1,8 @@
 #pragma once
 // The first walk of a folder shred: every folder read once, every regular
 // file that is the user's alone overwritten once, nothing removed. Folders
-// are taken by a small pool of threads, one folder per task.
+// are taken by a small pool of threads, one folder (or a chunk of a big
+// one's files) per task.
 #include <cstdint>
 #include <string>
 
@@ -18,7 +19,9 @@ struct TreeOverwriteResult {
 
 // Walks the tree below the open folder `root` (already in `model` as its
 // root node), on mount `mount`, with `threads` threads. Folders met are made
-// readable, searchable and writable (their old modes recorded).
+// readable, searchable and writable (their old modes recorded). Should the
+// pool fail part way, the walk ends as a Stop ends it and the root is marked
+// as staying.
 TreeOverwriteResult OverwriteTree(int root, std::uint64_t mount, TreeModel& model, const FillPattern& pattern,
                                   RunControl& control, const std::string& item, unsigned threads);
 

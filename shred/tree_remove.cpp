@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <vector>
 
 #include "platform/sys_calls.h"
@@ -113,13 +114,15 @@ void MarkWhatStays(TreeModel& model) {
   });
 }
 
-void ScrubFileNames(int root, std::uint64_t mount, TreeModel& model, unsigned threads) {
-  ForEachFolder(root, mount, model, threads, [mount](FolderNode& node, int fd) {
-    for (TreeEntry& entry : node.entries) {
-      if (Removable(entry) && StillHolds(fd, entry.name, entry.inode, false, mount))
-        entry.name = ScrubName(fd, entry.name);
-    }
-  });
+bool ScrubFileNames(int root, std::uint64_t mount, TreeModel& model, unsigned threads) {
+  return ForEachFolder(root, mount, model, threads,
+                       [mount](FolderNode& node, int fd, std::size_t begin, std::size_t end) {
+                         for (std::size_t i = begin; i < end; ++i) {
+                           TreeEntry& entry = node.entries[i];
+                           if (Removable(entry) && StillHolds(fd, entry.name, entry.inode, false, mount))
+                             entry.name = ScrubName(fd, entry.name);
+                         }
+                       });
 }
 
 void ScrubFolderNames(int root, std::uint64_t mount, TreeModel& model) {
@@ -135,8 +138,14 @@ void ScrubFolderNames(int root, std::uint64_t mount, TreeModel& model) {
 std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigned threads,
                         const FillPattern& pattern) {
   std::atomic<std::size_t> stayed{0};
-  ForEachFolder(root, mount, model, threads, [&](FolderNode& node, int fd) {
-    for (TreeEntry& entry : node.entries) {
+  // Chunks of one folder run at once: what they learn of the folder is
+  // gathered per chunk and set under this lock.
+  std::mutex node_mutex;
+  const bool all_visited = ForEachFolder(root, mount, model, threads, [&](FolderNode& node, int fd, std::size_t begin,
+                                                                          std::size_t end) {
+    bool removed_inside = false, keeps = false;
+    for (std::size_t i = begin; i < end; ++i) {
+      TreeEntry& entry = node.entries[i];
       // The name is looked at right before it goes: only the very inode
       // the overwrite walk met is removed, and only once all it holds is
       // covered.
@@ -149,15 +158,33 @@ std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigne
       if (may_go && entry.overwritten && now.st.st_size > entry.covered)
         may_go = CoverLateGrowth(fd, entry, pattern, mount) && StatAt(fd, entry.name, now) && holds_it();
       if (may_go && Sys().unlinkat(fd, entry.name.c_str(), 0) == 0) {
-        node.removed_inside = true;
+        removed_inside = true;
         continue;
       }
       ++stayed;
-      node.keeps = true;
+      keeps = true;
       NameBack(fd, entry.name, entry.original, entry.inode, false, mount);
     }
+    if (removed_inside || keeps) {
+      std::lock_guard<std::mutex> lock(node_mutex);
+      node.removed_inside = node.removed_inside || removed_inside;
+      node.keeps = node.keeps || keeps;
+    }
   });
+  if (!all_visited) {
+    // The pool failed part way: what it did not reach stays, under its own
+    // name, and so does the listed folder.
+    ++stayed;
+    GiveNamesBack(root, mount, model);
+  }
   return stayed;
+}
+
+void GiveNamesBack(int root, std::uint64_t mount, TreeModel& model) {
+  model.root().keeps = true;
+  ChildrenFirst(root, mount, model.root(), [mount](FolderNode& node, int fd, int) {
+    for (TreeEntry& entry : node.entries) NameBack(fd, entry.name, entry.original, entry.inode, false, mount);
+  });
 }
 
 std::size_t RemoveFolders(int root, std::uint64_t mount, TreeModel& model) {

@@ -19,19 +19,27 @@ void MarkWhatStays(TreeModel& model);
 
 // Renames every entry below `root` that will go, folders aside, to a random
 // name of the same length. The entries of each folder are taken by a pool of
-// `threads` threads, a folder per task.
-void ScrubFileNames(int root, std::uint64_t mount, TreeModel& model, unsigned threads);
+// `threads` threads, a folder (or a chunk of a big one) per task. False when
+// the pool failed part way: some names were then not scrubbed.
+bool ScrubFileNames(int root, std::uint64_t mount, TreeModel& model, unsigned threads);
 
 // Renames every folder below `root` that will go (the root itself is the
 // caller's) to a random name of the same length.
 void ScrubFolderNames(int root, std::uint64_t mount, TreeModel& model);
 
 // Removes the entries that may go below `root`, folders aside (a pool of
-// `threads` threads, a folder per task). A file that grew since it was
-// overwritten gets the rest covered with `pattern` and forced to the disk
-// first. An entry that stays gets its name back. Returns how many stayed.
+// `threads` threads, a folder or a chunk of a big one per task). A file that
+// grew since it was overwritten gets the rest covered with `pattern` and
+// forced to the disk first. An entry that stays gets its name back. Returns
+// how many stayed; should the pool fail part way, what it did not reach
+// stays, with its own name, and the root is marked as staying.
 std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigned threads,
                         const FillPattern& pattern);
+
+// After a walk that failed part way: every entry below `root` that is still
+// there under a random name gets its listed name back, and the root is
+// marked as staying.
+void GiveNamesBack(int root, std::uint64_t mount, TreeModel& model);
 
 // Removes the folders below `root` that are empty now, each after its
 // subfolders; one that stays gets its name and mode back, and the removals

@@ -19,7 +19,9 @@ struct TreeShredResult {
 };
 
 struct TreeShredOptions {
-  unsigned threads = 0;  // 0: one per core, at most 8
+  // 0: one per core (at most 8) for the overwrite, more for the removal,
+  // which mostly waits on the device (WorkPool::WaitingThreads).
+  unsigned threads = 0;
   NameScrubbing name_scrubbing = NameScrubbing::WhereItHelps;
 };
 
