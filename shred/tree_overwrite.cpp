@@ -30,13 +30,10 @@ class Overwriter {
 
   TreeOverwriteResult Run(unsigned threads) {
     FolderNode* top = &model_.root();
-    if (!pool_.Run(threads, [this, top] { Folder(top, UniqueFd(OpenFolderAt(root_, "."))); })) {
-      // A task failed (out of memory, say): the walk ended as a Stop ends it,
-      // but some folders may not have been read at all, so the listed folder
-      // stays whatever the removal finds.
-      failed_ = true;
-      top->keeps = true;
-    }
+    // A task that failed (out of memory, say) ended the walk as a Stop ends
+    // it. What was not overwritten, or not even listed, is not removed, so
+    // its folders stay with it.
+    failed_ = !pool_.Run(threads, [this, top] { Folder(top, UniqueFd(OpenFolderAt(root_, "."))); });
     OverwriteLinkedInside();
     ForgetVanished();
     return {overwritten_.load(), stopped_.load()};

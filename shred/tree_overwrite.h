@@ -20,8 +20,7 @@ struct TreeOverwriteResult {
 // Walks the tree below the open folder `root` (already in `model` as its
 // root node), on mount `mount`, with `threads` threads. Folders met are made
 // readable, searchable and writable (their old modes recorded). Should the
-// pool fail part way, the walk ends as a Stop ends it and the root is marked
-// as staying.
+// pool fail part way, the walk ends as a Stop ends it.
 TreeOverwriteResult OverwriteTree(int root, std::uint64_t mount, TreeModel& model, const FillPattern& pattern,
                                   RunControl& control, const std::string& item, unsigned threads);
 

@@ -173,7 +173,7 @@ std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigne
   });
   if (!all_visited) {
     // The pool failed part way: what it did not reach stays, under its own
-    // name, and so does the listed folder.
+    // name, and so do its folders.
     ++stayed;
     GiveNamesBack(root, mount, model);
   }
@@ -181,7 +181,6 @@ std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigne
 }
 
 void GiveNamesBack(int root, std::uint64_t mount, TreeModel& model) {
-  model.root().keeps = true;
   ChildrenFirst(root, mount, model.root(), [mount](FolderNode& node, int fd, int) {
     for (TreeEntry& entry : node.entries) NameBack(fd, entry.name, entry.original, entry.inode, false, mount);
   });

@@ -32,13 +32,12 @@ void ScrubFolderNames(int root, std::uint64_t mount, TreeModel& model);
 // grew since it was overwritten gets the rest covered with `pattern` and
 // forced to the disk first. An entry that stays gets its name back. Returns
 // how many stayed; should the pool fail part way, what it did not reach
-// stays, with its own name, and the root is marked as staying.
+// stays, with its own name (and counts as one more).
 std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigned threads,
                         const FillPattern& pattern);
 
 // After a walk that failed part way: every entry below `root` that is still
-// there under a random name gets its listed name back, and the root is
-// marked as staying.
+// there under a random name gets its listed name back.
 void GiveNamesBack(int root, std::uint64_t mount, TreeModel& model);
 
 // Removes the folders below `root` that are empty now, each after its
