@@ -98,7 +98,7 @@ std::size_t BytesPerTreeFile(const std::string& folder) {
 // The least a shred of `tree` can do, on as many threads as the engine uses.
 void RunLimit(const std::string& tree, std::size_t bytes) {
   Shell(Quote(LimitProgram()) + " " + Quote(tree) + " " + std::to_string(bytes) + " " +
-        std::to_string(velmora::WorkPool::DefaultThreads()) + " " +
+        std::to_string(velmora::WorkPool::WaitingThreads()) + " " +
         std::to_string(velmora::WorkPool::WaitingThreads()));
 }
 
@@ -342,8 +342,7 @@ int main(int argc, char** argv) {
     }
   }
   auto tree_figures = [&] {
-    std::printf("tree_threads: %u overwriting, %u removing\n", velmora::WorkPool::DefaultThreads(),
-                velmora::WorkPool::WaitingThreads());
+    std::printf("tree_threads: %u\n", velmora::WorkPool::WaitingThreads());
     std::printf("tree_vs_rm: %.3f\n", Median(times.engine) / Median(times.rm));
     std::printf("tree_vs_limit: %.3f\n", Median(times.engine) / Median(times.limit));
     std::printf("flat_tree_vs_rm: %.3f\n", Median(times.flat_engine) / Median(times.flat_rm));

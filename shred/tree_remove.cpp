@@ -105,6 +105,31 @@ void NameBack(int dirfd, std::string& name, const std::string& original, ino_t i
     name = original;
 }
 
+// Every entry and folder below `root` still there under a random name gets
+// its listed name back.
+void GiveNamesBack(int root, std::uint64_t mount, TreeModel& model) {
+  FolderNode* top = &model.root();
+  // An entry's own name may be another's random one until that one goes
+  // back to its own (a file's, a folder's): a few rounds undo such chains.
+  for (int round = 0; round < 4; ++round) {
+    bool renamed = false, waiting = false;
+    const auto back = [&](int dirfd, std::string& name, const std::string& original, ino_t inode, bool folder) {
+      if (name == original || !StillHolds(dirfd, name, inode, folder, mount)) return;
+      if (Sys().renameat(dirfd, name.c_str(), dirfd, original.c_str()) == 0) {
+        name = original;
+        renamed = true;
+      } else {
+        waiting = true;
+      }
+    };
+    ChildrenFirst(root, mount, *top, [&](FolderNode& node, int fd, int parent) {
+      for (TreeEntry& entry : node.entries) back(fd, entry.name, entry.original, entry.inode, false);
+      if (&node != top) back(parent, node.name, node.original, node.st.st_ino, true);
+    });
+    if (!renamed || !waiting) return;
+  }
+}
+
 }  // namespace
 
 void MarkWhatStays(TreeModel& model) {
@@ -172,18 +197,12 @@ std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigne
     }
   });
   if (!all_visited) {
-    // The pool failed part way: what it did not reach stays, under its own
-    // name, and so do its folders.
+    // The pool failed part way: what it did not reach stays, and so does
+    // the listed folder (which gives every name back).
     ++stayed;
-    GiveNamesBack(root, mount, model);
+    model.root().keeps = true;
   }
   return stayed;
-}
-
-void GiveNamesBack(int root, std::uint64_t mount, TreeModel& model) {
-  ChildrenFirst(root, mount, model.root(), [mount](FolderNode& node, int fd, int) {
-    for (TreeEntry& entry : node.entries) NameBack(fd, entry.name, entry.original, entry.inode, false, mount);
-  });
 }
 
 std::size_t RemoveFolders(int root, std::uint64_t mount, TreeModel& model) {
@@ -203,6 +222,9 @@ std::size_t RemoveFolders(int root, std::uint64_t mount, TreeModel& model) {
     NameBack(parent, node.name, node.original, node.st.st_ino, true, mount);
     if (node.mode_changed) BestEffort(Sys().fchmod(fd, node.original_mode));
   });
+  // What stays may have found its own name taken by another entry's random
+  // one, gone or named back since.
+  if (top->keeps) GiveNamesBack(root, mount, model);
   return stayed;
 }
 

@@ -32,17 +32,15 @@ void ScrubFolderNames(int root, std::uint64_t mount, TreeModel& model);
 // grew since it was overwritten gets the rest covered with `pattern` and
 // forced to the disk first. An entry that stays gets its name back. Returns
 // how many stayed; should the pool fail part way, what it did not reach
-// stays, with its own name (and counts as one more).
+// stays (counted as one more) and the root is marked as staying.
 std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigned threads,
                         const FillPattern& pattern);
 
-// After a walk that failed part way: every entry below `root` that is still
-// there under a random name gets its listed name back.
-void GiveNamesBack(int root, std::uint64_t mount, TreeModel& model);
-
 // Removes the folders below `root` that are empty now, each after its
 // subfolders; one that stays gets its name and mode back, and the removals
-// inside it made durable. Returns how many stayed.
+// inside it made durable. Returns how many stayed. When anything stays,
+// every entry and folder left under a random name gets its listed name back,
+// also where that name was another's random one at first.
 std::size_t RemoveFolders(int root, std::uint64_t mount, TreeModel& model);
 
 }  // namespace velmora

@@ -78,10 +78,10 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   };
 
   TreeShredResult result;
-  // The overwrite of small files mostly keeps a core busy; the removal
-  // mostly waits on the device, which serves many requests at once.
-  const unsigned threads = options.threads != 0 ? options.threads : WorkPool::DefaultThreads();
-  const unsigned waiting = options.threads != 0 ? options.threads : WorkPool::WaitingThreads();
+  // Every step waits on the device more than it works on a core: the
+  // removal for the discards of what it frees, the opening and overwriting of
+  // small files for the file system's own locks and journal.
+  const unsigned threads = options.threads != 0 ? options.threads : WorkPool::WaitingThreads();
   TreeOverwriteResult overwrite = OverwriteTree(root.get(), mount, model, pattern, control, path, threads);
   result.files_overwritten = overwrite.files_overwritten;
   // One sync of the file system puts every overwrite on the device before
@@ -98,8 +98,8 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   const bool scrub = names != TreeNames::LeftAlone;
   // Should renaming fail part way, nothing is removed: a name not scrubbed
   // would stay on the disk.
-  const bool scrubbed = names != TreeNames::RenameEach || ScrubFileNames(root.get(), mount, model, waiting);
-  if (!scrubbed) GiveNamesBack(root.get(), mount, model);
+  const bool scrubbed = names != TreeNames::RenameEach || ScrubFileNames(root.get(), mount, model, threads);
+  if (!scrubbed) node.keeps = true;  // the removal of folders gives every name back
   if (scrub) ScrubFolderNames(root.get(), mount, model);
   // A folder's blocks keep what was last written home to them once it is
   // freed, and a journal forgets the newer copies of a freed block: what the
@@ -110,7 +110,7 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
     BestEffort(CheckpointJournal(root.get(), /*zero_out=*/false));
   };
   if (names == TreeNames::RenameEach) folders_home();
-  result.left_behind = scrubbed ? RemoveFiles(root.get(), mount, model, waiting, pattern) : 1;
+  result.left_behind = scrubbed ? RemoveFiles(root.get(), mount, model, threads, pattern) : 1;
   // Here the removals zeroed the names in the folders' blocks: that state
   // goes to the disk before the folders, and their blocks, go.
   if (names == TreeNames::SyncBeforeFolders) folders_home();

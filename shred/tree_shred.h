@@ -19,9 +19,7 @@ struct TreeShredResult {
 };
 
 struct TreeShredOptions {
-  // 0: one per core (at most 8) for the overwrite, more for the removal,
-  // which mostly waits on the device (WorkPool::WaitingThreads).
-  unsigned threads = 0;
+  unsigned threads = 0;  // 0: WorkPool::WaitingThreads(), more than cores
   NameScrubbing name_scrubbing = NameScrubbing::WhereItHelps;
 };
 

@@ -25,7 +25,8 @@ class WorkPool {
   // For work that mostly waits on the device (removals, above all, which wait
   // for the discards of what they free): more threads than cores, so the
   // device sees many requests at once; bounded by the descriptors the
-  // process may open.
+  // process may open. A waiting thread costs little memory: its stack is
+  // reserved, not used, and glibc caps its heaps at eight per core.
   static unsigned WaitingThreads();
 
   // Runs `first` and every task it (or they) add, on up to `threads` threads
