@@ -77,7 +77,8 @@ class Overwriter {
   // leave the model once nothing refers to them by position any more.
   void ForgetVanished() {
     std::sort(vanished_.rbegin(), vanished_.rend());
-    for (auto [node, index] : vanished_) node->entries.erase(node->entries.begin() + static_cast<std::ptrdiff_t>(index));
+    for (auto [node, index] : vanished_)
+      node->entries.erase(node->entries.begin() + static_cast<std::ptrdiff_t>(index));
   }
 
   // The file system did not say what the entry is: look, once.
