@@ -177,7 +177,7 @@ double PeakRssMiB(const std::string& path, bool folder_mode) {
     std::fprintf(stderr, "the engine failed on %s\n", path.c_str());
     std::exit(1);
   }
-  return usage.ru_maxrss / 1024.0;
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
 // A journaled ext4 image (the default mount: ordered data, no discard),
@@ -364,7 +364,7 @@ int main(int argc, char** argv) {
   }
   const double calls_per_file = static_cast<double>(g_calls.load()) / (100 * 100);
   std::printf("calls per file by kind:");
-  for (const auto& [name, count] : g_by_name) std::printf(" %s %.2f", name.c_str(), count / 10000.0);
+  for (const auto& [name, count] : g_by_name) std::printf(" %s %.2f", name.c_str(), static_cast<double>(count) / 10000.0);
   std::printf("\n");
 
   if (tree_only) {
