@@ -7,6 +7,7 @@
 // mode back.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "shred/fill_pattern.h"
 #include "shred/tree_model.h"
@@ -33,14 +34,16 @@ void ScrubFolderNames(int root, std::uint64_t mount, TreeModel& model);
 // forced to the disk first. An entry that stays gets its name back. Returns
 // how many stayed; should the pool fail part way, what it did not reach
 // stays (counted as one more) and the root is marked as staying.
+// `handled`, when given, is called after each entry, from the pool's threads.
 std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigned threads,
-                        const FillPattern& pattern);
+                        const FillPattern& pattern, const std::function<void()>& handled = {});
 
 // Removes the folders below `root` that are empty now, each after its
 // subfolders; one that stays gets its name and mode back, and the removals
 // inside it made durable. Returns how many stayed. When anything stays,
 // every entry and folder left under a random name gets its listed name back,
-// also where that name was another's random one at first.
-std::size_t RemoveFolders(int root, std::uint64_t mount, TreeModel& model);
+// also where that name was another's random one at first. `handled`, when
+// given, is called after each folder below the root.
+std::size_t RemoveFolders(int root, std::uint64_t mount, TreeModel& model, const std::function<void()>& handled = {});
 
 }  // namespace velmora
