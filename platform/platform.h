@@ -28,6 +28,10 @@ class Dialogs {
   // A modal message box; waits for the answer.
   virtual MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                                     MessageButtons buttons) = 0;
+  // A modal message box with the OK button and one check box, captioned
+  // `check_box`, under its text; true when the box was ticked as it closed.
+  virtual bool ShowMessageWithCheckBox(const std::string& text, const std::string& title, MessageIcon icon,
+                                       const std::string& check_box) = 0;
 };
 
 // Hands an address or a local file to the user's default application. The

@@ -1,6 +1,7 @@
 #include "platform/qt_platform.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
@@ -75,6 +76,16 @@ MessageAnswer QtDialogs::ShowMessage(const std::string& text, const std::string&
   int answer = box.exec();
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
   return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+bool QtDialogs::ShowMessageWithCheckBox(const std::string& text, const std::string& title, MessageIcon icon,
+                                        const std::string& check_box) {
+  QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Warning,
+                  QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok);
+  auto* check = new QCheckBox(QString::fromStdString(check_box));  // the box owns it
+  box.setCheckBox(check);
+  box.exec();
+  return check->isChecked();
 }
 
 void QtShellOpener::OpenAddress(const std::string& address) {

@@ -16,6 +16,8 @@ class QtDialogs : public Dialogs {
   std::string ChooseFolder(const std::string& title) override;
   MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                             MessageButtons buttons) override;
+  bool ShowMessageWithCheckBox(const std::string& text, const std::string& title, MessageIcon icon,
+                               const std::string& check_box) override;
 };
 
 class QtShellOpener : public ShellOpener {

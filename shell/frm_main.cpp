@@ -8,6 +8,7 @@
 #include "shell/outcome_box.h"
 #include "shell/shred_job.h"
 #include "shell/shred_progress.h"
+#include "shell/storage_notice.h"
 #include "shell/drop_target.h"
 #include "shell/path_intake.h"
 #include "shell/update_reminder.h"
@@ -209,9 +210,9 @@ void FrmMain::ShredRun_Finished() {
   if (close_after_run_) {
     Form_Unload();
   } else {
-    // The result page says what was meant; this says what was left.
-    const std::string left = OutcomeBoxText(shredded, result.outcomes, result.partly_overwritten);
-    if (!left.empty()) platform_.dialogs.ShowMessage(left, kTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+    // The result page says what was meant; this says what was left, and
+    // where the disk may keep old copies of what was shredded.
+    ShowRunOutcome(platform_.dialogs, platform_.settings, shredded, result);
   }
   emit shredRunEnded();
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <tuple>
 
 #include <cerrno>
@@ -19,6 +20,7 @@
 #include "shred/name_scrub.h"
 #include "shred/report_keeper.h"
 #include "shred/shred_run.h"
+#include "shred/storage_class.h"
 #include "shred/tree_shred.h"
 #include "platform/sys_calls.h"
 #include "support/fixed_host.h"
@@ -141,6 +143,14 @@ TEST(Forensic, ControlTheScanFindsSecretsAndNamesThatWereNotShredded) {
   EXPECT_GE(report_scan.FoundBytes(raw), report_bytes.size() - report_bytes.size() % 32);
 }
 
+// What the storage under a loop image's file can promise.
+StorageClass ImageStorage(const LoopFs& fs) {
+  const int fd = ::open(fs.folder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  StorageClass storage = ClassifyStorage(fd);
+  ::close(fd);
+  return storage;
+}
+
 struct ScanResult {
   std::size_t secret_bytes = 0;
   std::size_t names_outside_journal = 0;
@@ -166,6 +176,11 @@ ScanResult ShredAndScan(LoopFs& fs, int position, unsigned seed, bool with_attri
   planted.Report(fs / "prog/note.txt");
   EXPECT_EQ(files.item_shredded, std::vector<bool>(planted.files.size(), true));
   EXPECT_EQ(folders.item_shredded, std::vector<bool>{true});
+  // ext4 on a loop device says what the file system under its image says:
+  // nothing where that is memory or a spinning disk.
+  const StorageClass beneath = ImageStorage(fs);
+  EXPECT_EQ(files.storage, std::vector<StorageClass>(planted.files.size(), beneath));
+  EXPECT_EQ(folders.storage, std::vector<StorageClass>{beneath});
   for (const ShredListItem& item : planted.files) EXPECT_FALSE(Exists(item.path));
   EXPECT_FALSE(Exists(planted.folders[0].path));
   // The user reads the result page for a while: the report reaches the disk.
@@ -293,6 +308,75 @@ TEST(ForensicNames, EachFileSystemGetsTheCheapestWayThatLeavesFewestNames) {
                                : left[1] <= good_enough ? TreeNames::SyncBeforeFolders
                                                         : TreeNames::RenameEach;
     EXPECT_EQ(picked, cheapest) << kind.type;
+  }
+}
+
+// Where the storage keeps old copies whatever the overwrite does, the run
+// says so per item, and the raw image shows why: Btrfs writes the pattern
+// to new blocks and leaves the secrets where they were. ext4 with
+// data=journal writes data through its journal, where old copies stay
+// unless the run may zero it (administrator rights). Plain ext4 says what
+// the file system under the image says.
+TEST(ForensicStorage, EachShreddedItemSaysWhatItsStorageMayKeep) {
+  struct Kind {
+    const char* type;
+    std::size_t megabytes;
+    bool may_zero_journal;
+    std::optional<StorageRisk> risk;  // nothing: as the image's own storage
+  };
+  for (Kind kind : {Kind{"btrfs", 128, true, StorageRisk::CopyOnWrite},
+                    Kind{"ext4-datajournal", 64, false, StorageRisk::DataJournal},
+                    Kind{"ext4-datajournal", 64, true, std::nullopt}, Kind{"ext4", 48, true, std::nullopt}}) {
+    SysCalls calls = Sys();
+    if (!kind.may_zero_journal) calls.checkpoint_journal = [](int, unsigned) {
+      errno = EPERM;
+      return -1;
+    };
+    ScopedSysCalls scope(calls);
+    LoopFs fs;
+    if (std::string why = fs.Mount(kind.megabytes, kind.type); !why.empty()) {
+      std::printf("%s: not measured (%s)\n", kind.type, why.c_str());
+      continue;
+    }
+    const StorageClass expected = kind.risk ? StorageClass{*kind.risk, {}} : ImageStorage(fs);
+    // Small secrets: a journal keeps them until it wraps, which a run of
+    // megabytes would make it do.
+    Planted planted;
+    const std::string file = UniqueName("file"), top = UniqueName("dir"), inside = UniqueName("in");
+    planted.Secret(fs / file, 3000, 501);
+    planted.files.push_back({fs / file, file});
+    testing::MakeDir(fs / top);
+    planted.Secret(fs / (top + "/" + inside), 3000, 502);
+    planted.folders.push_back({fs / top, fs / top});
+    ::sync();
+    testing::MakeDir(fs / "prog");
+    MemoryRecord record;
+    ReportKeeper report({fs / "prog", fs / "state"}, record);
+    FixedHost host;
+    ShredOptions options;
+    ShredList listed = planted.files;
+    listed.push_back({fs / "never-there", "never-there"});  // created, filled and removed: shredded too
+    testing::WriteFile(fs / "ro", testing::RandomBytes(10, 1), 0444);
+    listed.push_back({fs / "ro", "ro"});  // left: no line of its own
+    ShredRunResult files = RunShred(options, listed, 2, report, host);
+    options.FolderMode = true;
+    ShredRunResult folders = RunShred(options, planted.folders, 2, report, host);
+    std::vector<StorageClass> want(listed.size(), expected);
+    want.back() = {};
+    EXPECT_EQ(files.outcomes.back(), ItemOutcome::ReadOnly) << kind.type;
+    EXPECT_EQ(files.storage, want) << kind.type;
+    EXPECT_EQ(folders.storage, std::vector<StorageClass>{expected}) << kind.type;
+    EXPECT_TRUE(report.Delete());
+    fs.Unmount();
+    const std::size_t left = planted.scanner.FoundBytes(fs.Raw());
+    std::printf("%s%s: %zu of %zu secret bytes found on the raw image after the run\n", kind.type,
+                kind.may_zero_journal ? "" : " without the journal checkpoint", left, planted.secret_bytes);
+    // Each line is the truth: where one is shown, the old data is there.
+    if (kind.risk) {
+      EXPECT_GT(left, 0u) << kind.type << ": the old blocks were expected to stay";
+    } else {
+      EXPECT_EQ(left, 0u) << kind.type;
+    }
   }
 }
 
