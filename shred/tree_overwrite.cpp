@@ -5,9 +5,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "shred/entry_at.h"
 #include "shred/entry_stat.h"
@@ -28,8 +32,12 @@ class Overwriter {
 
   TreeOverwriteResult Run(unsigned threads) {
     FolderNode* top = &model_.root();
-    pool_.Run(threads, [this, top] { Folder(top, UniqueFd(OpenFolderAt(root_, "."))); });
+    // A task that failed (out of memory, say) ended the walk as a Stop ends
+    // it. What was not overwritten, or not even listed, is not removed, so
+    // its folders stay with it.
+    failed_ = !pool_.Run(threads, [this, top] { Folder(top, UniqueFd(OpenFolderAt(root_, "."))); });
     OverwriteLinkedInside();
+    ForgetVanished();
     std::sort(partly_.begin(), partly_.end());
     return {overwritten_.load(), stopped_.load(), std::move(partly_)};
   }
@@ -41,7 +49,8 @@ class Overwriter {
     std::vector<std::pair<FolderNode*, std::size_t>> names;  // folder, entry index
   };
 
-  // One task: read the folder once, overwrite its files, hand its folders on.
+  // One task: read the folder once, hand its folders on, overwrite its
+  // files (a big folder's in chunks, taken by several threads at once).
   void Folder(FolderNode* node, UniqueFd fd) {
     std::vector<ListedEntry> listed;
     if (!fd.valid() || !ReadFolder(fd.get(), listed)) node->keeps = true;
@@ -55,9 +64,27 @@ class Overwriter {
         continue;
       }
       node->entries.push_back({entry.name, entry.name, entry.inode, entry.type == DT_REG});
-      if (entry.type == DT_REG && !Overwrite(fd.get(), node, node->entries.size() - 1))
-        node->entries.pop_back();  // gone since the folder was read: nothing to shred
     }
+    listed = {};
+    // The entries stay where they are from here on: each chunk works on its
+    // own, with the folder's descriptor shared.
+    auto shared = std::make_shared<UniqueFd>(std::move(fd));
+    ShareOut(pool_, node->entries.size(), [this, node, shared](std::size_t begin, std::size_t end) {
+      for (std::size_t i = begin; i < end; ++i) {
+        if (node->entries[i].regular && !Overwrite(shared->get(), node, i)) {
+          std::lock_guard<std::mutex> lock(vanished_mutex_);
+          vanished_.emplace_back(node, i);
+        }
+      }
+    });
+  }
+
+  // Entries gone since their folder was read hold nothing to shred: they
+  // leave the model once nothing refers to them by position any more.
+  void ForgetVanished() {
+    std::sort(vanished_.rbegin(), vanished_.rend());
+    for (auto [node, index] : vanished_)
+      node->entries.erase(node->entries.begin() + static_cast<std::ptrdiff_t>(index));
   }
 
   // The file system did not say what the entry is: look, once.
@@ -206,7 +233,7 @@ class Overwriter {
         }
         continue;
       }
-      if (StopNow()) continue;  // all its names stay
+      if (failed_ || StopNow()) continue;  // all its names stay
       auto [node, index] = linked.names.front();
       UniqueFd folder = OpenNodeFromRoot(root_, *node, mount_);
       WipePolicy policy;
@@ -244,6 +271,9 @@ class Overwriter {
   FolderHandOff hand_off_{pool_, root_, mount_};
   std::atomic<std::size_t> overwritten_{0};
   std::atomic<bool> stopped_{false};
+  bool failed_ = false;  // the pool failed part way
+  std::mutex vanished_mutex_;
+  std::vector<std::pair<FolderNode*, std::size_t>> vanished_;  // folder, entry index
   std::mutex linked_mutex_;
   std::map<ino_t, Linked> linked_;
   TreeWriteback writeback_{root_, [this] { return StopNow(); },

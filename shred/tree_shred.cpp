@@ -150,7 +150,10 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   FolderNode& node = *model.Add(std::move(top));
 
   TreeShredResult result;
-  const unsigned threads = options.threads != 0 ? options.threads : WorkPool::DefaultThreads();
+  // Every step waits on the device more than it works on a core: the
+  // removal for the discards of what it frees, the opening and overwriting of
+  // small files for the file system's own locks and journal.
+  const unsigned threads = options.threads != 0 ? options.threads : WorkPool::WaitingThreads();
   TreeOverwriteResult overwrite = OverwriteTree(root.get(), mount, model, pattern, control, path, threads);
   result.files_overwritten = overwrite.files_overwritten;
   result.partly_overwritten = std::move(overwrite.partly_overwritten);
@@ -170,7 +173,10 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   MarkWhatStays(model);
   const TreeNames names = HowTreeNamesGo(root.get(), options.name_scrubbing);
   const bool scrub = names != TreeNames::LeftAlone;
-  if (names == TreeNames::RenameEach) ScrubFileNames(root.get(), mount, model, threads);
+  // Should renaming fail part way, nothing is removed: a name not scrubbed
+  // would stay on the disk.
+  const bool scrubbed = names != TreeNames::RenameEach || ScrubFileNames(root.get(), mount, model, threads);
+  if (!scrubbed) node.keeps = true;  // the removal of folders gives every name back
   if (scrub) ScrubFolderNames(root.get(), mount, model);
   // A folder's blocks keep what was last written home to them once it is
   // freed, and a journal forgets the newer copies of a freed block: what the
@@ -183,7 +189,7 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   if (names == TreeNames::RenameEach) folders_home();
   removal.Begin();
   const std::function<void()> handled = [&removal] { removal.Handled(); };
-  result.left_behind = RemoveFiles(root.get(), mount, model, threads, pattern, handled);
+  result.left_behind = scrubbed ? RemoveFiles(root.get(), mount, model, threads, pattern, handled) : 1;
   // Here the removals zeroed the names in the folders' blocks: that state
   // goes to the disk before the folders, and their blocks, go.
   if (names == TreeNames::SyncBeforeFolders) folders_home();

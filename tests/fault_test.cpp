@@ -15,10 +15,16 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <new>
+#include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "shred/shred_run.h"
+#include "shred/tree_shred.h"
+#include "support/capture.h"
 #include "support/bind_mount.h"
 #include "support/fixed_host.h"
 #include "support/loop_fs.h"
@@ -118,27 +124,32 @@ TEST(Faults, FileThatVanishesDuringTheRunIsNoFailureAndLeavesNothing) {
 }
 
 TEST(Faults, FileThatVanishesInsideAFolderIsSkipped) {
-  TempDir dir;
-  MakeDir(dir / "t");
-  for (const char* name : {"a", "b", "c", "d"}) WriteFile(dir / (std::string("t/") + name), Bytes(100, 1));
-  static std::string folder;
-  static std::atomic<bool> done;
-  folder = dir / "t";
-  done = false;
-  SysCalls calls = Sys();
-  calls.pwrite = [](int fd, const void* buf, size_t n, off_t at) {
-    // Whichever file is written first, the others' fates vary: remove one
-    // that may not have been reached yet. Writes come from several threads.
-    if (!done.exchange(true)) {
-      ::unlink((folder + "/d").c_str());
-      ::unlink((folder + "/a").c_str());
-    }
-    return ::pwrite(fd, buf, n, at);
-  };
-  ScopedSysCalls scope(calls);
-  ShredRunResult r = RunWithChecks({{dir / "t", dir / "t"}}, true, dir.path());
-  EXPECT_EQ(r.item_shredded, std::vector<bool>{true});
-  EXPECT_FALSE(Exists(dir / "t"));
+  // A small folder, and one big enough to be shared out in chunks, where
+  // files vanish from several of them.
+  static std::vector<std::string> vanishing;
+  for (int files : {4, 400}) {
+    TempDir dir;
+    MakeDir(dir / "t");
+    for (int f = 0; f < files; ++f) WriteFile(dir / ("t/f" + std::to_string(f)), Bytes(100, 1));
+    vanishing = files == 4 ? std::vector<std::string>{"f0", "f3"}
+                           : std::vector<std::string>{"f0", "f3", "f131", "f132", "f260", "f399"};
+    static std::string folder;
+    static std::atomic<bool> done;
+    folder = dir / "t";
+    done = false;
+    SysCalls calls = Sys();
+    calls.pwrite = [](int fd, const void* buf, size_t n, off_t at) {
+      // Whichever file is written first, the others' fates vary: remove some
+      // that may not have been reached yet. Writes come from several threads.
+      if (!done.exchange(true))
+        for (const std::string& name : vanishing) ::unlink((folder + "/" + name).c_str());
+      return ::pwrite(fd, buf, n, at);
+    };
+    ScopedSysCalls scope(calls);
+    ShredRunResult r = RunWithChecks({{dir / "t", dir / "t"}}, true, dir.path());
+    EXPECT_EQ(r.item_shredded, std::vector<bool>{true}) << files;
+    EXPECT_FALSE(Exists(dir / "t")) << files;
+  }
 }
 
 // Removed by someone else after its overwrite, before its removal: nothing
@@ -326,6 +337,89 @@ TEST(Faults, FoldersThatStayKeepTheirModesAttributesAndAcl) {
       EXPECT_EQ(FolderMetadata(dir / "t/sub"), before[1]);
     }
   }
+
+// Out of memory in the middle of a folder shred (a task of the walk's pool
+// throws): the shred of that folder ends as a Stop ends it. What was not
+// overwritten stays, under its own name and with its own bytes; what stays
+// after its overwrite keeps its own name too; no descriptor stays open, not
+// even those of the tasks dropped undone; the folder is never reported as
+// shredded.
+class OutOfMemory : public ::testing::Test {
+ protected:
+  OutOfMemory() {
+    MakeDir(dir / "t");
+    // A flat folder of several chunks, so the pool shares it out, and
+    // folders still waiting for a thread when the failure comes.
+    for (int f = 0; f < 300; ++f) Add("f" + std::to_string(f), f);
+    for (int d = 0; d < 20; ++d) {
+      MakeDir(dir / ("t/d" + std::to_string(d)));
+      for (int f = 0; f < 3; ++f) Add("d" + std::to_string(d) + "/f" + std::to_string(f), 1000 + d * 10 + f);
+    }
+  }
+  void Add(const std::string& name, int seed) {
+    written[name] = testing::RandomBytes(200, seed);
+    WriteFile(dir / ("t/" + name), written[name]);
+  }
+  TreeShredResult Shred(unsigned threads, NameScrubbing scrubbing = NameScrubbing::WhereItHelps) {
+    TreeShredOptions options;
+    options.threads = threads;
+    options.name_scrubbing = scrubbing;
+    int fds = testing::OpenDescriptorCount();
+    TreeShredResult result = ShredTree(dir / "t", FillPattern(500), NoRunControl(), options);
+    EXPECT_EQ(testing::OpenDescriptorCount(), fds) << "descriptors leaked";
+    return result;
+  }
+  // Every file left in the tree, checked to hold one of its own names.
+  std::vector<std::string> Left() {
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir / "t")) {
+      if (entry.is_directory()) continue;
+      left.push_back(std::filesystem::relative(entry.path(), dir / "t"));
+      EXPECT_TRUE(written.count(left.back())) << left.back() << " is not a name it had";
+    }
+    return left;
+  }
+  TempDir dir;
+  std::map<std::string, Bytes> written;
+};
+
+TEST_F(OutOfMemory, DuringTheOverwriteWhatWasNotOverwrittenStaysAsItWas) {
+  static std::atomic<bool> thrown;
+  SysCalls calls = Sys();
+  calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
+    if ((flags & O_WRONLY) && !thrown.exchange(true)) throw std::bad_alloc();
+    return ::openat(dirfd, path, flags, mode);
+  };
+  ScopedSysCalls scope(calls);
+  for (unsigned threads : {1u, 4u}) {
+    thrown = false;
+    TreeShredResult result = Shred(threads);
+    EXPECT_EQ(result.outcome, ItemOutcome::SomethingInsideKept) << threads;
+    EXPECT_FALSE(result.folder_removed);
+    const std::vector<std::string> left = Left();
+    EXPECT_FALSE(left.empty());
+    // An overwritten file is removed, as after a Stop: whatever is left was
+    // never written to.
+    for (const std::string& name : left) EXPECT_EQ(ReadFile(dir / ("t/" + name)), written[name]) << name;
+  }
+}
+
+TEST_F(OutOfMemory, DuringTheRemovalWhatIsLeftHasItsOwnName) {
+  static std::atomic<int> unlinks;
+  unlinks = 0;
+  SysCalls calls = Sys();
+  calls.unlinkat = [](int dirfd, const char* path, int flags) {
+    if (flags == 0 && ++unlinks == 5) throw std::bad_alloc();
+    return ::unlinkat(dirfd, path, flags);
+  };
+  ScopedSysCalls scope(calls);
+  // Every entry is renamed first: each that stays must get its name back.
+  TreeShredResult result = Shred(4, NameScrubbing::Always);
+  EXPECT_EQ(result.outcome, ItemOutcome::SomethingInsideKept);
+  EXPECT_GE(result.left_behind, 1u);
+  const std::vector<std::string> left = Left();
+  EXPECT_FALSE(left.empty());
+  for (const std::string& name : left) EXPECT_EQ(ReadFile(dir / ("t/" + name)), testing::ExpectedCover(5, 200)) << name;
 }
 
 // Swaps by someone else between our look at a name and what we do to it.
