@@ -33,6 +33,8 @@ struct SysCalls {
   int (*fsetxattr)(int fd, const char* name, const void* value, size_t size, int flags);
   int (*fremovexattr)(int fd, const char* name);
   int (*uname)(struct utsname* out);  // the kernel's release decides how names go
+  int (*mkdirat)(int dirfd, const char* path, mode_t mode);
+  int (*faccessat)(int dirfd, const char* path, int mode, int flags);
 };
 
 // The table in force; the real calls unless a test replaced some.
