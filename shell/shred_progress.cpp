@@ -67,6 +67,14 @@ RunProgress::RunProgress(ShredJob& job, QWidget& window) : QObject(&window), job
 void RunProgress::Begin(bool folder_mode, const std::string& first_item) {
   folder_mode_ = folder_mode;
   first_item_ = first_item;
+  fixed_label_.clear();
+  delay_.start();
+}
+
+void RunProgress::Begin(const QString& label) {
+  folder_mode_ = false;
+  first_item_.clear();
+  fixed_label_ = label;
   delay_.start();
 }
 
@@ -85,7 +93,8 @@ void RunProgress::ShowDialog() {
 void RunProgress::Refresh() {
   if (!dialog_) return;
   RunSnapshot now = job_.Snapshot();
-  const QString label = ProgressLabel(now.item.empty() ? first_item_ : now.item);
+  const QString label =
+      fixed_label_.isEmpty() ? ProgressLabel(now.item.empty() ? first_item_ : now.item) : fixed_label_;
   if (dialog_->labelText() != label) dialog_->setLabelText(label);
   if (!folder_mode_) dialog_->bar()->setValue(ProgressValue(now.done, now.planned));
 }

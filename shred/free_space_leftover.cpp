@@ -65,7 +65,8 @@ std::string FormatFillRecord(const std::vector<FillIdentity>& folders) {
     out += "fill " + std::to_string(static_cast<unsigned long long>(id.device)) + " " +
            std::to_string(static_cast<unsigned long long>(id.inode)) + " " +
            std::to_string(static_cast<unsigned long long>(id.parent_device)) + " " +
-           std::to_string(static_cast<unsigned long long>(id.parent_inode)) + " " + Encode(id.path) + "\n";
+           std::to_string(static_cast<unsigned long long>(id.parent_inode)) + " " + std::to_string(id.birth_sec) +
+           " " + std::to_string(id.birth_nsec) + " " + Encode(id.path) + "\n";
   }
   return out;
 }
@@ -77,10 +78,14 @@ std::vector<FillIdentity> ParseFillRecord(const std::string& record) {
     std::istringstream in(line);
     std::string kind, encoded, extra;
     unsigned long long device = 0, inode = 0, parent_device = 0, parent_inode = 0;
+    long long birth_sec = 0;
+    unsigned long birth_nsec = 0;
     FillIdentity id;
-    if (!(in >> kind >> device >> inode >> parent_device >> parent_inode >> encoded) || kind != "fill" ||
-        (in >> extra) || !Decode(encoded, id.path))
+    if (!(in >> kind >> device >> inode >> parent_device >> parent_inode >> birth_sec >> birth_nsec >> encoded) ||
+        kind != "fill" || birth_nsec >= 1000000000 || (in >> extra) || !Decode(encoded, id.path))
       continue;
+    id.birth_sec = birth_sec;
+    id.birth_nsec = static_cast<std::uint32_t>(birth_nsec);
     id.device = static_cast<dev_t>(device);
     id.inode = static_cast<ino_t>(inode);
     id.parent_device = static_cast<dev_t>(parent_device);
@@ -111,6 +116,10 @@ LeftoverFill RemoveLeftoverFill(const FillIdentity& id) {
   EntryStat opened;
   if (!StatFd(fill.get(), opened) || !SameInode(opened.st, seen.st) || IsOtherMount(opened, in.mount_id))
     return LeftoverFill::NotOurs;
+  // The same inode number may belong to a folder made since.
+  FillIdentity now = id;
+  ReadBirthTime(fill.get(), now);
+  if (now.birth_sec != id.birth_sec || now.birth_nsec != id.birth_nsec) return LeftoverFill::NotOurs;
   return RemoveFillFolder(parent.get(), name, fill.get(), seen.st) ? LeftoverFill::Removed : LeftoverFill::Kept;
 }
 

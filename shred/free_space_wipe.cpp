@@ -190,6 +190,14 @@ bool IsFillFileName(const std::string& name) {
                      [](char c) { return c >= '0' && c <= '9'; });
 }
 
+void ReadBirthTime(int fd, FillIdentity& id) {
+  struct statx x {};
+  if (Sys().statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_BTIME, &x) != 0 || !(x.stx_mask & STATX_BTIME))
+    return;
+  id.birth_sec = x.stx_btime.tv_sec;
+  id.birth_nsec = x.stx_btime.tv_nsec;
+}
+
 FreeSpaceRefusal CheckFreeSpaceFolder(const std::string& folder, int& error) {
   error = 0;
   UniqueFd fd(RetryOnEintr(
@@ -244,6 +252,7 @@ FreeSpaceTarget PrepareFreeSpaceWipe(const std::string& folder) {
   BestEffort(Sys().fchmod(target.fill.get(), 0700));
   target.identity = {JoinPath(folder, target.fill_name), fill.st.st_dev, fill.st.st_ino, parent.st.st_dev,
                      parent.st.st_ino};
+  ReadBirthTime(target.fill.get(), target.identity);
   return target;
 }
 

@@ -38,8 +38,15 @@ struct FillIdentity {
   ino_t inode = 0;
   dev_t parent_device = 0;  // the chosen folder it was made in
   ino_t parent_inode = 0;
+  // When it was made (0 where the file system does not say): an inode
+  // number is given again to the next new file once freed.
+  std::int64_t birth_sec = 0;
+  std::uint32_t birth_nsec = 0;
   bool operator==(const FillIdentity&) const = default;
 };
+
+// The birth time of the open file `fd` into `id` (left 0 where unknown).
+void ReadBirthTime(int fd, FillIdentity& id);
 
 // "<prefix><12 letters or digits>": the names of our fill folders.
 inline constexpr const char* kFillFolderPrefix = ".velmora-free-space-";
