@@ -107,9 +107,9 @@ LeftoverFill RemoveLeftoverFill(const FillIdentity& id) {
   if (in.st.st_dev != id.parent_device || in.st.st_ino != id.parent_inode) return LeftoverFill::NotOurs;
   EntryStat seen;
   if (!StatAt(parent.get(), name, seen)) return errno == ENOENT ? LeftoverFill::Gone : LeftoverFill::Kept;
-  // A link, a file, another folder, a mount over the name: not ours.
-  if (!S_ISDIR(seen.st.st_mode) || seen.st.st_dev != id.device || seen.st.st_ino != id.inode ||
-      IsOtherMount(seen, in.mount_id))
+  // A link, a file, another folder, a mount over the name: another inode,
+  // or not on the parent's mount.
+  if (seen.st.st_dev != id.device || seen.st.st_ino != id.inode || IsOtherMount(seen, in.mount_id))
     return LeftoverFill::NotOurs;
   UniqueFd fill(OpenFolderAt(parent.get(), name));
   if (!fill.valid()) return LeftoverFill::Kept;

@@ -476,12 +476,13 @@ INSTANTIATE_TEST_SUITE_P(
                        return parent + "/moved";
                      },
                      LeftoverFill::NotOurs},
+        // The very folder, moved into another folder now at its parent's path.
         LeftoverCase{"ParentMadeAnew",
                      [](const std::string& parent, const std::string& fill) {
-                       ::rename(parent.c_str(), (parent + "-old").c_str());
+                       const std::string old = parent + "-old";
+                       ::rename(parent.c_str(), old.c_str());
                        MakeDir(parent);
-                       MakeDir(fill);
-                       WriteFile(fill + "/fill-00000000", Bytes(10, 1));
+                       ::rename((old + fill.substr(parent.size())).c_str(), fill.c_str());
                        return parent;
                      },
                      LeftoverFill::NotOurs},
@@ -500,7 +501,10 @@ TEST(FreeSpaceLeftover, ARecordWhoseNameIsNotAFillFolderNameIsNeverFollowed) {
   struct stat folder, parent;
   ASSERT_EQ(::stat((dir / "mine").c_str(), &folder), 0);
   ASSERT_EQ(::stat(dir.path().c_str(), &parent), 0);
-  const FillIdentity id{dir / "mine", folder.st_dev, folder.st_ino, parent.st_dev, parent.st_ino};
+  FillIdentity id{dir / "mine", folder.st_dev, folder.st_ino, parent.st_dev, parent.st_ino};
+  const int fd = ::open((dir / "mine").c_str(), O_RDONLY | O_DIRECTORY);
+  ReadBirthTime(fd, id);  // all of it matches but the name
+  ::close(fd);
   EXPECT_EQ(ParseFillRecord(FormatFillRecord({id})), std::vector<FillIdentity>{id});
   EXPECT_EQ(RemoveLeftoverFill(id), LeftoverFill::NotOurs);
   EXPECT_TRUE(Exists(dir / "mine/fill-00000000"));
