@@ -101,7 +101,9 @@ LeftoverFill RemoveLeftoverFill(const FillIdentity& id) {
   if (!IsFillFolderName(name)) return LeftoverFill::NotOurs;
   UniqueFd parent(RetryOnEintr(
       [&] { return Sys().openat(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); }));
-  if (!parent.valid()) return errno == ENOENT || errno == ENOTDIR ? LeftoverFill::Gone : LeftoverFill::Kept;
+  // A folder that is not there may be on a disk that is not mounted now:
+  // the record stays for a start that finds it.
+  if (!parent.valid()) return LeftoverFill::Kept;
   EntryStat in;
   if (!StatFd(parent.get(), in)) return LeftoverFill::Kept;
   if (in.st.st_dev != id.parent_device || in.st.st_ino != id.parent_inode) return LeftoverFill::NotOurs;

@@ -486,6 +486,13 @@ INSTANTIATE_TEST_SUITE_P(
                        return parent;
                      },
                      LeftoverFill::NotOurs},
+        // Its disk not mounted, say: kept in the record for a later start.
+        LeftoverCase{"ParentNotThere",
+                     [](const std::string& parent, const std::string&) {
+                       ::rename(parent.c_str(), (parent + "-away").c_str());
+                       return parent + "-away";
+                     },
+                     LeftoverFill::Kept},
         LeftoverCase{"SomethingElseInside",
                      [](const std::string&, const std::string& fill) {
                        WriteFile(fill + "/notes.txt", Bytes(10, 2));
