@@ -189,7 +189,7 @@ void FreeSpaceVsDd(const std::string& folder) {
       Shell("dd if=/dev/zero of=" + Quote(mnt + "/dd") + " bs=1M count=1024 conv=fdatasync status=none");
     }));
     Shell("rm " + Quote(mnt + "/dd") + " && sync");
-    std::printf("free-space run %d: wipe of %.0f MiB %.2fs, dd 1 GiB %.2fs\n", i + 1, overwritten / 1048576.0,
+    std::printf("free-space run %d: wipe of %.0f MiB %.2fs, dd 1 GiB %.2fs\n", i + 1, static_cast<double>(overwritten) / 1048576.0,
                 wipe.back(), dd.back());
   }
   Shell("umount " + Quote(mnt) + " && rmdir " + Quote(mnt) + " && rm " + Quote(image));

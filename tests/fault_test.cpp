@@ -383,7 +383,7 @@ INSTANTIATE_TEST_SUITE_P(
                        FreeSpaceEnd::ReservedNotReached, kMiB, 0},
         FreeSpaceFault{"WhatTheFileSystemHoldsBackIsSaid", kMiB, [](auto& d) { d.Reserve(64 << 10); }, 0, true,
                        FreeSpaceEnd::Wiped, kMiB, 64 << 10}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row_info) { return std::string(row_info.param.name); });
 
 // A session killed at any step of the fill leaves a fill (a full disk) that
 // the next start removes, through the identity recorded before the first
@@ -499,7 +499,7 @@ INSTANTIATE_TEST_SUITE_P(
                        return fill + "/notes.txt";
                      },
                      LeftoverFill::Kept}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row_info) { return std::string(row_info.param.name); });
 
 TEST(FreeSpaceLeftover, ARecordWhoseNameIsNotAFillFolderNameIsNeverFollowed) {
   TempDir dir;

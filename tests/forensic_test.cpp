@@ -395,8 +395,8 @@ TEST_P(ForensicFreeSpace, SecretDeletedWithUnlinkIsGoneAndTheRestIsAsBefore) {
 INSTANTIATE_TEST_SUITE_P(FileSystems, ForensicFreeSpace,
                          ::testing::Values(FreeSpaceKind{"ext4", 64}, FreeSpaceKind{"ext4-nojournal", 64},
                                            FreeSpaceKind{"xfs", 320}),
-                         [](const auto& info) {
-                           std::string name = info.param.type;
+                         [](const auto& row_info) {
+                           std::string name = row_info.param.type;
                            std::replace(name.begin(), name.end(), '-', '_');
                            return name;
                          });

@@ -147,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "disk", "You cannot create files in %s: Velmora cannot wipe the free space of its disk from there."},
         Refusal{"Missing", nullptr, nullptr, "gone",
                 "%s cannot be opened (%e): its free space was not wiped."}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row_info) { return std::string(row_info.param.name); });
 
 TEST_F(FreeSpace, YesFillsOnTheWorkerShowsItsProgressAndSaysWhatWasOverwritten) {
   FakeFillDisk disk(3 * kMiB);
