@@ -149,6 +149,33 @@ INSTANTIATE_TEST_SUITE_P(
                 "%s cannot be opened (%e): its free space was not wiped."}),
     [](const auto& row_info) { return std::string(row_info.param.name); });
 
+TEST_F(FreeSpace, AFillFolderThatCannotBeMadeIsSaidAfterTheQuestion) {
+  SysCalls calls = Sys();
+  calls.mkdirat = [](int, const char*, mode_t) {
+    errno = ENOSPC;
+    return -1;
+  };
+  ScopedSysCalls scope(calls);
+  FrmMain& w = Open();
+  Wipe(w, MessageAnswer::Yes);
+  ASSERT_EQ(fakes.dialogs.messages.size(), 2u);
+  EXPECT_EQ(fakes.dialogs.messages[1], Box("Velmora could not create its fill folder in " + dir / "disk" + " (" +
+                                               std::strerror(ENOSPC) + "): the free space was not wiped.",
+                                           MessageIcon::Critical));
+  EXPECT_FALSE(w.Running());
+  EXPECT_EQ(Record(), "");
+}
+
+TEST_F(FreeSpace, ASignalWhileTheQuestionIsUpEndsWithoutAFill) {
+  FrmMain& w = Open();
+  fakes.dialogs.while_shown = [this] { window->CloseRequested(); };
+  Wipe(w, MessageAnswer::Yes);
+  EXPECT_FALSE(w.Running());
+  EXPECT_FALSE(HoldsFill());
+  EXPECT_EQ(Record(), "");
+  EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
+}
+
 TEST_F(FreeSpace, YesFillsOnTheWorkerShowsItsProgressAndSaysWhatWasOverwritten) {
   FakeFillDisk disk(3 * kMiB);
   disk.HoldAt(FakeFillDisk::kSync);
