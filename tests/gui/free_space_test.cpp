@@ -66,6 +66,9 @@ class FreeSpace : public WindowTest {
   std::string Record() { return fakes.settings.values[kFreeSpaceFillKey].toStdString(); }
 
   std::string mount_point;
+  // Every test, so that no wipe here ever fills the real disk the test's
+  // folder is on: 1 MiB unless a test says otherwise.
+  FakeFillDisk disk{kMiB};
 };
 
 TEST_F(FreeSpace, TheFileMenuHoldsTheItemAboveExitAndNothingElseChanged) {
@@ -170,6 +173,8 @@ TEST_F(FreeSpace, ASignalWhileTheQuestionIsUpEndsWithoutAFill) {
   FrmMain& w = Open();
   fakes.dialogs.while_shown = [this] { window->CloseRequested(); };
   Wipe(w, MessageAnswer::Yes);
+  EXPECT_EQ(disk.used(), 0u);
+  EXPECT_EQ(fakes.dialogs.messages.size(), 1u);  // the question alone
   EXPECT_FALSE(w.Running());
   EXPECT_FALSE(HoldsFill());
   EXPECT_EQ(Record(), "");
@@ -177,7 +182,7 @@ TEST_F(FreeSpace, ASignalWhileTheQuestionIsUpEndsWithoutAFill) {
 }
 
 TEST_F(FreeSpace, YesFillsOnTheWorkerShowsItsProgressAndSaysWhatWasOverwritten) {
-  FakeFillDisk disk(3 * kMiB);
+  disk.Capacity(3 * kMiB);
   disk.HoldAt(FakeFillDisk::kSync);
   FrmMain& w = Open();
   w.show();
@@ -204,7 +209,7 @@ TEST_F(FreeSpace, YesFillsOnTheWorkerShowsItsProgressAndSaysWhatWasOverwritten) 
 }
 
 TEST_F(FreeSpace, StopEndsTheFillAtTheNextChunkAndRemovesIt) {
-  FakeFillDisk disk(8 * kMiB);
+  disk.Capacity(8 * kMiB);
   disk.HoldAt(FakeFillDisk::kWrite);
   FrmMain& w = Open();
   w.show();
@@ -225,7 +230,7 @@ TEST_F(FreeSpace, StopEndsTheFillAtTheNextChunkAndRemovesIt) {
 }
 
 TEST_F(FreeSpace, ASignalDuringTheWipeStopsItRemovesTheFillAndThenCloses) {
-  FakeFillDisk disk(8 * kMiB);
+  disk.Capacity(8 * kMiB);
   disk.HoldAt(FakeFillDisk::kWrite);
   CloseSignals close_signals;
   FrmMain& w = Open();

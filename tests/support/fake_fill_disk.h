@@ -42,6 +42,7 @@ class FakeFillDisk {
   }
   ~FakeFillDisk() { Release(); }
 
+  void Capacity(std::uint64_t bytes) { S().capacity = bytes; }
   // The next write into the fill past `bytes` fails with EIO.
   void FailWriteAfter(std::uint64_t bytes) { S().fail_write_after = bytes; }
   // Every data sync of a fill file fails with EIO.
