@@ -11,6 +11,7 @@
 #include "shell/drop_target.h"
 #include "shell/path_intake.h"
 #include "shell/update_reminder.h"
+#include "shred/pass_positions.h"
 #include "shred/shred_run.h"
 #include "shredlist/program_paths.h"
 
@@ -106,7 +107,7 @@ void FrmMain::OptFolder_Click() {
 void FrmMain::cmdNext_Click() {
   BringToFront(Page::Result);
   options_.FolderMode = OptFolder->isChecked();
-  options_.OverwriteNoOfTimes = static_cast<std::int16_t>(cboOverwriteNoOfTimes->currentText().toInt());
+  options_.OverwriteNoOfTimes = PassCountAt(cboOverwriteNoOfTimes->currentIndex()).value_or(0);
   options_.OverwriteWith = cboOverwriteWith->currentText().toStdString();
 }
 
@@ -215,7 +216,7 @@ void FrmMain::ShredRun_Finished() {
     Form_Unload();
   } else {
     // The result page says what was meant; this says what was left.
-    const std::string left = OutcomeBoxText(shredded, result.outcomes);
+    const std::string left = OutcomeBoxText(shredded, result.outcomes, result.partly_overwritten);
     if (!left.empty()) platform_.dialogs.ShowMessage(left, kTitle, MessageIcon::Exclamation, MessageButtons::Ok);
   }
   emit shredRunEnded();
@@ -241,7 +242,7 @@ bool FrmMain::Form_Load() {
   RunUpdateReminder(platform_.settings, platform_.clock, platform_.dialogs, links_);
   BringToFront(Page::Selection);
   cmdNext->setEnabled(false);
-  cboOverwriteNoOfTimes->setCurrentIndex(2);
+  cboOverwriteNoOfTimes->setCurrentIndex(kDefaultPassPosition);
   cboOverwriteWith->setCurrentIndex(0);
   cmdRemove->setEnabled(false);
   // A signal may have closed the program while the reminder asked.
@@ -259,7 +260,7 @@ void FrmMain::Form_Unload() {
 
 void FrmMain::closeEvent(QCloseEvent* event) {
   if (Running()) {
-    // Closing is not refused, only put off until the file in hand is done.
+    // Closing is not refused, only put off until the run has stopped.
     event->ignore();
     CloseRequested();
     return;
