@@ -1,9 +1,10 @@
 // Measures the shredder against the everyday tools, side by side on one file
 // system: ratios of medians over alternating runs, and peak memory.
 //
-//   shred_bench [FOLDER [tree|threads]]  FOLDER defaults to a new folder in
-//                                the current one; "tree" measures the folder
-//                                figures only, "threads" the folder shred at
+//   shred_bench [FOLDER [tree|threads|free]]  FOLDER defaults to a new
+//                                folder in the current one; "tree" measures the folder
+//                                figures only, "free" the free-space wipe only,
+//                                "threads" the folder shred at
 //                                4, 8, 16 and 32 threads and by default
 //   shred_bench --wipe PATH   (internal) shred one file in a fresh process
 //
@@ -11,6 +12,7 @@
 // when run as root, so they do not hang on one machine's mount alone.
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/statvfs.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,6 +35,7 @@
 #include "platform/lease_signal.h"
 #include "platform/sys_calls.h"
 #include "shred/fill_block.h"
+#include "shred/free_space_wipe.h"
 #include "shred/report_keeper.h"
 #include "shred/shred_run.h"
 #include "shred/tree_shred.h"
@@ -356,6 +359,45 @@ void ThreadSweep(const std::string& folder, const char* label) {
   }
 }
 
+// Wiping 1 GiB of free space on a loop-mounted ext4 image against `dd`
+// writing 1 GiB with conv=fdatasync on the same image: the wipe's time
+// includes the removal of its fill and the sync after it. Needs root for
+// the mount; prints why it was skipped otherwise.
+void FreeSpaceVsDd(const std::string& folder) {
+  if (::geteuid() != 0) {
+    std::printf("free_space_vs_dd: skipped (loop-mounting the image needs root)\n");
+    return;
+  }
+  const std::string image = folder + "/free.img", mnt = folder + "/free.mnt";
+  Shell("truncate -s 1200M " + Quote(image) + " && mkfs.ext4 -q -F -m 0 -E nodiscard,lazy_itable_init=0,lazy_journal_init=0 " + Quote(image) +
+        " && mkdir -p " + Quote(mnt) + " && mount -o loop,nodiscard " + Quote(image) + " " + Quote(mnt));
+  // Ballast, so that 1 GiB (and a little room for dd's own metadata) is free.
+  struct statvfs fs {};
+  ::statvfs(mnt.c_str(), &fs);
+  const std::uint64_t avail = static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
+  const std::uint64_t room = kGiB + (8 << 20);
+  if (avail > room) Shell("fallocate -l " + std::to_string(avail - room) + " " + Quote(mnt + "/ballast"));
+  Shell("sync");
+  std::vector<double> wipe, dd;
+  std::uint64_t overwritten = 0;
+  for (int i = 0; i < kRuns; ++i) {
+    wipe.push_back(Seconds([&] {
+      velmora::FreeSpaceTarget target = velmora::PrepareFreeSpaceWipe(mnt);
+      velmora::FreeSpaceResult r = velmora::WipeFreeSpace(target, velmora::NoRunControl());
+      if (target.refusal != velmora::FreeSpaceRefusal::None || r.end != velmora::FreeSpaceEnd::Wiped) std::exit(1);
+      overwritten = r.overwritten;
+    }));
+    dd.push_back(Seconds([&] {
+      Shell("dd if=/dev/zero of=" + Quote(mnt + "/dd") + " bs=1M count=1024 conv=fdatasync status=none");
+    }));
+    Shell("rm " + Quote(mnt + "/dd") + " && sync");
+    std::printf("free-space run %d: wipe of %.0f MiB %.2fs, dd 1 GiB %.2fs\n", i + 1, static_cast<double>(overwritten) / 1048576.0,
+                wipe.back(), dd.back());
+  }
+  Shell("umount " + Quote(mnt) + " && rmdir " + Quote(mnt) + " && rm " + Quote(image));
+  std::printf("free_space_vs_dd: %.3f\n", Median(wipe) / Median(dd));
+}
+
 // The report keeper's record held in memory.
 class BenchRecord : public velmora::ReportRecordStore {
  public:
@@ -415,6 +457,10 @@ int main(int argc, char** argv) {
     LoopExt4 loop(folder);
     if (loop.mounted()) ThreadSweep(loop.point(), "loop ext4");
     ::rmdir(folder.c_str());
+    return 0;
+  }
+  if (argc > 2 && std::strcmp(argv[2], "free") == 0) {
+    FreeSpaceVsDd(folder);
     return 0;
   }
   const bool tree_only = argc > 2 && std::strcmp(argv[2], "tree") == 0;
@@ -503,6 +549,7 @@ int main(int argc, char** argv) {
   ::unlink(big.c_str());
   WriteTree(tree, 1000, 100);
   double rss_tree = PeakRssMiB(tree, true);
+  FreeSpaceVsDd(folder);
   ::rmdir(folder.c_str());
 
   std::printf("big_file_vs_dd: %.3f\n", Median(engine) / Median(dd));

@@ -11,8 +11,9 @@
 
 namespace velmora {
 
-enum class MessageIcon { Critical, Exclamation };
-enum class MessageButtons { Ok, YesNo };
+enum class MessageIcon { Critical, Exclamation, Information };
+// YesNoDefaultNo: Yes and No, with No the default (Enter, Escape).
+enum class MessageButtons { Ok, YesNo, YesNoDefaultNo };
 enum class MessageAnswer { Ok, Yes, No };
 
 class Dialogs {

@@ -70,9 +70,16 @@ std::string QtDialogs::ChooseFolder(const std::string& title) {
 
 MessageAnswer QtDialogs::ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                                      MessageButtons buttons) {
-  QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Warning,
+  const bool yes_no = buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoDefaultNo;
+  QMessageBox box(icon == MessageIcon::Critical      ? QMessageBox::Critical
+                  : icon == MessageIcon::Information ? QMessageBox::Information
+                                                     : QMessageBox::Warning,
                   QString::fromStdString(title), QString::fromStdString(text),
-                  buttons == MessageButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok);
+                  yes_no ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok);
+  if (buttons == MessageButtons::YesNoDefaultNo) {
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+  }
   int answer = box.exec();
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
   return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;

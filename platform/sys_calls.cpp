@@ -49,7 +49,7 @@ SysCalls& Table() {
                         ::unlinkat, RealRenameat,   RealCheckpointJournal,      RealStatx,   ::lseek,
                         RealGetdents64,             ::fchmod,     ::fstatfs,    ::flistxattr, ::fgetxattr,
                         ::fsetxattr, ::fremovexattr, ::uname, RealSetlease, ::nanosleep, ::chmod,
-                        ::geteuid,  ::mkdirat,      ::linkat,     RealSyncFileRange};
+                        ::geteuid,  ::mkdirat,      ::linkat,     RealSyncFileRange, ::faccessat};
   return table;
 }
 

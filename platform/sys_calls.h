@@ -68,6 +68,8 @@ struct SysCalls {
   // Starts or waits for the writeback of a range of a file, so an overwrite
   // never runs far ahead of the device.
   SysCall<int(int fd, off_t offset, off_t nbytes, unsigned flags)> sync_file_range;
+  // Whether the user may make files in a folder (the free-space wipe).
+  SysCall<int(int dirfd, const char* path, int mode, int flags)> faccessat;
 };
 
 // The table in force; the real calls unless a test replaced some.

@@ -27,7 +27,8 @@ FrmMain::FrmMain(Platform platform, AppEnvironment environment, QWidget* parent)
     : QMainWindow(parent), platform_(platform), env_(std::move(environment)),
       links_(platform.shell, env_.addresses), report_record_(platform.settings),
       report_({env_.program.folder, env_.state_folder}, report_record_), job_(new ShredJob(this)),
-      progress_(new RunProgress(*job_, *this)), input_guard_(new InputGuard(this)) {
+      progress_(new RunProgress(*job_, *this)), input_guard_(new InputGuard(this)),
+      fill_record_(platform.settings), fill_keeper_(fill_record_) {
   BuildWindow();
   Connect();
   connect(job_, &ShredJob::Finished, this, &FrmMain::ShredRun_Finished);
@@ -60,6 +61,7 @@ void FrmMain::Connect() {
   connect(mnuVisit, &QAction::triggered, this, &FrmMain::mnuVisit_Click);
   connect(Label14, &LinkLabel::clicked, this, &FrmMain::Label14_Click);
   connect(Label15, &LinkLabel::clicked, this, &FrmMain::Label15_Click);
+  connect(mnuWipeFreeSpace, &QAction::triggered, this, &FrmMain::mnuWipeFreeSpace_Click);
 }
 
 // ---- Page flow -----------------------------------------------------------
@@ -198,6 +200,10 @@ void FrmMain::cmdRemove_Click() {
 bool FrmMain::Running() const { return job_->Running(); }
 
 void FrmMain::ShredRun_Finished() {
+  if (free_space_) {
+    FreeSpace_Finished();
+    return;
+  }
   progress_->End();
   input_guard_->Release();
   const ShredRunResult& result = job_->Result();
@@ -231,6 +237,7 @@ bool FrmMain::Form_Load() {
     return false;
   }
   report_.Delete();  // the report of a session that was killed
+  fill_keeper_.RemoveLeftovers();  // and a free-space fill it left, holding a disk full
   ReadSystemFolder();
   ReadWindowsFolder();
   RunUpdateReminder(platform_.settings, platform_.clock, platform_.dialogs, links_);

@@ -213,6 +213,9 @@ TEST(MountPoints, ParsesAndUnescapesMountInfo) {
       "30 22 8:2 / /media/usb\\040stick rw - vfat /dev/sdb1 rw\n"
       "31 22 0:5 / /a\\134b rw - tmpfs tmpfs rw\n";
   EXPECT_EQ(ParseMountInfo(text), (std::vector<std::string>{"/", "/media/usb stick", "/a\\b"}));
+  // A mount found by its id (statx's mount id), as the free-space wipe names it.
+  EXPECT_EQ(MountPointWithId(text, 30), "/media/usb stick");
+  EXPECT_EQ(MountPointWithId(text, 3), "");
   std::vector<std::string> live = ReadMountPoints();
   EXPECT_NE(std::find(live.begin(), live.end(), "/"), live.end());
 }
