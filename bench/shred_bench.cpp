@@ -403,7 +403,10 @@ class BenchRecord : public velmora::ReportRecordStore {
  public:
   explicit BenchRecord(std::string text) : text_(std::move(text)) {}
   std::string Read() override { return text_; }
-  void Write(const std::string& record) override { text_ = record; }
+  bool Write(const std::string& record) override {
+    text_ = record;
+    return true;
+  }
 
  private:
   std::string text_;

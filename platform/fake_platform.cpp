@@ -46,6 +46,9 @@ std::optional<QString> FakeSettingsStore::Read(const QString& key) {
   if (it == values.end()) return std::nullopt;
   return it->second;
 }
-void FakeSettingsStore::Write(const QString& key, const QString& value) { values[key] = value; }
+bool FakeSettingsStore::Write(const QString& key, const QString& value) {
+  values[key] = value;
+  return true;
+}
 
 }  // namespace velmora

@@ -64,7 +64,7 @@ class FakeSettingsStore : public SettingsStore {
  public:
   std::map<QString, QString> values;
   std::optional<QString> Read(const QString& key) override;
-  void Write(const QString& key, const QString& value) override;
+  bool Write(const QString& key, const QString& value) override;
 };
 
 class FakeInstanceLock : public InstanceLock {

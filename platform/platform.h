@@ -58,7 +58,9 @@ class SettingsStore {
  public:
   virtual ~SettingsStore() = default;
   virtual std::optional<QString> Read(const QString& key) = 0;
-  virtual void Write(const QString& key, const QString& value) = 0;
+  // False when the value could not be stored (a settings file that cannot
+  // be written: a full disk, one left to another user).
+  virtual bool Write(const QString& key, const QString& value) = 0;
 };
 
 // "Is another copy of the program running for this user?"

@@ -120,9 +120,11 @@ std::optional<QString> QtSettingsStore::Read(const QString& key) {
   return settings.value(key).toString();
 }
 
-void QtSettingsStore::Write(const QString& key, const QString& value) {
+bool QtSettingsStore::Write(const QString& key, const QString& value) {
   QSettings settings("Velmora", "Velmora");
   settings.setValue(key, value);
+  settings.sync();
+  return settings.status() == QSettings::NoError;
 }
 
 QtInstanceLock::QtInstanceLock(QString lock_path) : path_(std::move(lock_path)) {

@@ -36,7 +36,7 @@ class QtClock : public Clock {
 class QtSettingsStore : public SettingsStore {
  public:
   std::optional<QString> Read(const QString& key) override;
-  void Write(const QString& key, const QString& value) override;
+  bool Write(const QString& key, const QString& value) override;
 };
 
 // A lock file in the user's runtime folder. A copy that crashed leaves a
