@@ -32,7 +32,10 @@ MessageAnswer FakeDialogs::ShowMessage(const std::string& text, const std::strin
 void FakeShellOpener::OpenAddress(const std::string& address) {
   if (!address.empty()) addresses.push_back(address);
 }
-void FakeShellOpener::OpenFile(const std::string& path) { files.push_back(path); }
+void FakeShellOpener::OpenFile(const std::string& path, std::function<void()> failed) {
+  files.push_back(path);
+  if (file_fails && failed) failed();
+}
 
 std::optional<QString> FakeSettingsStore::Read(const QString& key) {
   auto it = values.find(key);

@@ -40,8 +40,9 @@ class FakeShellOpener : public ShellOpener {
  public:
   std::vector<std::string> addresses;
   std::vector<std::string> files;
+  bool file_fails = false;  // as on a desktop with no viewer set up
   void OpenAddress(const std::string& address) override;
-  void OpenFile(const std::string& path) override;
+  void OpenFile(const std::string& path, std::function<void()> failed) override;
 };
 
 class FakeClock : public Clock {
@@ -73,6 +74,27 @@ class FakeInstanceLock : public InstanceLock {
   }
 };
 
+class FakeHandOver : public HandOver {
+ public:
+  bool listening = false;
+  bool running_copy_takes = true;  // what Send answers
+  std::vector<std::vector<std::string>> sent;
+  std::function<void(std::vector<std::string>)> receive;
+  void Listen(std::function<void(std::vector<std::string>)> r) override {
+    listening = true;
+    receive = std::move(r);
+  }
+  void Close() override { listening = false; }
+  bool Send(const std::vector<std::string>& paths) override {
+    sent.push_back(paths);
+    return running_copy_takes;
+  }
+  // What a second copy's hand-over does in the copy that listens.
+  void Deliver(const std::vector<std::string>& paths) {
+    if (listening && receive) receive(paths);
+  }
+};
+
 // All fakes together, ready to hand to the window.
 struct FakePlatform {
   FakeDialogs dialogs;
@@ -80,7 +102,8 @@ struct FakePlatform {
   FakeClock clock;
   FakeSettingsStore settings;
   FakeInstanceLock instance;
-  Platform platform() { return Platform{dialogs, shell, clock, settings, instance}; }
+  FakeHandOver hand_over;
+  Platform platform() { return Platform{dialogs, shell, clock, settings, instance, hand_over}; }
 };
 
 }  // namespace velmora

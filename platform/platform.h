@@ -5,8 +5,10 @@
 #include <QDate>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 
 namespace velmora {
@@ -31,12 +33,14 @@ class Dialogs {
 };
 
 // Hands an address or a local file to the user's default application. The
-// outcome is not reported: callers ignore it by design.
+// outcome of an address is not reported: callers ignore it by design.
 class ShellOpener {
  public:
   virtual ~ShellOpener() = default;
   virtual void OpenAddress(const std::string& address) = 0;
-  virtual void OpenFile(const std::string& path) = 0;
+  // `failed` runs, later and on the window's thread, when no application
+  // took the file (none is set up, or the opener failed).
+  virtual void OpenFile(const std::string& path, std::function<void()> failed) = 0;
 };
 
 // The system clock, with the user's short date and time formats.
@@ -66,12 +70,26 @@ class InstanceLock {
   virtual void Release() = 0;
 };
 
+// Paths a second copy of the program hands to the copy that already runs.
+class HandOver {
+ public:
+  virtual ~HandOver() = default;
+  // The running copy, once it holds the instance lock: takes hand-overs from
+  // now on. `receive` runs on the window's thread, once per second start.
+  virtual void Listen(std::function<void(std::vector<std::string>)> receive) = 0;
+  // Takes no more; called before the instance lock is released.
+  virtual void Close() = 0;
+  // A second copy: true when the running copy took `paths`.
+  virtual bool Send(const std::vector<std::string>& paths) = 0;
+};
+
 struct Platform {
   Dialogs& dialogs;
   ShellOpener& shell;
   Clock& clock;
   SettingsStore& settings;
   InstanceLock& instance;
+  HandOver& hand_over;
 };
 
 }  // namespace velmora

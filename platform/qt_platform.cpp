@@ -10,6 +10,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTranslator>
@@ -72,6 +73,11 @@ MessageAnswer QtDialogs::ShowMessage(const std::string& text, const std::string&
   QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Warning,
                   QString::fromStdString(title), QString::fromStdString(text),
                   buttons == MessageButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok);
+  // A box with no window of ours behind it (a second copy's refusal) would
+  // otherwise open under the running copy's window on some desktops.
+  bool window_shown = false;
+  for (QWidget* window : QApplication::topLevelWidgets()) window_shown = window_shown || window->isVisible();
+  if (!window_shown) box.setWindowFlag(Qt::WindowStaysOnTopHint);
   int answer = box.exec();
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
   return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
@@ -82,8 +88,28 @@ void QtShellOpener::OpenAddress(const std::string& address) {
   QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
 }
 
-void QtShellOpener::OpenFile(const std::string& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(FromLocalPath(path)));
+void QtShellOpener::OpenFile(const std::string& path, std::function<void()> failed) {
+  const QUrl url = QUrl::fromLocalFile(FromLocalPath(path));
+  const QString opener = QStandardPaths::findExecutable("xdg-open");
+  if (opener.isEmpty()) {
+    if (!QDesktopServices::openUrl(url) && failed) failed();
+    return;
+  }
+  // Only xdg-open's exit status says whether an application took the file;
+  // QDesktopServices reports no more than that the opener started.
+  // No parent: a viewer still open when Velmora ends must not be killed.
+  auto* process = new QProcess;
+  process->setProcessChannelMode(QProcess::ForwardedChannels);
+  QObject::connect(process, &QProcess::finished, process, [process, failed](int code, QProcess::ExitStatus status) {
+    if ((status != QProcess::NormalExit || code != 0) && failed) failed();
+    process->deleteLater();
+  });
+  QObject::connect(process, &QProcess::errorOccurred, process, [process, failed](QProcess::ProcessError error) {
+    if (error != QProcess::FailedToStart) return;
+    if (failed) failed();
+    process->deleteLater();
+  });
+  process->start(opener, {QString::fromLatin1(url.toEncoded())});
 }
 
 std::string QtClock::ShortDateNow() {

@@ -21,7 +21,7 @@ class QtDialogs : public Dialogs {
 class QtShellOpener : public ShellOpener {
  public:
   void OpenAddress(const std::string& address) override;
-  void OpenFile(const std::string& path) override;
+  void OpenFile(const std::string& path, std::function<void()> failed) override;
 };
 
 class QtClock : public Clock {

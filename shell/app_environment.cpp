@@ -2,6 +2,7 @@
 
 #include "platform/program_location.h"
 #include "platform/mount_points.h"
+#include "shell/user_guide.h"
 
 namespace velmora {
 
@@ -11,6 +12,7 @@ AppEnvironment ReadAppEnvironment() {
   env.state_folder = UserStateFolder();
   env.mount_points = ReadMountPoints();
   env.addresses = BuiltInAddresses();
+  env.guide = UserGuidePath(env.program.folder);
   return env;
 }
 

@@ -2,6 +2,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
+#include <QTimer>
+
+#include <algorithm>
 
 #include "platform/qt_platform.h"
 #include "shell/input_guard.h"
@@ -10,6 +14,7 @@
 #include "shell/shred_progress.h"
 #include "shell/drop_target.h"
 #include "shell/path_intake.h"
+#include "shell/text_window.h"
 #include "shell/update_reminder.h"
 #include "shred/shred_run.h"
 #include "shredlist/program_paths.h"
@@ -22,13 +27,18 @@ constexpr const char* kTitle = "Velmora";
 }  // namespace
 
 FrmMain::FrmMain(Platform platform, AppEnvironment environment, QWidget* parent)
-    : QMainWindow(parent), platform_(platform), env_(std::move(environment)),
-      links_(platform.shell, env_.addresses), report_record_(platform.settings),
+    : QMainWindow(parent), dialogs_(platform.dialogs),
+      platform_{dialogs_, platform.shell, platform.clock, platform.settings, platform.instance, platform.hand_over},
+      env_(std::move(environment)), links_(platform.shell, env_.addresses, [this] { OpenGuide(); }),
+      report_record_(platform.settings),
       report_({env_.program.folder, env_.state_folder}, report_record_), job_(new ShredJob(this)),
       progress_(new RunProgress(*job_, *this)), input_guard_(new InputGuard(this)) {
   BuildWindow();
   Connect();
   connect(job_, &ShredJob::Finished, this, &FrmMain::ShredRun_Finished);
+  // Paths handed over while a dialog was open are taken once it is closed,
+  // from the event loop, after whatever opened the dialog has finished.
+  dialogs_.OnAllClosed([this] { QTimer::singleShot(0, this, &FrmMain::TakeWaitingPaths); });
   new DropTarget(
       fraResult, [this] { return FrontPage() == Page::Result && cmdAdd->isEnabled(); },
       [this](const std::vector<std::string>& paths) { AddDroppedPaths(*this, platform_.dialogs, paths); });
@@ -119,6 +129,7 @@ void FrmMain::cmdBack_Click() {
 void FrmMain::cmdBack1_Click() {
   cmdRemove->setEnabled(false);
   report_.Delete();
+  if (report_window_) report_window_->close();  // the report is gone
   BringToFront(Page::Selection);
 }
 
@@ -180,6 +191,23 @@ void FrmMain::cmdClear_Click() {
   ClearShredList();
 }
 
+void FrmMain::RemoveSelectedItems() {
+  std::vector<int> rows;
+  for (QTreeWidgetItem* item : NoExtension->selectedItems()) rows.push_back(NoExtension->indexOfTopLevelItem(item));
+  if (rows.empty()) return;
+  std::sort(rows.rbegin(), rows.rend());
+  for (int row : rows) list_.erase(list_.begin() + row);
+  ShowShredList();
+  if (list_.empty()) {
+    cmdRemove->setEnabled(false);  // as "&Clear" leaves it
+    return;
+  }
+  // The row after the last one removed takes the selection, so Delete can
+  // go on down the list.
+  const int next = std::min(rows.back(), NoExtension->topLevelItemCount() - 1);
+  NoExtension->setCurrentItem(NoExtension->topLevelItem(next));
+}
+
 // ---- The shred run and its report ----------------------------------------
 
 void FrmMain::cmdRemove_Click() {
@@ -189,6 +217,7 @@ void FrmMain::cmdRemove_Click() {
   std::string time = platform_.clock.ShortTimeNow();
   ShredOrder order{options_, list_, cboOverwriteNoOfTimes->currentIndex(), &report_, date, time};
   if (!job_->Start(std::move(order))) return;  // one run at a time, however the click came
+  if (report_window_) report_window_->close();  // its report is shredded by this run
   input_guard_->Engage();
   progress_->Begin(options_.FolderMode, list_.empty() ? std::string() : list_.front().path);
 }
@@ -203,6 +232,7 @@ void FrmMain::ShredRun_Finished() {
   const ShredList shredded = list_;
   ClearShredList();
   BringToFront(Page::Final);
+  QTimer::singleShot(0, this, &FrmMain::TakeWaitingPaths);
   // A close asked for during the run follows now; a message box would hold
   // up a logout or a kill.
   if (close_after_run_) {
@@ -215,19 +245,43 @@ void FrmMain::ShredRun_Finished() {
   emit shredRunEnded();
 }
 
-void FrmMain::cmdLog_Click() { platform_.shell.OpenFile(report_.Path()); }
+void FrmMain::cmdLog_Click() {
+  const std::string path = report_.Path();
+  QPointer<FrmMain> self(this);
+  platform_.shell.OpenFile(path, [self, path] {
+    // No viewer took it: the report is shown here, as long as it is the
+    // same report and still there.
+    if (!self || self->report_.Path() != path || !QFile::exists(FromLocalPath(path))) return;
+    if (self->report_window_) self->report_window_->close();
+    self->report_window_ = ShowReportWindow(self, path);
+  });
+}
+
+void FrmMain::OpenGuide() {
+  QPointer<FrmMain> self(this);
+  auto inside = [self] {
+    if (self) ShowGuideWindow(self, self->env_.guide);
+  };
+  if (env_.guide.empty() || !QFile::exists(FromLocalPath(env_.guide)))
+    inside();
+  else
+    platform_.shell.OpenFile(env_.guide, inside);
+}
 
 // ---- Start-up and every way out ------------------------------------------
 
-bool FrmMain::Form_Load() {
+bool FrmMain::Form_Load(const std::vector<std::string>& hand_over) {
   if (!platform_.instance.TryAcquire()) {
     // The other copy's report and the farewell page are not ours to touch:
-    // the refusal ends without the close step.
+    // the refusal ends without the close step. Paths go to the other copy;
+    // only when it cannot take them is the user told.
+    unloaded_ = true;
+    if (!hand_over.empty() && platform_.hand_over.Send(hand_over)) return false;
     platform_.dialogs.ShowMessage(std::string(kTitle) + " Is Already Running", kTitle, MessageIcon::Critical,
                                   MessageButtons::Ok);
-    unloaded_ = true;
     return false;
   }
+  platform_.hand_over.Listen([this](std::vector<std::string> paths) { HandOver_Received(std::move(paths)); });
   report_.Delete();  // the report of a session that was killed
   ReadSystemFolder();
   ReadWindowsFolder();
@@ -247,6 +301,7 @@ void FrmMain::Form_Unload() {
   report_.Delete();
   CloseAllWindows();
   links_.OpenFarewellPage();
+  platform_.hand_over.Close();  // while the lock still keeps the next copy out
   platform_.instance.Release();
 }
 
@@ -302,6 +357,33 @@ void FrmMain::mnuOnline_Click() { links_.OpenFeaturesPage(); }
 void FrmMain::mnuVisit_Click() { links_.OpenHomePage(); }
 void FrmMain::Label14_Click() { links_.OpenHomePage(); }
 void FrmMain::Label15_Click() { links_.OpenContactPage(); }
+
+// ---- Paths from a second copy --------------------------------------------
+
+void FrmMain::HandOver_Received(std::vector<std::string> paths) {
+  if (unloaded_) return;
+  // Brought forward for the user who asked for it from the file manager.
+  setWindowState(windowState() & ~Qt::WindowMinimized);
+  raise();
+  activateWindow();
+  waiting_paths_.push_back(std::move(paths));
+  // Taken from the event loop: never inside the socket's own handler.
+  QTimer::singleShot(0, this, &FrmMain::TakeWaitingPaths);
+}
+
+bool FrmMain::Busy() const {
+  return unloaded_ || Running() || dialogs_.Open() || QApplication::activeModalWidget() != nullptr;
+}
+
+void FrmMain::TakeWaitingPaths() {
+  // Each hand-over is taken whole; one that opens a box holds the next back
+  // until the box is closed.
+  while (!waiting_paths_.empty() && !Busy()) {
+    std::vector<std::string> paths = std::move(waiting_paths_.front());
+    waiting_paths_.pop_front();
+    TakeHandedOverPaths(*this, platform_.dialogs, paths);
+  }
+}
 
 void CloseAllWindows() { CloseAllTopLevelWindows(); }
 

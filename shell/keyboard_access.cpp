@@ -60,6 +60,11 @@ void SetUpKeyboardAndScreenReaders(FrmMain& w) {
   // Reached through their access keys only.
   w.cmdReset->setFocusPolicy(Qt::NoFocus);
   w.cmdExt->setFocusPolicy(Qt::NoFocus);
+  // The panel below the client area is never seen, so it is hidden, and a
+  // screen reader does not report it as showing; Alt+R stays the window's.
+  w.Frame3->hide();
+  auto* reset_key = new QShortcut(QKeySequence::mnemonic(w.cmdReset->text()), &w);
+  QObject::connect(reset_key, &QShortcut::activated, w.cmdReset, &QAbstractButton::click);
   // The path view lies behind the name view and is never seen.
   w.ListFiles->setFocusPolicy(Qt::NoFocus);
   w.ListFiles->hide();

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "shredlist/given_paths.h"
+
 namespace velmora {
 
 class Dialogs;
@@ -19,5 +21,16 @@ void OpenListWithPaths(FrmMain& window, Dialogs& dialogs, const std::vector<std:
 
 // A drop on the list page, in the mode already selected.
 void AddDroppedPaths(FrmMain& window, Dialogs& dialogs, const std::vector<std::string>& paths);
+
+// Absolute paths a second copy of the program handed over: on the list page
+// as a drop is taken, on any other page as the command line takes them.
+void TakeHandedOverPaths(FrmMain& window, Dialogs& dialogs, const std::vector<std::string>& paths);
+
+// The bracketed reason a path handed in is not listed.
+std::string IntakeReason(IntakeRefusal refusal);
+
+// The box that names what could not be listed: the heading, then one line
+// per path, "<path> (<reason>)". The same lines go to standard error.
+std::string UnlistedMessage(const std::vector<UnlistedPath>& unlisted);
 
 }  // namespace velmora

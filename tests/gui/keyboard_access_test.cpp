@@ -207,5 +207,15 @@ TEST_F(Keyboard, EachRowShowsItsFullPathAsATooltip) {
   EXPECT_EQ(tips, (std::vector<std::string>{"/home/u/alone.txt", "/home/u/docs/b.txt", "/home/u/docs/a.txt"}));
 }
 
+// The panel below the designed client area is never seen: a screen reader
+// must not list its buttons as showing on any page.
+TEST_F(Keyboard, WorkingControlsBelowTheClientAreaAreNotReportedAsShowing) {
+  FrmMain& w = OpenActive();
+  for (QWidget* hidden : {static_cast<QWidget*>(w.Frame3), static_cast<QWidget*>(w.cmdReset),
+                          static_cast<QWidget*>(w.cmdExt)})
+    EXPECT_TRUE(Accessible(hidden)->state().invisible) << hidden->objectName().toStdString();
+  EXPECT_FALSE(Accessible(w.cmdExit)->state().invisible);
+}
+
 }  // namespace
 }  // namespace velmora
