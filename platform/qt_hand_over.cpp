@@ -52,21 +52,22 @@ void QtHandOver::Listen(std::function<void(std::vector<std::string>)> receive) {
 }
 
 void QtHandOver::Read(QLocalSocket* socket) {
-  if (socket->bytesAvailable() > kMaxMessage) {
+  // Whatever does not start as a hand-over, or grows past any command line,
+  // is not waited for.
+  QDataStream head(socket->peek(sizeof(quint32)));
+  quint32 tag = 0;
+  head >> tag;
+  if (socket->bytesAvailable() > kMaxMessage ||
+      (socket->bytesAvailable() >= static_cast<qint64>(sizeof(quint32)) && tag != kTag)) {
     socket->abort();
     return;
   }
   QDataStream in(socket);
   in.setVersion(QDataStream::Qt_6_0);
   in.startTransaction();
-  quint32 tag = 0;
   QList<QByteArray> paths;
   in >> tag >> paths;
   if (!in.commitTransaction()) return;  // the rest is still on its way
-  if (tag != kTag) {
-    socket->abort();
-    return;
-  }
   socket->write(&kTaken, 1);
   socket->flush();
   socket->disconnectFromServer();

@@ -5,7 +5,10 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <QFile>
+
 #include "shell/drop_target.h"
+#include "shell/outcome_box.h"
 #include "shell/path_intake.h"
 #include "window_fixture.h"
 
@@ -152,6 +155,22 @@ TEST_F(GivenPaths, FolderModeRefusesFilesAndLinksToFolders) {
   EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{dir / "tree", dir / "tree2"}));
   EXPECT_EQ(fakes.dialogs.messages,
             std::vector<ShownMessage>{Unlisted({{dir / "folder-link", "(a link)"}, {dir / "docs/b.txt", kFile}})});
+}
+
+// The user guide explains every reason the program can give, so a reason
+// added without its explanation fails here.
+TEST(UserGuide, ExplainsEveryReasonOfBothBoxes) {
+  QFile file(VELMORA_GUIDE);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const std::string guide = file.readAll().toStdString();
+  // Past the last outcome the words fall back to a known reason.
+  for (int code = 1; code < 64; ++code) {
+    const std::string reason = OutcomeReason(static_cast<ItemOutcome>(code));
+    EXPECT_NE(guide.find("<dt>" + reason + "</dt>"), std::string::npos) << reason;
+  }
+  for (IntakeRefusal refusal : {IntakeRefusal::Missing, IntakeRefusal::Link, IntakeRefusal::NotRegularFile,
+                                IntakeRefusal::Folder, IntakeRefusal::File})
+    EXPECT_NE(guide.find(IntakeReason(refusal)), std::string::npos) << IntakeReason(refusal);
 }
 
 // ---- Drops on the list page ----------------------------------------------
