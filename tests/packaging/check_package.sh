@@ -42,10 +42,25 @@ expect ./usr/share/nemo/actions/velmora.nemo_action
 expect ./usr/share/man/man1/velmora.1.gz
 expect ./usr/share/doc/velmora/copyright
 expect ./usr/share/doc/velmora/changelog.gz
+expect ./usr/share/doc/velmora/guide.html
 # Nothing of the build or the tests slips in.
 if grep -qE 'screenshots|velmora-icons|test|\.log$' <<<"$files"; then fail "unexpected files"; fi
 
 grep -qx 'VELMORA_UPDATE_URL:STRING=' "$build/CMakeCache.txt" || fail "the package must have no update address"
+# Built without a web site: no address anywhere, no Homepage, a maintainer
+# that names nobody's domain, and the licence said in the copyright file.
+for url in HOME FEATURES CONTACT FAREWELL; do
+  grep -qx "VELMORA_${url}_URL:STRING=" "$build/CMakeCache.txt" || fail "the package has a $url address"
+done
+[ -z "$(field Homepage)" ] || fail "Homepage $(field Homepage) without a home address"
+[ "$(field Maintainer)" = "Velmora packager <packager@velmora.invalid>" ] || fail "Maintainer $(field Maintainer)"
+unpacked="$build/unpacked"
+rm -rf "$unpacked" && dpkg-deb -x "$deb" "$unpacked"
+if grep -rlaE 'example\.(org|com)' "$unpacked"; then fail "a stand-in address is in the package"; fi
+grep -qx 'License: GPL-3+' "$unpacked/usr/share/doc/velmora/copyright" || fail "the copyright file names no GPL-3+"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' \
+  "$unpacked/usr/share/metainfo/org.velmora.Velmora.metainfo.xml" || fail "metainfo licence"
+rm -rf "$unpacked"
 
 if command -v lintian >/dev/null; then
   report="$(lintian --info "$deb" 2>&1 | grep -v 'running with root privileges' || true)"
