@@ -15,6 +15,7 @@
 #include "support/capture.h"
 #include "shell/close_requests.h"
 #include "shell/shred_progress.h"
+#include "shell/user_guide.h"
 #include "window_fixture.h"
 
 namespace velmora {
@@ -349,6 +350,23 @@ TEST_F(StartUp, GuideNobodyCanOpenIsShownInAWindowOfItsOwn) {
   auto* built_in = other.findChild<QWidget*>("GuideWindow");
   ASSERT_NE(built_in, nullptr);
   EXPECT_TRUE(built_in->findChild<QTextBrowser*>("GuideText")->toPlainText().contains("What file-level shredding cannot promise"));
+}
+
+// An installed program finds the guide under its own prefix; one run from a
+// build tree finds the source's copy.
+TEST(UserGuide, InstalledBesideThePrefixOrTheSourcesCopy) {
+  testing::TempDir dir;
+  testing::MakeDir(dir / "usr");
+  testing::MakeDir(dir / "usr/bin");
+  EXPECT_EQ(UserGuidePath(dir / "usr/bin"), "") << "not installed: the copy built in";
+  testing::MakeDir(dir / "usr/share");
+  testing::MakeDir(dir / "usr/share/doc");
+  testing::MakeDir(dir / "usr/share/doc/velmora");
+  testing::WriteText(dir / "usr/share/doc/velmora/guide.html", "<html></html>");
+  EXPECT_EQ(UserGuidePath(dir / "usr/bin"), dir / "usr/share/doc/velmora/guide.html");
+  const std::string from_build_tree = UserGuidePath(dir / "build/app");
+  EXPECT_EQ(from_build_tree.substr(from_build_tree.size() - std::string("/docs/guide.html").size()), "/docs/guide.html");
+  EXPECT_TRUE(testing::Exists(from_build_tree));
 }
 
 // ---- Paths handed from a second copy --------------------------------------
