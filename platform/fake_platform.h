@@ -65,13 +65,18 @@ class FakeSettingsStore : public SettingsStore {
 class FakeInstanceLock : public InstanceLock {
  public:
   bool other_copy_running = false;
+  bool cannot_lock = false;  // no lock can be made: the copy starts unlocked
   bool held = false;
   int releases = 0;
-  bool TryAcquire() override { return held = !other_copy_running; }
+  bool TryAcquire() override {
+    held = !other_copy_running && !cannot_lock;
+    return !other_copy_running;
+  }
   void Release() override {
     held = false;
     ++releases;
   }
+  bool Holds() const override { return held; }
 };
 
 class FakeHandOver : public HandOver {

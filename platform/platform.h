@@ -68,6 +68,9 @@ class InstanceLock {
   virtual bool TryAcquire() = 0;
   // Lets the next copy start; the program is about to end.
   virtual void Release() = 0;
+  // True while this copy really holds the lock (TryAcquire also lets a copy
+  // start when no lock can be made at all).
+  virtual bool Holds() const = 0;
 };
 
 // Paths a second copy of the program hands to the copy that already runs.

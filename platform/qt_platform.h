@@ -44,6 +44,7 @@ class QtInstanceLock : public InstanceLock {
   explicit QtInstanceLock(QString lock_path = {});
   bool TryAcquire() override;
   void Release() override;
+  bool Holds() const override { return lock_ && lock_->isLocked(); }
 
  private:
   QString path_;

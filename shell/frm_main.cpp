@@ -281,7 +281,9 @@ bool FrmMain::Form_Load(const std::vector<std::string>& hand_over) {
                                   MessageButtons::Ok);
     return false;
   }
-  platform_.hand_over.Listen([this](std::vector<std::string> paths) { HandOver_Received(std::move(paths)); });
+  // Only the holder of the lock may take over a socket a dead copy left.
+  if (platform_.instance.Holds())
+    platform_.hand_over.Listen([this](std::vector<std::string> paths) { HandOver_Received(std::move(paths)); });
   report_.Delete();  // the report of a session that was killed
   ReadSystemFolder();
   ReadWindowsFolder();

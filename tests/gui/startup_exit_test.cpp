@@ -391,6 +391,15 @@ TEST_F(StartUp, SecondCopyWithPathsHandsThemOverAndEndsWithoutABox) {
   EXPECT_EQ(fakes.dialogs.messages, (std::vector<ShownMessage>{running, running}));
 }
 
+// A copy that could make no lock does not know it is alone: it must not
+// take over (and so remove) the socket of a copy that may be running.
+TEST_F(StartUp, WithoutTheLockNoHandOverIsTakenOver) {
+  fakes.instance.cannot_lock = true;
+  Open();
+  EXPECT_TRUE(loaded);
+  EXPECT_FALSE(fakes.hand_over.listening);
+}
+
 TEST_F(StartUp, RunningCopyTakesHandedPathsAsTheCommandLineOrAsADrop) {
   testing::MakeDir(dir / "docs");
   testing::MakeDir(dir / "tree");
