@@ -27,6 +27,7 @@
 #include "bench_files.h"
 #include "platform/sys_calls.h"
 #include "shred/fill_block.h"
+#include "shred/report_keeper.h"
 #include "shred/shred_run.h"
 #include "shred/tree_shred.h"
 #include "shred/wipe_file.h"
@@ -131,6 +132,7 @@ velmora::SysCalls Counting() {
   VELMORA_COUNT(fsetxattr);
   VELMORA_COUNT(fremovexattr);
   VELMORA_COUNT(uname);
+  VELMORA_COUNT(linkat);
 #undef VELMORA_COUNT
   return c;
 }
@@ -152,6 +154,37 @@ double PeakRssMiB(const std::string& path, bool folder_mode) {
     std::exit(1);
   }
   return usage.ru_maxrss / 1024.0;
+}
+
+// The report keeper's record held in memory.
+class BenchRecord : public velmora::ReportRecordStore {
+ public:
+  explicit BenchRecord(std::string text) : text_(std::move(text)) {}
+  std::string Read() override { return text_; }
+  void Write(const std::string& record) override { text_ = record; }
+
+ private:
+  std::string text_;
+};
+
+// The start's look for killed sessions' reports (the keeper's first
+// Delete), in milliseconds, median of the runs.
+double KeeperStartMs(const std::string& folder, const std::string& record) {
+  std::vector<double> times;
+  for (int i = 0; i < kRuns; ++i) {
+    BenchRecord store(record);
+    velmora::ReportKeeper keeper({folder, folder + "/state"}, store);
+    times.push_back(1000 * Seconds([&] { keeper.Delete(); }));
+  }
+  return Median(times);
+}
+
+// What a record of 100,000 stale lines adds to the start.
+double KeeperGarbageRecordMs(const std::string& folder) {
+  std::string garbage;
+  for (int i = 0; i < 100000; ++i)
+    garbage += "note 2049 " + std::to_string(1000000 + i) + " 1700000000 0 " + folder + "/note.txt\n";
+  return KeeperStartMs(folder, garbage) - KeeperStartMs(folder, "");
 }
 
 }  // namespace
@@ -177,6 +210,7 @@ int main(int argc, char** argv) {
   std::printf("bench folder: %s (%d alternating runs each)\n", folder.c_str(), kRuns);
 
   const bool tree_only = argc > 2 && std::strcmp(argv[2], "tree") == 0;
+  const double keeper_garbage_ms = KeeperGarbageRecordMs(folder);
   std::vector<double> engine, run, dd, shred;
   for (int i = 0; i < (tree_only ? 0 : kRuns); ++i) {
     WriteRandomFile(big, kGiB);
@@ -230,6 +264,7 @@ int main(int argc, char** argv) {
     std::printf("tree_vs_rm: %.3f\n", Median(folder_mode) / Median(rm));
     std::printf("tree_vs_shred_each: %.3f\n", Median(folder_mode) / Median(shred_each));
     std::printf("syscalls_per_file_tree: %.2f\n", calls_per_file);
+    std::printf("keeper_start_ms_garbage_record: %.2f\n", keeper_garbage_ms);
     return 0;
   }
   WriteRandomFile(big, kGiB);
@@ -250,5 +285,6 @@ int main(int argc, char** argv) {
   std::printf("peak_rss_mib_1g: %.1f\n", rss_1g);
   std::printf("peak_rss_mib_4g: %.1f\n", rss_4g);
   std::printf("peak_rss_mib_tree_100k: %.1f\n", rss_tree);
+  std::printf("keeper_start_ms_garbage_record: %.2f\n", keeper_garbage_ms);
   return 0;
 }

@@ -41,7 +41,7 @@ SysCalls& Table() {
   static SysCalls table{RealOpenat, ::pwrite,       ::fdatasync,  ::fsync,      ::syncfs,    ::close,
                         ::unlinkat, RealRenameat,   RealCheckpointJournal,      RealStatx,   ::lseek,
                         RealGetdents64,             ::fchmod,     ::fstatfs,    ::flistxattr, ::fgetxattr,
-                        ::fsetxattr, ::fremovexattr, ::uname};
+                        ::fsetxattr, ::fremovexattr, ::uname,       ::linkat};
   return table;
 }
 

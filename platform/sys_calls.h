@@ -33,6 +33,7 @@ struct SysCalls {
   int (*fsetxattr)(int fd, const char* name, const void* value, size_t size, int flags);
   int (*fremovexattr)(int fd, const char* name);
   int (*uname)(struct utsname* out);  // the kernel's release decides how names go
+  int (*linkat)(int olddirfd, const char* oldpath, int newdirfd, const char* newpath, int flags);
 };
 
 // The table in force; the real calls unless a test replaced some.

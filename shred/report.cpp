@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/sys_calls.h"
 #include "shred/unique_fd.h"
 
 namespace velmora {
@@ -47,13 +48,16 @@ bool WriteReport(const std::string& path, const ShredOptions& options, const Shr
 }
 
 bool WriteReportFile(const std::string& path, const std::string& bytes) {
-  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600));
+  UniqueFd fd(RetryOnEintr([&] {
+    return Sys().openat(AT_FDCWD, path.c_str(),
+                        O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+  }));
   if (!fd.valid()) return false;
-  struct stat st;
-  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  struct statx st;
+  if (Sys().statx(fd.get(), "", AT_EMPTY_PATH, STATX_TYPE, &st) != 0 || !S_ISREG(st.stx_mode)) return false;
   std::size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
+    ssize_t n = Sys().pwrite(fd.get(), bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<std::size_t>(n);

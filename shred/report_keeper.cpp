@@ -2,13 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <cerrno>
-#include <sstream>
 #include <utility>
 
 #include "platform/sys_calls.h"
-#include "shred/entry_at.h"
 #include "shred/fill_block.h"
 #include "shred/name_scrub.h"
 #include "shred/remove_entry.h"
@@ -19,76 +18,82 @@
 namespace velmora {
 namespace {
 
-// ---- The record ----------------------------------------------------------
-
-bool PlainPathByte(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '.' ||
-         c == '_' || c == '-';
-}
-
-std::string Encode(const std::string& path) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : path) {
-    if (PlainPathByte(c)) {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  return out;
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-bool Decode(const std::string& text, std::string& path) {
-  path.clear();
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') {
-      if (!PlainPathByte(static_cast<unsigned char>(text[i]))) return false;
-      path += text[i];
-      continue;
-    }
-    if (i + 2 >= text.size()) return false;
-    int high = HexValue(text[i + 1]), low = HexValue(text[i + 2]);
-    if (high < 0 || low < 0) return false;
-    path += static_cast<char>(high * 16 + low);
-    i += 2;
-  }
-  return !path.empty() && path[0] == '/';
-}
-
-bool ParseLine(const std::string& line, ReportIdentity& id) {
-  std::istringstream in(line);
-  std::string kind, encoded, extra;
-  unsigned long long device = 0, inode = 0;
-  long long sec = 0, nsec = 0;
-  if (!(in >> kind >> device >> inode)) return false;
-  if (kind == "note") {
-    if (!(in >> sec >> nsec) || nsec < 0 || nsec >= 1000000000) return false;
-    id.in_place = true;
-  } else if (kind != "temp") {
-    return false;
-  }
-  if (!(in >> encoded) || (in >> extra) || !Decode(encoded, id.path)) return false;
-  id.device = static_cast<dev_t>(device);
-  id.inode = static_cast<ino_t>(inode);
-  id.ctime_sec = sec;
-  id.ctime_nsec = nsec;
-  return true;
-}
-
 std::string JoinPath(const std::string& folder, const std::string& name) {
   return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
+// Whether the record's entry names one of the keeper's own files: note.txt
+// (once renamed into place) or a temporary name (before), directly inside
+// one of the folders the keeper would use now. Whatever else a record says
+// (a settings file from another machine, a backup, another program) is
+// dropped unread: inode numbers are reused, so an identity alone proves
+// nothing about a file the keeper would never have written.
+bool NamesOwnReport(const ReportIdentity& id, const std::vector<std::string>& folders) {
+  for (const std::string& folder : folders) {
+    const std::string prefix = JoinPath(folder, "");
+    if (id.path.size() <= prefix.size() || id.path.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::string name = id.path.substr(prefix.size());
+    // The state folder may lie below the program's.
+    if (id.in_place ? name == kReportFileName : IsTemporaryReportName(name)) return true;
+  }
+  return false;
+}
+
+// A folder of the keeper's, never through a link planted at its name.
+int OpenReportFolder(const std::string& folder) {
+  return RetryOnEintr([&] {
+    return Sys().openat(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0);
+  });
+}
+
 // ---- One file of ours ----------------------------------------------------
+
+// What the keeper knows a file by. statx, unlike fstat, gives the birth
+// time, where the file system keeps one: the one thing that survives a
+// rename unchanged and that another file of the same inode number lacks.
+struct Look {
+  struct stat st {};
+  bool has_birth = false;
+  std::int64_t birth_sec = 0;
+  std::int64_t birth_nsec = 0;
+};
+
+bool Convert(int rc, const struct statx& x, Look& out) {
+  if (rc != 0) return false;
+  out.st = {};
+  out.st.st_dev = makedev(x.stx_dev_major, x.stx_dev_minor);
+  out.st.st_ino = x.stx_ino;
+  out.st.st_mode = x.stx_mode;
+  out.st.st_nlink = x.stx_nlink;
+  out.st.st_ctim.tv_sec = x.stx_ctime.tv_sec;
+  out.st.st_ctim.tv_nsec = x.stx_ctime.tv_nsec;
+  out.has_birth = (x.stx_mask & STATX_BTIME) != 0;
+  out.birth_sec = out.has_birth ? x.stx_btime.tv_sec : 0;
+  out.birth_nsec = out.has_birth ? x.stx_btime.tv_nsec : 0;
+  return true;
+}
+
+constexpr unsigned kLookMask = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_CTIME | STATX_BTIME;
+
+// `name` in `dirfd`, never through a link. False with errno set.
+bool LookAt(int dirfd, const char* name, Look& out) {
+  struct statx x;
+  return Convert(Sys().statx(dirfd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, kLookMask, &x), x, out);
+}
+
+bool LookAtFd(int fd, Look& out) {
+  struct statx x;
+  return Convert(Sys().statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, kLookMask, &x), x, out);
+}
+
+// A temporary file of ours, recorded before a byte of it is written.
+ReportIdentity TemporaryIdentity(const std::string& path, const Look& look) {
+  ReportIdentity id{path, look.st.st_dev, look.st.st_ino};
+  id.has_birth = look.has_birth;
+  id.birth_sec = look.birth_sec;
+  id.birth_nsec = look.birth_nsec;
+  return id;
+}
 
 // Any position covers a file whole; the shortest block is the cheapest.
 const FillPattern& ReportPattern() {
@@ -96,12 +101,37 @@ const FillPattern& ReportPattern() {
   return pattern;
 }
 
-// Whether `st` is the very file `id` records: the same inode, still with one
-// name (a second name is someone keeping it), and for a report in place the
-// same change time (any rename, edit, chmod or link since changes it).
-bool IsRecordedFile(const ReportIdentity& id, const struct stat& st) {
-  if (!S_ISREG(st.st_mode) || st.st_dev != id.device || st.st_ino != id.inode || st.st_nlink != 1) return false;
-  return !id.in_place || (st.st_ctim.tv_sec == id.ctime_sec && st.st_ctim.tv_nsec == id.ctime_nsec);
+bool IsInode(const ReportIdentity& id, const Look& look) {
+  return S_ISREG(look.st.st_mode) && look.st.st_dev == id.device && look.st.st_ino == id.inode;
+}
+
+// Whether `look` is the very file `id` records: the same inode, still with
+// one name (a second name is someone keeping it), and for a report in place
+// the same change time (any rename, edit, chmod or link since changes it).
+bool IsRecordedFile(const ReportIdentity& id, const Look& look) {
+  if (!IsInode(id, look) || look.st.st_nlink != 1) return false;
+  return !id.in_place || (look.st.st_ctim.tv_sec == id.ctime_sec && look.st.st_ctim.tv_nsec == id.ctime_nsec);
+}
+
+// Whether `look`, a note.txt, is the temporary file `id` records, renamed
+// into place by a session that died before it could record the rename: the
+// same inode, born at the same instant, with one name.
+bool IsRenamedReport(const ReportIdentity& id, const Look& look) {
+  return !id.in_place && id.has_birth && look.has_birth && IsInode(id, look) && look.st.st_nlink == 1 &&
+         look.birth_sec == id.birth_sec && look.birth_nsec == id.birth_nsec;
+}
+
+// Where RENAME_NOREPLACE is missing, the report is linked to note.txt and
+// then loses its temporary name. A session that died in between left the
+// one inode under both names, both ours: the temporary name goes, as that
+// session would have done, and `look` becomes the note.txt that stays.
+bool DropSecondName(int dirfd, const ReportIdentity& id, const std::string& name, Look& look) {
+  Look note;
+  if (id.in_place || !IsInode(id, look) || look.st.st_nlink != 2 || !LookAt(dirfd, kReportFileName, note) ||
+      !IsInode(id, note))
+    return false;
+  if (Sys().unlinkat(dirfd, name.c_str(), 0) != 0 || !LookAt(dirfd, kReportFileName, look)) return false;
+  return IsInode(id, look) && look.st.st_nlink == 1;
 }
 
 enum class OwnFile { Gone, NotOurs, Shredded, Kept };
@@ -110,28 +140,58 @@ bool SyncData(int fd) { return RetryOnEintr([fd] { return Sys().fdatasync(fd); }
 
 // The overwrite engine's steps on one recorded file, each on the very inode
 // recorded: look, open (checked to be what was looked at), overwrite, force
-// to the disk, remove with the name scrubbed.
-OwnFile ShredIfOurs(const ReportIdentity& id) {
+// to the disk, remove. A report in place first takes a new temporary name,
+// its identity recorded through `moving` before the rename: once overwritten
+// its change time is no longer the recorded one, and a session killed while
+// it is shredded must leave a file the next start still knows.
+OwnFile ShredIfOurs(const ReportIdentity& id, const std::function<void(const ReportIdentity&)>& moving) {
   std::string folder, name;
   SplitPath(id.path, folder, name);
-  UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!dir.valid()) return errno == ENOENT || errno == ENOTDIR ? OwnFile::Gone : OwnFile::Kept;
-  struct stat seen;
-  if (::fstatat(dir.get(), name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) != 0)
-    return errno == ENOENT ? OwnFile::Gone : OwnFile::Kept;
-  if (!IsRecordedFile(id, seen)) return OwnFile::NotOurs;
+  UniqueFd dir(OpenReportFolder(folder));
+  if (!dir.valid()) return errno == ENOENT || errno == ENOTDIR || errno == ELOOP ? OwnFile::Gone : OwnFile::Kept;
+  Look seen;
+  if (!LookAt(dir.get(), name.c_str(), seen)) {
+    if (errno != ENOENT) return OwnFile::Kept;
+    // A temporary file that is gone may have been renamed into place.
+    if (id.in_place) return OwnFile::Gone;
+    if (!LookAt(dir.get(), kReportFileName, seen)) return errno == ENOENT ? OwnFile::Gone : OwnFile::Kept;
+    if (!IsRenamedReport(id, seen)) return OwnFile::Gone;  // whatever holds that name is not this file
+    name = kReportFileName;
+  } else if (!IsRecordedFile(id, seen)) {
+    if (!DropSecondName(dir.get(), id, name, seen)) return OwnFile::NotOurs;
+    name = kReportFileName;
+  }
+
+  // The temporary name says nothing: it needs no scrubbing.
+  bool scrub = RenameScrubsNamesOn(dir.get());
+  const std::string own_name = name;
+  if (name == kReportFileName) {
+    const std::string temporary = NewTemporaryReportName();
+    moving(TemporaryIdentity(JoinPath(folder, temporary), seen));
+    // Refused where RENAME_NOREPLACE is missing: shredded under its name.
+    if (Sys().renameat(dir.get(), name.c_str(), dir.get(), temporary.c_str()) == 0) {
+      name = temporary;
+      scrub = false;
+    }
+  }
 
   // The engine's one step, on the very inode looked at, with its one name.
   WipePolicy policy;
   policy.create_missing = false;
-  policy.expected_inode = seen.st_ino;
+  policy.expected_inode = seen.st.st_ino;
   policy.expected_links = 1;
   struct stat st;
   WipeOutcome outcome = OverwriteAt(dir.get(), name, ReportPattern(), policy, st);
-  if (outcome == WipeOutcome::Changed || outcome == WipeOutcome::OtherLinks) return OwnFile::NotOurs;
+  if (outcome == WipeOutcome::Changed || outcome == WipeOutcome::OtherLinks) {
+    // Someone keeps it after all: it gets its own name back, if still free.
+    if (name != own_name) BestEffort(Sys().renameat(dir.get(), name.c_str(), dir.get(), own_name.c_str()));
+    return OwnFile::NotOurs;
+  }
   if (outcome != WipeOutcome::Shredded) return OwnFile::Kept;
-  if (!RemoveExpected(dir.get(), name, st, /*is_folder=*/false, RenameScrubsNamesOn(dir.get()))) return OwnFile::Kept;
-  Sys().fsync(dir.get());  // make the removal itself durable
+  if (!RemoveExpected(dir.get(), name, st, /*is_folder=*/false, scrub)) return OwnFile::Kept;
+  // Makes the removal itself durable; the file is gone either way, and a
+  // folder that cannot be synced now gives us nothing better to do.
+  BestEffort(Sys().fsync(dir.get()));
   return OwnFile::Shredded;
 }
 
@@ -141,11 +201,10 @@ OwnFile ShredIfOurs(const ReportIdentity& id) {
 // through a link.
 UniqueFd CreateTemporary(int dirfd, std::string& name) {
   for (int attempt = 0; attempt < 16; ++attempt) {
-    name = ".note-" + RandomName(10);
-    int fd;
-    do {
-      fd = Sys().openat(dirfd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
-    } while (fd < 0 && errno == EINTR);
+    name = NewTemporaryReportName();
+    int fd = RetryOnEintr([&] {
+      return Sys().openat(dirfd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
+    });
     if (fd >= 0 || errno != EEXIST) return UniqueFd(fd);
   }
   return UniqueFd();
@@ -168,33 +227,11 @@ bool MoveInPlace(int dirfd, const std::string& temporary) {
   if (errno != EINVAL && errno != ENOSYS) return false;
   // A file system without RENAME_NOREPLACE: a new hard link never replaces
   // an entry either.
-  if (::linkat(dirfd, temporary.c_str(), dirfd, kReportFileName, 0) != 0) return false;
+  if (Sys().linkat(dirfd, temporary.c_str(), dirfd, kReportFileName, 0) != 0) return false;
   return Sys().unlinkat(dirfd, temporary.c_str(), 0) == 0;
 }
 
 }  // namespace
-
-std::string FormatReportRecord(const std::vector<ReportIdentity>& files) {
-  std::string out;
-  for (const ReportIdentity& id : files) {
-    out += id.in_place ? "note " : "temp ";
-    out += std::to_string(static_cast<unsigned long long>(id.device)) + " " +
-           std::to_string(static_cast<unsigned long long>(id.inode)) + " ";
-    if (id.in_place) out += std::to_string(id.ctime_sec) + " " + std::to_string(id.ctime_nsec) + " ";
-    out += Encode(id.path) + "\n";
-  }
-  return out;
-}
-
-std::vector<ReportIdentity> ParseReportRecord(const std::string& record) {
-  std::vector<ReportIdentity> files;
-  std::istringstream in(record);
-  for (std::string line; std::getline(in, line);) {
-    ReportIdentity id;
-    if (ParseLine(line, id)) files.push_back(id);
-  }
-  return files;
-}
 
 ReportKeeper::ReportKeeper(ReportPlaces places, ReportRecordStore& record)
     : places_(std::move(places)), record_(record) {}
@@ -203,7 +240,9 @@ void ReportKeeper::Load() {
   if (loaded_) return;
   loaded_ = true;
   saved_ = record_.Read();
-  own_ = ParseReportRecord(saved_);
+  const std::vector<std::string> folders = ReportFolders(places_.program_folder, places_.state_folder, places_.user);
+  for (ReportIdentity& id : ParseReportRecord(saved_))
+    if (NamesOwnReport(id, folders)) own_.push_back(std::move(id));
 }
 
 void ReportKeeper::Save() {
@@ -216,27 +255,39 @@ void ReportKeeper::Save() {
 }
 
 bool ReportKeeper::HoldsForeignReport(int dirfd) {
-  struct stat st;
-  if (::fstatat(dirfd, kReportFileName, &st, AT_SYMLINK_NOFOLLOW) != 0) return errno != ENOENT;
+  Look look;
+  if (!LookAt(dirfd, kReportFileName, look)) return errno != ENOENT;
   for (const ReportIdentity& id : own_)
-    if (id.in_place && IsRecordedFile(id, st)) return false;
+    if (id.in_place && IsRecordedFile(id, look)) return false;
   return true;
 }
 
 bool ReportKeeper::ShredOwnIf(const std::function<bool(const ReportIdentity&)>& which) {
   bool all_gone = true;
-  for (auto it = own_.begin(); it != own_.end();) {
-    if (!which(*it)) {
-      ++it;
+  const std::size_t listed = own_.size();
+  std::vector<bool> gone(listed, false);
+  for (std::size_t i = 0; i < listed; ++i) {
+    if (!which(own_[i])) continue;
+    const ReportIdentity id = own_[i];
+    const std::size_t moved_at = own_.size();
+    // Known under both names while it moves: whichever it has when a
+    // session dies, the next start finds it.
+    OwnFile outcome = ShredIfOurs(id, [&](const ReportIdentity& moved) {
+      own_.push_back(moved);
+      gone.push_back(false);
+      Save();
+    });
+    if (outcome == OwnFile::Kept) {
+      all_gone = false;  // tried again at the next way out or start
       continue;
     }
-    if (ShredIfOurs(*it) == OwnFile::Kept) {
-      all_gone = false;  // tried again at the next way out or start
-      ++it;
-    } else {
-      it = own_.erase(it);
-    }
+    for (std::size_t j = moved_at; j < own_.size(); ++j) gone[j] = true;
+    gone[i] = true;
   }
+  std::vector<ReportIdentity> kept;
+  for (std::size_t i = 0; i < own_.size(); ++i)
+    if (!gone[i]) kept.push_back(std::move(own_[i]));
+  own_ = std::move(kept);
   Save();
   return all_gone;
 }
@@ -252,20 +303,21 @@ bool ReportKeeper::Write(const std::string& bytes) {
 
 bool ReportKeeper::WriteIn(const std::string& folder, const std::string& bytes) {
   if (folder == places_.state_folder && !MakePrivateFolders(folder)) return false;
-  UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  UniqueFd dir(OpenReportFolder(folder));
   if (!dir.valid() || HoldsForeignReport(dir.get())) return false;
 
   std::string temporary;
   UniqueFd fd = CreateTemporary(dir.get(), temporary);
   if (!fd.valid()) return false;
-  struct stat st;
-  if (::fstat(fd.get(), &st) != 0) {
+  Look created;
+  if (!LookAtFd(fd.get(), created)) {
     BestEffort(Sys().unlinkat(dir.get(), temporary.c_str(), 0));  // empty, under a random name
     return false;
   }
-  // Recorded before a byte is written: a session killed from here on leaves
-  // a file the next start knows as its own.
-  pending_ = ReportIdentity{JoinPath(folder, temporary), st.st_dev, st.st_ino};
+  // Recorded before a byte is written, birth time included: a session
+  // killed from here on, even right after the rename below, leaves a file
+  // the next start knows as its own.
+  pending_ = TemporaryIdentity(JoinPath(folder, temporary), created);
   Save();
 
   bool ok = WriteAll(fd.get(), bytes) && SyncData(fd.get());
@@ -275,24 +327,28 @@ bool ReportKeeper::WriteIn(const std::string& folder, const std::string& bytes) 
     ShredOwnIf([](const ReportIdentity& id) { return id.in_place; });
     ok = MoveInPlace(dir.get(), temporary);
   }
-  struct stat now;
+  Look now;
+  bool name_durable = false;
   if (ok) {
-    pending_->path = ReportPathIn(folder);
-    Sys().fsync(dir.get());  // the name, before the record says it is there
-    ok = ::fstat(fd.get(), &now) == 0;
+    // The name, before the record says it is there.
+    name_durable = RetryOnEintr([&] { return Sys().fsync(dir.get()); }) == 0;
+    ok = LookAtFd(fd.get(), now);
   }
   ReportIdentity written = *std::exchange(pending_, std::nullopt);
   if (!ok) {
-    fd.Close();
+    // Shredded right below, whatever its close says.
+    BestEffort(fd.Close());
     own_.push_back(written);
     ShredOwnIf([&](const ReportIdentity& id) { return id == written; });
     return false;
   }
+  // A rename that may not have reached the disk can come undone in a crash:
+  // the record then keeps knowing the file by its temporary name too.
+  if (!name_durable) own_.push_back(written);
   // Its change time now stays as it is until someone else changes the file.
-  written.in_place = true;
-  written.ctime_sec = now.st_ctim.tv_sec;
-  written.ctime_nsec = now.st_ctim.tv_nsec;
-  own_.push_back(written);
+  ReportIdentity in_place{ReportPathIn(folder), written.device, written.inode, now.st.st_ctim.tv_sec,
+                          now.st.st_ctim.tv_nsec, true};
+  own_.push_back(in_place);
   Save();
   return fd.Close();
 }
@@ -307,7 +363,10 @@ std::string ReportKeeper::Path() {
   for (auto it = own_.rbegin(); it != own_.rend(); ++it)
     if (it->in_place) return it->path;
   for (const std::string& folder : ReportFolders(places_.program_folder, places_.state_folder, places_.user)) {
-    UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd dir(OpenReportFolder(folder));
+    // A folder not made yet takes the next report; one reached through a
+    // link never does.
+    if (!dir.valid() && errno != ENOENT) continue;
     if (!dir.valid() || !HoldsForeignReport(dir.get())) return ReportPathIn(folder);
   }
   return {};

@@ -4,8 +4,10 @@
 // written as a new private file and destroyed through the overwrite engine;
 // and a note.txt this program did not write is never written to, replaced
 // or deleted. What the program wrote is known by identity (device, inode,
-// change time), kept in a record that outlives the session, so a report a
-// killed session left behind is destroyed at the next start.
+// change time or birth time), kept in a record that outlives the session, so
+// a report a killed session left behind is destroyed at the next start. The
+// record is only ever trusted to name the keeper's own reports: a
+// note.txt or a temporary name directly in one of its own folders.
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "shred/report.h"
+#include "shred/report_record.h"
 
 namespace velmora {
 
@@ -27,25 +30,6 @@ class ReportRecordStore {
   virtual std::string Read() = 0;  // "" when nothing was recorded
   virtual void Write(const std::string& record) = 0;
 };
-
-// One file the program wrote: a report under its name, or one still under
-// the temporary name it was written under (its change time is not known
-// yet; the random name stands in for it).
-struct ReportIdentity {
-  std::string path;
-  dev_t device = 0;
-  ino_t inode = 0;
-  std::int64_t ctime_sec = 0;
-  std::int64_t ctime_nsec = 0;
-  bool in_place = false;  // renamed to note.txt: the change time must match too
-  bool operator==(const ReportIdentity&) const = default;
-};
-
-// The record's text: one line per file, the path percent-encoded so any
-// byte survives a settings file. Lines that do not parse are dropped: what
-// cannot be read is never taken for the program's own.
-std::string FormatReportRecord(const std::vector<ReportIdentity>& files);
-std::vector<ReportIdentity> ParseReportRecord(const std::string& record);
 
 struct ReportPlaces {
   std::string program_folder;

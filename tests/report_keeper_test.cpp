@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -63,6 +64,12 @@ std::string Words(const char* words) {
   return name;
 }
 std::string RowName(const ::testing::TestParamInfo<const char*>& info) { return Words(info.param); }
+
+std::string Repeat(const std::string& text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
+}
 
 struct stat Look(const std::string& path) {
   struct stat st {};
@@ -158,18 +165,56 @@ class ForeignNote : public Keeper, public ::testing::WithParamInterface<const ch
       ASSERT_EQ(::mkfifo(beside.c_str(), 0644), 0);
     }
     if (kind == "folder") MakeDir(beside);
+    if (kind.compare(0, 6, "record") == 0) PlantRecord(kind);
     ASSERT_TRUE(Exists(beside));
     prog_before = Snapshot(dir / "prog");
     inode_before = Look(beside).st_ino;
+  }
+  // A record that names, with its true identity, a file the keeper would
+  // never have written (a settings file from another machine, a backup,
+  // another program), beside the user's own note.txt.
+  void PlantRecord(const std::string& kind) {
+    WriteText(beside, "my own notes");
+    if (kind == "record naming a diary") victim = dir / "diary";
+    if (kind == "record naming a note txt in a folder below the program s") victim = dir / "prog/sub/note.txt";
+    if (kind == "record naming another file beside the program") victim = dir / "prog/diary.txt";
+    const bool kept_temporary = kind == "record naming a temporary file the user keeps under a second name";
+    if (kept_temporary) victim = dir / "prog/.note-AbCdEfGhIj";
+    if (victim == dir / "prog/sub/note.txt") MakeDir(dir / "prog/sub");
+    if (victim != beside) WriteText(victim, "dear diary");
+    if (kept_temporary) {
+      ASSERT_EQ(::link(victim.c_str(), (dir / "kept.txt").c_str()), 0);
+    }
+    struct stat st = Look(victim);
+    ReportIdentity id{victim, st.st_dev, st.st_ino, st.st_ctim.tv_sec, st.st_ctim.tv_nsec, true};
+    if (kind == "record naming the user s note txt as a temporary file" || kept_temporary) id.in_place = false;
+    if (kind == "record naming the user s note txt behind an encoded NUL") id.path += std::string("\0.x", 3);
+    record.text = FormatReportRecord({id});
+    if (kind == "record of nine entries naming the user s note txt") record.text = Repeat(record.text, 9);
+    if (kind == "record over 64 KiB naming the user s note txt") record.text += std::string(64 * 1024, 'x') + "\n";
+    if (kind == "record naming a temporary file whose inode the user s note txt took") {
+      // Born at another instant: a killed session's file renamed into place
+      // would carry the very birth time recorded.
+      struct statx x;
+      ASSERT_EQ(::statx(AT_FDCWD, beside.c_str(), 0, STATX_BTIME, &x), 0);
+      ASSERT_TRUE(x.stx_mask & STATX_BTIME) << "this file system keeps no birth times";
+      id = {dir / "prog/.note-AbCdEfGhIj", st.st_dev, st.st_ino, 0, 0, false, true, x.stx_btime.tv_sec,
+            (x.stx_btime.tv_nsec + 1) % 1000000000};
+      record.text = FormatReportRecord({id});
+    }
   }
   void ExpectUntouched() {
     EXPECT_EQ(Snapshot(dir / "prog"), prog_before);
     EXPECT_EQ(Look(beside).st_ino, inode_before);
     EXPECT_EQ(ReadText(dir / "diary"), "dear diary");
+    if (victim != beside) {
+      EXPECT_EQ(ReadText(victim), "dear diary");
+    }
     EXPECT_FALSE(Exists(dir / "nowhere"));
   }
   testing::TreeSnapshot prog_before;
   ino_t inode_before = 0;
+  std::string victim = beside;  // what a planted record names
 };
 
 TEST_P(ForeignNote, IsNeverWrittenNorDeletedAndTheReportGoesToTheStateFolder) {
@@ -177,6 +222,7 @@ TEST_P(ForeignNote, IsNeverWrittenNorDeletedAndTheReportGoesToTheStateFolder) {
   ReportKeeper keeper(Places(), record);
   EXPECT_TRUE(keeper.Delete());  // start
   ExpectUntouched();
+  EXPECT_EQ(record.text, "") << "the record still names a file not the keeper's";
   EXPECT_EQ(keeper.Path(), in_state);
   {
     CaptureRemovals capture;
@@ -199,7 +245,15 @@ TEST_P(ForeignNote, IsNeverWrittenNorDeletedAndTheReportGoesToTheStateFolder) {
 
 INSTANTIATE_TEST_SUITE_P(EveryKind, ForeignNote,
                          ::testing::Values("plain file", "hard link to a diary", "symlink to a diary",
-                                           "dangling symlink", "FIFO", "folder"),
+                                           "dangling symlink", "FIFO", "folder", "record naming a diary",
+                                           "record naming a note txt in a folder below the program s",
+                                           "record naming another file beside the program",
+                                           "record naming the user s note txt as a temporary file",
+                                           "record naming the user s note txt behind an encoded NUL",
+                                           "record of nine entries naming the user s note txt",
+                                           "record over 64 KiB naming the user s note txt",
+                                           "record naming a temporary file whose inode the user s note txt took",
+                                           "record naming a temporary file the user keeps under a second name"),
                          RowName);
 
 // ---- A report of ours that someone changed after it was written -----------
@@ -228,7 +282,8 @@ TEST_P(ChangedReport, IsNotOursAnyMoreAndIsLeftAsItIs) {
     keep_as = dir / "kept.txt";
     SysCalls calls = Sys();
     calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) -> int {
-      if (!keep_from.empty()) ::link(keep_from.c_str(), keep_as.c_str());
+      if ((flags & O_ACCMODE) == O_RDONLY) return ::openat(dirfd, path, flags, mode);  // its folder
+      if (!keep_from.empty()) ::linkat(dirfd, path, AT_FDCWD, keep_as.c_str(), 0);
       keep_from.clear();
       return ::openat(dirfd, path, flags, mode);
     };
@@ -257,6 +312,9 @@ INSTANTIATE_TEST_SUITE_P(EveryChange, ChangedReport,
 
 // ---- A session that was killed ------------------------------------------
 
+// The temporary name a report had before its rename.
+std::string g_renamed_from;
+
 // A child process writes a report and dies at the chosen moment; the next
 // session, with the same record, must destroy what it left.
 class KilledSession : public Keeper, public ::testing::WithParamInterface<const char*> {
@@ -270,9 +328,52 @@ class KilledSession : public Keeper, public ::testing::WithParamInterface<const 
       if (when == "while its bytes are written")
         calls.pwrite = [](int, const void*, size_t, off_t) -> ssize_t { ::_exit(0); };
       if (when == "before its rename") calls.renameat = [](int, const char*, int, const char*) -> int { ::_exit(0); };
+      if (when == "after its rename before the record is saved")
+        calls.renameat = [](int olddirfd, const char* oldpath, int newdirfd, const char* newpath) -> int {
+          ::renameat(olddirfd, oldpath, newdirfd, newpath);
+          ::_exit(0);
+        };
+      // The folder's sync after the rename is the first fsync of a first report.
+      if (when == "during the folder sync") calls.fsync = [](int) -> int { ::_exit(0); };
+      if (when == "between its link and the removal of its temporary name") {
+        // A file system without RENAME_NOREPLACE.
+        calls.renameat = [](int, const char*, int, const char*) -> int {
+          errno = EINVAL;
+          return -1;
+        };
+        calls.linkat = [](int olddirfd, const char* oldpath, int newdirfd, const char* newpath, int flags) -> int {
+          ::linkat(olddirfd, oldpath, newdirfd, newpath, flags);
+          ::_exit(0);
+        };
+      }
+      if (when == "after a failed folder sync and a power cut") {
+        calls.fsync = [](int) -> int {
+          errno = EIO;
+          return -1;
+        };
+        calls.renameat = [](int olddirfd, const char* oldpath, int newdirfd, const char* newpath) -> int {
+          g_renamed_from = oldpath;
+          return ::renameat(olddirfd, oldpath, newdirfd, newpath);
+        };
+      }
+      // The report's own sync is the first; the second is its overwrite's.
+      if (when == "while it is overwritten at the way out")
+        calls.fdatasync = [](int fd) -> int {
+          static int syncs = 0;
+          if (++syncs == 2) ::_exit(0);
+          return ::fdatasync(fd);
+        };
+      // A first report's first removal is its own.
+      if (when == "while it is removed at the way out")
+        calls.unlinkat = [](int, const char*, int) -> int { ::_exit(0); };
       ScopedSysCalls scope(calls);
       ReportKeeper keeper(Places(), file_record);
       keeper.Write(kFirst);
+      if (when.find("at the way out") != std::string::npos) keeper.Delete();
+      if (when == "after a failed folder sync and a power cut") {
+        // The rename never reached the disk.
+        ::rename(beside.c_str(), (dir / ("prog/" + g_renamed_from)).c_str());
+      }
       ::_exit(0);  // no way out runs
     }
     int status = 0;
@@ -283,15 +384,17 @@ class KilledSession : public Keeper, public ::testing::WithParamInterface<const 
 TEST_P(KilledSession, LeftoverIsShreddedAtTheNextStart) {
   FileRecord file_record(dir / "record");
   KillWhileWriting(file_record);
-  ASSERT_EQ(Names(dir / "prog").size(), 1u);
+  const std::size_t names = Names(dir / "prog").size();  // two while linked into place
+  ASSERT_GE(names, 1u);
   WriteText(dir / "prog/someone-elses.txt", "stays");
 
   CaptureRemovals capture;
   ReportKeeper next_session(Places(), file_record);
   EXPECT_TRUE(next_session.Delete());
   EXPECT_EQ(Names(dir / "prog"), std::vector<std::string>{"someone-elses.txt"});
-  ASSERT_EQ(capture.removed_files.size(), 1u);
-  EXPECT_EQ(capture.removed_files[0], Cover(kFirst));
+  // One removal per name; the last name goes only once the data is covered.
+  ASSERT_EQ(capture.removed_files.size(), names);
+  EXPECT_EQ(capture.removed_files.back(), Cover(kFirst));
   EXPECT_EQ(file_record.Read(), "");
 }
 
@@ -299,16 +402,34 @@ TEST_P(KilledSession, LeftoverTheUserKeptUnderASecondNameIsLeft) {
   FileRecord file_record(dir / "record");
   KillWhileWriting(file_record);
   std::vector<std::string> left = Names(dir / "prog");
-  ASSERT_EQ(left.size(), 1u);
+  ASSERT_GE(left.size(), 1u);
   ASSERT_EQ(::link((dir / ("prog/" + left[0])).c_str(), (dir / "kept.txt").c_str()), 0);
   const std::string kept = ReadText(dir / "kept.txt");
-  ReportKeeper next_session(Places(), file_record);
-  next_session.Delete();
+  // Not even opened for writing: the keeper sees the second name first.
+  static int opened_for_writing;
+  opened_for_writing = 0;
+  SysCalls calls = Sys();
+  calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) -> int {
+    if ((flags & O_ACCMODE) != O_RDONLY) ++opened_for_writing;
+    return ::openat(dirfd, path, flags, mode);
+  };
+  {
+    ScopedSysCalls scope(calls);
+    ReportKeeper next_session(Places(), file_record);
+    next_session.Delete();
+  }
+  EXPECT_EQ(opened_for_writing, 0);
   EXPECT_EQ(Names(dir / "prog"), left);
   EXPECT_EQ(ReadText(dir / "kept.txt"), kept);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryMoment, KilledSession, ::testing::Values("in place", "before its rename", "while its bytes are written"),
+INSTANTIATE_TEST_SUITE_P(EveryMoment, KilledSession,
+                         ::testing::Values("in place", "before its rename", "while its bytes are written",
+                                           "after its rename before the record is saved", "during the folder sync",
+                                           "between its link and the removal of its temporary name",
+                                           "after a failed folder sync and a power cut",
+                                           "while it is overwritten at the way out",
+                                           "while it is removed at the way out"),
                          RowName);
 
 // ---- Where it goes ---------------------------------------------------------
@@ -326,6 +447,7 @@ TEST_P(ReportPlace, BesideTheProgramOnlyInAFolderOfTheUsersOwnOutsideTheSystem) 
   const Place& p = GetParam();
   MakeDir(dir / "sub");
   ASSERT_EQ(::symlink("/usr/bin", (dir / "link-to-usr-bin").c_str()), 0);
+  ASSERT_EQ(::symlink((dir / "prog").c_str(), (dir / "link-to-prog").c_str()), 0);
   const std::string program = p.program_folder[0] == '/' ? p.program_folder : dir / p.program_folder;
   ReportPlaces places{program, dir / "state/velmora", ::geteuid() + (p.other_user ? 1 : 0)};
   ReportKeeper keeper(places, record);
@@ -345,6 +467,7 @@ INSTANTIATE_TEST_SUITE_P(
     EveryPlace, ReportPlace,
     ::testing::Values(Place{"a build tree of the user's own", "prog", false, true},
                       Place{"a folder below it", "sub", false, true},
+                      Place{"a link to a folder of the user s own", "link-to-prog", false, false},
                       Place{"a folder owned by someone else", "prog", true, false},
                       Place{"a link to /usr/bin", "link-to-usr-bin", false, false},
                       Place{"usr bin", "/usr/bin", false, false}, Place{"usr local bin", "/usr/local/bin", false, false},
@@ -421,13 +544,23 @@ TEST_F(Keeper, WithoutRenameNoReplaceTheReportStillNeverReplacesAnything) {
 
 TEST(ReportRecord, KeepsAnyPathAndDropsLinesItCannotRead) {
   std::vector<ReportIdentity> own = {{"/home/u/a b/100%\n\xff/note.txt", 2049, 77, 1700000000, 123456789, true},
-                                     {"/s/.note-AbC", 2049, 78, 0, 0, false}};
+                                     {"/s/.note-AbC", 2049, 78, 0, 0, false},
+                                     {"/s/.note-AbCdEfGhIj", 2049, 79, 0, 0, false, true, 1700000000, 5}};
   std::string text = FormatReportRecord(own);
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
   EXPECT_EQ(ParseReportRecord(text), own);
   EXPECT_EQ(ParseReportRecord("note 1 2 x 3 /a\ntemp 1 2 relative\nnote 1 2 3 4 /a extra\njunk\n"
-                              "temp 1 2 /a%4\n"),
+                              "temp 1 2 /a%4\nnote 1 2 3 4 /a/note.txt%00.x\ntemp 1 2 /a%2F.note-AbCdEfGhIj\n"),
             std::vector<ReportIdentity>{});
+  // Eight entries at most: the newest are written, and more is garbage.
+  std::vector<ReportIdentity> nine;
+  for (int i = 0; i < 9; ++i) nine.push_back({"/s/note.txt", 1, static_cast<ino_t>(i), 0, 0, true});
+  EXPECT_EQ(ParseReportRecord(FormatReportRecord(nine)), std::vector<ReportIdentity>(nine.begin() + 1, nine.end()));
+  EXPECT_EQ(ParseReportRecord(Repeat(FormatReportRecord({nine[0]}), 9)), std::vector<ReportIdentity>{});
+  // The one temporary name the keeper gives, and nothing like it.
+  EXPECT_TRUE(IsTemporaryReportName(NewTemporaryReportName()));
+  for (const char* name : {".note-AbCdEfGhI", ".note-AbCdEfGhIjK", ".note-AbCdE.GhIj", "xnote-AbCdEfGhIj"})
+    EXPECT_FALSE(IsTemporaryReportName(name)) << name;
 }
 
 }  // namespace
