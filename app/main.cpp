@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Velmora: pick files or a folder, shred them.
 #include <QApplication>
 #include <QTimer>

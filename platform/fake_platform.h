@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Fakes of the platform interfaces for tests: scripted choosers and answers,
 // a recording shell opener, a settable clock, an in-memory settings store.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The thin layer between Velmora and the desktop: dialogs, message boxes, the
 // shell opener, the clock, the settings store and the single-instance lock.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The hand-over between two copies of the program over a local socket,
 // $XDG_RUNTIME_DIR/velmora.socket, which only the user can reach.

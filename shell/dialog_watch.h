@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's dialogs, counted: while one is open the window is in the
 // middle of something, and work handed in from outside waits for it.

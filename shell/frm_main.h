@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // FrmMain: Velmora's one window. It turns the user's clicks into calls on the
 // shred list rules and the shred run, and their results into captions and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FrmMain's controls, placed as designed. Positions are given in twips, as
 // designed, and converted at 15 twips to the pixel.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Paths handed in from outside the choosers, from the command line or a drop
 // on the list page, put on the shred list through the window exactly as one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Read-only windows of the program's own, for what the desktop could not
 // open: the report, and the user guide.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the user guide (docs/guide.html) is for this copy of the program.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The web-page openers: each hands one fixed address to the shell
 // and ignores the outcome. A build without a web site has no addresses:

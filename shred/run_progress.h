@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The progress of a file-mode run, in bytes of the whole run's planned
 // overwrite. The engine reports every write; the control hears of it only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Paths handed in from outside the choosers (the command line, a drop on the
 // list page): made absolute, looked at without following a link, and sorted

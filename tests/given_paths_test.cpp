@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paths handed in from the command line or a drop: made absolute, looked at
 // without following links, sorted into what the add rules get and what the
 // user is told could not be listed.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End to end, as a user meets Velmora: the built program in a real X server
 # (Xvfb), driven by real input events (xdotool), with Qt's real file dialog
 # and folder chooser. The shell opener is a stub that records addresses.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Adding to the shred list through the window: the choosers, the protection
 // rules' messages, the two list views, "&Clear".
 #include <QAction>

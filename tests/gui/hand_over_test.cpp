@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hand-over between two real processes: the program started a second
 // time with paths gives them to the copy that runs, and ends without a box.
 #include <QLocalSocket>

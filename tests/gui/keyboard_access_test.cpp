@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window from the keyboard and through a screen reader: the Tab order of
 // each page, Alt+E on every page, Enter on buttons, names and labels.
 #include <QAccessible>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paths handed in from the command line and dropped on the list page: the
 // same add rules, messages and list as single choices in the choosers, and
 // one box for what could not be listed.

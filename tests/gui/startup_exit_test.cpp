@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, the single-instance refusal, every way out, and the web links.
 #include <QMenuBar>
 #include <QTextBrowser>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as designed: captions, places, what can and cannot be seen.
 #include <QApplication>
 #include <QFontMetrics>

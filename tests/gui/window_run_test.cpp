@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole runs through the buttons: files gone, report bytes, result page.
 #include <QPlainTextEdit>
 

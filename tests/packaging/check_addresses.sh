@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The web addresses a build carries are exactly those given when it is
 # configured: none by default, each given one as given. Configures only.
 #

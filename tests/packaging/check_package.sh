@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package exactly as `make package` does (into a build
 # folder of its own, kept between runs so a second run only rebuilds what
 # changed), then checks its control fields, its file list, that it was built
