@@ -134,8 +134,76 @@ velmora::SysCalls Counting() {
   VELMORA_COUNT(fremovexattr);
   VELMORA_COUNT(uname);
   VELMORA_COUNT(linkat);
+  VELMORA_COUNT(sync_file_range);
 #undef VELMORA_COUNT
   return c;
+}
+
+// What the device has acknowledged of the file in hand, from the calls
+// through the seam: the ranges sync_file_range waited for, everything once
+// fdatasync returns. One file, one thread.
+std::uint64_t g_written = 0, g_acknowledged = 0;
+
+velmora::SysCalls Ledger() {
+  g_real = velmora::Sys();
+  g_written = g_acknowledged = 0;
+  velmora::SysCalls c = g_real;
+  c.pwrite = [](int fd, const void* buf, size_t count, off_t offset) {
+    ssize_t done = g_real.pwrite(fd, buf, count, offset);
+    if (done > 0) g_written = std::max<std::uint64_t>(g_written, static_cast<std::uint64_t>(offset + done));
+    return done;
+  };
+  c.sync_file_range = [](int fd, off_t offset, off_t nbytes, unsigned flags) {
+    int result = g_real.sync_file_range(fd, offset, nbytes, flags);
+    if (result == 0 && (flags & SYNC_FILE_RANGE_WAIT_AFTER))
+      g_acknowledged = std::max<std::uint64_t>(g_acknowledged, static_cast<std::uint64_t>(offset + nbytes));
+    return result;
+  };
+  c.fdatasync = [](int fd) {
+    const std::uint64_t written = g_written;
+    int result = g_real.fdatasync(fd);
+    if (result == 0) g_acknowledged = std::max(g_acknowledged, written);
+    return result;
+  };
+  return c;
+}
+
+// A file-mode run of one file stopped as the bar passes 54 %, as a user
+// would: how long from the press to the end of the run, and how far the
+// bar ever ran ahead of what the device acknowledged.
+struct StoppedRun {
+  double stop_ms = 0;
+  double bar_lead_mib = 0;
+  double cache_lead_mib = 0;  // how far the written pattern ran ahead of the device
+};
+
+StoppedRun StopPartWay(const std::string& path, const std::string& report_folder) {
+  class StoppingHost : public BenchHost {
+   public:
+    bool StopRequested() override { return stop_at != std::chrono::steady_clock::time_point{}; }
+    void Progress(std::uint64_t done, std::uint64_t planned, const std::string&) override {
+      lead = std::max(lead, done > g_acknowledged ? done - g_acknowledged : 0);
+      cache_lead = std::max(cache_lead, g_written - std::min(g_written, g_acknowledged));
+      if (planned > 0 && done * 100 >= planned * 54 && !StopRequested()) stop_at = std::chrono::steady_clock::now();
+    }
+    std::chrono::steady_clock::time_point stop_at{};
+    std::uint64_t lead = 0, cache_lead = 0;
+  } host;
+  velmora::ScopedSysCalls ledger(Ledger());
+  velmora::ShredRunResult result =
+      velmora::RunShred({}, {{path, path}}, kDefaultPosition, report_folder + "/note.txt", host);
+  const auto end = std::chrono::steady_clock::now();
+  ::unlink((report_folder + "/note.txt").c_str());
+  if (result.outcomes != std::vector<velmora::ItemOutcome>{velmora::ItemOutcome::StoppedPartWay}) {
+    std::fprintf(stderr, "the stopped run did not leave %s partly overwritten\n", path.c_str());
+    std::exit(1);
+  }
+  ::unlink(path.c_str());
+  StoppedRun run;
+  run.stop_ms = std::chrono::duration<double, std::milli>(end - host.stop_at).count();
+  run.bar_lead_mib = static_cast<double>(host.lead) / (1 << 20);
+  run.cache_lead_mib = static_cast<double>(host.cache_lead) / (1 << 20);
+  return run;
 }
 
 // Peak resident memory, in MiB, of a whole run on `path` in a process of
@@ -268,6 +336,20 @@ int main(int argc, char** argv) {
     std::printf("keeper_start_ms_garbage_record: %.2f\n", keeper_garbage_ms);
     return 0;
   }
+  // Stop part way through 3 GiB: fewer runs, each writes 3 GiB first.
+  std::vector<double> stop_ms;
+  double bar_lead = 0, cache_lead = 0;
+  for (int i = 0; i < std::min(kRuns, 3); ++i) {
+    WriteRandomFile(big, 3 * kGiB);
+    StoppedRun stopped = StopPartWay(big, folder);
+    stop_ms.push_back(stopped.stop_ms);
+    bar_lead = std::max(bar_lead, stopped.bar_lead_mib);
+    cache_lead = std::max(cache_lead, stopped.cache_lead_mib);
+    std::printf("stop run %d: %.0f ms from Stop to the end, bar ahead of the device by %.1f MiB at most, "
+                "the cache by %.1f MiB\n",
+                i + 1, stopped.stop_ms, stopped.bar_lead_mib, stopped.cache_lead_mib);
+  }
+
   WriteRandomFile(big, kGiB);
   double rss_1g = PeakRssMiB(big, false);
   WriteRandomFile(big, 4 * kGiB);
@@ -283,6 +365,9 @@ int main(int argc, char** argv) {
   std::printf("tree_vs_rm: %.3f\n", Median(folder_mode) / Median(rm));
   std::printf("tree_vs_shred_each: %.3f\n", Median(folder_mode) / Median(shred_each));
   std::printf("syscalls_per_file_tree: %.2f\n", calls_per_file);
+  std::printf("stop_latency_ms_3g: %.0f\n", Median(stop_ms));
+  std::printf("bar_lead_mib: %.1f (the written pattern ran ahead of the device by %.1f MiB at most)\n", bar_lead,
+              cache_lead);
   std::printf("peak_rss_mib_1g: %.1f\n", rss_1g);
   std::printf("peak_rss_mib_4g: %.1f\n", rss_4g);
   std::printf("peak_rss_mib_tree_100k: %.1f\n", rss_tree);

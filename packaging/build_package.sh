@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package as it is shipped, in a build folder of its own:
 # Debian's hardening flags (dpkg-buildflags), no update address (apt keeps
-# the package current, so the program never reminds), no tests. Prints the
-# path of the .deb.
+# the package current, so the program never reminds), no tests. Then lintian,
+# where it is installed, must report no error and no warning. Prints the path
+# of the .deb.
 #
 #   build_package.sh SOURCE BUILD_FOLDER [JOBS]
 set -euo pipefail
@@ -26,4 +27,11 @@ run cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WITH
 run cmake --build "$build" -j "$jobs"
 rm -f "$build"/velmora_*.deb
 run cpack --config "$build/CPackConfig.cmake" -B "$build"
-ls "$build"/velmora_*.deb
+grep -qx 'VELMORA_UPDATE_URL:STRING=' "$build/CMakeCache.txt" || { echo "the package must have no update address" >&2; exit 1; }
+deb="$(ls "$build"/velmora_*.deb)"
+if command -v lintian >/dev/null; then
+  bash "$src/packaging/lint_package.sh" "$deb"
+else
+  echo "lintian is not installed: the package is not linted" >&2
+fi
+echo "$deb"

@@ -38,11 +38,16 @@ int RealStatx(int dirfd, const char* path, int flags, unsigned mask, struct stat
 
 ssize_t RealGetdents64(int fd, void* buffer, size_t size) { return ::getdents64(fd, buffer, size); }
 
+int RealSyncFileRange(int fd, off_t offset, off_t nbytes, unsigned flags) {
+  return ::sync_file_range(fd, offset, nbytes, flags);
+}
+
 SysCalls& Table() {
   static SysCalls table{RealOpenat, ::pwrite,       ::fdatasync,  ::fsync,      ::syncfs,    ::close,
                         ::unlinkat, RealRenameat,   RealCheckpointJournal,      RealStatx,   ::lseek,
                         RealGetdents64,             ::fchmod,     ::fstatfs,    ::flistxattr, ::fgetxattr,
-                        ::fsetxattr, ::fremovexattr, ::uname,       ::linkat};
+                        ::fsetxattr, ::fremovexattr, ::uname,       ::linkat,
+                        RealSyncFileRange};
   return table;
 }
 

@@ -35,6 +35,9 @@ struct SysCalls {
   int (*fremovexattr)(int fd, const char* name);
   int (*uname)(struct utsname* out);  // the kernel's release decides how names go
   int (*linkat)(int olddirfd, const char* oldpath, int newdirfd, const char* newpath, int flags);
+  // Starts or waits for the writeback of a range of a file, so an overwrite
+  // never runs far ahead of the device.
+  int (*sync_file_range)(int fd, off_t offset, off_t nbytes, unsigned flags);
 };
 
 // The table in force; the real calls unless a test replaced some.

@@ -17,6 +17,7 @@
 #include "shell/path_intake.h"
 #include "shell/text_window.h"
 #include "shell/update_reminder.h"
+#include "shred/pass_positions.h"
 #include "shred/shred_run.h"
 #include "shredlist/program_paths.h"
 
@@ -115,7 +116,7 @@ void FrmMain::OptFolder_Click() {
 void FrmMain::cmdNext_Click() {
   BringToFront(Page::Result);
   options_.FolderMode = OptFolder->isChecked();
-  options_.OverwriteNoOfTimes = static_cast<std::int16_t>(cboOverwriteNoOfTimes->currentText().toInt());
+  options_.OverwriteNoOfTimes = PassCountAt(cboOverwriteNoOfTimes->currentIndex()).value_or(0);
   options_.OverwriteWith = cboOverwriteWith->currentText().toStdString();
 }
 
@@ -240,7 +241,7 @@ void FrmMain::ShredRun_Finished() {
     Form_Unload();
   } else {
     // The result page says what was meant; this says what was left.
-    const std::string left = OutcomeBoxText(shredded, result.outcomes);
+    const std::string left = OutcomeBoxText(shredded, result.outcomes, result.partly_overwritten);
     if (!left.empty()) platform_.dialogs.ShowMessage(left, kTitle, MessageIcon::Exclamation, MessageButtons::Ok);
   }
   emit shredRunEnded();
@@ -291,7 +292,7 @@ bool FrmMain::Form_Load(const std::vector<std::string>& hand_over) {
   RunUpdateReminder(platform_.settings, platform_.clock, platform_.dialogs, links_);
   BringToFront(Page::Selection);
   cmdNext->setEnabled(false);
-  cboOverwriteNoOfTimes->setCurrentIndex(2);
+  cboOverwriteNoOfTimes->setCurrentIndex(kDefaultPassPosition);
   cboOverwriteWith->setCurrentIndex(0);
   cmdRemove->setEnabled(false);
   // A signal may have closed the program while the reminder asked.
@@ -310,7 +311,7 @@ void FrmMain::Form_Unload() {
 
 void FrmMain::closeEvent(QCloseEvent* event) {
   if (Running()) {
-    // Closing is not refused, only put off until the file in hand is done.
+    // Closing is not refused, only put off until the run has stopped.
     event->ignore();
     CloseRequested();
     return;

@@ -84,7 +84,7 @@ class FrmMain : public QMainWindow {
   RunProgress& runProgress() { return *progress_; }
 
   // Ways out that do not come from the window. A signal or quit stops a run
-  // in progress first (the file in hand finishes its step); the end of the
+  // in progress first (it ends at its next write); the end of the
   // session only removes the report.
   void CloseRequested();
   void Session_CommitData();

@@ -10,6 +10,7 @@
 #include "shell/frm_main.h"
 #include "shell/keyboard_access.h"
 #include "shell/list_removal.h"
+#include "shred/pass_positions.h"
 
 namespace velmora {
 namespace {
@@ -152,7 +153,7 @@ void FrmMain::BuildOptionsPage() {
   OptFile = Place(new QRadioButton("Shred File(s)", p), "OptFile", 480, 2130, 1695, 225);
   Label5 = MakeLabel(p, "Label5", "Over write No. of Times", 120, 2640, 2040, 195);
   cboOverwriteNoOfTimes = Place(new QComboBox(p), "cboOverwriteNoOfTimes", 2280, 2640, 1815, 315);
-  cboOverwriteNoOfTimes->addItems({"1", "2", "3", "5", "7", "10"});
+  for (std::int16_t count : kPassCounts) cboOverwriteNoOfTimes->addItem(QString::number(count));
   Label6 = MakeLabel(p, "Label6", "Over write with", 120, 3120, 1305, 195);
   cboOverwriteWith = Place(new QComboBox(p), "cboOverwriteWith", 2280, 3120, 1815, 315);
   cboOverwriteWith->addItems({"Ones and Zeros", "Random Chars"});

@@ -20,15 +20,19 @@ std::string OutcomeReason(ItemOutcome outcome) {
     case ItemOutcome::SomethingInsideKept: return "(something inside could not be shredded)";
     case ItemOutcome::StoppedBeforeReached: return "(stopped before it was reached)";
     case ItemOutcome::StoppedBeforeFinished: return "(stopped before it was finished)";
+    case ItemOutcome::StoppedPartWay: return "(stopped part way: partly overwritten)";
   }
   return "(could not be opened)";
 }
 
-std::string OutcomeBoxText(const ShredList& items, const std::vector<ItemOutcome>& outcomes) {
+std::string OutcomeBoxText(const ShredList& items, const std::vector<ItemOutcome>& outcomes,
+                           const std::vector<PartlyOverwritten>& partly) {
   std::string text;
   for (std::size_t i = 0; i < items.size() && i < outcomes.size(); ++i) {
     if (outcomes[i] == ItemOutcome::Shredded) continue;
     text += "\n" + items[i].path + " " + OutcomeReason(outcomes[i]);
+    for (const PartlyOverwritten& file : partly)
+      if (file.item == i) text += "\n" + file.path + " " + OutcomeReason(ItemOutcome::StoppedPartWay);
   }
   return text.empty() ? text : "Some items could not be shredded:" + text;
 }

@@ -7,6 +7,7 @@
 
 #include "shred/item_outcome.h"
 #include "shred/shred_options.h"
+#include "shred/shred_run.h"
 
 namespace velmora {
 
@@ -14,8 +15,10 @@ namespace velmora {
 std::string OutcomeReason(ItemOutcome outcome);
 
 // The warning box's text for a run: "Some items could not be shredded:" and a
-// line per item left ("<path> (<reason>)"), in list order; "" when every item
-// was shredded.
-std::string OutcomeBoxText(const ShredList& items, const std::vector<ItemOutcome>& outcomes);
+// line per item left ("<path> (<reason>)"), in list order, each listed
+// folder followed by the files inside it a stop left partly overwritten;
+// "" when every item was shredded.
+std::string OutcomeBoxText(const ShredList& items, const std::vector<ItemOutcome>& outcomes,
+                           const std::vector<PartlyOverwritten>& partly = {});
 
 }  // namespace velmora

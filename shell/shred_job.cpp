@@ -26,6 +26,11 @@ class ShredJob::Host : public ShredRunHost {
     snapshot_.planned = planned;
     if (snapshot_.item != item) snapshot_.item = item;
   }
+  void FolderProgress(const std::string& item, const FolderStatus& status) override {
+    std::lock_guard lock(mutex_);
+    if (snapshot_.item != item) snapshot_.item = item;
+    snapshot_.folder = status;
+  }
 
   void Stop() { stop_.store(true, std::memory_order_release); }
   bool Stopping() const { return stop_.load(std::memory_order_acquire); }
@@ -45,7 +50,7 @@ ShredJob::ShredJob(QObject* parent) : QObject(parent) {}
 
 ShredJob::~ShredJob() {
   if (!thread_) return;
-  // The program is ending under a run: let the file in hand finish its step.
+  // The program is ending under a run: stop it at its next write and wait.
   RequestStop();
   thread_->wait();
   delete thread_;

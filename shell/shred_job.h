@@ -2,8 +2,8 @@
 #pragma once
 // The shred run on a worker thread, so the window's event loop keeps going.
 // The core runs there as it is; what it reports (bytes done, the item in
-// hand) is kept under a lock for the window's thread to read, and Stop is a
-// flag the core asks between files.
+// hand, where a folder shred stands) is kept under a lock for the window's
+// thread to read, and Stop is a flag the core asks between two writes.
 #include <QObject>
 
 #include <cstdint>
@@ -31,6 +31,7 @@ struct RunSnapshot {
   std::uint64_t done = 0;
   std::uint64_t planned = 0;  // 0 when unknown (folder mode)
   std::string item;           // the listed path in hand; "" before the first
+  FolderStatus folder;        // folder mode: where the folder in hand stands
 };
 
 class ShredJob : public QObject {
@@ -43,7 +44,8 @@ class ShredJob : public QObject {
   bool Start(ShredOrder order);
   bool Running() const { return thread_ != nullptr; }
 
-  // Asks the run to end after the file in hand. Safe to call at any time.
+  // Asks the run to end at its next write (see shred_run.h for what then
+  // stays). Safe to call at any time.
   void RequestStop();
   bool StopRequested() const;
   RunSnapshot Snapshot() const;

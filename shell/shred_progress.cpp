@@ -10,15 +10,38 @@
 
 namespace velmora {
 namespace {
-// Often enough for the bar to look smooth; the run's own reports are
-// already bounded, this only samples the latest.
-constexpr int kRefreshMs = 50;
-}  // namespace
+// Ten times a second is as often as a person follows a bar or a count; the
+// run's own reports are bounded already, this only samples the latest.
+constexpr int kRefreshMs = 100;
 
-QString ProgressLabel(const std::string& item_path) {
+bool SameStatus(const FolderStatus& a, const FolderStatus& b) {
+  return a.phase == b.phase && a.done == b.done && a.overwritten == b.overwritten && a.total == b.total &&
+         a.stoppable == b.stoppable;
+}
+
+QString ItemName(const std::string& item_path) {
   std::string folder, name;
   SplitPath(item_path, folder, name);
-  return "Shredding " + FromLocalPath(name);
+  return FromLocalPath(name);
+}
+}  // namespace
+
+QString ProgressLabel(const std::string& item_path) { return "Shredding " + ItemName(item_path); }
+
+QString FolderProgressLabel(const std::string& item_path, const FolderStatus& status) {
+  switch (status.phase) {
+    case FolderPhase::Overwriting:
+      if (status.total == 0)
+        return QString("Shredding %1: %2 files overwritten").arg(ItemName(item_path)).arg(status.overwritten);
+      return QString("Shredding %1: %2 of %3 files overwritten")
+          .arg(ItemName(item_path))
+          .arg(status.overwritten)
+          .arg(status.total);
+    case FolderPhase::Forcing: return "Forcing to the disk";
+    case FolderPhase::Removing:
+      return QString("Every file is overwritten: removing %1 of %2 entries").arg(status.done).arg(status.total);
+  }
+  return ProgressLabel(item_path);
 }
 
 int ProgressValue(std::uint64_t done, std::uint64_t planned) {
@@ -74,26 +97,61 @@ void RunProgress::Begin(bool folder_mode, const std::string& first_item) {
 void RunProgress::ShowDialog() {
   if (!job_.Running() || dialog_) return;
   dialog_ = new ShredProgressDialog(&window_);
-  // Folder mode does not walk the tree twice to count it: a busy bar.
-  dialog_->setRange(0, folder_mode_ ? 0 : 1000);
+  shown_ = {};
+  // Folder mode starts with a busy bar: the tree is not walked twice to
+  // count it, and its number of files is known once every folder is read.
+  dialog_->bar()->setRange(0, folder_mode_ ? 0 : 1000);
   connect(dialog_, &QProgressDialog::canceled, this, &RunProgress::RequestStop);
-  if (job_.StopRequested()) dialog_->stopButton()->setEnabled(false);
   Refresh();
   dialog_->show();
   refresh_.start();
 }
 
+void RunProgress::SetLabel(const QString& text) {
+  if (dialog_->labelText() != text) dialog_->setLabelText(text);
+}
+
+void RunProgress::SetBar(int maximum, int value) {
+  QProgressBar* bar = dialog_->bar();
+  if (bar->maximum() != maximum) bar->setRange(0, maximum);
+  if (maximum != 0 && bar->value() != value) bar->setValue(value);
+}
+
 void RunProgress::Refresh() {
   if (!dialog_) return;
+  if (job_.StopRequested()) {
+    // Answered at once, and kept until the run has ended.
+    if (!shown_.stopping) {
+      shown_.stopping = true;
+      SetLabel(kStoppingLabel);
+      dialog_->stopButton()->setEnabled(false);
+    }
+    return;
+  }
   RunSnapshot now = job_.Snapshot();
-  const QString label = ProgressLabel(now.item.empty() ? first_item_ : now.item);
-  if (dialog_->labelText() != label) dialog_->setLabelText(label);
-  if (!folder_mode_) dialog_->bar()->setValue(ProgressValue(now.done, now.planned));
+  if (now.item.empty()) now.item = first_item_;
+  if (!folder_mode_) {
+    if (!shown_.any || now.item != shown_.item) SetLabel(ProgressLabel(now.item));
+    SetBar(1000, ProgressValue(now.done, now.planned));
+  } else if (!shown_.any || now.item != shown_.item || !SameStatus(now.folder, shown_.folder)) {
+    const FolderStatus& status = now.folder;
+    SetLabel(FolderProgressLabel(now.item, status));
+    if (status.phase == FolderPhase::Overwriting && status.total == 0)
+      SetBar(0, 0);
+    else if (status.phase != FolderPhase::Forcing)
+      SetBar(1000, ProgressValue(status.done, status.total));
+    // Once every file of the folder is overwritten, Stop could save
+    // nothing in it: it is off until the folder's removal has ended.
+    dialog_->stopButton()->setEnabled(status.stoppable);
+  }
+  shown_.item = std::move(now.item);
+  shown_.folder = now.folder;
+  shown_.any = true;
 }
 
 void RunProgress::RequestStop() {
   job_.RequestStop();
-  if (dialog_) dialog_->stopButton()->setEnabled(false);
+  Refresh();
 }
 
 void RunProgress::End() {

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 
+#include "shred/run_control.h"
+
 class QProgressBar;
 class QPushButton;
 
@@ -20,6 +22,14 @@ class ShredJob;
 
 // "Shredding <the item's file or folder name>".
 QString ProgressLabel(const std::string& item_path);
+
+// Folder mode: "Shredding <folder name>: <n> files overwritten" (or "<n> of
+// <total>" once the total is known), "Forcing to the disk", then "Every file
+// is overwritten: removing <n> of <total> entries".
+QString FolderProgressLabel(const std::string& item_path, const FolderStatus& status);
+
+// What the label says from a press of Stop until the run has ended.
+inline constexpr const char* kStoppingLabel = "Stopping...";
 
 // The bar's value: thousandths of the planned bytes (0 when none planned).
 int ProgressValue(std::uint64_t done, std::uint64_t planned);
@@ -64,11 +74,13 @@ class RunProgress : public QObject {
   QTimer& delay() { return delay_; }
   // The dialog while it is shown, else null.
   ShredProgressDialog* dialog() const { return dialog_; }
-  // Label and bar from what the run last reported.
+  // Label, bar and Stop from what the run last reported.
   void Refresh();
 
  private:
   void ShowDialog();
+  void SetLabel(const QString& text);
+  void SetBar(int maximum, int value);
 
   ShredJob& job_;
   QWidget& window_;
@@ -77,6 +89,14 @@ class RunProgress : public QObject {
   ShredProgressDialog* dialog_ = nullptr;
   bool folder_mode_ = false;
   std::string first_item_;
+  // What the dialog shows now: a refresh that changes none of it formats
+  // nothing and paints nothing.
+  struct Shown {
+    std::string item;
+    FolderStatus folder;
+    bool stopping = false;
+    bool any = false;
+  } shown_;
 };
 
 }  // namespace velmora

@@ -36,7 +36,7 @@ std::vector<std::uint8_t> BuildFillBlock(int n) {
   Append(out, kPairOne, n);
   Append(out, kPairTwo, n);
   for (int run = 0; run < 10; ++run) Append(out, kTextTen, n);
-  for (std::uint8_t c : {0x2E, 0x2E, 0x56, 0x65, 0x72, 0x97, 0x31, 0x2E, 0x30, 0x2E, 0x30})
+  for (std::uint8_t c : Unit{0x2E, 0x2E, 0x56, 0x65, 0x72, 0x97, 0x31, 0x2E, 0x30, 0x2E, 0x30})
     Append(out, {c}, n);
   for (int run = 0; run < 3; ++run) Append(out, kTen, n);
   Append(out, kTen, 10);

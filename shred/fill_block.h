@@ -6,10 +6,9 @@
 #include <optional>
 #include <vector>
 
-namespace velmora {
+#include "shred/pass_positions.h"
 
-// Positions of the pass-count list: "1", "2", "3", "5", "7", "10".
-inline constexpr int kPassPositions = 6;
+namespace velmora {
 
 // The repeat factor N for a pass-count position (0..5), or nothing for a
 // position the list cannot have.

@@ -14,12 +14,18 @@ namespace {
 constexpr std::size_t kChunk = 1 << 20;
 }  // namespace
 
+std::optional<FillPattern> PatternForPosition(int position) {
+  std::optional<int> n = RepeatFactor(position);
+  if (!n) return std::nullopt;
+  return FillPattern(*n);
+}
+
 FillPattern::FillPattern(int repeat_factor)
     : block_(BuildFillBlock(repeat_factor)), period_(block_.size()) {
   repeated_.reserve(kChunk + period_);
   while (repeated_.size() < kChunk + period_) {
     std::size_t take = std::min(period_, kChunk + period_ - repeated_.size());
-    repeated_.insert(repeated_.end(), block_.begin(), block_.begin() + take);
+    repeated_.insert(repeated_.end(), block_.begin(), block_.begin() + static_cast<std::ptrdiff_t>(take));
   }
 }
 
@@ -33,6 +39,10 @@ bool FillPattern::WriteRange(int fd, off_t from, off_t to, WriteProgress* progre
     }
   } report{at, reached};
   while (at < to) {
+    if (progress && progress->StopRequested()) {
+      errno = ECANCELED;
+      return false;
+    }
     std::size_t phase = static_cast<std::size_t>(at) % period_;
     std::size_t want = std::min<std::size_t>(kChunk, static_cast<std::size_t>(to - at));
     ssize_t done = Sys().pwrite(fd, repeated_.data() + phase, want, at);
@@ -45,7 +55,7 @@ bool FillPattern::WriteRange(int fd, off_t from, off_t to, WriteProgress* progre
       return false;
     }
     at += done;
-    if (progress) progress->Written(static_cast<std::uint64_t>(done));
+    if (progress) progress->WroteRange(at - done, static_cast<std::uint64_t>(done));
   }
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "shred/write_progress.h"
@@ -22,8 +23,9 @@ class FillPattern {
 
   // Writes the pattern over [from, to) of fd: the byte at offset x is
   // block()[x % period()]. False, with errno set, at the first failed write.
-  // Each write is told to `progress`, when given; `reached`, when given,
-  // gets the offset written up to.
+  // Each write is told to `progress`, when given, which is asked before
+  // each write whether to stop (false then, with errno ECANCELED);
+  // `reached`, when given, gets the offset written up to.
   bool WriteRange(int fd, off_t from, off_t to, WriteProgress* progress = nullptr,
                   off_t* reached = nullptr) const;
 
@@ -32,5 +34,9 @@ class FillPattern {
   std::vector<std::uint8_t> repeated_;  // one chunk plus one period
   std::size_t period_;
 };
+
+// The one place a pass-count position becomes a pattern: nothing for a
+// position the list cannot have.
+std::optional<FillPattern> PatternForPosition(int position);
 
 }  // namespace velmora

@@ -11,14 +11,10 @@
 namespace velmora {
 namespace {
 
-// The kernel's record for one entry (struct linux_dirent64).
-struct Dirent64 {
-  ino64_t d_ino;
-  off64_t d_off;
-  unsigned short d_reclen;
-  unsigned char d_type;
-  char d_name[];
-};
+// The kernel's record for one entry (struct linux_dirent64) has the layout
+// of glibc's struct dirent64, whose name is the NUL-terminated rest of the
+// record (its declared length is only the longest a name can be).
+using Dirent64 = struct ::dirent64;
 
 }  // namespace
 

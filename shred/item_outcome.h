@@ -20,6 +20,7 @@ enum class ItemOutcome {
   SomethingInsideKept,    // a folder that keeps anything
   StoppedBeforeReached,   // the user stopped the run before this item
   StoppedBeforeFinished,  // the user stopped the run in the middle of this folder
+  StoppedPartWay,         // the user stopped the run in the middle of this file: partly overwritten
 };
 
 }  // namespace velmora

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "platform/sys_calls.h"
-#include "shred/fill_block.h"
+#include "shred/fill_pattern.h"
 #include "shred/name_scrub.h"
 #include "shred/remove_entry.h"
 #include "shred/report_location.h"
@@ -98,7 +98,7 @@ ReportIdentity TemporaryIdentity(const std::string& path, const Look& look) {
 
 // Any position covers a file whole; the shortest block is the cheapest.
 const FillPattern& ReportPattern() {
-  static const FillPattern pattern(*RepeatFactor(0));
+  static const FillPattern pattern = *PatternForPosition(0);
   return pattern;
 }
 

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The progress of a file-mode run, in bytes of the whole run's planned
-// overwrite. The engine reports every write; the control hears of it only
-// when the run's thousandth changes or a new item begins, so the number of
-// calls stays bounded (at most 1001 plus two per item) whatever the sizes.
+// overwrite that the device has acknowledged. The engine reports them as
+// they come; the control hears of it only when the run's thousandth changes
+// or a new item begins, so the number of calls stays bounded (at most 1001
+// plus two per item) whatever the sizes.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -27,6 +28,7 @@ class FileRunProgress : public WriteProgress {
 
   void BeginItem(std::size_t index, const std::string& path);
   void Written(std::uint64_t bytes) override;
+  bool StopRequested() override { return control_.StopRequested(); }
   // The item is done, whatever was written: the bar moves past its share.
   void EndItem();
 

@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "shred/pass_positions.h"
+
 namespace velmora {
 
 struct ShredOptions {
   bool FolderMode = false;               // "Shred Folder(s)" was selected
-  std::int16_t OverwriteNoOfTimes = 3;   // the pass count as shown
+  std::int16_t OverwriteNoOfTimes = kPassCounts[kDefaultPassPosition];  // the pass count as shown
   std::string OverwriteWith = "Ones and Zeros";  // the technique, a label only
   std::string FolderToShred;             // the last folder accepted
 };

@@ -46,6 +46,8 @@ ItemOutcome FileOutcome(WipeOutcome outcome) {
     case WipeOutcome::MountPoint: return ItemOutcome::MountPoint;
     case WipeOutcome::Changed:
     case WipeOutcome::OtherLinks: return ItemOutcome::Changed;
+    case WipeOutcome::StoppedPartWay: return ItemOutcome::StoppedPartWay;
+    case WipeOutcome::StoppedBeforeStart: return ItemOutcome::StoppedBeforeReached;
   }
   return ItemOutcome::OpenFailed;
 }
@@ -83,12 +85,20 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int
     std::optional<FillPattern> pattern = PatternForPosition(position);
     std::vector<std::string> removed;
     for (const ShredListItem& item : items) {
+      // A stop pressed while a folder's names went (when it could save
+      // nothing there) is answered here: the folders not started stay.
       if (host.StopRequested()) {
         result.outcomes.push_back(ItemOutcome::StoppedBeforeReached);
         continue;
       }
-      host.Progress(0, 0, item.path);  // the folder in hand, before its first file
-      ItemOutcome outcome = pattern ? ShredTree(item.path, *pattern, host).outcome : ItemOutcome::OpenFailed;
+      // The folder in hand, before its first file.
+      host.FolderProgress(item.path, FolderStatus{});
+      host.Progress(0, 0, item.path);
+      TreeShredResult tree;
+      if (pattern) tree = ShredTree(item.path, *pattern, host);
+      ItemOutcome outcome = tree.outcome;
+      for (const std::string& inside : tree.partly_overwritten)
+        result.partly_overwritten.push_back({result.outcomes.size(), item.path + "/" + inside});
       // A folder already shredded earlier in this run (listed twice, or
       // inside another listed folder) is gone because we removed it.
       if (outcome == ItemOutcome::NotFound && RemovedEarlier(removed, item.path)) outcome = ItemOutcome::Shredded;
@@ -117,7 +127,8 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int
       progress.BeginItem(i, items[i].path);
       result.outcomes.push_back(pattern ? FileOutcome(WipePath(items[i].path, *pattern, &progress))
                                         : ItemOutcome::OpenFailed);
-      progress.EndItem();
+      // A file stopped part way is not done: the bar stays where the device is.
+      if (result.outcomes.back() != ItemOutcome::StoppedPartWay) progress.EndItem();
     }
     ScrubJournals(items);
     host.Repaint();

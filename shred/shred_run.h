@@ -19,6 +19,14 @@ class ShredRunHost : public ReportClock, public RunControl {
   virtual void Repaint() = 0;
 };
 
+// A file inside a listed folder that a stop left partly overwritten, under
+// its own name: `path` in full, `item` the position of its listed folder.
+struct PartlyOverwritten {
+  std::size_t item = 0;
+  std::string path;
+  bool operator==(const PartlyOverwritten&) const = default;
+};
+
 // What happened to each item, in list order. The window shows the caption,
 // and a warning for every item that was not shredded.
 struct ShredRunResult {
@@ -26,6 +34,7 @@ struct ShredRunResult {
   bool report_written = false;
   std::vector<ItemOutcome> outcomes;
   std::vector<bool> item_shredded;  // outcomes[i] == ItemOutcome::Shredded
+  std::vector<PartlyOverwritten> partly_overwritten;  // folder mode, in list order
 };
 
 std::string FileModeCaption(const ShredOptions& options);

@@ -4,9 +4,11 @@
 #include <dirent.h>
 #include <fcntl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <optional>
 
 #include "shred/entry_at.h"
 #include "shred/entry_stat.h"
@@ -14,6 +16,7 @@
 #include "shred/force_mode.h"
 #include "shred/tree_open.h"
 #include "shred/wipe_file.h"
+#include "shred/writeback_pacer.h"
 
 namespace velmora {
 namespace {
@@ -28,7 +31,8 @@ class Overwriter {
     FolderNode* top = &model_.root();
     pool_.Run(threads, [this, top] { Folder(top, UniqueFd(OpenFolderAt(root_, "."))); });
     OverwriteLinkedInside();
-    return {overwritten_.load(), stopped_.load()};
+    std::sort(partly_.begin(), partly_.end());
+    return {overwritten_.load(), stopped_.load(), std::move(partly_)};
   }
 
  private:
@@ -42,10 +46,13 @@ class Overwriter {
   void Folder(FolderNode* node, UniqueFd fd) {
     std::vector<ListedEntry> listed;
     if (!fd.valid() || !ReadFolder(fd.get(), listed)) node->keeps = true;
+    // Every entry's kind first: the counts of the tree need it.
+    std::erase_if(listed,
+                  [&](ListedEntry& entry) { return entry.type == DT_UNKNOWN && !LookAt(fd.get(), *node, entry); });
+    Listed(listed);
     for (ListedEntry& entry : listed) {
-      if (entry.type == DT_UNKNOWN && !LookAt(fd.get(), *node, entry)) continue;
       if (entry.type == DT_DIR) {
-        EnterChild(fd.get(), node, entry);
+        if (!EnterChild(fd.get(), node, entry)) FolderRead();
         continue;
       }
       node->entries.push_back({entry.name, entry.name, entry.inode, entry.type == DT_REG});
@@ -73,10 +80,7 @@ class Overwriter {
   // False when the file is gone since the folder was read.
   bool Overwrite(int dirfd, FolderNode* node, std::size_t index) {
     TreeEntry& entry = node->entries[index];
-    if (stopped_ || control_.StopRequested()) {
-      stopped_ = true;  // what is not reached stays, with its folders
-      return true;
-    }
+    if (StopNow()) return true;  // what is not reached stays, with its folders
     WipePolicy policy;
     policy.force_read_only = true;
     policy.create_missing = false;
@@ -85,6 +89,7 @@ class Overwriter {
     policy.folder_mount = mount_;
     policy.expected_inode = entry.inode;
     policy.expected_links = 1;
+    policy.progress = &writeback_;
     struct stat opened;
     WipeOutcome outcome = OverwriteAt(dirfd, entry.name, pattern_, policy, opened);
     if (outcome == WipeOutcome::OtherLinks) {
@@ -96,16 +101,68 @@ class Overwriter {
       linked.names.emplace_back(node, index);
       return true;
     }
-    if (outcome == WipeOutcome::OpenFailed && errno == ENOENT) return false;
+    if (outcome == WipeOutcome::OpenFailed && errno == ENOENT) {
+      writeback_.FileDone(false);
+      return false;
+    }
+    Stopped(outcome, *node, entry.original);
+    writeback_.FileDone(outcome == WipeOutcome::Shredded);
     if (outcome != WipeOutcome::Shredded) return true;  // it stays, and so do its folders
     entry.overwritten = true;
     entry.covered = CoveredLength(opened, pattern_);
     ++overwritten_;
-    Progress(static_cast<std::uint64_t>(opened.st_size));
     return true;
   }
 
-  void EnterChild(int dirfd, FolderNode* node, const ListedEntry& entry) {
+  bool StopNow() {
+    if (!stopped_ && control_.StopRequested()) stopped_ = true;
+    return stopped_;
+  }
+
+  // A file a stop came to: it stays under its name; one partly written is
+  // named in the outcome.
+  void Stopped(WipeOutcome outcome, const FolderNode& node, const std::string& name) {
+    if (outcome != WipeOutcome::StoppedPartWay && outcome != WipeOutcome::StoppedBeforeStart) return;
+    stopped_ = true;
+    if (outcome != WipeOutcome::StoppedPartWay) return;
+    std::string path = name;
+    for (const FolderNode* at = &node; at->parent != nullptr; at = at->parent) path = at->original + "/" + path;
+    std::lock_guard<std::mutex> lock(partly_mutex_);
+    partly_.push_back(std::move(path));
+  }
+
+  // The kinds of a folder's entries are known: its files count towards the
+  // tree's, its subfolders are yet to be read, and it is read itself.
+  void Listed(const std::vector<ListedEntry>& listed) {
+    std::size_t files = 0, folders = 0;
+    for (const ListedEntry& entry : listed) {
+      if (entry.type == DT_REG) ++files;
+      if (entry.type == DT_DIR) ++folders;
+    }
+    files_found_ += files;
+    unread_ += folders;
+    FolderRead();
+  }
+
+  // Once no folder is left unread, the number of files is known.
+  void FolderRead() {
+    if (--unread_ == 0) Report(std::nullopt);
+  }
+
+  // Tells the control where the tree stands: after each sync of a batch,
+  // and once the number of files is known.
+  void Report(std::optional<TreeWriteback::Counts> acknowledged) {
+    std::lock_guard<std::mutex> lock(report_mutex_);
+    if (acknowledged) acknowledged_ = *acknowledged;
+    FolderStatus status;
+    status.done = acknowledged_.files_done;
+    status.overwritten = acknowledged_.files_overwritten;
+    status.total = unread_ == 0 ? files_found_.load() : 0;
+    control_.FolderProgress(item_, status);
+  }
+
+  // False when the folder is not entered (and so never read).
+  bool EnterChild(int dirfd, FolderNode* node, const ListedEntry& entry) {
     UniqueFd child(OpenFolderAt(dirfd, entry.name));
     EntryStat seen;
     if (!child.valid() && errno == EACCES && StatAt(dirfd, entry.name, seen) && seen.st.st_ino == entry.inode &&
@@ -117,7 +174,7 @@ class Overwriter {
     if (!child.valid() || !StatFd(child.get(), opened) || opened.st.st_ino != entry.inode ||
         !S_ISDIR(opened.st.st_mode) || IsOtherMount(opened, mount_)) {
       node->keeps = true;
-      return;
+      return false;
     }
     FolderNode made;
     made.name = made.original = entry.name;
@@ -136,6 +193,7 @@ class Overwriter {
     FolderNode* added = model_.Add(std::move(made));
     node->children.push_back(added);
     hand_off_.Add(added, std::move(child), [this](FolderNode* next, UniqueFd fd) { Folder(next, std::move(fd)); });
+    return true;
   }
 
   // A file whose every name lies inside the tree is the user's alone:
@@ -144,10 +202,13 @@ class Overwriter {
   void OverwriteLinkedInside() {
     for (auto& [inode, linked] : linked_) {
       if (linked.names.size() != linked.links) {
-        for (auto [at, i] : linked.names) at->entries[i].shared = true;
+        for (auto [at, i] : linked.names) {
+          at->entries[i].shared = true;
+          writeback_.FileDone(false);
+        }
         continue;
       }
-      if (stopped_) continue;  // all its names stay
+      if (StopNow()) continue;  // all its names stay
       auto [node, index] = linked.names.front();
       UniqueFd folder = OpenNodeFromRoot(root_, *node, mount_);
       WipePolicy policy;
@@ -158,23 +219,20 @@ class Overwriter {
       policy.folder_mount = mount_;
       policy.expected_inode = inode;
       policy.expected_links = linked.links;
+      policy.progress = &writeback_;
       struct stat opened;
-      if (!folder.valid() ||
-          OverwriteAt(folder.get(), node->entries[index].name, pattern_, policy, opened) != WipeOutcome::Shredded)
-        continue;  // it stays, under every name
+      const WipeOutcome outcome = folder.valid()
+                                      ? OverwriteAt(folder.get(), node->entries[index].name, pattern_, policy, opened)
+                                      : WipeOutcome::OpenFailed;
+      Stopped(outcome, *node, node->entries[index].original);
+      for (std::size_t i = 0; i < linked.names.size(); ++i) writeback_.FileDone(outcome == WipeOutcome::Shredded);
+      if (outcome != WipeOutcome::Shredded) continue;  // it stays, under every name
       ++overwritten_;
-      Progress(static_cast<std::uint64_t>(opened.st_size));
       for (auto [at, i] : linked.names) {
         at->entries[i].overwritten = true;
         at->entries[i].covered = CoveredLength(opened, pattern_);
       }
     }
-  }
-
-  void Progress(std::uint64_t bytes) {
-    std::lock_guard<std::mutex> lock(progress_mutex_);
-    done_ += bytes;
-    control_.Progress(done_, 0, item_);
   }
 
   const int root_;
@@ -189,8 +247,14 @@ class Overwriter {
   std::atomic<bool> stopped_{false};
   std::mutex linked_mutex_;
   std::map<ino_t, Linked> linked_;
-  std::mutex progress_mutex_;
-  std::uint64_t done_ = 0;
+  TreeWriteback writeback_{root_, [this] { return StopNow(); },
+                           [this](TreeWriteback::Counts counts) { Report(counts); }};
+  std::atomic<std::size_t> files_found_{0};
+  std::atomic<std::size_t> unread_{1};  // the root, until it is read
+  std::mutex report_mutex_;
+  TreeWriteback::Counts acknowledged_;
+  std::mutex partly_mutex_;
+  std::vector<std::string> partly_;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 // are taken by a small pool of threads, one folder per task.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "shred/fill_pattern.h"
 #include "shred/run_control.h"
@@ -14,12 +15,16 @@ namespace velmora {
 
 struct TreeOverwriteResult {
   std::size_t files_overwritten = 0;
-  bool stopped = false;  // the user asked to stop before every file was reached
+  bool stopped = false;  // the user asked to stop before every file was overwritten
+  // Files the stop came in the middle of, by their paths inside the tree.
+  std::vector<std::string> partly_overwritten;
 };
 
 // Walks the tree below the open folder `root` (already in `model` as its
 // root node), on mount `mount`, with `threads` threads. Folders met are made
-// readable, searchable and writable (their old modes recorded).
+// readable, searchable and writable (their old modes recorded). The
+// writeback is paced with a sync of the file system per batch, and
+// `control` hears, as the syncs return, how many files are on the disk.
 TreeOverwriteResult OverwriteTree(int root, std::uint64_t mount, TreeModel& model, const FillPattern& pattern,
                                   RunControl& control, const std::string& item, unsigned threads);
 

@@ -134,10 +134,16 @@ void ScrubFolderNames(int root, std::uint64_t mount, TreeModel& model) {
 }
 
 std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigned threads,
-                        const FillPattern& pattern) {
+                        const FillPattern& pattern, const std::function<void()>& handled) {
   std::atomic<std::size_t> stayed{0};
   ForEachFolder(root, mount, model, threads, [&](FolderNode& node, int fd) {
     for (TreeEntry& entry : node.entries) {
+      struct Tell {
+        const std::function<void()>& handled;
+        ~Tell() {
+          if (handled) handled();
+        }
+      } tell{handled};
       // The name is looked at right before it goes: only the very inode
       // the overwrite walk met is removed, and only once all it holds is
       // covered.
@@ -161,12 +167,13 @@ std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigne
   return stayed;
 }
 
-std::size_t RemoveFolders(int root, std::uint64_t mount, TreeModel& model) {
+std::size_t RemoveFolders(int root, std::uint64_t mount, TreeModel& model, const std::function<void()>& handled) {
   std::size_t stayed = 0;
   FolderNode* top = &model.root();
   ChildrenFirst(root, mount, *top, [&](FolderNode& node, int fd, int parent) {
     for (const FolderNode* child : node.children) node.keeps = node.keeps || child->keeps;
     if (&node == top) return;  // the caller removes the listed folder itself
+    if (handled) handled();
     if (!node.keeps && StillHolds(parent, node.name, node.st.st_ino, true, mount) &&
         Sys().unlinkat(parent, node.name.c_str(), AT_REMOVEDIR) == 0)
       return;

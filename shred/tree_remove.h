@@ -8,6 +8,7 @@
 // mode back.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "shred/fill_pattern.h"
 #include "shred/tree_model.h"
@@ -31,12 +32,14 @@ void ScrubFolderNames(int root, std::uint64_t mount, TreeModel& model);
 // `threads` threads, a folder per task). A file that grew since it was
 // overwritten gets the rest covered with `pattern` and forced to the disk
 // first. An entry that stays gets its name back. Returns how many stayed.
+// `handled`, when given, is called after each entry, from the pool's threads.
 std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigned threads,
-                        const FillPattern& pattern);
+                        const FillPattern& pattern, const std::function<void()>& handled = {});
 
 // Removes the folders below `root` that are empty now, each after its
 // subfolders; one that stays gets its name and mode back, and the removals
-// inside it made durable. Returns how many stayed.
-std::size_t RemoveFolders(int root, std::uint64_t mount, TreeModel& model);
+// inside it made durable. Returns how many stayed. `handled`, when given,
+// is called after each folder below the root.
+std::size_t RemoveFolders(int root, std::uint64_t mount, TreeModel& model, const std::function<void()>& handled = {});
 
 }  // namespace velmora

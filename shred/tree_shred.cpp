@@ -4,7 +4,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <functional>
+#include <mutex>
 
 #include "shred/entry_at.h"
 #include "shred/entry_stat.h"
@@ -27,6 +30,55 @@ TreeShredResult Refused(ItemOutcome outcome) {
 }
 
 ItemOutcome LookFailed() { return errno == ENOENT || errno == ENOTDIR ? ItemOutcome::NotFound : ItemOutcome::OpenFailed; }
+
+// What the control hears once every file is overwritten: the sync, then how
+// many of the tree's entries (the listed folder included) are handled. A
+// stopped shred says only that it syncs; the window says it is stopping.
+class RemovalProgress {
+ public:
+  RemovalProgress(RunControl& control, const std::string& item, TreeModel& model, bool every_file)
+      : control_(control), item_(item), every_file_(every_file) {
+    FolderStatus forcing;
+    forcing.phase = FolderPhase::Forcing;
+    forcing.stoppable = false;
+    control_.FolderProgress(item_, forcing);
+    if (!every_file_) return;
+    model.ChildrenFirst([this](FolderNode& node) { total_ += node.entries.size() + 1; });
+  }
+
+  void Begin() { Tell(0); }
+
+  // Several threads remove at once: told every so many entries, and never
+  // a count lower than one already told.
+  void Handled() {
+    const std::uint64_t n = ++handled_;
+    if (n % kEvery == 0 || n == total_) Tell(n);
+  }
+
+ private:
+  static constexpr std::uint64_t kEvery = 64;
+
+  void Tell(std::uint64_t n) {
+    if (!every_file_) return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (n < told_) return;
+    told_ = n;
+    FolderStatus status;
+    status.phase = FolderPhase::Removing;
+    status.done = n;
+    status.total = total_;
+    status.stoppable = false;
+    control_.FolderProgress(item_, status);
+  }
+
+  RunControl& control_;
+  const std::string& item_;
+  const bool every_file_;
+  std::uint64_t total_ = 0;
+  std::atomic<std::uint64_t> handled_{0};
+  std::mutex mutex_;
+  std::uint64_t told_ = 0;
+};
 
 }  // namespace
 
@@ -82,8 +134,13 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   const unsigned threads = options.threads != 0 ? options.threads : WorkPool::DefaultThreads();
   TreeOverwriteResult overwrite = OverwriteTree(root.get(), mount, model, pattern, control, path, threads);
   result.files_overwritten = overwrite.files_overwritten;
+  result.partly_overwritten = std::move(overwrite.partly_overwritten);
+  // From here on a stop saves nothing in this folder: every file that will
+  // be is overwritten.
+  RemovalProgress removal(control, path, model, !overwrite.stopped);
   // One sync of the file system puts every overwrite on the device before
-  // any name goes; if it fails, nothing is removed.
+  // any name goes; if it fails, nothing is removed. The writeback was paced
+  // while overwriting, so little is left for it.
   if (Sys().syncfs(root.get()) != 0) {
     result.left_behind = 1;
     result.outcome = ItemOutcome::SyncFailed;
@@ -105,11 +162,13 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
     BestEffort(CheckpointJournal(root.get(), /*zero_out=*/false));
   };
   if (names == TreeNames::RenameEach) folders_home();
-  result.left_behind = RemoveFiles(root.get(), mount, model, threads, pattern);
+  removal.Begin();
+  const std::function<void()> handled = [&removal] { removal.Handled(); };
+  result.left_behind = RemoveFiles(root.get(), mount, model, threads, pattern, handled);
   // Here the removals zeroed the names in the folders' blocks: that state
   // goes to the disk before the folders, and their blocks, go.
   if (names == TreeNames::SyncBeforeFolders) folders_home();
-  result.left_behind += RemoveFolders(root.get(), mount, model);
+  result.left_behind += RemoveFolders(root.get(), mount, model, handled);
   const bool keep_root = node.keeps;
   if (keep_root) {
     BestEffort(Sys().fsync(root.get()));
@@ -117,6 +176,7 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   }
   root.Reset();
   if (!keep_root) result.folder_removed = RemoveExpected(parent.get(), name, st, /*is_folder=*/true, scrub);
+  removal.Handled();  // the listed folder itself
   if (result.folder_removed) BestEffort(Sys().fsync(parent.get()));
   else if (!keep_root && node.mode_changed) BestEffort(SetModeBits(parent.get(), name, st, node.original_mode));
 

@@ -4,6 +4,7 @@
 // engine, then the tree is removed.
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "shred/fill_pattern.h"
 #include "shred/item_outcome.h"
@@ -17,6 +18,9 @@ struct TreeShredResult {
   bool folder_removed = false;
   std::size_t files_overwritten = 0;
   std::size_t left_behind = 0;  // entries that could not be shredded or removed
+  // Files a stop left partly overwritten (each under its own name), by
+  // their paths inside the folder.
+  std::vector<std::string> partly_overwritten;
 };
 
 struct TreeShredOptions {

@@ -13,11 +13,11 @@
 
 #include "shred/entry_at.h"
 #include "shred/entry_stat.h"
-#include "shred/fill_block.h"
 #include "shred/force_mode.h"
 #include "shred/journal_scrub.h"
 #include "shred/name_scrub.h"
 #include "shred/remove_entry.h"
+#include "shred/writeback_pacer.h"
 
 namespace velmora {
 namespace {
@@ -75,12 +75,6 @@ WipeOutcome CoverGrowth(int fd, off_t covered, off_t fs_block, const FillPattern
     if (!WriteCovering(pattern, fd, covered, grown_to, now.st.st_size, progress)) return WipeOutcome::WriteFailed;
     covered = grown_to;
   }
-}
-
-std::optional<FillPattern> PatternForPosition(int position) {
-  std::optional<int> n = RepeatFactor(position);
-  if (!n) return std::nullopt;
-  return FillPattern(*n);
 }
 
 std::vector<std::string> ZeroAttributeValues(int fd) {
@@ -182,10 +176,22 @@ WipeOutcome OverwriteAt(int dirfd, const std::string& name, const FillPattern& p
   opened = now.st;
   if (policy.expected_links != 0 && now.st.st_nlink != policy.expected_links) return WipeOutcome::OtherLinks;
 
-  if (!OverwriteOpenFile(fd.get(), opened, pattern, policy.progress)) return WipeOutcome::WriteFailed;
+  // File mode paces the writeback of this file; a folder shred paces the
+  // whole file system instead (its progress does).
+  FileWriteback writeback(fd.get(), policy.progress, /*pace=*/policy.sync_now);
+  const auto stopped = [&] {
+    if (writeback.written() == 0) return WipeOutcome::StoppedBeforeStart;
+    // What was written stays written: forced to the disk, so the part
+    // overwritten is really gone and the rest is untouched.
+    if (policy.sync_now) BestEffort(RetryOnEintr([&] { return Sys().fdatasync(fd.get()); }));
+    return WipeOutcome::StoppedPartWay;
+  };
+  if (!OverwriteOpenFile(fd.get(), opened, pattern, &writeback))
+    return writeback.stopped() ? stopped() : WipeOutcome::WriteFailed;
   if (policy.cover_growth_now) {
     const off_t fs_block = opened.st_blksize > 0 ? opened.st_blksize : 4096;
-    WipeOutcome covered = CoverGrowth(fd.get(), CoveredLength(opened, pattern), fs_block, pattern, policy.progress);
+    WipeOutcome covered = CoverGrowth(fd.get(), CoveredLength(opened, pattern), fs_block, pattern, &writeback);
+    if (covered == WipeOutcome::WriteFailed && writeback.stopped()) return stopped();
     if (covered != WipeOutcome::Shredded) return covered;
   }
   std::vector<std::string> zeroed = ZeroAttributeValues(fd.get());
@@ -195,6 +201,7 @@ WipeOutcome OverwriteAt(int dirfd, const std::string& name, const FillPattern& p
     // which only fsync forces.
     int (*sync)(int) = zeroed.empty() ? Sys().fdatasync : Sys().fsync;
     if (RetryOnEintr([&] { return sync(fd.get()); }) != 0) return WipeOutcome::SyncFailed;
+    writeback.Synced();
     if (!zeroed.empty()) {
       // A journal forgets the zeroed copy of an attribute block once the
       // block is freed: write it home first (where we may; silent otherwise).

@@ -31,11 +31,9 @@ enum class WipeOutcome {
   SyncFailed,      // the data may not be on the device: kept in place
   RemoveFailed,    // overwritten and synced, but its name could not go
   OtherLinks,      // more names than expected: not written (folder walk only)
+  StoppedPartWay,  // stopped between two writes: partly overwritten, kept
+  StoppedBeforeStart,  // stopped before its first write: untouched, kept
 };
-
-// The one place a pass-count position becomes a pattern: nothing for a
-// position the list cannot have.
-std::optional<FillPattern> PatternForPosition(int position);
 
 // How the overwrite engine treats one file.
 struct WipePolicy {
@@ -53,7 +51,9 @@ struct WipePolicy {
   ino_t expected_inode = 0;
   // The number of names the file must have (0: any).
   nlink_t expected_links = 0;
-  // Told of every write, when given.
+  // Told of every write, when given, and asked before each whether to stop.
+  // Where the data is forced per file (sync_now), it hears of bytes as the
+  // device acknowledges them (see writeback_pacer.h); otherwise as written.
   WriteProgress* progress = nullptr;
   // Whether the name is renamed to a random one before it is removed.
   NameScrubbing name_scrubbing = NameScrubbing::WhereItHelps;
@@ -94,6 +94,9 @@ std::vector<std::string> ZeroAttributeValues(int fd);
 // the inode expected), covers it and whatever it grew by meanwhile, zeroes
 // its attributes' values, forces it to the disk when the policy says so, and
 // closes it. On Shredded, `opened` describes the file; its name is untouched.
+// A stop the progress asks for ends the overwrite between two writes: what
+// was written is forced to the disk (where the policy syncs per file) and
+// the file is StoppedPartWay.
 WipeOutcome OverwriteAt(int dirfd, const std::string& name, const FillPattern& pattern, const WipePolicy& policy,
                         struct stat& opened);
 

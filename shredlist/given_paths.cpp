@@ -49,11 +49,11 @@ std::string AbsolutePath(const std::string& given, const std::string& cwd) {
   // Without a working folder a relative path names nothing for certain.
   if (given.empty() || (given[0] != '/' && cwd.empty())) return given;
   const std::vector<std::string> steps = Steps(given[0] == '/' ? given : cwd + "/" + given);
-  const std::string lexical = Join(steps, steps.size());
+  std::string lexical = Join(steps, steps.size());
   if (!HasDotDot(steps)) return lexical;
   // The last step is kept as it is (never followed) unless it is ".." itself.
   const bool last_is_dotdot = steps.back() == "..";
-  const std::string folder = Resolved(Join(steps, last_is_dotdot ? steps.size() : steps.size() - 1));
+  std::string folder = Resolved(Join(steps, last_is_dotdot ? steps.size() : steps.size() - 1));
   if (folder.empty()) return lexical;
   if (last_is_dotdot) return folder;
   return folder == "/" ? "/" + steps.back() : folder + "/" + steps.back();

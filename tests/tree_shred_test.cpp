@@ -7,6 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <functional>
+#include <mutex>
 
 #include "shred/fill_block.h"
 #include "support/capture.h"
@@ -226,6 +229,141 @@ TEST(ShredTree, OneThreadAndFourGiveTheSameResult) {
   EXPECT_EQ(four.removed, one.removed);
   EXPECT_EQ(four.left, one.left);
   EXPECT_EQ(one.left.size(), 4u) << "t, d3, d3/inner and d3/inner/stuck";
+}
+
+// A control that records what the shred tells of itself, from any thread.
+class RecordingControl : public RunControl {
+ public:
+  std::function<bool()> stop = [] { return false; };
+  bool StopRequested() override { return stop(); }
+  void FolderProgress(const std::string& item, const FolderStatus& status) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    items.push_back(item);
+    statuses.push_back(status);
+  }
+  std::mutex mutex;
+  std::vector<std::string> items;
+  std::vector<FolderStatus> statuses;
+};
+
+// Stop while the files are overwritten: the files done so far go, the file
+// in hand stays partly overwritten under its name and is named by its path
+// inside the folder, the files not reached stay untouched with their
+// folders. The root's own files go first, then its subfolders.
+TEST(ShredTree, StopBetweenTwoWritesLeavesTheFileInHandPartlyOverwrittenAndTheRestUntouched) {
+  TempDir dir;
+  MakeDir(dir / "t");
+  MakeDir(dir / "t/sub");
+  MakeDir(dir / "t/sub/deeper");
+  WriteFile(dir / "t/first", testing::RandomBytes(3000, 1));
+  const Bytes big = testing::RandomBytes((4 << 20) + 7, 2);
+  WriteFile(dir / "t/sub/big", big);
+  WriteFile(dir / "t/sub/deeper/last", testing::RandomBytes(3000, 3));
+  static std::atomic<bool> big_begun{false};
+  big_begun = false;
+  SysCalls calls = Sys();
+  calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
+    ssize_t done = ::pwrite(fd, buf, count, offset);
+    if (offset == (1 << 20)) big_begun = true;  // the second chunk of "big"
+    return done;
+  };
+  ScopedSysCalls scope(calls);
+  RecordingControl control;
+  control.stop = [] { return big_begun.load(); };
+  TreeShredOptions options;
+  options.threads = 1;
+  CaptureRemovals capture;
+  TreeShredResult result = ShredTree(dir / "t", FillPattern(200), control, options);
+  EXPECT_EQ(result.outcome, ItemOutcome::StoppedBeforeFinished);
+  EXPECT_EQ(result.partly_overwritten, std::vector<std::string>{"sub/big"});
+  EXPECT_FALSE(Exists(dir / "t/first"));
+  ASSERT_EQ(capture.removed_files.size(), 1u);
+  EXPECT_TRUE(StartsWithBlock(capture.removed_files[0], 200));
+  const Bytes now = ReadFile(dir / "t/sub/big");
+  ASSERT_EQ(now.size(), big.size());
+  const std::size_t written = 2 << 20;
+  const Bytes cover = testing::ExpectedCover(2, written);
+  EXPECT_TRUE(std::equal(cover.begin(), cover.end(), now.begin()));
+  EXPECT_TRUE(std::equal(now.begin() + written, now.end(), big.begin() + written));
+  EXPECT_EQ(ReadFile(dir / "t/sub/deeper/last"), testing::RandomBytes(3000, 3));
+  // Stopped, it never says it removes: the window says it stops.
+  for (const FolderStatus& status : control.statuses) EXPECT_NE(status.phase, FolderPhase::Removing);
+}
+
+// What the window shows of a folder shred: files counted as the syncs that
+// pace the writeback return (one per batch, never one per file), the total
+// once every folder is read, then the sync, then the removals counted up
+// to every entry; Stop is off from the sync on.
+TEST(ShredTree, TellsItsPhasesAndCountsAndPacesWithOneSyncPerBatch) {
+  TempDir dir;
+  MakeDir(dir / "t");
+  MakeDir(dir / "t/sub");
+  // Three files of 40 MiB, allocated but written only in the counting seam
+  // below: more than one window, at no cost.
+  for (std::string name : {"t/a", "t/b", "t/sub/c"}) {
+    int fd = ::open((dir / name).c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    const int allocated = ::posix_fallocate(fd, 0, 40 << 20);
+    ::close(fd);
+    if (allocated != 0) GTEST_SKIP() << "skipped: no fallocate here";
+  }
+  WriteFile(dir / "t/sub/small", Bytes(10, 1));
+  static std::atomic<int> syncs{0};
+  syncs = 0;
+  SysCalls calls = Sys();
+  calls.pwrite = [](int, const void*, size_t count, off_t) { return static_cast<ssize_t>(count); };
+  calls.syncfs = [](int fd) {
+    ++syncs;
+    return ::syncfs(fd);
+  };
+  ScopedSysCalls scope(calls);
+  RecordingControl control;
+  TreeShredOptions options;
+  options.threads = 1;
+  TreeShredResult result = ShredTree(dir / "t", FillPattern(200), control, options);
+  ASSERT_EQ(result.outcome, ItemOutcome::Shredded);
+  ASSERT_FALSE(control.statuses.empty());
+  for (const std::string& item : control.items) EXPECT_EQ(item, dir / "t");
+
+  // In order: overwriting, forcing, removing; never back.
+  std::size_t forcing = 0, removing = 0;
+  for (std::size_t i = 0; i < control.statuses.size(); ++i) {
+    const FolderStatus& status = control.statuses[i];
+    if (i > 0) {
+      EXPECT_GE(status.phase, control.statuses[i - 1].phase);
+    }
+    if (status.phase == FolderPhase::Forcing && forcing == 0) forcing = i;
+    if (status.phase == FolderPhase::Removing && removing == 0) removing = i;
+    EXPECT_EQ(status.stoppable, status.phase == FolderPhase::Overwriting) << i;
+  }
+  ASSERT_GT(forcing, 0u);
+  ASSERT_GT(removing, forcing);
+  // A batch synced while overwriting counts its files; the total is there.
+  bool counted = false, totalled = false;
+  for (std::size_t i = 0; i < forcing; ++i) {
+    const FolderStatus& status = control.statuses[i];
+    EXPECT_LE(status.overwritten, status.done);
+    if (status.total != 0) {
+      EXPECT_EQ(status.total, 4u);
+    }
+    totalled |= status.total == 4;
+    counted |= status.overwritten > 0;
+  }
+  EXPECT_TRUE(totalled);
+  EXPECT_TRUE(counted) << "no batch synced while overwriting";
+  // 120 MiB in batches of at most 64 MiB: one or two syncs of a batch, then
+  // the shred's own, and the one before the folders go.
+  EXPECT_GE(syncs, 3);
+  EXPECT_LE(syncs, 4);
+  // Four files, the subfolder and the folder itself.
+  std::uint64_t last = 0;
+  for (std::size_t i = removing; i < control.statuses.size(); ++i) {
+    EXPECT_EQ(control.statuses[i].total, 6u);
+    EXPECT_GE(control.statuses[i].done, last);
+    last = control.statuses[i].done;
+  }
+  EXPECT_EQ(control.statuses[removing].done, 0u);
+  EXPECT_EQ(last, 6u);
 }
 
 }  // namespace

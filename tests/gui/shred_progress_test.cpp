@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "shell/shred_progress.h"
+#include "support/capture.h"
 #include "window_fixture.h"
 
 namespace velmora {
@@ -15,6 +16,7 @@ using testing::Exists;
 using testing::HoldSyncOf;
 using testing::ReadFile;
 using testing::RandomBytes;
+using testing::Bytes;
 using testing::WindowTest;
 using testing::WriteFile;
 
@@ -66,15 +68,9 @@ TEST_F(WindowWorker, DialogOnlyPastTheDelayThenItFollowsTheRunAndGoesWithIt) {
   EXPECT_TRUE(dialog->stopButton()->isEnabled());
   EXPECT_EQ(dialog->minimum(), 0);
   EXPECT_EQ(dialog->maximum(), 1000);
-  // "a" is written whole (it waits for its sync): its share of the run.
-  struct stat a, b;
-  ASSERT_EQ(::stat((dir / "a").c_str(), &a), 0);
-  ASSERT_EQ(::stat((dir / "b").c_str(), &b), 0);
-  const auto share = [](const struct stat& st) {
-    return (std::max<std::uint64_t>(st.st_size, 10840) + st.st_blksize - 1) / st.st_blksize * st.st_blksize;
-  };
-  const std::uint64_t a_share = share(a);
-  EXPECT_EQ(dialog->value(), static_cast<int>(a_share * 1000 / (a_share + share(b))));
+  // "a" is written whole, but waits for its sync: not on the device yet,
+  // so not on the bar either.
+  EXPECT_EQ(dialog->value(), 0);
 
   hold.Release();
   WaitUntil([&] { return !ended.isEmpty(); });
@@ -97,24 +93,133 @@ TEST_F(WindowWorker, DialogOnlyPastTheDelayThenItFollowsTheRunAndGoesWithIt) {
   EXPECT_EQ(w.runProgress().dialog(), nullptr);
 }
 
-TEST_F(WindowWorker, FolderModeShowsTheListedFolderAndABusyBar) {
-  testing::MakeDir(dir / "album");
-  WriteFile(dir / "album/one", RandomBytes(3000, 1));
-  FrmMain& w = OpenAtList(true);
-  w.show();
-  fakes.dialogs.folder_choices = {dir / "album"};
-  w.cmdAdd->click();
-  QSignalSpy ended(&w, &FrmMain::shredRunEnded);
-  // The run's end reaches the window only through its event loop, so the
-  // delay can be fired first, however fast the worker is.
-  w.cmdRemove->click();
-  ShredProgressDialog* dialog = FireDelay(w);
-  ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(dialog->labelText(), "Shredding album");
-  EXPECT_EQ(dialog->minimum(), 0);
-  EXPECT_EQ(dialog->maximum(), 0);
-  WaitUntil([&] { return !ended.isEmpty(); });
-  EXPECT_FALSE(Exists(dir / "album"));
+// Folder mode: the label names the phase and counts. Each row holds the run
+// at one point: a file's write, the sync before the removals, a removal.
+// From the sync on Stop is off (nothing left to save in the folder); a stop
+// that comes anyway (a signal) leaves the next listed folder unreached.
+TEST_F(WindowWorker, FolderModeLabelNamesThePhaseAndStopIsOffOnceEveryFileIsOverwritten) {
+  using Call = testing::HoldCallOn::Call;
+  struct Row {
+    Call call;
+    std::string path;
+    std::string label;
+    bool stoppable;
+  } rows[] = {
+      {Call::Pwrite, "album/one", "Shredding album: 0 of 1 files overwritten", true},
+      {Call::Syncfs, "album", "Forcing to the disk", false},
+      {Call::Unlinkat, "album/", "Every file is overwritten: removing 0 of 3 entries", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    testing::MakeDir(dir / "album");
+    testing::MakeDir(dir / "later");
+    WriteFile(dir / "album/one", RandomBytes(3000, 1));
+    ASSERT_EQ(::symlink("one", (dir / "album/link").c_str()), 0);
+    WriteFile(dir / "later/two", RandomBytes(3000, 2));
+    FrmMain& w = OpenAtList(true);
+    w.show();
+    fakes.dialogs.messages.clear();
+    for (std::string folder : {"album", "later"}) {
+      fakes.dialogs.folder_choices = {dir / folder};
+      w.cmdAdd->click();
+    }
+    QSignalSpy ended(&w, &FrmMain::shredRunEnded);
+    testing::HoldCallOn hold(row.call, dir / row.path);
+    w.cmdRemove->click();
+    hold.WaitUntilHeld();
+    QPointer<ShredProgressDialog> dialog = FireDelay(w);
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->labelText().toStdString(), row.label);
+    EXPECT_EQ(dialog->stopButton()->isEnabled(), row.stoppable);
+    if (row.call == Call::Pwrite) {
+      // The one file is counted: a real bar, nothing on the device yet.
+      EXPECT_EQ(dialog->maximum(), 1000);
+      EXPECT_EQ(dialog->value(), 0);
+    }
+    if (row.call == Call::Unlinkat) {
+      EXPECT_EQ(dialog->maximum(), 1000);
+      // A stop from outside (a signal) is answered at once, and in what
+      // follows: the next folder is not started.
+      w.runProgress().RequestStop();
+      EXPECT_EQ(dialog->labelText(), "Stopping...");
+      EXPECT_FALSE(dialog->stopButton()->isEnabled());
+    }
+    hold.Release();
+    WaitUntil([&] { return !ended.isEmpty(); });
+    EXPECT_FALSE(Exists(dir / "album"));
+    if (row.call == Call::Unlinkat) {
+      EXPECT_EQ(ReadFile(dir / "later/two"), RandomBytes(3000, 2));
+      ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+      EXPECT_EQ(fakes.dialogs.messages[0].text,
+                "Some items could not be shredded:\n" + (dir / "later") + " (stopped before it was reached)");
+    } else {
+      EXPECT_FALSE(Exists(dir / "later"));
+      EXPECT_TRUE(fakes.dialogs.messages.empty());
+    }
+    ::rmdir((dir / "later").c_str());
+  }
+}
+
+// Stop in the middle of a large file, in either mode: the run ends at the
+// next write, the file keeps its name, partly overwritten, and the box says
+// so; what was not reached is said too.
+TEST_F(WindowWorker, StopInsideALargeFileLeavesItPartlyOverwrittenAndTheBoxSaysSo) {
+  for (bool folder_mode : {false, true}) {
+    SCOPED_TRACE(folder_mode ? "folder mode" : "file mode");
+    const std::string big = folder_mode ? dir / "album/big" : dir / "big";
+    const std::string next = folder_mode ? dir / "later" : dir / "next";
+    testing::MakeDir(dir / "album");
+    WriteFile(big, RandomBytes(6 << 20, 7));
+    if (folder_mode) {
+      testing::MakeDir(next);
+      WriteFile(next + "/two", RandomBytes(3000, 2));
+    } else {
+      WriteFile(next, RandomBytes(3000, 2));
+    }
+    FrmMain& w = OpenAtList(folder_mode);
+    w.show();
+    fakes.dialogs.messages.clear();
+    for (const std::string& path : {folder_mode ? dir / "album" : big, next}) {
+      (folder_mode ? fakes.dialogs.folder_choices : fakes.dialogs.file_choices) = {path};
+      w.cmdAdd->click();
+    }
+    QSignalSpy ended(&w, &FrmMain::shredRunEnded);
+    // Held before its third chunk is written: Stop is pressed there, the
+    // chunk goes through, and no other starts.
+    testing::HoldCallOn hold(testing::HoldCallOn::Call::Pwrite, big, 2 << 20);
+    w.cmdRemove->click();
+    hold.WaitUntilHeld();
+    QPointer<ShredProgressDialog> dialog = FireDelay(w);
+    ASSERT_TRUE(dialog);
+    QTest::mouseClick(dialog->stopButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog->labelText(), "Stopping...");
+    EXPECT_FALSE(dialog->stopButton()->isEnabled());
+    hold.Release();
+    WaitUntil([&] { return !ended.isEmpty(); });
+
+    ASSERT_TRUE(Exists(big));
+    const Bytes now = ReadFile(big), before = RandomBytes(6 << 20, 7);
+    ASSERT_EQ(now.size(), before.size());
+    const std::size_t written = 3 << 20;
+    const Bytes cover = testing::ExpectedCover(2, written);
+    EXPECT_TRUE(std::equal(cover.begin(), cover.end(), now.begin()));
+    EXPECT_TRUE(std::equal(now.begin() + written, now.end(), before.begin() + written));
+    EXPECT_EQ(w.FrontPage(), Page::Final);
+    ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
+    EXPECT_EQ(fakes.dialogs.messages[0].text,
+              folder_mode ? "Some items could not be shredded:\n" + (dir / "album") +
+                                " (stopped before it was finished)\n" + big +
+                                " (stopped part way: partly overwritten)\n" + next +
+                                " (stopped before it was reached)"
+                          : "Some items could not be shredded:\n" + big +
+                                " (stopped part way: partly overwritten)\n" + next +
+                                " (stopped before it was reached)");
+    ::unlink(big.c_str());
+    ::unlink(next.c_str());
+    ::unlink((next + "/two").c_str());
+    ::rmdir(next.c_str());
+    ::rmdir((dir / "album").c_str());
+  }
 }
 
 TEST_F(WindowWorker, StopAfterTheFirstOfThreeFilesLeavesTheOthersUntouched) {
@@ -127,13 +232,14 @@ TEST_F(WindowWorker, StopAfterTheFirstOfThreeFilesLeavesTheOthersUntouched) {
   ASSERT_TRUE(dialog);
   QTest::mouseClick(dialog->stopButton(), Qt::LeftButton);
   // Stop neither hides nor resets the dialog; Escape and its close box
-  // do not either while the file in hand is finished.
+  // do not either while the run ends. "a" is written whole: only its sync
+  // and removal are left, and they finish.
   EXPECT_FALSE(dialog->stopButton()->isEnabled());
   QTest::keyClick(dialog, Qt::Key_Escape);
   dialog->close();
   EXPECT_TRUE(dialog->isVisible());
   EXPECT_FALSE(dialog->wasCanceled());
-  EXPECT_EQ(dialog->labelText(), "Shredding a");
+  EXPECT_EQ(dialog->labelText(), "Stopping...");
   EXPECT_TRUE(w.Running());
 
   hold.Release();
@@ -188,6 +294,18 @@ TEST_F(WindowWorker, NoSecondRunFromADoubleClickAndNoOtherInputDuringTheRun) {
 TEST(ProgressText, LabelNamesTheFileOrFolderAndTheBarCountsThousandths) {
   EXPECT_EQ(ProgressLabel("/home/u/Documents/tax 2025.pdf"), "Shredding tax 2025.pdf");
   EXPECT_EQ(ProgressLabel("/home/u/album"), "Shredding album");
+  // Folder mode: a count while the total is unknown, "n of total" once known.
+  FolderStatus status;
+  status.overwritten = 2;
+  status.done = 3;
+  EXPECT_EQ(FolderProgressLabel("/home/u/album", status), "Shredding album: 2 files overwritten");
+  status.total = 5;
+  EXPECT_EQ(FolderProgressLabel("/home/u/album", status), "Shredding album: 2 of 5 files overwritten");
+  status.phase = FolderPhase::Forcing;
+  EXPECT_EQ(FolderProgressLabel("/home/u/album", status), "Forcing to the disk");
+  status.phase = FolderPhase::Removing;
+  status.total = 12;
+  EXPECT_EQ(FolderProgressLabel("/home/u/album", status), "Every file is overwritten: removing 3 of 12 entries");
   EXPECT_EQ(ProgressValue(0, 0), 0);
   EXPECT_EQ(ProgressValue(1, 3), 333);
   EXPECT_EQ(ProgressValue(5, 3), 1000);

@@ -85,6 +85,80 @@ class HoldSyncOf {
   ScopedSysCalls scope_;
 };
 
+// Holds the shred run's worker inside one call through the seam until the
+// test releases it, the first time that call touches `path`: a pwrite to it
+// at `offset`, a syncfs of it, an unlinkat of it (a `path` ending in "/":
+// of anything in that folder). Like HoldSyncOf, a run
+// surely still going at a known point, with no timing.
+class HoldCallOn {
+ public:
+  enum class Call { Pwrite, Syncfs, Unlinkat };
+  HoldCallOn(Call call, std::string path, off_t offset = 0) : scope_(Replacement(call)) {
+    std::lock_guard lock(State().mutex);
+    State().path = std::move(path);
+    State().offset = offset;
+    State().held = State().released = false;
+  }
+  ~HoldCallOn() { Release(); }
+
+  void WaitUntilHeld() {
+    std::unique_lock lock(State().mutex);
+    State().changed.wait(lock, [] { return State().held; });
+  }
+  void Release() {
+    std::lock_guard lock(State().mutex);
+    State().released = true;
+    State().changed.notify_all();
+  }
+
+ private:
+  struct Gate {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::string path;
+    off_t offset = 0;
+    bool held = false, released = false;
+  };
+  static Gate& State() {
+    static Gate gate;
+    return gate;
+  }
+  static std::string PathOf(int fd) {
+    char link[4096];
+    ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link);
+    return n > 0 ? std::string(link, static_cast<std::size_t>(n)) : std::string();
+  }
+  static void MaybeHold(const std::string& path, off_t offset) {
+    std::unique_lock lock(State().mutex);
+    // A path ending in "/" stands for anything in that folder.
+    const bool matches = State().path.ends_with('/') ? path.starts_with(State().path) : path == State().path;
+    if (!matches || offset != State().offset || State().held) return;
+    State().held = true;
+    State().changed.notify_all();
+    State().changed.wait(lock, [] { return State().released; });
+  }
+  static SysCalls Replacement(Call call) {
+    SysCalls calls = Sys();
+    if (call == Call::Pwrite)
+      calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) {
+        MaybeHold(PathOf(fd), offset);
+        return ::pwrite(fd, buf, count, offset);
+      };
+    if (call == Call::Syncfs)
+      calls.syncfs = [](int fd) {
+        MaybeHold(PathOf(fd), 0);
+        return ::syncfs(fd);
+      };
+    if (call == Call::Unlinkat)
+      calls.unlinkat = [](int dirfd, const char* name, int flags) {
+        MaybeHold(PathOf(dirfd) + "/" + name, 0);
+        return ::unlinkat(dirfd, name, flags);
+      };
+    return calls;
+  }
+  ScopedSysCalls scope_;
+};
+
 class WindowTest : public ::testing::Test {
  protected:
   WindowTest() {
