@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "platform/close_signals.h"
+#include "platform/lease_signal.h"
 #include "platform/qt_hand_over.h"
 #include "platform/qt_platform.h"
 #include "shell/close_requests.h"
@@ -13,6 +14,9 @@
 #include "shredlist/given_paths.h"
 
 int main(int argc, char** argv) {
+  // Before any thread: a file's write lease, broken by another program that
+  // opens it mid-shred, must not end the program.
+  velmora::IgnoreLeaseBreakSignal();
   // --help and --version are answered before anything needs a display.
   const velmora::CommandLine command = velmora::ParseCommandLine(argc, argv);
   if (command.action != velmora::CommandLine::Action::Run) return velmora::FinishWithoutWindow(command);

@@ -2,11 +2,18 @@
 // Measures the shredder against the everyday tools, side by side on one file
 // system: ratios of medians over alternating runs, and peak memory.
 //
-//   shred_bench [FOLDER [tree]]  FOLDER defaults to a new folder in the current
-//                                one; "tree" measures the folder figures only
+//   shred_bench [FOLDER [tree|threads|free]]  FOLDER defaults to a new
+//                                folder in the current one; "tree" measures the folder
+//                                figures only, "free" the free-space wipe only,
+//                                "threads" the folder shred at
+//                                4, 8, 16 and 32 threads and by default
 //   shred_bench --wipe PATH   (internal) shred one file in a fresh process
+//
+// The folder figures are also taken on a loop-mounted journaled ext4 image
+// when run as root, so they do not hang on one machine's mount alone.
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/statvfs.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,12 +33,15 @@
 #include <mutex>
 
 #include "bench_files.h"
+#include "platform/lease_signal.h"
 #include "platform/sys_calls.h"
 #include "shred/fill_block.h"
+#include "shred/free_space_wipe.h"
 #include "shred/report_keeper.h"
 #include "shred/shred_run.h"
 #include "shred/tree_shred.h"
 #include "shred/wipe_file.h"
+#include "shred/work_pool.h"
 
 namespace {
 
@@ -46,12 +56,13 @@ constexpr std::uint64_t kGiB = 1ull << 30;
 std::string g_self;
 
 
-// `folders` folders of `per_folder` files of 4 KiB each.
+// `folders` folders of `per_folder` files of 4 KiB each; with no folders,
+// `per_folder` files in the root itself.
 void WriteTree(const std::string& root, int folders = 100, int per_folder = 100) {
   ::mkdir(root.c_str(), 0755);
   std::vector<char> block(4096);
-  for (int d = 0; d < folders; ++d) {
-    std::string dir = root + "/d" + std::to_string(d);
+  for (int d = 0; d < std::max(folders, 1); ++d) {
+    std::string dir = folders == 0 ? root : root + "/d" + std::to_string(d);
     ::mkdir(dir.c_str(), 0755);
     for (int f = 0; f < per_folder; ++f) {
       for (auto& c : block) c = static_cast<char>(std::rand());
@@ -77,6 +88,25 @@ void Shell(const std::string& command) {
 }
 
 std::string Quote(const std::string& path) { return "'" + path + "'"; }
+
+// The limit program, built beside this one.
+std::string LimitProgram() { return g_self.substr(0, g_self.rfind('/')) + "/shred_limit"; }
+
+// What the engine writes over each 4 KiB file of the trees: the fill block at
+// the default position, to the end of its last file-system block.
+std::size_t BytesPerTreeFile(const std::string& folder) {
+  struct stat st {};
+  ::stat(folder.c_str(), &st);
+  const off_t period = static_cast<off_t>(velmora::FillPattern(100 * kDefaultPosition).period());
+  return static_cast<std::size_t>(velmora::RoundUpToBlock(std::max<off_t>(4096, period), st.st_blksize > 0 ? st.st_blksize : 4096));
+}
+
+// The least a shred of `tree` can do, on as many threads as the engine uses.
+void RunLimit(const std::string& tree, std::size_t bytes) {
+  Shell(Quote(LimitProgram()) + " " + Quote(tree) + " " + std::to_string(bytes) + " " +
+        std::to_string(velmora::WorkPool::WaitingThreads()) + " " +
+        std::to_string(velmora::WorkPool::WaitingThreads()));
+}
 
 // The run as the window makes it: the report first, every item, the
 // journal checkpoint at the end.
@@ -133,6 +163,11 @@ velmora::SysCalls Counting() {
   VELMORA_COUNT(fsetxattr);
   VELMORA_COUNT(fremovexattr);
   VELMORA_COUNT(uname);
+  VELMORA_COUNT(setlease);
+  VELMORA_COUNT(nanosleep);
+  VELMORA_COUNT(chmod);
+  VELMORA_COUNT(geteuid);
+  VELMORA_COUNT(mkdirat);
   VELMORA_COUNT(linkat);
   VELMORA_COUNT(sync_file_range);
 #undef VELMORA_COUNT
@@ -222,7 +257,146 @@ double PeakRssMiB(const std::string& path, bool folder_mode) {
     std::fprintf(stderr, "the engine failed on %s\n", path.c_str());
     std::exit(1);
   }
-  return usage.ru_maxrss / 1024.0;
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// A journaled ext4 image (the default mount: ordered data, no discard),
+// loop-mounted in `folder` while this lives; only for root.
+class LoopExt4 {
+ public:
+  explicit LoopExt4(const std::string& folder) : image_(folder + "/ext4.img"), point_(folder + "/ext4") {
+    if (::geteuid() != 0 || ::mkdir(point_.c_str(), 0755) != 0) return;
+    mounted_ = std::system(("truncate -s 1G " + Quote(image_) + " && mkfs.ext4 -q -F " + Quote(image_) +
+                            " && mount -o loop " + Quote(image_) + " " + Quote(point_))
+                               .c_str()) == 0;
+  }
+  ~LoopExt4() {
+    if (mounted_) BestEffortShell("umount " + Quote(point_));
+    ::unlink(image_.c_str());
+    ::rmdir(point_.c_str());
+  }
+  LoopExt4(const LoopExt4&) = delete;
+  LoopExt4& operator=(const LoopExt4&) = delete;
+
+  bool mounted() const { return mounted_; }
+  const std::string& point() const { return point_; }
+
+ private:
+  static void BestEffortShell(const std::string& command) {
+    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "failed: %s\n", command.c_str());
+  }
+  std::string image_, point_;
+  bool mounted_ = false;
+};
+
+struct TreeTimes {
+  std::vector<double> engine, rm, limit, shred_each, flat_engine, flat_rm;
+};
+
+// Alternating runs of the folder figures, on trees made in `folder`: the
+// whole folder-mode run, `rm -rf` and the limit on 100 folders of 100 files
+// of 4 KiB; with `everything`, also `shred` on each file and the same run
+// and `rm -rf` on 10,000 files in one folder.
+TreeTimes TreeRuns(const std::string& folder, bool everything, const char* label) {
+  const std::string tree = folder + "/tree";
+  const std::size_t bytes = BytesPerTreeFile(folder);
+  TreeTimes t;
+  auto engine = [&] {
+    if (!RunAsTheWindow(tree, true, folder)) std::exit(1);
+  };
+  auto rm = [&] { Shell("rm -rf " + Quote(tree)); };
+  for (int i = 0; i < kRuns; ++i) {
+    WriteTree(tree);
+    t.engine.push_back(Seconds(engine));
+    WriteTree(tree);
+    t.rm.push_back(Seconds(rm));
+    WriteTree(tree);
+    t.limit.push_back(Seconds([&] { RunLimit(tree, bytes); }));
+    std::printf("%s run %d: folder mode %.2fs, rm -rf %.2fs, limit %.2fs", label, i + 1, t.engine.back(),
+                t.rm.back(), t.limit.back());
+    if (everything) {
+      WriteTree(tree);
+      t.shred_each.push_back(Seconds([&] {
+        Shell("find " + Quote(tree) + " -type f -exec shred -n1 -u {} + && rm -rf " + Quote(tree));
+      }));
+      WriteTree(tree, 0, 10000);
+      t.flat_engine.push_back(Seconds(engine));
+      WriteTree(tree, 0, 10000);
+      t.flat_rm.push_back(Seconds(rm));
+      std::printf(", shred each %.2fs, flat: folder mode %.2fs, rm -rf %.2fs", t.shred_each.back(),
+                  t.flat_engine.back(), t.flat_rm.back());
+    }
+    std::printf("\n");
+  }
+  return t;
+}
+
+// The folder shred alone (no report, no journal checkpoint) at 4, 8, 16 and
+// 32 threads for every step and by default, alternating, on a tree and on a
+// flat folder.
+void ThreadSweep(const std::string& folder, const char* label) {
+  const std::string tree = folder + "/tree";
+  const std::vector<unsigned> counts = {4, 8, 16, 32, 0};
+  for (const int flat : {0, 1}) {
+    std::map<unsigned, std::vector<double>> times;
+    for (int i = 0; i < kRuns; ++i) {
+      std::printf("%s %s run %d:", label, flat ? "flat" : "tree", i + 1);
+      for (unsigned threads : counts) {
+        flat ? WriteTree(tree, 0, 10000) : WriteTree(tree);
+        velmora::TreeShredOptions options;
+        options.threads = threads;
+        times[threads].push_back(Seconds([&] {
+          if (velmora::ShredTree(tree, velmora::FillPattern(100 * kDefaultPosition), velmora::NoRunControl(), options)
+                  .outcome != velmora::ItemOutcome::Shredded)
+            std::exit(1);
+        }));
+        std::printf(" %u: %.2fs", threads, times[threads].back());
+      }
+      std::printf("\n");
+    }
+    std::printf("%s %s medians (0 is the default):", label, flat ? "flat" : "tree");
+    for (unsigned threads : counts) std::printf(" %u: %.2fs", threads, Median(times[threads]));
+    std::printf("\n");
+  }
+}
+
+// Wiping 1 GiB of free space on a loop-mounted ext4 image against `dd`
+// writing 1 GiB with conv=fdatasync on the same image: the wipe's time
+// includes the removal of its fill and the sync after it. Needs root for
+// the mount; prints why it was skipped otherwise.
+void FreeSpaceVsDd(const std::string& folder) {
+  if (::geteuid() != 0) {
+    std::printf("free_space_vs_dd: skipped (loop-mounting the image needs root)\n");
+    return;
+  }
+  const std::string image = folder + "/free.img", mnt = folder + "/free.mnt";
+  Shell("truncate -s 1200M " + Quote(image) + " && mkfs.ext4 -q -F -m 0 -E nodiscard,lazy_itable_init=0,lazy_journal_init=0 " + Quote(image) +
+        " && mkdir -p " + Quote(mnt) + " && mount -o loop,nodiscard " + Quote(image) + " " + Quote(mnt));
+  // Ballast, so that 1 GiB (and a little room for dd's own metadata) is free.
+  struct statvfs fs {};
+  ::statvfs(mnt.c_str(), &fs);
+  const std::uint64_t avail = static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
+  const std::uint64_t room = kGiB + (8 << 20);
+  if (avail > room) Shell("fallocate -l " + std::to_string(avail - room) + " " + Quote(mnt + "/ballast"));
+  Shell("sync");
+  std::vector<double> wipe, dd;
+  std::uint64_t overwritten = 0;
+  for (int i = 0; i < kRuns; ++i) {
+    wipe.push_back(Seconds([&] {
+      velmora::FreeSpaceTarget target = velmora::PrepareFreeSpaceWipe(mnt);
+      velmora::FreeSpaceResult r = velmora::WipeFreeSpace(target, velmora::NoRunControl());
+      if (target.refusal != velmora::FreeSpaceRefusal::None || r.end != velmora::FreeSpaceEnd::Wiped) std::exit(1);
+      overwritten = r.overwritten;
+    }));
+    dd.push_back(Seconds([&] {
+      Shell("dd if=/dev/zero of=" + Quote(mnt + "/dd") + " bs=1M count=1024 conv=fdatasync status=none");
+    }));
+    Shell("rm " + Quote(mnt + "/dd") + " && sync");
+    std::printf("free-space run %d: wipe of %.0f MiB %.2fs, dd 1 GiB %.2fs\n", i + 1, static_cast<double>(overwritten) / 1048576.0,
+                wipe.back(), dd.back());
+  }
+  Shell("umount " + Quote(mnt) + " && rmdir " + Quote(mnt) + " && rm " + Quote(image));
+  std::printf("free_space_vs_dd: %.3f\n", Median(wipe) / Median(dd));
 }
 
 // The report keeper's record held in memory.
@@ -230,7 +404,10 @@ class BenchRecord : public velmora::ReportRecordStore {
  public:
   explicit BenchRecord(std::string text) : text_(std::move(text)) {}
   std::string Read() override { return text_; }
-  void Write(const std::string& record) override { text_ = record; }
+  bool Write(const std::string& record) override {
+    text_ = record;
+    return true;
+  }
 
  private:
   std::string text_;
@@ -259,6 +436,7 @@ double KeeperGarbageRecordMs(const std::string& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  velmora::IgnoreLeaseBreakSignal();  // before any thread: see platform/lease_signal.h
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   if (const char* runs = std::getenv("VELMORA_BENCH_RUNS"); runs != nullptr && std::atoi(runs) > 0)
     kRuns = std::atoi(runs);
@@ -278,6 +456,17 @@ int main(int argc, char** argv) {
   const std::string tree = folder + "/tree";
   std::printf("bench folder: %s (%d alternating runs each)\n", folder.c_str(), kRuns);
 
+  if (argc > 2 && std::strcmp(argv[2], "threads") == 0) {
+    ThreadSweep(folder, "root fs");
+    LoopExt4 loop(folder);
+    if (loop.mounted()) ThreadSweep(loop.point(), "loop ext4");
+    ::rmdir(folder.c_str());
+    return 0;
+  }
+  if (argc > 2 && std::strcmp(argv[2], "free") == 0) {
+    FreeSpaceVsDd(folder);
+    return 0;
+  }
   const bool tree_only = argc > 2 && std::strcmp(argv[2], "tree") == 0;
   const double keeper_garbage_ms = KeeperGarbageRecordMs(folder);
   std::vector<double> engine, run, dd, shred;
@@ -301,21 +490,29 @@ int main(int argc, char** argv) {
                 dd.back(), shred.back());
   }
 
-  std::vector<double> folder_mode, rm, shred_each;
-  for (int i = 0; i < kRuns; ++i) {
-    WriteTree(tree);
-    folder_mode.push_back(Seconds([&] {
-      if (!RunAsTheWindow(tree, true, folder)) std::exit(1);
-    }));
-    WriteTree(tree);
-    rm.push_back(Seconds([&] { Shell("rm -rf " + Quote(tree)); }));
-    WriteTree(tree);
-    shred_each.push_back(Seconds([&] {
-      Shell("find " + Quote(tree) + " -type f -exec shred -n1 -u {} + && rm -rf " + Quote(tree));
-    }));
-    std::printf("tree run %d: folder mode %.2fs, rm -rf %.2fs, shred each %.2fs\n", i + 1, folder_mode.back(),
-                rm.back(), shred_each.back());
+  const TreeTimes times = TreeRuns(folder, true, "tree");
+  double loop_vs_limit = 0, loop_vs_rm = 0;
+  {
+    LoopExt4 loop(folder);
+    if (loop.mounted()) {
+      const TreeTimes on_loop = TreeRuns(loop.point(), false, "loop ext4 tree");
+      loop_vs_limit = Median(on_loop.engine) / Median(on_loop.limit);
+      loop_vs_rm = Median(on_loop.engine) / Median(on_loop.rm);
+    }
   }
+  auto tree_figures = [&] {
+    std::printf("tree_threads: %u\n", velmora::WorkPool::WaitingThreads());
+    std::printf("tree_vs_rm: %.3f\n", Median(times.engine) / Median(times.rm));
+    std::printf("tree_vs_limit: %.3f\n", Median(times.engine) / Median(times.limit));
+    std::printf("flat_tree_vs_rm: %.3f\n", Median(times.flat_engine) / Median(times.flat_rm));
+    if (loop_vs_limit > 0) {
+      std::printf("tree_vs_limit_loop: %.3f\n", loop_vs_limit);
+      std::printf("tree_vs_rm_loop: %.3f\n", loop_vs_rm);
+    } else {
+      std::printf("tree_vs_limit_loop: skipped (needs root and a loop device)\n");
+    }
+    std::printf("tree_vs_shred_each: %.3f\n", Median(times.engine) / Median(times.shred_each));
+  };
 
   // System calls per file of one folder run, through the seam.
   WriteTree(tree);
@@ -326,12 +523,11 @@ int main(int argc, char** argv) {
   }
   const double calls_per_file = static_cast<double>(g_calls.load()) / (100 * 100);
   std::printf("calls per file by kind:");
-  for (const auto& [name, count] : g_by_name) std::printf(" %s %.2f", name.c_str(), count / 10000.0);
+  for (const auto& [name, count] : g_by_name) std::printf(" %s %.2f", name.c_str(), static_cast<double>(count) / 10000.0);
   std::printf("\n");
 
   if (tree_only) {
-    std::printf("tree_vs_rm: %.3f\n", Median(folder_mode) / Median(rm));
-    std::printf("tree_vs_shred_each: %.3f\n", Median(folder_mode) / Median(shred_each));
+    tree_figures();
     std::printf("syscalls_per_file_tree: %.2f\n", calls_per_file);
     std::printf("keeper_start_ms_garbage_record: %.2f\n", keeper_garbage_ms);
     return 0;
@@ -357,13 +553,13 @@ int main(int argc, char** argv) {
   ::unlink(big.c_str());
   WriteTree(tree, 1000, 100);
   double rss_tree = PeakRssMiB(tree, true);
+  FreeSpaceVsDd(folder);
   ::rmdir(folder.c_str());
 
   std::printf("big_file_vs_dd: %.3f\n", Median(engine) / Median(dd));
   std::printf("big_file_vs_shred: %.3f\n", Median(engine) / Median(shred));
   std::printf("run_1g_vs_dd: %.3f\n", Median(run) / Median(dd));
-  std::printf("tree_vs_rm: %.3f\n", Median(folder_mode) / Median(rm));
-  std::printf("tree_vs_shred_each: %.3f\n", Median(folder_mode) / Median(shred_each));
+  tree_figures();
   std::printf("syscalls_per_file_tree: %.2f\n", calls_per_file);
   std::printf("stop_latency_ms_3g: %.0f\n", Median(stop_ms));
   std::printf("bar_lead_mib: %.1f (the written pattern ran ahead of the device by %.1f MiB at most)\n", bar_lead,

@@ -22,6 +22,7 @@
 
 #include "bench_files.h"
 #include "platform/fake_platform.h"
+#include "platform/lease_signal.h"
 #include "shell/frm_main.h"
 #include "shred/report.h"
 #include "shred/shred_run.h"
@@ -128,6 +129,7 @@ double ShredSilently(const std::string& folder, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  velmora::IgnoreLeaseBreakSignal();  // before any thread: see platform/lease_signal.h
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication app(argc, argv);

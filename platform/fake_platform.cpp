@@ -30,6 +30,13 @@ MessageAnswer FakeDialogs::ShowMessage(const std::string& text, const std::strin
   return Next(answers, MessageAnswer::No);
 }
 
+bool FakeDialogs::ShowMessageWithCheckBox(const std::string& text, const std::string& title, MessageIcon icon,
+                                          const std::string& check_box) {
+  check_boxes[messages.size()] = check_box;
+  ShowMessage(text, title, icon, MessageButtons::Ok);
+  return Next(ticks, false);
+}
+
 void FakeShellOpener::OpenAddress(const std::string& address) {
   if (!address.empty()) addresses.push_back(address);
 }
@@ -43,6 +50,9 @@ std::optional<QString> FakeSettingsStore::Read(const QString& key) {
   if (it == values.end()) return std::nullopt;
   return it->second;
 }
-void FakeSettingsStore::Write(const QString& key, const QString& value) { values[key] = value; }
+bool FakeSettingsStore::Write(const QString& key, const QString& value) {
+  values[key] = value;
+  return true;
+}
 
 }  // namespace velmora

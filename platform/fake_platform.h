@@ -30,11 +30,17 @@ class FakeDialogs : public Dialogs {
   std::vector<std::string> folder_titles;
   std::vector<ShownMessage> messages;
   std::function<void()> while_shown;  // runs inside each ShowMessage
+  // The check box of each message that had one, by its place in `messages`,
+  // and whether the user ticks the next ones (not when empty).
+  std::map<std::size_t, std::string> check_boxes;
+  std::deque<bool> ticks;
 
   std::string ChooseFiles(const std::string& title) override;
   std::string ChooseFolder(const std::string& title) override;
   MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                             MessageButtons buttons) override;
+  bool ShowMessageWithCheckBox(const std::string& text, const std::string& title, MessageIcon icon,
+                               const std::string& check_box) override;
 };
 
 class FakeShellOpener : public ShellOpener {
@@ -60,7 +66,7 @@ class FakeSettingsStore : public SettingsStore {
  public:
   std::map<QString, QString> values;
   std::optional<QString> Read(const QString& key) override;
-  void Write(const QString& key, const QString& value) override;
+  bool Write(const QString& key, const QString& value) override;
 };
 
 class FakeInstanceLock : public InstanceLock {

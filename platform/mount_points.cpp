@@ -45,4 +45,23 @@ std::vector<std::string> ReadMountPoints() {
   return ParseMountInfo(text.str());
 }
 
+std::string MountPointWithId(const std::string& mountinfo, std::uint64_t mount_id) {
+  std::istringstream lines(mountinfo);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::uint64_t id = 0;
+    std::string parent, devno, root, mount_point;
+    if (fields >> id >> parent >> devno >> root >> mount_point && id == mount_id) return Unescape(mount_point);
+  }
+  return {};
+}
+
+std::string MountPointOf(std::uint64_t mount_id) {
+  std::ifstream in("/proc/self/mountinfo");
+  std::stringstream text;
+  text << in.rdbuf();
+  return MountPointWithId(text.str(), mount_id);
+}
+
 }  // namespace velmora

@@ -14,8 +14,9 @@
 
 namespace velmora {
 
-enum class MessageIcon { Critical, Exclamation };
-enum class MessageButtons { Ok, YesNo };
+enum class MessageIcon { Critical, Exclamation, Information };
+// YesNoDefaultNo: Yes and No, with No the default (Enter, Escape).
+enum class MessageButtons { Ok, YesNo, YesNoDefaultNo };
 enum class MessageAnswer { Ok, Yes, No };
 
 class Dialogs {
@@ -31,6 +32,10 @@ class Dialogs {
   // A modal message box; waits for the answer.
   virtual MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                                     MessageButtons buttons) = 0;
+  // A modal message box with the OK button and one check box, captioned
+  // `check_box`, under its text; true when the box was ticked as it closed.
+  virtual bool ShowMessageWithCheckBox(const std::string& text, const std::string& title, MessageIcon icon,
+                                       const std::string& check_box) = 0;
 };
 
 // Hands an address or a local file to the user's default application. The
@@ -58,7 +63,9 @@ class SettingsStore {
  public:
   virtual ~SettingsStore() = default;
   virtual std::optional<QString> Read(const QString& key) = 0;
-  virtual void Write(const QString& key, const QString& value) = 0;
+  // False when the value could not be stored (a settings file that cannot
+  // be written: a full disk, one left to another user).
+  virtual bool Write(const QString& key, const QString& value) = 0;
 };
 
 // "Is another copy of the program running for this user?"

@@ -2,6 +2,7 @@
 #include "platform/qt_platform.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
@@ -71,9 +72,16 @@ std::string QtDialogs::ChooseFolder(const std::string& title) {
 
 MessageAnswer QtDialogs::ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                                      MessageButtons buttons) {
-  QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Warning,
+  const bool yes_no = buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoDefaultNo;
+  QMessageBox box(icon == MessageIcon::Critical      ? QMessageBox::Critical
+                  : icon == MessageIcon::Information ? QMessageBox::Information
+                                                     : QMessageBox::Warning,
                   QString::fromStdString(title), QString::fromStdString(text),
-                  buttons == MessageButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok);
+                  yes_no ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok);
+  if (buttons == MessageButtons::YesNoDefaultNo) {
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+  }
   // A box with no window of ours behind it (a second copy's refusal) would
   // otherwise open under the running copy's window on some desktops.
   bool window_shown = false;
@@ -82,6 +90,16 @@ MessageAnswer QtDialogs::ShowMessage(const std::string& text, const std::string&
   int answer = box.exec();
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
   return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+bool QtDialogs::ShowMessageWithCheckBox(const std::string& text, const std::string& title, MessageIcon icon,
+                                        const std::string& check_box) {
+  QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Warning,
+                  QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok);
+  auto* check = new QCheckBox(QString::fromStdString(check_box));  // the box owns it
+  box.setCheckBox(check);
+  box.exec();
+  return check->isChecked();
 }
 
 void QtShellOpener::OpenAddress(const std::string& address) {
@@ -129,9 +147,11 @@ std::optional<QString> QtSettingsStore::Read(const QString& key) {
   return settings.value(key).toString();
 }
 
-void QtSettingsStore::Write(const QString& key, const QString& value) {
+bool QtSettingsStore::Write(const QString& key, const QString& value) {
   QSettings settings("Velmora", "Velmora");
   settings.setValue(key, value);
+  settings.sync();
+  return settings.status() == QSettings::NoError;
 }
 
 QtInstanceLock::QtInstanceLock(QString lock_path) : path_(std::move(lock_path)) {

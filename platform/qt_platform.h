@@ -17,6 +17,8 @@ class QtDialogs : public Dialogs {
   std::string ChooseFolder(const std::string& title) override;
   MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                             MessageButtons buttons) override;
+  bool ShowMessageWithCheckBox(const std::string& text, const std::string& title, MessageIcon icon,
+                               const std::string& check_box) override;
 };
 
 class QtShellOpener : public ShellOpener {
@@ -35,7 +37,7 @@ class QtClock : public Clock {
 class QtSettingsStore : public SettingsStore {
  public:
   std::optional<QString> Read(const QString& key) override;
-  void Write(const QString& key, const QString& value) override;
+  bool Write(const QString& key, const QString& value) override;
 };
 
 // A lock file in the user's runtime folder. A copy that crashed leaves a

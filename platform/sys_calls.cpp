@@ -10,6 +10,7 @@
 #include <sys/syscall.h>
 #include <sys/utsname.h>
 #include <sys/xattr.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -38,6 +39,8 @@ int RealStatx(int dirfd, const char* path, int flags, unsigned mask, struct stat
 
 ssize_t RealGetdents64(int fd, void* buffer, size_t size) { return ::getdents64(fd, buffer, size); }
 
+int RealSetlease(int fd, int type) { return ::fcntl(fd, F_SETLEASE, type); }
+
 int RealSyncFileRange(int fd, off_t offset, off_t nbytes, unsigned flags) {
   return ::sync_file_range(fd, offset, nbytes, flags);
 }
@@ -46,8 +49,8 @@ SysCalls& Table() {
   static SysCalls table{RealOpenat, ::pwrite,       ::fdatasync,  ::fsync,      ::syncfs,    ::close,
                         ::unlinkat, RealRenameat,   RealCheckpointJournal,      RealStatx,   ::lseek,
                         RealGetdents64,             ::fchmod,     ::fstatfs,    ::flistxattr, ::fgetxattr,
-                        ::fsetxattr, ::fremovexattr, ::uname,       ::linkat,
-                        RealSyncFileRange};
+                        ::fsetxattr, ::fremovexattr, ::uname, RealSetlease, ::nanosleep, ::chmod,
+                        ::geteuid,  ::mkdirat,      ::linkat,     RealSyncFileRange, ::faccessat};
   return table;
 }
 

@@ -11,33 +11,66 @@
 struct statx;
 struct statfs;
 struct utsname;
+struct timespec;
 
 namespace velmora {
 
+// One entry of the table: a plain function a test may replace (a lambda
+// without captures will do), whose result must be looked at, or thrown away
+// through BestEffort with the reason beside it.
+template <typename Signature>
+class SysCall;
+template <typename Result, typename... Args>
+class SysCall<Result(Args...)> {
+ public:
+  using Function = Result (*)(Args...);
+  constexpr SysCall(Function function = nullptr) : function_(function) {}
+  SysCall& operator=(Function function) {
+    function_ = function;
+    return *this;
+  }
+  [[nodiscard]] Result operator()(Args... args) const { return function_(args...); }
+
+ private:
+  Function function_;
+};
+
 struct SysCalls {
-  int (*openat)(int dirfd, const char* path, int flags, mode_t mode);
-  ssize_t (*pwrite)(int fd, const void* buf, size_t count, off_t offset);
-  int (*fdatasync)(int fd);
-  int (*fsync)(int fd);
-  int (*syncfs)(int fd);
-  int (*close)(int fd);
-  int (*unlinkat)(int dirfd, const char* path, int flags);
-  int (*renameat)(int olddirfd, const char* oldpath, int newdirfd, const char* newpath);
-  int (*checkpoint_journal)(int fd, unsigned flags);  // ext4's journal checkpoint
-  int (*statx)(int dirfd, const char* path, int flags, unsigned mask, struct statx* out);
-  off_t (*lseek)(int fd, off_t offset, int whence);
-  ssize_t (*getdents64)(int fd, void* buffer, size_t size);
-  int (*fchmod)(int fd, mode_t mode);
-  int (*fstatfs)(int fd, struct statfs* out);
-  ssize_t (*flistxattr)(int fd, char* list, size_t size);
-  ssize_t (*fgetxattr)(int fd, const char* name, void* value, size_t size);
-  int (*fsetxattr)(int fd, const char* name, const void* value, size_t size, int flags);
-  int (*fremovexattr)(int fd, const char* name);
-  int (*uname)(struct utsname* out);  // the kernel's release decides how names go
-  int (*linkat)(int olddirfd, const char* oldpath, int newdirfd, const char* newpath, int flags);
+  SysCall<int(int dirfd, const char* path, int flags, mode_t mode)> openat;
+  SysCall<ssize_t(int fd, const void* buf, size_t count, off_t offset)> pwrite;
+  SysCall<int(int fd)> fdatasync;
+  SysCall<int(int fd)> fsync;
+  SysCall<int(int fd)> syncfs;
+  SysCall<int(int fd)> close;
+  SysCall<int(int dirfd, const char* path, int flags)> unlinkat;
+  SysCall<int(int olddirfd, const char* oldpath, int newdirfd, const char* newpath)> renameat;
+  SysCall<int(int fd, unsigned flags)> checkpoint_journal;  // ext4's journal checkpoint
+  SysCall<int(int dirfd, const char* path, int flags, unsigned mask, struct statx* out)> statx;
+  SysCall<off_t(int fd, off_t offset, int whence)> lseek;
+  SysCall<ssize_t(int fd, void* buffer, size_t size)> getdents64;
+  SysCall<int(int fd, mode_t mode)> fchmod;
+  SysCall<int(int fd, struct statfs* out)> fstatfs;
+  SysCall<ssize_t(int fd, char* list, size_t size)> flistxattr;
+  SysCall<ssize_t(int fd, const char* name, void* value, size_t size)> fgetxattr;
+  SysCall<int(int fd, const char* name, const void* value, size_t size, int flags)> fsetxattr;
+  SysCall<int(int fd, const char* name)> fremovexattr;
+  SysCall<int(struct utsname* out)> uname;  // the kernel's release decides how names go
+  // fcntl(F_SETLEASE): a write lease, or F_UNLCK.
+  SysCall<int(int fd, int type)> setlease;
+  // A pause between two asks for a lease.
+  SysCall<int(const struct timespec* wanted, struct timespec* left)> nanosleep;
+  // The mode of what a path names (an O_PATH descriptor's /proc link).
+  SysCall<int(const char* path, mode_t mode)> chmod;
+  // Whether root's extra attributes (trusted.) are ours to rewrite.
+  SysCall<uid_t()> geteuid;
+  // The report's own folders, made private.
+  SysCall<int(int dirfd, const char* path, mode_t mode)> mkdirat;
+  SysCall<int(int olddirfd, const char* oldpath, int newdirfd, const char* newpath, int flags)> linkat;
   // Starts or waits for the writeback of a range of a file, so an overwrite
   // never runs far ahead of the device.
-  int (*sync_file_range)(int fd, off_t offset, off_t nbytes, unsigned flags);
+  SysCall<int(int fd, off_t offset, off_t nbytes, unsigned flags)> sync_file_range;
+  // Whether the user may make files in a folder (the free-space wipe).
+  SysCall<int(int dirfd, const char* path, int mode, int flags)> faccessat;
 };
 
 // The table in force; the real calls unless a test replaced some.

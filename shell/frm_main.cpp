@@ -13,6 +13,7 @@
 #include "shell/outcome_box.h"
 #include "shell/shred_job.h"
 #include "shell/shred_progress.h"
+#include "shell/storage_notice.h"
 #include "shell/drop_target.h"
 #include "shell/path_intake.h"
 #include "shell/text_window.h"
@@ -34,7 +35,8 @@ FrmMain::FrmMain(Platform platform, AppEnvironment environment, QWidget* parent)
       env_(std::move(environment)), links_(platform.shell, env_.addresses, [this] { OpenGuide(); }),
       report_record_(platform.settings),
       report_({env_.program.folder, env_.state_folder}, report_record_), job_(new ShredJob(this)),
-      progress_(new RunProgress(*job_, *this)), input_guard_(new InputGuard(this)) {
+      progress_(new RunProgress(*job_, *this)), input_guard_(new InputGuard(this)),
+      fill_record_(platform.settings), fill_keeper_(fill_record_) {
   BuildWindow();
   Connect();
   connect(job_, &ShredJob::Finished, this, &FrmMain::ShredRun_Finished);
@@ -70,6 +72,7 @@ void FrmMain::Connect() {
   connect(mnuVisit, &QAction::triggered, this, &FrmMain::mnuVisit_Click);
   connect(Label14, &LinkLabel::clicked, this, &FrmMain::Label14_Click);
   connect(Label15, &LinkLabel::clicked, this, &FrmMain::Label15_Click);
+  connect(mnuWipeFreeSpace, &QAction::triggered, this, &FrmMain::mnuWipeFreeSpace_Click);
 }
 
 // ---- Page flow -----------------------------------------------------------
@@ -227,6 +230,10 @@ void FrmMain::cmdRemove_Click() {
 bool FrmMain::Running() const { return job_->Running(); }
 
 void FrmMain::ShredRun_Finished() {
+  if (free_space_) {
+    FreeSpace_Finished();
+    return;
+  }
   progress_->End();
   input_guard_->Release();
   const ShredRunResult& result = job_->Result();
@@ -240,9 +247,9 @@ void FrmMain::ShredRun_Finished() {
   if (close_after_run_) {
     Form_Unload();
   } else {
-    // The result page says what was meant; this says what was left.
-    const std::string left = OutcomeBoxText(shredded, result.outcomes, result.partly_overwritten);
-    if (!left.empty()) platform_.dialogs.ShowMessage(left, kTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+    // The result page says what was meant; this says what was left, and
+    // where the disk may keep old copies of what was shredded.
+    ShowRunOutcome(platform_.dialogs, platform_.settings, shredded, result);
   }
   emit shredRunEnded();
 }
@@ -287,6 +294,7 @@ bool FrmMain::Form_Load(const std::vector<std::string>& hand_over) {
   if (platform_.instance.Holds())
     platform_.hand_over.Listen([this](std::vector<std::string> paths) { HandOver_Received(std::move(paths)); });
   report_.Delete();  // the report of a session that was killed
+  fill_keeper_.RemoveLeftovers();  // and a free-space fill it left, holding a disk full
   ReadSystemFolder();
   ReadWindowsFolder();
   RunUpdateReminder(platform_.settings, platform_.clock, platform_.dialogs, links_);

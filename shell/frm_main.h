@@ -15,14 +15,17 @@
 
 #include <deque>
 #include <map>
+#include <memory>
 
 #include "platform/platform.h"
 #include "shell/app_environment.h"
 #include "shell/dialog_watch.h"
 #include "shell/link_label.h"
 #include "shell/page_order.h"
+#include "shell/settings_fill_record.h"
 #include "shell/settings_report_record.h"
 #include "shell/web_links.h"
+#include "shred/free_space_leftover.h"
 #include "shred/report_keeper.h"
 #include "shred/shred_options.h"
 #include "shredlist/add_rules.h"
@@ -32,6 +35,7 @@ namespace velmora {
 class InputGuard;
 class RunProgress;
 class ShredJob;
+struct FreeSpaceRun;
 
 class FrmMain : public QMainWindow {
   Q_OBJECT
@@ -78,6 +82,9 @@ class FrmMain : public QMainWindow {
   void mnuVisit_Click();
   void Label14_Click();
   void Label15_Click();
+  // "&Wipe Free Space..." (File menu): not one of the wizard's pages; it
+  // runs on the shred run's worker, with its progress dialog and Stop.
+  void mnuWipeFreeSpace_Click();
 
   // The shred run goes on a worker thread; these follow it.
   bool Running() const;
@@ -93,6 +100,8 @@ class FrmMain : public QMainWindow {
  signals:
   // Everything after a run is done: caption, list, result page, warning box.
   void shredRunEnded();
+  // A free-space wipe has ended and its box was shown.
+  void freeSpaceWipeEnded();
 
  public:
   // Adds what a chooser handed back in the mode selected now, with the
@@ -130,6 +139,7 @@ class FrmMain : public QMainWindow {
   QPushButton* cmdOK;
   QPushButton *cmdReset, *cmdExt;
   QAction *mnuExit, *mnuOnline, *mnuVisit, *mnuAbout;
+  QAction* mnuWipeFreeSpace;
 
  protected:
   // The close step, however the window is closed.
@@ -152,6 +162,7 @@ class FrmMain : public QMainWindow {
   void DeselectModes();
   void Form_Unload();
   void ShredRun_Finished();
+  void FreeSpace_Finished();
   AddContext RulesContext() const;
   bool Busy() const;
   void TakeWaitingPaths();
@@ -173,6 +184,9 @@ class FrmMain : public QMainWindow {
   bool close_after_run_ = false;
   std::deque<std::vector<std::string>> waiting_paths_;  // handed over, not yet taken
   QPointer<QWidget> report_window_;  // the report shown by the program itself
+  SettingsFillRecord fill_record_;
+  FillKeeper fill_keeper_;  // fill folders of free-space wipes, by identity
+  std::shared_ptr<FreeSpaceRun> free_space_;  // while a wipe is going
 };
 
 // Closes every top-level window of the program.

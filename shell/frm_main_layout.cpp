@@ -232,6 +232,8 @@ void FrmMain::BuildPanel() {
 void FrmMain::BuildMenu() {
   QMenu* mnuFile = menuBar()->addMenu("&File");
   mnuFile->setObjectName("mnuFile");
+  mnuWipeFreeSpace = mnuFile->addAction("&Wipe Free Space...");
+  mnuWipeFreeSpace->setObjectName("mnuWipeFreeSpace");
   mnuExit = mnuFile->addAction("E&xit");
   mnuExit->setObjectName("mnuExit");
   QMenu* mnuHelp = menuBar()->addMenu("&Help");

@@ -13,6 +13,7 @@ std::string OutcomeReason(ItemOutcome outcome) {
     case ItemOutcome::MountPoint: return "(a mount point)";
     case ItemOutcome::NotFound: return "(not found)";
     case ItemOutcome::OpenFailed: return "(could not be opened)";
+    case ItemOutcome::InUse: return "(in use by another program)";
     case ItemOutcome::WriteFailed: return "(could not be written)";
     case ItemOutcome::SyncFailed: return "(could not be forced to the disk)";
     case ItemOutcome::RemoveFailed: return "(could not be removed)";

@@ -16,8 +16,8 @@ class SettingsReportRecord : public ReportRecordStore {
     std::optional<QString> value = settings_.Read(kReportIdentityKey);
     return value ? value->toStdString() : std::string();
   }
-  void Write(const std::string& record) override {
-    settings_.Write(kReportIdentityKey, QString::fromStdString(record));
+  bool Write(const std::string& record) override {
+    return settings_.Write(kReportIdentityKey, QString::fromStdString(record));
   }
 
  private:

@@ -73,6 +73,19 @@ bool ShredJob::Start(ShredOrder order) {
   return true;
 }
 
+bool ShredJob::StartWork(std::function<void(RunControl&)> work) {
+  if (thread_) return false;
+  host_ = std::make_unique<Host>(std::string(), std::string());
+  result_ = {};
+  const std::uint64_t run = ++runs_;
+  thread_ = QThread::create([host = host_.get(), work = std::move(work)] { work(*host); });
+  connect(thread_, &QThread::finished, this, [this, run] {
+    if (run == runs_) Deliver();
+  });
+  thread_->start();
+  return true;
+}
+
 void ShredJob::RequestStop() {
   if (host_) host_->Stop();
 }

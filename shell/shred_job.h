@@ -7,6 +7,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -42,6 +43,10 @@ class ShredJob : public QObject {
 
   // Starts a run; false (and nothing started) while one is going.
   bool Start(ShredOrder order);
+  // Starts other work on the worker the same way (a free-space wipe): one at
+  // a time, with the same Stop, progress and Finished. Its result is the
+  // work's own; Result() stays empty.
+  bool StartWork(std::function<void(RunControl&)> work);
   bool Running() const { return thread_ != nullptr; }
 
   // Asks the run to end at its next write (see shred_run.h for what then

@@ -91,6 +91,14 @@ RunProgress::RunProgress(ShredJob& job, QWidget& window) : QObject(&window), job
 void RunProgress::Begin(bool folder_mode, const std::string& first_item) {
   folder_mode_ = folder_mode;
   first_item_ = first_item;
+  fixed_label_.clear();
+  delay_.start();
+}
+
+void RunProgress::Begin(const QString& label) {
+  folder_mode_ = false;
+  first_item_.clear();
+  fixed_label_ = label;
   delay_.start();
 }
 
@@ -131,7 +139,8 @@ void RunProgress::Refresh() {
   RunSnapshot now = job_.Snapshot();
   if (now.item.empty()) now.item = first_item_;
   if (!folder_mode_) {
-    if (!shown_.any || now.item != shown_.item) SetLabel(ProgressLabel(now.item));
+    if (!shown_.any || now.item != shown_.item)
+      SetLabel(fixed_label_.isEmpty() ? ProgressLabel(now.item) : fixed_label_);
     SetBar(1000, ProgressValue(now.done, now.planned));
   } else if (!shown_.any || now.item != shown_.item || !SameStatus(now.folder, shown_.folder)) {
     const FolderStatus& status = now.folder;

@@ -65,6 +65,9 @@ class RunProgress : public QObject {
 
   // A run has started: arm the delay.
   void Begin(bool folder_mode, const std::string& first_item);
+  // Work with a label of its own and a bar in thousandths (a free-space
+  // wipe) has started.
+  void Begin(const QString& label);
   // The run has ended: no dialog from now on, and a shown one goes.
   void End();
   // Stop from outside the dialog (a signal): the same as pressing "&Stop".
@@ -89,6 +92,7 @@ class RunProgress : public QObject {
   ShredProgressDialog* dialog_ = nullptr;
   bool folder_mode_ = false;
   std::string first_item_;
+  QString fixed_label_;  // instead of the item's name, when set
   // What the dialog shows now: a refresh that changes none of it formats
   // nothing and paints nothing.
   struct Shown {

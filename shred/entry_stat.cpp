@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <sys/sysmacros.h>
 
+#include <cerrno>
+
 #include "platform/sys_calls.h"
 
 namespace velmora {
@@ -11,8 +13,13 @@ namespace {
 
 constexpr unsigned kWanted = STATX_BASIC_STATS | STATX_MNT_ID;
 
+// `rc` is statx's result, and errno is still its own.
 bool Convert(int rc, const struct statx& x, EntryStat& out) {
-  if (rc != 0) return false;
+  if (rc != 0) {
+    out.error = errno;
+    return false;
+  }
+  out.error = 0;
   struct stat& st = out.st;
   st = {};
   st.st_dev = makedev(x.stx_dev_major, x.stx_dev_minor);

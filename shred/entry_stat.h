@@ -15,9 +15,11 @@ struct EntryStat {
   struct stat st {};
   std::uint64_t mount_id = 0;
   bool mount_root = false;
+  int error = 0;  // why the look failed (its errno), 0 when it did not
 };
 
-// `name` in `dirfd`, never through a link. False with errno set on failure.
+// `name` in `dirfd`, never through a link. False on failure, with the reason
+// in `out.error`.
 bool StatAt(int dirfd, const std::string& name, EntryStat& out);
 // The file an open descriptor refers to.
 bool StatFd(int fd, EntryStat& out);

@@ -6,6 +6,9 @@
 
 #include <string>
 
+#include "platform/sys_calls.h"
+#include "shred/entry_at.h"
+#include "shred/entry_stat.h"
 #include "shred/unique_fd.h"
 
 namespace velmora {
@@ -17,15 +20,15 @@ template <typename Change>
 bool ChangeMode(int dirfd, const std::string& name, const struct stat& expected, Change change) {
   // An O_PATH descriptor needs no permission on the entry itself; chmod on
   // its /proc link reaches exactly that inode.
-  UniqueFd fd(::openat(dirfd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+  UniqueFd fd(RetryOnEintr([&] { return Sys().openat(dirfd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC, 0); }));
   if (!fd.valid()) return false;
-  struct stat now;
-  if (::fstat(fd.get(), &now) != 0) return false;
-  if (now.st_dev != expected.st_dev || now.st_ino != expected.st_ino ||
-      (now.st_mode & S_IFMT) != (expected.st_mode & S_IFMT) || S_ISLNK(now.st_mode))
+  EntryStat seen;
+  if (!StatFd(fd.get(), seen)) return false;
+  const struct stat& now = seen.st;
+  if (!SameInode(now, expected) || (now.st_mode & S_IFMT) != (expected.st_mode & S_IFMT) || S_ISLNK(now.st_mode))
     return false;
   std::string proc = "/proc/self/fd/" + std::to_string(fd.get());
-  return ::chmod(proc.c_str(), change(now.st_mode & 07777)) == 0;
+  return Sys().chmod(proc.c_str(), change(now.st_mode & 07777)) == 0;
 }
 
 }  // namespace

@@ -11,8 +11,9 @@ enum class ItemOutcome {
   NotRegularFile,         // file mode: a FIFO, socket, device or folder
   NotFolder,              // folder mode: the item is not a folder
   MountPoint,             // a mount point at the moment of the shred
-  NotFound,               // folder mode: the folder does not exist
+  NotFound,               // it does not exist (a file: no longer, when it was to be opened)
   OpenFailed,             // could not be opened
+  InUse,                  // open in another program (a folder: a file in it), left untouched
   WriteFailed,            // a write failed part way
   SyncFailed,             // the data could not be forced to the disk
   RemoveFailed,           // overwritten, but its name could not be removed

@@ -50,7 +50,9 @@ bool RemoveExpected(int dirfd, const std::string& name, const struct stat& expec
     if (!HoldsInode(dirfd, current, expected)) return false;
   }
   if (Sys().unlinkat(dirfd, current.c_str(), flags) == 0) return true;
-  if (current != name) Sys().renameat(dirfd, current.c_str(), dirfd, name.c_str());
+  // The entry stays: under its own name again where it can be, else under
+  // the random one; the caller reports it kept either way.
+  if (current != name) BestEffort(Sys().renameat(dirfd, current.c_str(), dirfd, name.c_str()));
   return false;
 }
 

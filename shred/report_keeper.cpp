@@ -144,8 +144,10 @@ bool SyncData(int fd) { return RetryOnEintr([fd] { return Sys().fdatasync(fd); }
 // to the disk, remove. A report in place first takes a new temporary name,
 // its identity recorded through `moving` before the rename: once overwritten
 // its change time is no longer the recorded one, and a session killed while
-// it is shredded must leave a file the next start still knows.
-OwnFile ShredIfOurs(const ReportIdentity& id, const std::function<void(const ReportIdentity&)>& moving) {
+// it is shredded must leave a file the next start still knows. Where that
+// identity cannot be stored (`moving` says false), the report keeps its name
+// and is shredded under it, known to the record as it was.
+OwnFile ShredIfOurs(const ReportIdentity& id, const std::function<bool(const ReportIdentity&)>& moving) {
   std::string folder, name;
   SplitPath(id.path, folder, name);
   UniqueFd dir(OpenReportFolder(folder));
@@ -168,9 +170,9 @@ OwnFile ShredIfOurs(const ReportIdentity& id, const std::function<void(const Rep
   const std::string own_name = name;
   if (name == kReportFileName) {
     const std::string temporary = NewTemporaryReportName();
-    moving(TemporaryIdentity(JoinPath(folder, temporary), seen));
     // Refused where RENAME_NOREPLACE is missing: shredded under its name.
-    if (Sys().renameat(dir.get(), name.c_str(), dir.get(), temporary.c_str()) == 0) {
+    if (moving(TemporaryIdentity(JoinPath(folder, temporary), seen)) &&
+        Sys().renameat(dir.get(), name.c_str(), dir.get(), temporary.c_str()) == 0) {
       name = temporary;
       scrub = false;
     }
@@ -246,13 +248,14 @@ void ReportKeeper::Load() {
     if (NamesOwnReport(id, folders)) own_.push_back(std::move(id));
 }
 
-void ReportKeeper::Save() {
+bool ReportKeeper::Save() {
   std::vector<ReportIdentity> all = own_;
   if (pending_) all.push_back(*pending_);
   std::string text = FormatReportRecord(all);
-  if (text == saved_) return;
-  record_.Write(text);
+  if (text == saved_) return true;
+  if (!record_.Write(text)) return false;
   saved_ = text;
+  return true;
 }
 
 bool ReportKeeper::HoldsForeignReport(int dirfd) {
@@ -276,7 +279,7 @@ bool ReportKeeper::ShredOwnIf(const std::function<bool(const ReportIdentity&)>& 
     OwnFile outcome = ShredIfOurs(id, [&](const ReportIdentity& moved) {
       own_.push_back(moved);
       gone.push_back(false);
-      Save();
+      return Save();
     });
     if (outcome == OwnFile::Kept) {
       all_gone = false;  // tried again at the next way out or start
@@ -319,7 +322,14 @@ bool ReportKeeper::WriteIn(const std::string& folder, const std::string& bytes) 
   // killed from here on, even right after the rename below, leaves a file
   // the next start knows as its own.
   pending_ = TemporaryIdentity(JoinPath(folder, temporary), created);
-  Save();
+  if (!Save()) {
+    // A settings file that cannot be written (a full disk, one left to
+    // another user): a session killed from here on would leave a report no
+    // start knows. No report, rather than one that may outlive the session.
+    pending_.reset();
+    BestEffort(Sys().unlinkat(dir.get(), temporary.c_str(), 0));  // still empty
+    return false;
+  }
 
   bool ok = WriteAll(fd.get(), bytes) && SyncData(fd.get());
   if (ok) {

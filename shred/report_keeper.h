@@ -29,7 +29,9 @@ class ReportRecordStore {
  public:
   virtual ~ReportRecordStore() = default;
   virtual std::string Read() = 0;  // "" when nothing was recorded
-  virtual void Write(const std::string& record) = 0;
+  // False when the record could not be stored: what it would name is then
+  // not known to the next start.
+  virtual bool Write(const std::string& record) = 0;
 };
 
 struct ReportPlaces {
@@ -61,7 +63,7 @@ class ReportKeeper : public ReportSink {
 
  private:
   void Load();
-  void Save();
+  bool Save();  // false when the record could not be stored
   bool WriteIn(const std::string& folder, const std::string& bytes);
   bool HoldsForeignReport(int dirfd);
   bool ShredOwnIf(const std::function<bool(const ReportIdentity&)>& which);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shred/report_location.h"
 
+#include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -8,12 +9,22 @@
 #include <cerrno>
 #include <memory>
 
+#include "platform/sys_calls.h"
+
 namespace velmora {
 namespace {
 
 // Whether `path` is `top` or lies below it ("/usr" holds "/usr/bin", not "/usrx").
 bool AtOrBelow(const std::string& path, const std::string& top) {
   return path.compare(0, top.size(), top) == 0 && (path.size() == top.size() || path[top.size()] == '/');
+}
+
+// Whether `path`, links followed, is a folder, and (when `owner` is given)
+// one owned by that user.
+bool IsFolder(const std::string& path, const uid_t* owner = nullptr) {
+  struct statx x;
+  if (Sys().statx(AT_FDCWD, path.c_str(), 0, STATX_TYPE | STATX_UID, &x) != 0) return false;
+  return S_ISDIR(x.stx_mode) && (owner == nullptr || x.stx_uid == *owner);
 }
 
 std::string RealPath(const std::string& path) {
@@ -38,8 +49,7 @@ bool MayKeepReportBeside(const std::string& program_folder, uid_t user) {
   if (program_folder.empty() || program_folder[0] != '/' || IsSystemFolder(program_folder)) return false;
   std::string real = RealPath(program_folder);
   if (real.empty() || IsSystemFolder(real)) return false;
-  struct stat st;
-  return ::stat(real.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == user;
+  return IsFolder(real, &user);
 }
 
 std::vector<std::string> ReportFolders(const std::string& program_folder, const std::string& state_folder,
@@ -54,11 +64,10 @@ bool MakePrivateFolders(const std::string& path) {
   if (path.empty()) return false;
   for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
     std::string part = path.substr(0, slash);
-    if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (!part.empty() && Sys().mkdirat(AT_FDCWD, part.c_str(), 0700) != 0 && errno != EEXIST) return false;
     if (slash == std::string::npos) break;
   }
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return IsFolder(path);
 }
 
 }  // namespace velmora

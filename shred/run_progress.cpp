@@ -7,11 +7,14 @@
 #include <algorithm>
 #include <numeric>
 
+#include "shred/entry_stat.h"
+
 namespace velmora {
 
 std::uint64_t PlannedOverwrite(const std::string& path, std::size_t block) {
-  struct stat st;
-  if (::fstatat(AT_FDCWD, path.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) return 0;
+  EntryStat seen;
+  if (!StatAt(AT_FDCWD, path, seen) || !S_ISREG(seen.st.st_mode)) return 0;
+  const struct stat& st = seen.st;
   const std::uint64_t unit = st.st_blksize > 0 ? static_cast<std::uint64_t>(st.st_blksize) : 4096;
   const std::uint64_t length = std::max<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), block);
   return (length + unit - 1) / unit * unit;

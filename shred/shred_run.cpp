@@ -4,12 +4,13 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <set>
+#include <map>
 
 #include "shred/entry_stat.h"
 #include "shred/fill_block.h"
 #include "shred/journal_scrub.h"
 #include "shred/run_progress.h"
+#include "shred/storage_class.h"
 #include "shred/tree_shred.h"
 #include "shred/unique_fd.h"
 
@@ -17,17 +18,24 @@ namespace velmora {
 namespace {
 
 // Once per file system the run touched: checkpoint the journal and zero it,
-// so old copies of directory blocks (the names) do not outlive the run.
-void ScrubJournals(const ShredList& items) {
-  std::set<dev_t> done;
-  for (const ShredListItem& item : items) {
+// so old copies of directory blocks (the names) do not outlive the run. On
+// the same look at each item's folder (whose mount a shredded item was on),
+// what its storage may keep of the old data.
+void ScrubJournals(const ShredList& items, ShredRunResult& result) {
+  std::map<dev_t, bool> zeroed;  // per file system touched: whether its journal is zeroed now
+  StorageSurvey survey;
+  result.storage.assign(items.size(), StorageClass{});
+  for (std::size_t i = 0; i < items.size(); ++i) {
     std::string folder, name;
-    SplitPath(item.path, folder, name);
+    SplitPath(items[i].path, folder, name);
     UniqueFd fd(RetryOnEintr(
         [&] { return Sys().openat(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); }));
     EntryStat st;
-    if (!fd.valid() || !StatFd(fd.get(), st) || !done.insert(st.st.st_dev).second) continue;
-    BestEffort(CheckpointJournal(fd.get(), /*zero_out=*/true));
+    if (!fd.valid() || !StatFd(fd.get(), st)) continue;
+    auto [journal, first] = zeroed.try_emplace(st.st.st_dev, false);
+    if (first) journal->second = CheckpointJournal(fd.get(), /*zero_out=*/true);
+    if (i < result.outcomes.size() && result.outcomes[i] == ItemOutcome::Shredded)
+      result.storage[i] = survey.Classify(fd.get(), st.mount_id, st.st.st_dev, journal->second);
   }
 }
 
@@ -44,6 +52,8 @@ ItemOutcome FileOutcome(WipeOutcome outcome) {
     case WipeOutcome::RemoveFailed: return ItemOutcome::RemoveFailed;
     case WipeOutcome::Link: return ItemOutcome::Link;
     case WipeOutcome::MountPoint: return ItemOutcome::MountPoint;
+    case WipeOutcome::InUse: return ItemOutcome::InUse;
+    case WipeOutcome::Gone: return ItemOutcome::NotFound;
     case WipeOutcome::Changed:
     case WipeOutcome::OtherLinks: return ItemOutcome::Changed;
     case WipeOutcome::StoppedPartWay: return ItemOutcome::StoppedPartWay;
@@ -105,7 +115,7 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int
       if (outcome == ItemOutcome::Shredded) removed.push_back(item.path);
       result.outcomes.push_back(outcome);
     }
-    ScrubJournals(items);
+    ScrubJournals(items, result);
     host.Repaint();
     result.caption = FolderModeCaption(options);
   } else {
@@ -130,7 +140,7 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int
       // A file stopped part way is not done: the bar stays where the device is.
       if (result.outcomes.back() != ItemOutcome::StoppedPartWay) progress.EndItem();
     }
-    ScrubJournals(items);
+    ScrubJournals(items, result);
     host.Repaint();
     result.caption = FileModeCaption(options);
   }

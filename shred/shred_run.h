@@ -9,6 +9,7 @@
 #include "shred/report.h"
 #include "shred/run_control.h"
 #include "shred/shred_options.h"
+#include "shred/storage_class.h"
 #include "shred/wipe_file.h"
 
 namespace velmora {
@@ -34,6 +35,9 @@ struct ShredRunResult {
   bool report_written = false;
   std::vector<ItemOutcome> outcomes;
   std::vector<bool> item_shredded;  // outcomes[i] == ItemOutcome::Shredded
+  // Per item: what its storage may keep of the old data. Told only for
+  // items shredded (None for the others).
+  std::vector<StorageClass> storage;
   std::vector<PartlyOverwritten> partly_overwritten;  // folder mode, in list order
 };
 

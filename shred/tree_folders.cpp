@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shred/tree_folders.h"
 
+#include <memory>
 
 #include "shred/entry_at.h"
 #include "shred/tree_open.h"
@@ -8,13 +9,15 @@
 namespace velmora {
 namespace {
 
+using EntryVisit = std::function<void(FolderNode&, int, std::size_t, std::size_t)>;
+
 class FolderVisits {
  public:
-  FolderVisits(int root, std::uint64_t mount, const std::function<void(FolderNode&, int)>& visit)
+  FolderVisits(int root, std::uint64_t mount, const EntryVisit& visit)
       : root_(root), mount_(mount), visit_(visit), hand_off_(pool_, root, mount) {}
 
-  void Run(FolderNode& top, unsigned threads) {
-    pool_.Run(threads, [this, &top] { Visit(top, UniqueFd(OpenFolderAt(root_, "."))); });
+  bool Run(FolderNode& top, unsigned threads) {
+    return pool_.Run(threads, [this, &top] { Visit(top, UniqueFd(OpenFolderAt(root_, "."))); });
   }
 
  private:
@@ -32,21 +35,24 @@ class FolderVisits {
       hand_off_.Add(child, std::move(opened),
                     [this](FolderNode* next, UniqueFd next_fd) { Visit(*next, std::move(next_fd)); });
     }
-    visit_(node, fd.get());
+    // The chunks share the folder's descriptor; the last one done closes it.
+    auto shared = std::make_shared<UniqueFd>(std::move(fd));
+    ShareOut(pool_, node.entries.size(),
+             [this, &node, shared](std::size_t begin, std::size_t end) { visit_(node, shared->get(), begin, end); });
   }
 
   const int root_;
   const std::uint64_t mount_;
-  const std::function<void(FolderNode&, int)>& visit_;
+  const EntryVisit& visit_;
   WorkPool pool_;
   FolderHandOff hand_off_;
 };
 
 }  // namespace
 
-void ForEachFolder(int root, std::uint64_t mount, TreeModel& model, unsigned threads,
-                   const std::function<void(FolderNode&, int fd)>& visit) {
-  FolderVisits(root, mount, visit).Run(model.root(), threads);
+bool ForEachFolder(int root, std::uint64_t mount, TreeModel& model, unsigned threads,
+                   const std::function<void(FolderNode&, int fd, std::size_t begin, std::size_t end)>& visit) {
+  return FolderVisits(root, mount, visit).Run(model.root(), threads);
 }
 
 }  // namespace velmora

@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "shred/wipe_file.h"
+
 namespace velmora {
 
 using InodeKey = std::pair<dev_t, ino_t>;
@@ -29,6 +31,8 @@ struct TreeEntry {
   bool overwritten = false;  // every byte covered with the pattern
   bool shared = false;       // a regular file with a name outside the tree
   off_t covered = 0;         // how far the overwrite covered it
+  // What the overwrite of a regular file came to: why it stays, when it does.
+  WipeOutcome outcome = WipeOutcome::Shredded;
 };
 
 struct FolderNode {

@@ -6,9 +6,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "shred/entry_at.h"
 #include "shred/entry_stat.h"
@@ -29,8 +33,12 @@ class Overwriter {
 
   TreeOverwriteResult Run(unsigned threads) {
     FolderNode* top = &model_.root();
-    pool_.Run(threads, [this, top] { Folder(top, UniqueFd(OpenFolderAt(root_, "."))); });
+    // A task that failed (out of memory, say) ended the walk as a Stop ends
+    // it. What was not overwritten, or not even listed, is not removed, so
+    // its folders stay with it.
+    failed_ = !pool_.Run(threads, [this, top] { Folder(top, UniqueFd(OpenFolderAt(root_, "."))); });
     OverwriteLinkedInside();
+    ForgetVanished();
     std::sort(partly_.begin(), partly_.end());
     return {overwritten_.load(), stopped_.load(), std::move(partly_)};
   }
@@ -42,7 +50,8 @@ class Overwriter {
     std::vector<std::pair<FolderNode*, std::size_t>> names;  // folder, entry index
   };
 
-  // One task: read the folder once, overwrite its files, hand its folders on.
+  // One task: read the folder once, hand its folders on, overwrite its
+  // files (a big folder's in chunks, taken by several threads at once).
   void Folder(FolderNode* node, UniqueFd fd) {
     std::vector<ListedEntry> listed;
     if (!fd.valid() || !ReadFolder(fd.get(), listed)) node->keeps = true;
@@ -56,16 +65,34 @@ class Overwriter {
         continue;
       }
       node->entries.push_back({entry.name, entry.name, entry.inode, entry.type == DT_REG});
-      if (entry.type == DT_REG && !Overwrite(fd.get(), node, node->entries.size() - 1))
-        node->entries.pop_back();  // gone since the folder was read: nothing to shred
     }
+    listed = {};
+    // The entries stay where they are from here on: each chunk works on its
+    // own, with the folder's descriptor shared.
+    auto shared = std::make_shared<UniqueFd>(std::move(fd));
+    ShareOut(pool_, node->entries.size(), [this, node, shared](std::size_t begin, std::size_t end) {
+      for (std::size_t i = begin; i < end; ++i) {
+        if (node->entries[i].regular && !Overwrite(shared->get(), node, i)) {
+          std::lock_guard<std::mutex> lock(vanished_mutex_);
+          vanished_.emplace_back(node, i);
+        }
+      }
+    });
+  }
+
+  // Entries gone since their folder was read hold nothing to shred: they
+  // leave the model once nothing refers to them by position any more.
+  void ForgetVanished() {
+    std::sort(vanished_.rbegin(), vanished_.rend());
+    for (auto [node, index] : vanished_)
+      node->entries.erase(node->entries.begin() + static_cast<std::ptrdiff_t>(index));
   }
 
   // The file system did not say what the entry is: look, once.
   bool LookAt(int dirfd, FolderNode& node, ListedEntry& entry) {
     EntryStat seen;
     if (!StatAt(dirfd, entry.name, seen)) {
-      if (errno != ENOENT) node.keeps = true;  // gone meanwhile is fine
+      if (seen.error != ENOENT) node.keeps = true;  // gone meanwhile is fine
       return false;
     }
     if (IsOtherMount(seen, mount_)) {
@@ -101,10 +128,11 @@ class Overwriter {
       linked.names.emplace_back(node, index);
       return true;
     }
-    if (outcome == WipeOutcome::OpenFailed && errno == ENOENT) {
+    if (outcome == WipeOutcome::Gone) {
       writeback_.FileDone(false);
       return false;
     }
+    entry.outcome = outcome;
     Stopped(outcome, *node, entry.original);
     writeback_.FileDone(outcome == WipeOutcome::Shredded);
     if (outcome != WipeOutcome::Shredded) return true;  // it stays, and so do its folders
@@ -164,8 +192,9 @@ class Overwriter {
   // False when the folder is not entered (and so never read).
   bool EnterChild(int dirfd, FolderNode* node, const ListedEntry& entry) {
     UniqueFd child(OpenFolderAt(dirfd, entry.name));
+    const int open_error = child.valid() ? 0 : errno;
     EntryStat seen;
-    if (!child.valid() && errno == EACCES && StatAt(dirfd, entry.name, seen) && seen.st.st_ino == entry.inode &&
+    if (open_error == EACCES && StatAt(dirfd, entry.name, seen) && seen.st.st_ino == entry.inode &&
         !IsOtherMount(seen, mount_) && AddModeBits(dirfd, entry.name, seen.st, S_IRWXU))
       child = UniqueFd(OpenFolderAt(dirfd, entry.name));
     EntryStat opened;
@@ -187,9 +216,6 @@ class Overwriter {
       made.original_mode = before & 07777;
       BestEffort(Sys().fchmod(child.get(), (opened.st.st_mode & 07777) | S_IRWXU));
     }
-    // A folder's attributes go with it: their values are zeroed with the
-    // files' data, before the one sync.
-    ZeroAttributeValues(child.get());
     FolderNode* added = model_.Add(std::move(made));
     node->children.push_back(added);
     hand_off_.Add(added, std::move(child), [this](FolderNode* next, UniqueFd fd) { Folder(next, std::move(fd)); });
@@ -208,7 +234,7 @@ class Overwriter {
         }
         continue;
       }
-      if (StopNow()) continue;  // all its names stay
+      if (failed_ || StopNow()) continue;  // all its names stay
       auto [node, index] = linked.names.front();
       UniqueFd folder = OpenNodeFromRoot(root_, *node, mount_);
       WipePolicy policy;
@@ -224,6 +250,7 @@ class Overwriter {
       const WipeOutcome outcome = folder.valid()
                                       ? OverwriteAt(folder.get(), node->entries[index].name, pattern_, policy, opened)
                                       : WipeOutcome::OpenFailed;
+      for (auto [at, i] : linked.names) at->entries[i].outcome = outcome;
       Stopped(outcome, *node, node->entries[index].original);
       for (std::size_t i = 0; i < linked.names.size(); ++i) writeback_.FileDone(outcome == WipeOutcome::Shredded);
       if (outcome != WipeOutcome::Shredded) continue;  // it stays, under every name
@@ -245,6 +272,9 @@ class Overwriter {
   FolderHandOff hand_off_{pool_, root_, mount_};
   std::atomic<std::size_t> overwritten_{0};
   std::atomic<bool> stopped_{false};
+  bool failed_ = false;  // the pool failed part way
+  std::mutex vanished_mutex_;
+  std::vector<std::pair<FolderNode*, std::size_t>> vanished_;  // folder, entry index
   std::mutex linked_mutex_;
   std::map<ino_t, Linked> linked_;
   TreeWriteback writeback_{root_, [this] { return StopNow(); },

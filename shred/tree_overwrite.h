@@ -2,7 +2,8 @@
 #pragma once
 // The first walk of a folder shred: every folder read once, every regular
 // file that is the user's alone overwritten once, nothing removed. Folders
-// are taken by a small pool of threads, one folder per task.
+// are taken by a small pool of threads, one folder (or a chunk of a big
+// one's files) per task.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@ struct TreeOverwriteResult {
 // readable, searchable and writable (their old modes recorded). The
 // writeback is paced with a sync of the file system per batch, and
 // `control` hears, as the syncs return, how many files are on the disk.
+// Should the pool fail part way, the walk ends as a Stop ends it.
 TreeOverwriteResult OverwriteTree(int root, std::uint64_t mount, TreeModel& model, const FillPattern& pattern,
                                   RunControl& control, const std::string& item, unsigned threads);
 

@@ -6,11 +6,13 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <vector>
 
 #include "platform/sys_calls.h"
 #include "shred/entry_at.h"
 #include "shred/entry_stat.h"
+#include "shred/folder_attributes.h"
 #include "shred/remove_entry.h"
 #include "shred/tree_folders.h"
 #include "shred/tree_open.h"
@@ -105,6 +107,31 @@ void NameBack(int dirfd, std::string& name, const std::string& original, ino_t i
     name = original;
 }
 
+// Every entry and folder below `root` still there under a random name gets
+// its listed name back.
+void GiveNamesBack(int root, std::uint64_t mount, TreeModel& model) {
+  FolderNode* top = &model.root();
+  // An entry's own name may be another's random one until that one goes
+  // back to its own (a file's, a folder's): a few rounds undo such chains.
+  for (int round = 0; round < 4; ++round) {
+    bool renamed = false, waiting = false;
+    const auto back = [&](int dirfd, std::string& name, const std::string& original, ino_t inode, bool folder) {
+      if (name == original || !StillHolds(dirfd, name, inode, folder, mount)) return;
+      if (Sys().renameat(dirfd, name.c_str(), dirfd, original.c_str()) == 0) {
+        name = original;
+        renamed = true;
+      } else {
+        waiting = true;
+      }
+    };
+    ChildrenFirst(root, mount, *top, [&](FolderNode& node, int fd, int parent) {
+      for (TreeEntry& entry : node.entries) back(fd, entry.name, entry.original, entry.inode, false);
+      if (&node != top) back(parent, node.name, node.original, node.st.st_ino, true);
+    });
+    if (!renamed || !waiting) return;
+  }
+}
+
 }  // namespace
 
 void MarkWhatStays(TreeModel& model) {
@@ -114,13 +141,15 @@ void MarkWhatStays(TreeModel& model) {
   });
 }
 
-void ScrubFileNames(int root, std::uint64_t mount, TreeModel& model, unsigned threads) {
-  ForEachFolder(root, mount, model, threads, [mount](FolderNode& node, int fd) {
-    for (TreeEntry& entry : node.entries) {
-      if (Removable(entry) && StillHolds(fd, entry.name, entry.inode, false, mount))
-        entry.name = ScrubName(fd, entry.name);
-    }
-  });
+bool ScrubFileNames(int root, std::uint64_t mount, TreeModel& model, unsigned threads) {
+  return ForEachFolder(root, mount, model, threads,
+                       [mount](FolderNode& node, int fd, std::size_t begin, std::size_t end) {
+                         for (std::size_t i = begin; i < end; ++i) {
+                           TreeEntry& entry = node.entries[i];
+                           if (Removable(entry) && StillHolds(fd, entry.name, entry.inode, false, mount))
+                             entry.name = ScrubName(fd, entry.name);
+                         }
+                       });
 }
 
 void ScrubFolderNames(int root, std::uint64_t mount, TreeModel& model) {
@@ -136,8 +165,14 @@ void ScrubFolderNames(int root, std::uint64_t mount, TreeModel& model) {
 std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigned threads,
                         const FillPattern& pattern, const std::function<void()>& handled) {
   std::atomic<std::size_t> stayed{0};
-  ForEachFolder(root, mount, model, threads, [&](FolderNode& node, int fd) {
-    for (TreeEntry& entry : node.entries) {
+  // Chunks of one folder run at once: what they learn of the folder is
+  // gathered per chunk and set under this lock.
+  std::mutex node_mutex;
+  const bool all_visited = ForEachFolder(root, mount, model, threads, [&](FolderNode& node, int fd, std::size_t begin,
+                                                                          std::size_t end) {
+    bool removed_inside = false, keeps = false;
+    for (std::size_t i = begin; i < end; ++i) {
+      TreeEntry& entry = node.entries[i];
       struct Tell {
         const std::function<void()>& handled;
         ~Tell() {
@@ -148,7 +183,7 @@ std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigne
       // the overwrite walk met is removed, and only once all it holds is
       // covered.
       EntryStat now;
-      if (!StatAt(fd, entry.name, now) && errno == ENOENT) continue;  // gone already: nothing to remove
+      if (!StatAt(fd, entry.name, now) && now.error == ENOENT) continue;  // gone already: nothing to remove
       const auto holds_it = [&] {
         return now.st.st_ino == entry.inode && !S_ISDIR(now.st.st_mode) && !IsOtherMount(now, mount);
       };
@@ -156,14 +191,25 @@ std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigne
       if (may_go && entry.overwritten && now.st.st_size > entry.covered)
         may_go = CoverLateGrowth(fd, entry, pattern, mount) && StatAt(fd, entry.name, now) && holds_it();
       if (may_go && Sys().unlinkat(fd, entry.name.c_str(), 0) == 0) {
-        node.removed_inside = true;
+        removed_inside = true;
         continue;
       }
       ++stayed;
-      node.keeps = true;
+      keeps = true;
       NameBack(fd, entry.name, entry.original, entry.inode, false, mount);
     }
+    if (removed_inside || keeps) {
+      std::lock_guard<std::mutex> lock(node_mutex);
+      node.removed_inside = node.removed_inside || removed_inside;
+      node.keeps = node.keeps || keeps;
+    }
   });
+  if (!all_visited) {
+    // The pool failed part way: what it did not reach stays, and so does
+    // the listed folder (which gives every name back).
+    ++stayed;
+    model.root().keeps = true;
+  }
   return stayed;
 }
 
@@ -174,18 +220,29 @@ std::size_t RemoveFolders(int root, std::uint64_t mount, TreeModel& model, const
     for (const FolderNode* child : node.children) node.keeps = node.keeps || child->keeps;
     if (&node == top) return;  // the caller removes the listed folder itself
     if (handled) handled();
-    if (!node.keeps && StillHolds(parent, node.name, node.st.st_ino, true, mount) &&
-        Sys().unlinkat(parent, node.name.c_str(), AT_REMOVEDIR) == 0)
-      return;
-    // The folder stays, as it was: its own name, its own mode, and the
-    // removals inside it made durable on their own.
+    if (!node.keeps && StillHolds(parent, node.name, node.st.st_ino, true, mount)) {
+      const SavedAttributes attributes = ZeroFolderAttributes(fd);
+      if (Sys().unlinkat(parent, node.name.c_str(), AT_REMOVEDIR) == 0) return;
+      PutAttributesBack(fd, attributes);
+    }
+    // The folder stays, as it was: its own name, its own mode, its own
+    // attributes, and the removals inside it made durable on their own.
     ++stayed;
     node.keeps = true;
     if (node.removed_inside) BestEffort(Sys().fsync(fd));
     NameBack(parent, node.name, node.original, node.st.st_ino, true, mount);
     if (node.mode_changed) BestEffort(Sys().fchmod(fd, node.original_mode));
   });
+  // What stays may have found its own name taken by another entry's random
+  // one, gone or named back since.
+  if (top->keeps) GiveNamesBack(root, mount, model);
   return stayed;
+}
+
+void PutModesBack(int root, std::uint64_t mount, TreeModel& model) {
+  ChildrenFirst(root, mount, model.root(), [](FolderNode& node, int fd, int) {
+    if (node.mode_changed) BestEffort(Sys().fchmod(fd, node.original_mode));  // as RemoveFolders does
+  });
 }
 
 }  // namespace velmora

@@ -11,6 +11,7 @@
 
 #include "shred/entry_at.h"
 #include "shred/entry_stat.h"
+#include "shred/folder_attributes.h"
 #include "shred/force_mode.h"
 #include "shred/journal_scrub.h"
 #include "shred/remove_entry.h"
@@ -29,7 +30,29 @@ TreeShredResult Refused(ItemOutcome outcome) {
   return result;
 }
 
-ItemOutcome LookFailed() { return errno == ENOENT || errno == ENOTDIR ? ItemOutcome::NotFound : ItemOutcome::OpenFailed; }
+// The listed folder could not be looked at, for `error` (an errno value).
+ItemOutcome LookFailed(int error) {
+  return error == ENOENT || error == ENOTDIR ? ItemOutcome::NotFound : ItemOutcome::OpenFailed;
+}
+
+// Why the listed folder, looked at as `listed`, cannot be walked now that it
+// is open as `root` (invalid: it could not be opened); Shredded when it can.
+ItemOutcome WhyNotWalked(const UniqueFd& root, const struct stat& listed, std::uint64_t parent_mount,
+                         EntryStat& opened) {
+  if (!root.valid() || !StatFd(root.get(), opened)) return ItemOutcome::OpenFailed;
+  if (IsOtherMount(opened, parent_mount)) return ItemOutcome::MountPoint;  // mounted since the look
+  if (!SameInode(opened.st, listed)) return ItemOutcome::Changed;         // swapped since the look
+  return ItemOutcome::Shredded;
+}
+
+// Whether a regular file stayed because another program had it open.
+bool AnyInUse(TreeModel& model) {
+  bool in_use = false;
+  model.ChildrenFirst([&](FolderNode& node) {
+    for (const TreeEntry& entry : node.entries) in_use = in_use || entry.outcome == WipeOutcome::InUse;
+  });
+  return in_use;
+}
 
 // What the control hears once every file is overwritten: the sync, then how
 // many of the tree's entries (the listed folder included) are handled. A
@@ -90,10 +113,10 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
 
   UniqueFd parent(RetryOnEintr(
       [&] { return Sys().openat(AT_FDCWD, parent_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); }));
-  if (!parent.valid()) return Refused(LookFailed());
+  if (!parent.valid()) return Refused(LookFailed(errno));
   EntryStat parent_st, listed;
   if (!StatFd(parent.get(), parent_st)) return Refused(ItemOutcome::OpenFailed);
-  if (!StatAt(parent.get(), name, listed)) return Refused(LookFailed());
+  if (!StatAt(parent.get(), name, listed)) return Refused(LookFailed(listed.error));
   // A listed folder that is itself a link is left alone; so is one that is
   // the root of a mount now, whenever that mount came.
   if (S_ISLNK(listed.st.st_mode)) return Refused(ItemOutcome::Link);
@@ -108,10 +131,11 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
     root = UniqueFd(OpenFolderAt(parent.get(), name));
   }
   EntryStat opened;
-  if (!root.valid() || !StatFd(root.get(), opened) || !SameInode(opened.st, st) ||
-      IsOtherMount(opened, parent_st.mount_id)) {
+  if (const ItemOutcome refused = WhyNotWalked(root, st, parent_st.mount_id, opened);
+      refused != ItemOutcome::Shredded) {
+    // The folder is left either way; its mode back is the best we can do.
     if (forced_open) BestEffort(SetModeBits(parent.get(), name, st, st.st_mode));
-    return Refused(IsOtherMount(opened, parent_st.mount_id) ? ItemOutcome::MountPoint : ItemOutcome::OpenFailed);
+    return Refused(refused);
   }
   const std::uint64_t mount = opened.mount_id;
 
@@ -124,14 +148,13 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
     top.original_mode = st.st_mode & 07777;
     BestEffort(Sys().fchmod(root.get(), (st.st_mode & 07777) | S_IRWXU));
   }
-  ZeroAttributeValues(root.get());
   FolderNode& node = *model.Add(std::move(top));
-  auto put_mode_back = [&] {
-    if (node.mode_changed) BestEffort(Sys().fchmod(root.get(), node.original_mode));
-  };
 
   TreeShredResult result;
-  const unsigned threads = options.threads != 0 ? options.threads : WorkPool::DefaultThreads();
+  // Every step waits on the device more than it works on a core: the
+  // removal for the discards of what it frees, the opening and overwriting of
+  // small files for the file system's own locks and journal.
+  const unsigned threads = options.threads != 0 ? options.threads : WorkPool::WaitingThreads();
   TreeOverwriteResult overwrite = OverwriteTree(root.get(), mount, model, pattern, control, path, threads);
   result.files_overwritten = overwrite.files_overwritten;
   result.partly_overwritten = std::move(overwrite.partly_overwritten);
@@ -144,14 +167,17 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   if (Sys().syncfs(root.get()) != 0) {
     result.left_behind = 1;
     result.outcome = ItemOutcome::SyncFailed;
-    put_mode_back();
+    PutModesBack(root.get(), mount, model);  // every folder stays, as it was
     return result;
   }
 
   MarkWhatStays(model);
   const TreeNames names = HowTreeNamesGo(root.get(), options.name_scrubbing);
   const bool scrub = names != TreeNames::LeftAlone;
-  if (names == TreeNames::RenameEach) ScrubFileNames(root.get(), mount, model, threads);
+  // Should renaming fail part way, nothing is removed: a name not scrubbed
+  // would stay on the disk.
+  const bool scrubbed = names != TreeNames::RenameEach || ScrubFileNames(root.get(), mount, model, threads);
+  if (!scrubbed) node.keeps = true;  // the removal of folders gives every name back
   if (scrub) ScrubFolderNames(root.get(), mount, model);
   // A folder's blocks keep what was last written home to them once it is
   // freed, and a journal forgets the newer copies of a freed block: what the
@@ -164,7 +190,7 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   if (names == TreeNames::RenameEach) folders_home();
   removal.Begin();
   const std::function<void()> handled = [&removal] { removal.Handled(); };
-  result.left_behind = RemoveFiles(root.get(), mount, model, threads, pattern, handled);
+  result.left_behind = scrubbed ? RemoveFiles(root.get(), mount, model, threads, pattern, handled) : 1;
   // Here the removals zeroed the names in the folders' blocks: that state
   // goes to the disk before the folders, and their blocks, go.
   if (names == TreeNames::SyncBeforeFolders) folders_home();
@@ -172,10 +198,14 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   const bool keep_root = node.keeps;
   if (keep_root) {
     BestEffort(Sys().fsync(root.get()));
-    put_mode_back();
+    if (node.mode_changed) BestEffort(Sys().fchmod(root.get(), node.original_mode));
+  } else if (HoldsInode(parent.get(), name, st)) {
+    // Its attributes go with it, right before it does; they come back if it stays after all.
+    const SavedAttributes attributes = ZeroFolderAttributes(root.get());
+    result.folder_removed = RemoveExpected(parent.get(), name, st, /*is_folder=*/true, scrub);
+    if (!result.folder_removed) PutAttributesBack(root.get(), attributes);
   }
   root.Reset();
-  if (!keep_root) result.folder_removed = RemoveExpected(parent.get(), name, st, /*is_folder=*/true, scrub);
   removal.Handled();  // the listed folder itself
   if (result.folder_removed) BestEffort(Sys().fsync(parent.get()));
   else if (!keep_root && node.mode_changed) BestEffort(SetModeBits(parent.get(), name, st, node.original_mode));
@@ -185,7 +215,7 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   else if (overwrite.stopped)
     result.outcome = ItemOutcome::StoppedBeforeFinished;
   else if (keep_root)
-    result.outcome = ItemOutcome::SomethingInsideKept;
+    result.outcome = AnyInUse(model) ? ItemOutcome::InUse : ItemOutcome::SomethingInsideKept;
   else
     result.outcome = ItemOutcome::RemoveFailed;
   return result;

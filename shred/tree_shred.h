@@ -24,7 +24,7 @@ struct TreeShredResult {
 };
 
 struct TreeShredOptions {
-  unsigned threads = 0;  // 0: one per core, at most 8
+  unsigned threads = 0;  // 0: WorkPool::WaitingThreads(), more than cores
   NameScrubbing name_scrubbing = NameScrubbing::WhereItHelps;
 };
 

@@ -17,6 +17,7 @@
 #include "shred/journal_scrub.h"
 #include "shred/name_scrub.h"
 #include "shred/remove_entry.h"
+#include "shred/write_lease.h"
 #include "shred/writeback_pacer.h"
 
 namespace velmora {
@@ -43,6 +44,17 @@ bool WriteCovering(const FillPattern& pattern, int fd, off_t from, off_t to, off
   off_t reached = from;
   if (pattern.WriteRange(fd, from, to, progress, &reached)) return true;
   return errno == EFBIG && reached >= std::min(to, size);
+}
+
+// Why an open for writing failed, from its own errno.
+WipeOutcome OpenRefused(int error) {
+  switch (error) {
+    case ELOOP: return WipeOutcome::Link;
+    case ENOENT: return WipeOutcome::Gone;
+    case EEXIST: return WipeOutcome::Changed;  // made by someone else since the look
+    case ETXTBSY: return WipeOutcome::InUse;   // a program being run
+    default: return WipeOutcome::OpenFailed;
+  }
 }
 
 // The mount the folder `dirfd` is on, as the policy gives it or looked up.
@@ -89,7 +101,7 @@ std::vector<std::string> ZeroAttributeValues(int fd) {
     size = Sys().flistxattr(fd, names.data(), names.size());
   }
   if (size <= 0) return zeroed;
-  const bool root = ::geteuid() == 0;
+  const bool root = Sys().geteuid() == 0;
   for (const char* name = names.data(); name < names.data() + size; name += std::strlen(name) + 1) {
     const std::string_view view(name);
     if (view.starts_with("user.") || (root && view.starts_with("trusted."))) {
@@ -156,15 +168,18 @@ WipeOutcome OverwriteAt(int dirfd, const std::string& name, const FillPattern& p
   if (!FolderMount(dirfd, policy, mount)) return WipeOutcome::OpenFailed;
   const bool create = policy.expected_inode == 0 && policy.create_missing;
   UniqueFd fd(OpenWrite(dirfd, name, create ? O_CREAT | O_EXCL : 0));
-  if (!fd.valid() && errno == EACCES && policy.force_read_only && policy.expected_inode != 0) {
+  int open_error = fd.valid() ? 0 : errno;
+  if (open_error == EACCES && policy.force_read_only && policy.expected_inode != 0) {
     // A read-only file inside a folder being shredded: make it writable,
     // but only the very inode the listing named.
     EntryStat seen;
     if (StatAt(dirfd, name, seen) && seen.st.st_ino == policy.expected_inode && S_ISREG(seen.st.st_mode) &&
-        !IsOtherMount(seen, mount) && AddModeBits(dirfd, name, seen.st, S_IWUSR))
+        !IsOtherMount(seen, mount) && AddModeBits(dirfd, name, seen.st, S_IWUSR)) {
       fd = UniqueFd(OpenWrite(dirfd, name, 0));
+      open_error = fd.valid() ? 0 : errno;
+    }
   }
-  if (!fd.valid()) return errno == ELOOP ? WipeOutcome::Link : WipeOutcome::OpenFailed;
+  if (!fd.valid()) return OpenRefused(open_error);
   EntryStat now;
   if (!StatFd(fd.get(), now)) return WipeOutcome::OpenFailed;
   // Nothing that was swapped in between the look and the open is written to:
@@ -175,6 +190,9 @@ WipeOutcome OverwriteAt(int dirfd, const std::string& name, const FillPattern& p
   if (policy.expected_inode != 0 && now.st.st_ino != policy.expected_inode) return WipeOutcome::Changed;
   opened = now.st;
   if (policy.expected_links != 0 && now.st.st_nlink != policy.expected_links) return WipeOutcome::OtherLinks;
+  const WriteLease lease = TakeWriteLease(fd.get());
+  if (lease == WriteLease::InUse) return WipeOutcome::InUse;
+  if (lease == WriteLease::Failed) return WipeOutcome::OpenFailed;
 
   // File mode paces the writeback of this file; a folder shred paces the
   // whole file system instead (its progress does).
@@ -199,7 +217,7 @@ WipeOutcome OverwriteAt(int dirfd, const std::string& name, const FillPattern& p
     // Closing does not put the data on the disk; a deleted file's dirty
     // pages might never be written at all. Zeroed attributes are metadata,
     // which only fsync forces.
-    int (*sync)(int) = zeroed.empty() ? Sys().fdatasync : Sys().fsync;
+    const auto& sync = zeroed.empty() ? Sys().fdatasync : Sys().fsync;
     if (RetryOnEintr([&] { return sync(fd.get()); }) != 0) return WipeOutcome::SyncFailed;
     writeback.Synced();
     if (!zeroed.empty()) {
@@ -209,7 +227,8 @@ WipeOutcome OverwriteAt(int dirfd, const std::string& name, const FillPattern& p
       for (const std::string& attribute : zeroed) BestEffort(Sys().fremovexattr(fd.get(), attribute.c_str()));
     }
   }
-  if (!fd.Close()) return WipeOutcome::SyncFailed;
+  if (policy.hold_open != nullptr) *policy.hold_open = std::move(fd);
+  else if (!fd.Close()) return WipeOutcome::SyncFailed;
   return WipeOutcome::Shredded;
 }
 
@@ -218,7 +237,7 @@ WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& patter
   // and a read-only file is the user's word to leave it.
   EntryStat seen;
   const bool exists = StatAt(dirfd, name, seen);
-  if (!exists && errno != ENOENT) return WipeOutcome::OpenFailed;
+  if (!exists && seen.error != ENOENT) return WipeOutcome::OpenFailed;
   if (!exists && !policy.create_missing) return WipeOutcome::OpenFailed;
   WipePolicy step = policy;
   if (!FolderMount(dirfd, policy, step.folder_mount)) return WipeOutcome::OpenFailed;
@@ -235,12 +254,16 @@ WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& patter
   }
 
   struct stat st;
+  UniqueFd leased;  // nobody else opens the file until its name is gone
+  step.hold_open = &leased;
   WipeOutcome covered = OverwriteAt(dirfd, name, pattern, step, st);
   if (covered != WipeOutcome::Shredded) return covered;
   // Remove only the file we overwrote, not whatever took its name meanwhile.
   if (!RemoveExpected(dirfd, name, st, /*is_folder=*/false, RenameScrubsNamesOn(dirfd, policy.name_scrubbing)))
     return WipeOutcome::RemoveFailed;
   BestEffort(Sys().fsync(dirfd));  // make the removal itself durable
+  // The data was forced before the removal; a close that fails now is still said.
+  if (!leased.Close()) return WipeOutcome::SyncFailed;
   return WipeOutcome::Shredded;
 }
 

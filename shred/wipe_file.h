@@ -33,6 +33,8 @@ enum class WipeOutcome {
   OtherLinks,      // more names than expected: not written (folder walk only)
   StoppedPartWay,  // stopped between two writes: partly overwritten, kept
   StoppedBeforeStart,  // stopped before its first write: untouched, kept
+  InUse,           // open in another program (or being run): untouched and in place
+  Gone,            // no longer there when it was to be opened: nothing touched
 };
 
 // How the overwrite engine treats one file.
@@ -61,6 +63,10 @@ struct WipePolicy {
   // folder shred looks once more, later, right before the removal instead
   // (CoverGrowth), which also catches growth during its one sync.
   bool cover_growth_now = true;
+  // When given, the file's descriptor (with its write lease) is handed over
+  // here after a Shredded overwrite instead of being closed, so the lease
+  // lasts until the caller has removed the name.
+  UniqueFd* hold_open = nullptr;
 };
 
 // `value` rounded up to a multiple of `unit`, or the largest off_t when that
@@ -93,7 +99,9 @@ std::vector<std::string> ZeroAttributeValues(int fd);
 // link, never blocking, only a regular file on the folder's own mount, only
 // the inode expected), covers it and whatever it grew by meanwhile, zeroes
 // its attributes' values, forces it to the disk when the policy says so, and
-// closes it. On Shredded, `opened` describes the file; its name is untouched.
+// closes it. Nothing is written unless this descriptor is the file's only
+// open one (its write lease, where the file system offers leases). On
+// Shredded, `opened` describes the file; its name is untouched.
 // A stop the progress asks for ends the overwrite between two writes: what
 // was written is forced to the disk (where the policy syncs per file) and
 // the file is StoppedPartWay.

@@ -117,9 +117,11 @@ AddOutcome AddFiles(const std::string& chosen, const AddContext& context, ShredL
     if (!single && !IsPlainName(parts[i])) continue;
     const std::string candidate = single ? parts[0] : JoinPath(parts[0], parts[i]);
     if (IsListed(list, candidate)) continue;
-    // In a multiple selection the bare name alone decides, whatever folder.
-    const bool own = single ? WithoutEmptySteps(parts[0]) == own_compared || SameFile(parts[0], own_path)
-                            : parts[i] == context.executable_name || WithoutEmptySteps(candidate) == own_compared;
+    // In a multiple selection the bare name decides too, whatever folder;
+    // every candidate is also the program's own file under any other name
+    // (a hard link, a link, an alias in the path).
+    const bool own = (!single && parts[i] == context.executable_name) ||
+                     WithoutEmptySteps(candidate) == own_compared || SameFile(candidate, own_path);
     if (own) {
       outcome.message = AddMessage::OwnExecutable;
       outcome.remove_enabled = false;

@@ -75,6 +75,17 @@ TEST(AddRulesByIdentity, AliasesOfProtectedFoldersAndOfTheProgramAreRefused) {
   EXPECT_EQ(own.message, AddMessage::OwnExecutable);
   EXPECT_EQ(own.remove_enabled, false);
   EXPECT_TRUE(list.empty());
+  // In a multiple selection too, under another name: a hard link, a link.
+  ASSERT_EQ(::link((dir / "prog/velmora").c_str(), (dir / "prog/helper").c_str()), 0);
+  ASSERT_EQ(::symlink("velmora", (dir / "prog/shortcut").c_str()), 0);
+  testing::WriteFile(dir / "prog/notes", {});
+  for (const char* alias : {"helper", "shortcut"}) {
+    list = {{"/earlier", "/earlier"}};
+    own = AddFiles(dir / "prog" + '\0' + "notes" + '\0' + alias, c, list);
+    EXPECT_EQ(own.message, AddMessage::OwnExecutable) << alias;
+    EXPECT_EQ(own.remove_enabled, false) << alias;
+    EXPECT_TRUE(list.empty()) << alias;
+  }
 }
 
 // A drive mounted after the window opened, reached directly or through a
@@ -203,6 +214,9 @@ TEST(MountPoints, ParsesAndUnescapesMountInfo) {
       "30 22 8:2 / /media/usb\\040stick rw - vfat /dev/sdb1 rw\n"
       "31 22 0:5 / /a\\134b rw - tmpfs tmpfs rw\n";
   EXPECT_EQ(ParseMountInfo(text), (std::vector<std::string>{"/", "/media/usb stick", "/a\\b"}));
+  // A mount found by its id (statx's mount id), as the free-space wipe names it.
+  EXPECT_EQ(MountPointWithId(text, 30), "/media/usb stick");
+  EXPECT_EQ(MountPointWithId(text, 3), "");
   std::vector<std::string> live = ReadMountPoints();
   EXPECT_NE(std::find(live.begin(), live.end(), "/"), live.end());
 }

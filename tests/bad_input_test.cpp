@@ -3,6 +3,8 @@
 // for a link after listing. Each case checks the outcome and that nothing
 // outside what was listed changed byte for byte.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -154,6 +156,56 @@ TEST_F(BadInput, FolderKeepingAnImmutableFolderKeepsItsNameAndMode) {
   }
   EXPECT_TRUE(Exists(dir / "listed/t/ro/frozen"));
   EXPECT_EQ(Snapshot(dir / "listed").size(), 4u) << "listed, t, t/ro and t/ro/frozen, under their own names";
+}
+
+// A file another program has open (still writing it, or reading it) is
+// left byte for byte and said to be: its writes would outlive ours. In a
+// folder the rest goes, and the folder stays for that file.
+TEST_F(BadInput, FileAnotherProgramHasOpenIsLeftUntouchedInBothModes) {
+  WriteFile(dir / "listed/read", Bytes(3000, 1));
+  MakeDir(dir / "listed/t");
+  WriteFile(dir / "listed/t/written", Bytes(3000, 2));
+  WriteFile(dir / "listed/t/free", Bytes(3000, 3));
+  const int reader = ::open((dir / "listed/read").c_str(), O_RDONLY | O_CLOEXEC);
+  const int writer = ::open((dir / "listed/t/written").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  ASSERT_GE(writer, 0);
+  EXPECT_EQ(Files({dir / "listed/read"}), std::vector<bool>{false});
+  EXPECT_EQ(outcomes, std::vector<ItemOutcome>{ItemOutcome::InUse});
+  EXPECT_EQ(Folders({dir / "listed/t"}), std::vector<bool>{false});
+  EXPECT_EQ(outcomes, std::vector<ItemOutcome>{ItemOutcome::InUse});
+  ::close(reader);
+  ::close(writer);
+  EXPECT_EQ(ReadFile(dir / "listed/read"), Bytes(3000, 1));
+  EXPECT_EQ(ReadFile(dir / "listed/t/written"), Bytes(3000, 2));
+  EXPECT_FALSE(Exists(dir / "listed/t/free"));
+  ExpectWorldUnchanged();
+}
+
+// A program being run cannot be written (the kernel says so): it is left,
+// named as in use, not as a file that could not be opened.
+TEST_F(BadInput, ProgramBeingRunIsLeftAsInUse) {
+  ASSERT_EQ(std::system(("cp /bin/sleep '" + dir / "listed/running" + "'").c_str()), 0);
+  const Bytes program = ReadFile(dir / "listed/running");
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const std::string path = dir / "listed/running";
+    ::execl(path.c_str(), path.c_str(), "60", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  // Running once its own file is open for execution: wait for that.
+  const std::string exe = "/proc/" + std::to_string(child) + "/exe";
+  char target[4096];
+  for (int i = 0; i < 5000; ++i) {
+    const ssize_t n = ::readlink(exe.c_str(), target, sizeof target - 1);
+    if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == dir / "listed/running") break;
+    ::usleep(1000);
+  }
+  EXPECT_EQ(Files({dir / "listed/running"}), std::vector<bool>{false});
+  EXPECT_EQ(outcomes, std::vector<ItemOutcome>{ItemOutcome::InUse});
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  EXPECT_EQ(ReadFile(dir / "listed/running"), program);
 }
 
 TEST_F(BadInput, LinkToAFileOrAFolderOnTheListIsLeftAndNotFollowed) {

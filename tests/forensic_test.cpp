@@ -5,21 +5,27 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <tuple>
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include "shred/free_space_wipe.h"
 #include "shred/remove_entry.h"
 #include "shred/journal_scrub.h"
 #include "shred/name_scrub.h"
 #include "shred/report_keeper.h"
 #include "shred/shred_run.h"
+#include "shred/storage_class.h"
 #include "shred/tree_shred.h"
 #include "platform/sys_calls.h"
 #include "support/fixed_host.h"
@@ -142,6 +148,14 @@ TEST(Forensic, ControlTheScanFindsSecretsAndNamesThatWereNotShredded) {
   EXPECT_GE(report_scan.FoundBytes(raw), report_bytes.size() - report_bytes.size() % 32);
 }
 
+// What the storage under a loop image's file can promise.
+StorageClass ImageStorage(const LoopFs& fs) {
+  const int fd = ::open(fs.folder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  StorageClass storage = ClassifyStorage(fd);
+  ::close(fd);
+  return storage;
+}
+
 struct ScanResult {
   std::size_t secret_bytes = 0;
   std::size_t names_outside_journal = 0;
@@ -167,6 +181,11 @@ ScanResult ShredAndScan(LoopFs& fs, int position, unsigned seed, bool with_attri
   planted.Report(fs / "prog/note.txt");
   EXPECT_EQ(files.item_shredded, std::vector<bool>(planted.files.size(), true));
   EXPECT_EQ(folders.item_shredded, std::vector<bool>{true});
+  // ext4 on a loop device says what the file system under its image says:
+  // nothing where that is memory or a spinning disk.
+  const StorageClass beneath = ImageStorage(fs);
+  EXPECT_EQ(files.storage, std::vector<StorageClass>(planted.files.size(), beneath));
+  EXPECT_EQ(folders.storage, std::vector<StorageClass>{beneath});
   for (const ShredListItem& item : planted.files) EXPECT_FALSE(Exists(item.path));
   EXPECT_FALSE(Exists(planted.folders[0].path));
   // The user reads the result page for a while: the report reaches the disk.
@@ -295,6 +314,231 @@ TEST(ForensicNames, EachFileSystemGetsTheCheapestWayThatLeavesFewestNames) {
                                                         : TreeNames::RenameEach;
     EXPECT_EQ(picked, cheapest) << kind.type;
   }
+}
+
+// Where the storage keeps old copies whatever the overwrite does, the run
+// says so per item, and the raw image shows why: Btrfs writes the pattern
+// to new blocks and leaves the secrets where they were. ext4 with
+// data=journal writes data through its journal, where old copies stay
+// unless the run may zero it (administrator rights). Plain ext4 says what
+// the file system under the image says.
+TEST(ForensicStorage, EachShreddedItemSaysWhatItsStorageMayKeep) {
+  struct Kind {
+    const char* type;
+    std::size_t megabytes;
+    bool may_zero_journal;
+    std::optional<StorageRisk> risk;  // nothing: as the image's own storage
+  };
+  for (Kind kind : {Kind{"btrfs", 128, true, StorageRisk::CopyOnWrite},
+                    Kind{"ext4-datajournal", 64, false, StorageRisk::DataJournal},
+                    Kind{"ext4-datajournal", 64, true, std::nullopt}, Kind{"ext4", 48, true, std::nullopt}}) {
+    SysCalls calls = Sys();
+    if (!kind.may_zero_journal) calls.checkpoint_journal = [](int, unsigned) {
+      errno = EPERM;
+      return -1;
+    };
+    ScopedSysCalls scope(calls);
+    LoopFs fs;
+    if (std::string why = fs.Mount(kind.megabytes, kind.type); !why.empty()) {
+      std::printf("%s: not measured (%s)\n", kind.type, why.c_str());
+      continue;
+    }
+    const StorageClass expected = kind.risk ? StorageClass{*kind.risk, {}} : ImageStorage(fs);
+    // Small secrets: a journal keeps them until it wraps, which a run of
+    // megabytes would make it do.
+    Planted planted;
+    const std::string file = UniqueName("file"), top = UniqueName("dir"), inside = UniqueName("in");
+    planted.Secret(fs / file, 3000, 501);
+    planted.files.push_back({fs / file, file});
+    testing::MakeDir(fs / top);
+    planted.Secret(fs / (top + "/" + inside), 3000, 502);
+    planted.folders.push_back({fs / top, fs / top});
+    ::sync();
+    testing::MakeDir(fs / "prog");
+    MemoryRecord record;
+    ReportKeeper report({fs / "prog", fs / "state"}, record);
+    FixedHost host;
+    ShredOptions options;
+    ShredList listed = planted.files;
+    listed.push_back({fs / "never-there", "never-there"});  // created, filled and removed: shredded too
+    testing::WriteFile(fs / "ro", testing::RandomBytes(10, 1), 0444);
+    listed.push_back({fs / "ro", "ro"});  // left: no line of its own
+    ShredRunResult files = RunShred(options, listed, 2, report, host);
+    options.FolderMode = true;
+    ShredRunResult folders = RunShred(options, planted.folders, 2, report, host);
+    std::vector<StorageClass> want(listed.size(), expected);
+    want.back() = {};
+    EXPECT_EQ(files.outcomes.back(), ItemOutcome::ReadOnly) << kind.type;
+    EXPECT_EQ(files.storage, want) << kind.type;
+    EXPECT_EQ(folders.storage, std::vector<StorageClass>{expected}) << kind.type;
+    EXPECT_TRUE(report.Delete());
+    fs.Unmount();
+    const std::size_t left = planted.scanner.FoundBytes(fs.Raw());
+    std::printf("%s%s: %zu of %zu secret bytes found on the raw image after the run\n", kind.type,
+                kind.may_zero_journal ? "" : " without the journal checkpoint", left, planted.secret_bytes);
+    // Each line is the truth: where one is shown, the old data is there.
+    if (kind.risk) {
+      EXPECT_GT(left, 0u) << kind.type << ": the old blocks were expected to stay";
+    } else {
+      EXPECT_EQ(left, 0u) << kind.type;
+    }
+  }
+}
+
+// ---- Free space ------------------------------------------------------------
+
+// Files a user deleted with a plain `rm` long ago: no list reaches them, a
+// free-space wipe does.
+struct DeletedSecrets {
+  SecretScanner scanner;
+  std::size_t secret_bytes = 0;
+  std::vector<std::pair<std::string, Bytes>> kept;  // other files, byte for byte
+
+  void Plant(LoopFs& fs, unsigned seed) {
+    testing::MakeDir(fs / "keep");
+    for (auto [name, size] : {std::pair{"keep/a", 100 << 10}, std::pair{"keep/b", 3 << 10},
+                              std::pair{"big", 2 << 20}}) {
+      Bytes bytes = testing::RandomBytes(static_cast<std::size_t>(size), seed++);
+      WriteFile(fs / name, bytes);
+      kept.emplace_back(fs / name, bytes);
+    }
+    for (std::size_t size : {std::size_t{4} << 20, std::size_t{3} << 10}) {
+      std::string path = fs / UniqueName("gone");
+      Bytes secret = testing::RandomBytes(size, seed++);
+      WriteFile(path, secret);
+      scanner.AddSecret(secret);
+      secret_bytes += size;
+      ::sync();
+      EXPECT_EQ(::unlink(path.c_str()), 0);  // what `rm` does: nothing more
+    }
+    ::sync();
+  }
+  void ExpectKeptUnchanged() const {
+    for (const auto& [path, bytes] : kept) EXPECT_EQ(testing::ReadFile(path), bytes) << path;
+  }
+};
+
+std::uint64_t FreeBlocksOf(const std::string& path, std::uint64_t* block = nullptr) {
+  struct statvfs fs {};
+  EXPECT_EQ(::statvfs(path.c_str(), &fs), 0);
+  if (block) *block = fs.f_frsize;
+  return fs.f_bfree;
+}
+
+bool HoldsFillFolder(const std::string& folder) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (IsFillFolderName(entry.path().filename().string())) return true;
+  return false;
+}
+
+struct FreeSpaceKind {
+  const char* type;
+  std::size_t megabytes;  // XFS will not make a file system under 300 MiB
+};
+
+class ForensicFreeSpace : public ::testing::TestWithParam<FreeSpaceKind> {};
+
+TEST_P(ForensicFreeSpace, SecretDeletedWithUnlinkIsGoneAndTheRestIsAsBefore) {
+  LoopFs fs;
+  if (std::string why = fs.Mount(GetParam().megabytes, GetParam().type); !why.empty())
+    GTEST_SKIP() << "skipped: " << why;
+  DeletedSecrets planted;
+  planted.Plant(fs, 500);
+  std::uint64_t block = 0;
+  const std::uint64_t free_before = FreeBlocksOf(fs.root(), &block);
+
+  FreeSpaceResult result;
+  {
+    FreeSpaceTarget target = PrepareFreeSpaceWipe(fs.root());
+    ASSERT_EQ(target.refusal, FreeSpaceRefusal::None);
+    EXPECT_EQ(target.mount_point, fs.root());
+    result = WipeFreeSpace(target, NoRunControl(), {.privileged = true});
+  }
+  EXPECT_EQ(result.end, FreeSpaceEnd::Wiped);
+  EXPECT_TRUE(result.fill_removed);
+  EXPECT_FALSE(HoldsFillFolder(fs.root()));
+  EXPECT_GE(result.overwritten, result.free_at_start * 9 / 10);
+  // XFS frees the blocks of removed files in the background; a sync waits
+  // for that, as the user's next look at the disk would see it.
+  ::sync();
+  const std::uint64_t free_after = FreeBlocksOf(fs.root());
+  EXPECT_LE(free_before > free_after ? free_before - free_after : free_after - free_before, 16u)
+      << "free blocks before " << free_before << ", after " << free_after;
+  planted.ExpectKeptUnchanged();
+
+  fs.Unmount();
+  // Only the blocks the file system held back from every writer can still
+  // hold a byte of the secret; the box says how much that was.
+  const std::size_t survived = planted.scanner.FoundBytes(fs.Raw());
+  std::printf("%s: %llu of %llu free bytes overwritten, %llu held back by the file system; %zu of %zu secret "
+              "bytes survive\n",
+              GetParam().type, static_cast<unsigned long long>(result.overwritten),
+              static_cast<unsigned long long>(free_before * block),
+              static_cast<unsigned long long>(result.held_back), survived, planted.secret_bytes);
+  RecordProperty("secret_bytes_surviving", static_cast<int>(survived));
+  EXPECT_LE(survived, result.held_back) << "bytes of the deleted secret outside what was held back";
+  EXPECT_LE(result.held_back, free_before * block / 40) << "more held back than a file system's own reserve";
+}
+
+INSTANTIATE_TEST_SUITE_P(FileSystems, ForensicFreeSpace,
+                         ::testing::Values(FreeSpaceKind{"ext4", 64}, FreeSpaceKind{"ext4-nojournal", 64},
+                                           FreeSpaceKind{"xfs", 320}),
+                         [](const auto& row_info) {
+                           std::string name = row_info.param.type;
+                           std::replace(name.begin(), name.end(), '-', '_');
+                           return name;
+                         });
+
+// An ordinary user fills what is theirs: on ext4, the blocks kept for the
+// administrator (5 % by default) stay as they were, and whatever of the
+// secret lies in them survives. The box says so; this measures how much.
+TEST(ForensicFreeSpaceUnprivileged, TheReserveIsNotReachedAndTheBoxSaysSo) {
+  LoopFs fs;
+  if (std::string why = fs.Mount(64, "ext4"); !why.empty()) GTEST_SKIP() << "skipped: " << why;
+  DeletedSecrets planted;
+  planted.Plant(fs, 900);
+  testing::MakeDir(fs / "open", 0777);
+  ASSERT_EQ(::chmod((fs / "open").c_str(), 0777), 0);
+  // The image's own temporary folder is private: let nobody pass through.
+  const std::string above = fs.root().substr(0, fs.root().rfind('/'));
+  ASSERT_EQ(::chmod(above.c_str(), 0711), 0);
+  const std::uint64_t free_before = FreeBlocksOf(fs.root());
+
+  // The engine in a process of its own that is nobody.
+  int pipe_fds[2];
+  ASSERT_EQ(::pipe(pipe_fds), 0);
+  pid_t child = ::fork();
+  if (child == 0) {
+    ::close(pipe_fds[0]);
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+    FreeSpaceTarget target = PrepareFreeSpaceWipe(fs / "open");
+    if (target.refusal != FreeSpaceRefusal::None) ::_exit(4);
+    FreeSpaceResult r = WipeFreeSpace(target, NoRunControl());
+    ssize_t n = ::write(pipe_fds[1], &r, sizeof r);
+    ::_exit(n == static_cast<ssize_t>(sizeof r) ? 0 : 5);
+  }
+  ::close(pipe_fds[1]);
+  FreeSpaceResult result;
+  ssize_t got = ::read(pipe_fds[0], &result, sizeof result);
+  ::close(pipe_fds[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+  ASSERT_EQ(got, static_cast<ssize_t>(sizeof result));
+  EXPECT_EQ(result.end, FreeSpaceEnd::ReservedNotReached);
+  EXPECT_TRUE(result.fill_removed);
+  EXPECT_FALSE(HoldsFillFolder(fs / "open"));
+  const std::uint64_t free_after = FreeBlocksOf(fs.root());
+  EXPECT_LE(free_before > free_after ? free_before - free_after : free_after - free_before, 16u);
+  planted.ExpectKeptUnchanged();
+
+  fs.Unmount();
+  const std::size_t survived = planted.scanner.FoundBytes(fs.Raw());
+  std::printf("an ordinary user on ext4 with 5%% reserved: %zu of %zu secret bytes survive\n", survived,
+              planted.secret_bytes);
+  RecordProperty("secret_bytes_surviving_unprivileged", static_cast<int>(survived));
+  // At most what the reserve can hold.
+  EXPECT_LE(survived, (std::size_t{64} << 20) / 20);
 }
 
 }  // namespace

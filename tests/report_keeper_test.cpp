@@ -40,7 +40,12 @@ class FileRecord : public ReportRecordStore {
  public:
   explicit FileRecord(std::string path) : path_(std::move(path)) {}
   std::string Read() override { return Exists(path_) ? ReadText(path_) : ""; }
-  void Write(const std::string& record) override { WriteText(path_, record); }
+  bool Write(const std::string& record) override {
+    if (refuse) return false;
+    WriteText(path_, record);
+    return true;
+  }
+  bool refuse = false;  // a settings file that can no longer be written
 
  private:
   std::string path_;
@@ -320,7 +325,7 @@ std::string g_renamed_from;
 // session, with the same record, must destroy what it left.
 class KilledSession : public Keeper, public ::testing::WithParamInterface<const char*> {
  protected:
-  void KillWhileWriting(ReportRecordStore& file_record) {
+  void KillWhileWriting(FileRecord& file_record) {
     const std::string when = GetParam();
     pid_t child = ::fork();
     if (child == 0) {
@@ -370,6 +375,14 @@ class KilledSession : public Keeper, public ::testing::WithParamInterface<const 
       ScopedSysCalls scope(calls);
       ReportKeeper keeper(Places(), file_record);
       keeper.Write(kFirst);
+      if (when == "while a second is written once the record cannot be stored") {
+        // A full disk, or a settings file left to root by a run under sudo.
+        file_record.refuse = true;
+        SysCalls dying = Sys();
+        dying.pwrite = [](int, const void*, size_t, off_t) -> ssize_t { ::_exit(0); };
+        ScopedSysCalls dying_scope(dying);
+        keeper.Write(kSecond);
+      }
       if (when.find("at the way out") != std::string::npos) keeper.Delete();
       if (when == "after a failed folder sync and a power cut") {
         // The rename never reached the disk.
@@ -430,7 +443,8 @@ INSTANTIATE_TEST_SUITE_P(EveryMoment, KilledSession,
                                            "between its link and the removal of its temporary name",
                                            "after a failed folder sync and a power cut",
                                            "while it is overwritten at the way out",
-                                           "while it is removed at the way out"),
+                                           "while it is removed at the way out",
+                                           "while a second is written once the record cannot be stored"),
                          RowName);
 
 // ---- Where it goes ---------------------------------------------------------

@@ -10,8 +10,12 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
 
 #include "shred/fill_block.h"
+#include "shred/work_pool.h"
 #include "support/capture.h"
 #include "support/temp_dir.h"
 #include "support/tree_snapshot.h"
@@ -178,17 +182,17 @@ TEST(ShredTree, TreeDeeperThanPathMaxIsShreddedWithFewDescriptors) {
 }
 
 // The pool of threads changes nothing but the time: the same tree shredded
-// by one thread and by four leaves the same bytes in every removed file, the
-// same outcome, and the same things, under the same names, on the disk.
+// by one thread and by four (or 8, 16, 32, or with no thread to be had but
+// the caller's) leaves the same bytes in every removed file, the same
+// outcome, and the same things, under the same names, on the disk. So does a
+// flat folder big enough to be shared out among the threads in chunks.
 TEST(ShredTree, OneThreadAndFourGiveTheSameResult) {
   struct Run {
     TreeShredResult result;
     std::vector<Bytes> removed;
     testing::TreeSnapshot left;
   };
-  auto shred_with = [](unsigned threads) {
-    TempDir dir;
-    MakeDir(dir / "t");
+  auto make_tree = [](const TempDir& dir) {
     for (int d = 0; d < 6; ++d) {
       std::string folder = dir / ("t/d" + std::to_string(d));
       MakeDir(folder);
@@ -200,8 +204,22 @@ TEST(ShredTree, OneThreadAndFourGiveTheSameResult) {
       ::mkfifo((folder + "/fifo").c_str(), 0600);
     }
     ::link((dir / "t/d0/f1").c_str(), (dir / "t/d5/inner/pair").c_str());
-    // One file that cannot be opened for writing stays, with its folders.
     WriteFile(dir / "t/d3/inner/stuck", Bytes(10, 1));
+  };
+  // Three chunks and a bit, with every kind of entry among them.
+  auto make_flat = [](const TempDir& dir) {
+    for (int f = 0; f < 400; ++f)
+      WriteFile(dir / ("t/f" + std::to_string(f)), testing::RandomBytes(1 + 37 * f, f), f % 50 == 0 ? 0400 : 0644);
+    for (int l = 0; l < 10; ++l) ::symlink("f0", (dir / ("t/l" + std::to_string(l))).c_str());
+    ::mkfifo((dir / "t/fifo").c_str(), 0600);
+    ::link((dir / "t/f7").c_str(), (dir / "t/pair").c_str());
+    WriteFile(dir / "t/stuck", Bytes(10, 1));
+  };
+  auto shred_with = [&](unsigned threads, bool flat) {
+    TempDir dir;
+    MakeDir(dir / "t");
+    flat ? make_flat(dir) : make_tree(dir);
+    // One file that cannot be opened for writing stays, with its folders.
     SysCalls calls = Sys();
     calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
       if ((flags & O_WRONLY) && std::string(path) == "stuck") {
@@ -221,14 +239,25 @@ TEST(ShredTree, OneThreadAndFourGiveTheSameResult) {
     run.left = testing::Snapshot(dir / "t");
     return run;
   };
-  Run one = shred_with(1), four = shred_with(4);
-  EXPECT_EQ(one.result.outcome, ItemOutcome::SomethingInsideKept);
-  EXPECT_EQ(four.result.outcome, one.result.outcome);
-  EXPECT_EQ(four.result.files_overwritten, one.result.files_overwritten);
-  EXPECT_EQ(one.result.files_overwritten, 6u * 6);  // the pair counts once
-  EXPECT_EQ(four.removed, one.removed);
-  EXPECT_EQ(four.left, one.left);
-  EXPECT_EQ(one.left.size(), 4u) << "t, d3, d3/inner and d3/inner/stuck";
+  const auto no_thread = [](std::function<void()>) -> std::thread {
+    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+  };
+  for (const bool flat : {false, true}) {
+    SCOPED_TRACE(flat ? "flat" : "tree");
+    Run one = shred_with(1, flat);
+    EXPECT_EQ(one.result.outcome, ItemOutcome::SomethingInsideKept);
+    EXPECT_EQ(one.result.files_overwritten, flat ? 400u : 6u * 6);  // the pair counts once
+    EXPECT_EQ(one.left.size(), flat ? 2u : 4u) << "t and stuck (and d3, d3/inner in the tree)";
+    for (unsigned threads : {4u, 8u, 16u, 32u, 0u}) {
+      std::optional<ScopedThreadStarter> starting;
+      if (threads == 0) starting.emplace(no_thread);  // asks for the default, gets the caller's thread
+      Run many = shred_with(threads, flat);
+      EXPECT_EQ(many.result.outcome, one.result.outcome) << threads;
+      EXPECT_EQ(many.result.files_overwritten, one.result.files_overwritten) << threads;
+      EXPECT_EQ(many.removed, one.removed) << threads;
+      EXPECT_EQ(many.left, one.left) << threads;
+    }
+  }
 }
 
 // A control that records what the shred tells of itself, from any thread.

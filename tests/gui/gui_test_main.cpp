@@ -5,7 +5,10 @@
 
 #include <cstdlib>
 
+#include "platform/lease_signal.h"
+
 int main(int argc, char** argv) {
+  velmora::IgnoreLeaseBreakSignal();  // before any thread: see platform/lease_signal.h
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication app(argc, argv);
   // Closing a test's window must not end the test program.

@@ -2,7 +2,9 @@
 #pragma once
 // A FrmMain on fakes, with its program folder in a temporary folder.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -17,7 +19,9 @@
 #include "platform/fake_platform.h"
 #include "platform/sys_calls.h"
 #include "shell/frm_main.h"
+#include "shred/entry_stat.h"
 #include "shred/report.h"
+#include "support/fake_system_files.h"
 #include "support/temp_dir.h"
 
 namespace velmora::testing {
@@ -159,6 +163,19 @@ class HoldCallOn {
   ScopedSysCalls scope_;
 };
 
+// The storage beneath the tests' folders, whatever this machine's is: ext4
+// on a disk that says nothing of itself, so the warning box names no
+// storage unless a test describes one (FakeSystemFiles).
+inline SysCalls AllExt4() {
+  SysCalls calls = Sys();
+  calls.fstatfs = [](int fd, struct statfs* out) {
+    const int rc = ::fstatfs(fd, out);
+    if (rc == 0) out->f_type = 0xEF53;
+    return rc;
+  };
+  return calls;
+}
+
 class WindowTest : public ::testing::Test {
  protected:
   WindowTest() {
@@ -227,6 +244,18 @@ class WindowTest : public ::testing::Test {
     return out;
   }
 
+  // The mount a path is on, as the mount table numbers it.
+  static std::uint64_t MountIdOf(const std::string& path) {
+    EntryStat st;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool ok = fd >= 0 && StatFd(fd, st);
+    if (fd >= 0) ::close(fd);
+    return ok ? st.mount_id : 0;
+  }
+
+  FakeSystemFiles storage;
+  ScopedSystemFiles storage_scope{storage};
+  ScopedSysCalls ext4_scope{AllExt4()};
   TempDir dir;
   // Where the report goes: beside the program, which the test's user owns,
   // or in the state folder when a note.txt of the user's is already there.

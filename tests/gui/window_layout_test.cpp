@@ -52,6 +52,7 @@ TEST_F(WindowLayout, CaptionsAreExact) {
   ASSERT_EQ(menus.size(), 2);
   EXPECT_EQ(menus[0]->text(), "&File");
   EXPECT_EQ(menus[1]->text(), "&Help");
+  EXPECT_EQ(w.mnuWipeFreeSpace->text(), "&Wipe Free Space...");
   EXPECT_EQ(w.mnuExit->text(), "E&xit");
   EXPECT_EQ(w.mnuOnline->text(), "&Online Help");
   EXPECT_EQ(w.mnuVisit->text(), "&Visit Us Online");

@@ -5,8 +5,10 @@
 #include "window_fixture.h"
 
 #include "shred/fill_block.h"
+#include "shell/storage_notice.h"
 #include "support/capture.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -152,14 +154,18 @@ TEST_F(WindowRun, ItemsLeftAreNamedInAWarningAfterTheResultPage) {
   ASSERT_EQ(::symlink((dir / "ro").c_str(), (dir / "link").c_str()), 0);
   ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
   WriteFile(dir / "ok", Bytes(10, 2));
+  WriteFile(dir / "busy", Bytes(10, 3));
+  const int other_program = ::open((dir / "busy").c_str(), O_RDONLY | O_CLOEXEC);
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices = {dir / "ro", dir / "ok", dir / "link", dir / "fifo"};
-  for (int i = 0; i < 4; ++i) w.cmdAdd->click();
+  fakes.dialogs.file_choices = {dir / "ro", dir / "ok", dir / "link", dir / "fifo", dir / "busy"};
+  for (int i = 0; i < 5; ++i) w.cmdAdd->click();
   ShredNow(w);
+  ::close(other_program);
   EXPECT_EQ(w.FrontPage(), Page::Final);
   EXPECT_EQ(w.lblResultCaption->text(), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
   const std::string text = "Some items could not be shredded:\n" + (dir / "ro") + " (read-only)\n" + (dir / "link") +
-                           " (a link)\n" + (dir / "fifo") + " (not a regular file)";
+                           " (a link)\n" + (dir / "fifo") + " (not a regular file)\n" + (dir / "busy") +
+                           " (in use by another program)";
   EXPECT_EQ(fakes.dialogs.messages,
             (std::vector<ShownMessage>{{text, "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));
   EXPECT_FALSE(Exists(dir / "ok"));
@@ -187,6 +193,101 @@ TEST_F(WindowRun, ItemsLeftAreNamedInAWarningAfterTheResultPage) {
   w.cmdAdd->click();
   ShredNow(w);
   EXPECT_TRUE(fakes.dialogs.messages.empty());
+}
+
+// Shredded items on storage that may keep old copies are named after the
+// items left, in a section of their own. A flash drive with an identity can
+// be silenced with the box's one check box, and stays silent on the next
+// run; one without an identity cannot; the other reasons are always told.
+TEST_F(WindowRun, StorageThatMayKeepOldCopiesIsNamedAndFlashIsSilencedPerDrive) {
+  const std::uint64_t mount = MountIdOf(dir.path());
+  ASSERT_NE(mount, 0u);
+  storage.files["/sys/dev/block/259:0/wwid"] = "eui.0025385b71b0e5d2\n";
+  storage.Disk("259:0", "nvme0n1", /*rotational=*/false);
+  storage.Partition("259:1", "nvme0n1p1", "259:0");
+  storage.Mount(mount, "259:1", "ext4");
+  WriteFile(dir / "ro", Bytes(10, 1), 0444);
+  WriteFile(dir / "ok", Bytes(10, 2));
+  FrmMain& w = OpenAtList(false);
+  fakes.dialogs.file_choices = {dir / "ro", dir / "ok"};
+  w.cmdAdd->click();
+  w.cmdAdd->click();
+  fakes.dialogs.ticks = {true};
+  ShredNow(w);
+  EXPECT_FALSE(Exists(dir / "ok"));
+  const std::string text = "Some items could not be shredded:\n" + (dir / "ro") +
+                           " (read-only)\n\nShredded, but the disk may keep old copies:\n" + (dir / "ok") +
+                           " (flash storage)";
+  EXPECT_EQ(fakes.dialogs.messages,
+            (std::vector<ShownMessage>{{text, "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));
+  EXPECT_EQ(fakes.dialogs.check_boxes,
+            (std::map<std::size_t, std::string>{{0, "Don't tell me again for these drives"}}));
+  EXPECT_EQ(fakes.settings.values["QuietFlashDrives"], "eui.0025385b71b0e5d2");
+
+  // The next run on that drive has nothing to say.
+  auto next_run = [&](bool folder_mode, const std::string& item) {
+    fakes.dialogs.messages.clear();
+    fakes.dialogs.check_boxes.clear();
+    w.cmdBack1->click();
+    (folder_mode ? w.OptFolder : w.OptFile)->click();
+    w.cmdNext->click();
+    (folder_mode ? fakes.dialogs.folder_choices : fakes.dialogs.file_choices) = {item};
+    w.cmdAdd->click();
+    ShredNow(w);
+    EXPECT_FALSE(Exists(item));
+  };
+  WriteFile(dir / "again", Bytes(10, 3));
+  next_run(false, dir / "again");
+  EXPECT_TRUE(fakes.dialogs.messages.empty());
+
+  // A flash drive without an identity is told of with no check box: a
+  // folder shred's files share their folder's line.
+  storage.files["/proc/self/mountinfo"].clear();
+  storage.Disk("8:32", "sdc", /*rotational=*/false);
+  storage.Mount(mount, "8:32", "ext4");
+  testing::MakeDir(dir / "tree");
+  WriteFile(dir / "tree/a", Bytes(10, 4));
+  WriteFile(dir / "tree/b", Bytes(10, 5));
+  next_run(true, dir / "tree");
+  EXPECT_EQ(fakes.dialogs.messages,
+            (std::vector<ShownMessage>{{"Shredded, but the disk may keep old copies:\n" + (dir / "tree") +
+                                            " (flash storage)",
+                                        "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));
+  EXPECT_TRUE(fakes.dialogs.check_boxes.empty());
+
+  // Copy-on-write on the silenced drive is told all the same.
+  storage.files["/proc/self/mountinfo"].clear();
+  storage.Mount(mount, "259:1", "btrfs", "rw,ssd");
+  WriteFile(dir / "cow", Bytes(10, 6));
+  next_run(false, dir / "cow");
+  EXPECT_EQ(fakes.dialogs.messages,
+            (std::vector<ShownMessage>{{"Shredded, but the disk may keep old copies:\n" + (dir / "cow") +
+                                            " (copy-on-write file system)",
+                                        "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));
+  EXPECT_TRUE(fakes.dialogs.check_boxes.empty());
+  EXPECT_EQ(fakes.settings.values["QuietFlashDrives"], "eui.0025385b71b0e5d2");
+}
+
+// Every reason in its words, items not shredded left out of the section,
+// and the flash drives the box can silence: each identity once, none for a
+// drive without one or for a line already silenced.
+TEST(StorageNotice, EachReasonHasItsLineAndOnlyShreddedItemsAreNamed) {
+  const ShredList items{{"/n", "n"}, {"/s", "s"}, {"/o", "o"}, {"/c", "c"}, {"/j", "j"}, {"/f1", "f1"},
+                        {"/f2", "f2"}, {"/f3", "f3"}, {"/quiet", "quiet"}, {"/left", "left"}, {"/plain", "plain"}};
+  std::vector<ItemOutcome> outcomes(items.size(), ItemOutcome::Shredded);
+  outcomes[9] = ItemOutcome::WriteFailed;
+  const std::vector<StorageClass> storage{
+      {StorageRisk::Network, {}},      {StorageRisk::UserSpace, {}},   {StorageRisk::Overlay, {}},
+      {StorageRisk::CopyOnWrite, {}},  {StorageRisk::DataJournal, {}}, {StorageRisk::Flash, {"A"}},
+      {StorageRisk::Flash, {"A", ""}}, {StorageRisk::Flash, {""}},     {StorageRisk::Flash, {"Q"}},
+      {StorageRisk::CopyOnWrite, {}},  {}};
+  const StorageSection section = StorageSectionFor(items, outcomes, storage, {"Q"});
+  EXPECT_EQ(section.text,
+            "Shredded, but the disk may keep old copies:\n/n (network file system)\n/s (user-space file system)\n"
+            "/o (overlay: the original may stay in a lower layer)\n/c (copy-on-write file system)\n"
+            "/j (data journaled by ext4)\n/f1 (flash storage)\n/f2 (flash storage)\n/f3 (flash storage)");
+  EXPECT_EQ(section.flash_drives, std::vector<std::string>{"A"});
+  EXPECT_EQ(StorageSectionFor(items, outcomes, storage, {"Q", "A"}).flash_drives, std::vector<std::string>{});
 }
 
 }  // namespace

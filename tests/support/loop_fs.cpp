@@ -38,7 +38,7 @@ std::string LoopFs::Mount(std::size_t megabytes, const std::string& fs_type) {
   if (fd < 0 || ::ftruncate(fd, static_cast<off_t>(megabytes) << 20) != 0) return "cannot make the image";
   ::close(fd);
   std::string mkfs;
-  if (fs_type == "ext4" || fs_type == "ext4-nojournal") {
+  if (fs_type == "ext4" || fs_type == "ext4-nojournal" || fs_type == "ext4-datajournal") {
     std::string options = fs_type == "ext4-nojournal" ? "-O ^has_journal " : "";
     // No discard: freed blocks must keep whatever was last written to them.
     // Inodes of 256 bytes, as on any disk of today's size, have room for
@@ -53,7 +53,8 @@ std::string LoopFs::Mount(std::size_t megabytes, const std::string& fs_type) {
   }
   if (std::system((mkfs + "'" + image_ + "' >/dev/null 2>&1").c_str()) != 0)
     return "mkfs for " + fs_type + " is missing or failed";
-  std::string mount = "mount -o loop,nodiscard '" + image_ + "' '" + mount_point_ + "' >/dev/null 2>&1";
+  const std::string options = fs_type == "ext4-datajournal" ? "loop,nodiscard,data=journal" : "loop,nodiscard";
+  std::string mount = "mount -o " + options + " '" + image_ + "' '" + mount_point_ + "' >/dev/null 2>&1";
   if (std::system(mount.c_str()) != 0) return "loop mounting is not allowed here";
   mounted_ = true;
   return {};

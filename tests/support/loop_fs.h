@@ -16,7 +16,8 @@ class LoopFs {
   LoopFs();
   ~LoopFs();
 
-  // Formats (`fs_type` "ext4", "ext4-nojournal", "xfs" or "btrfs") and mounts. Returns an
+  // Formats (`fs_type` "ext4", "ext4-nojournal", "ext4-datajournal" (mounted
+  // with data=journal), "xfs" or "btrfs") and mounts. Returns an
   // empty string on success, else why it could not (the caller skips).
   std::string Mount(std::size_t megabytes, const std::string& fs_type = "ext4");
   void Unmount();
@@ -27,6 +28,7 @@ class LoopFs {
   std::vector<std::pair<std::size_t, std::size_t>> JournalRanges() const;
 
   const std::string& root() const { return mount_point_; }
+  const std::string& folder() const { return folder_; }  // where the image file is
   std::string operator/(const std::string& name) const { return mount_point_ + "/" + name; }
 
  private:

@@ -11,7 +11,10 @@ class MemoryRecord : public ReportRecordStore {
  public:
   std::string text;
   std::string Read() override { return text; }
-  void Write(const std::string& record) override { text = record; }
+  bool Write(const std::string& record) override {
+    text = record;
+    return true;
+  }
 };
 
 }  // namespace velmora::testing

@@ -14,7 +14,14 @@
 #include <random>
 #include <stdexcept>
 
+#include "platform/lease_signal.h"
+
 namespace velmora::testing {
+namespace {
+// Every test that shreds works in a TempDir, so this runs, before main and
+// any thread, wherever the engine may take a file's write lease.
+[[maybe_unused]] const bool kLeaseBreaksIgnored = IgnoreLeaseBreakSignal();
+}  // namespace
 
 TempDir::TempDir() {
   const char* base = std::getenv("TMPDIR");

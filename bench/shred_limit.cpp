@@ -1,0 +1,96 @@
+// The least a shred of a tree can do, as a baseline for the folder figures:
+// write the same number of bytes over every regular file in place, one
+// syncfs, then remove the tree with as many threads as the engine uses.
+// No checks, no report, no names scrubbed: what is left is only what any
+// shred must pay for.
+//
+//   shred_limit TREE BYTES WRITE_THREADS REMOVE_THREADS
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Tree {
+  std::vector<std::string> files;                 // everything but folders
+  std::vector<std::vector<std::string>> folders;  // by depth, the top at 0
+};
+
+bool Walk(const std::string& path, std::size_t depth, Tree& tree) {
+  if (tree.folders.size() <= depth) tree.folders.resize(depth + 1);
+  tree.folders[depth].push_back(path);
+  DIR* dir = ::opendir(path.c_str());
+  if (dir == nullptr) return false;
+  bool ok = true;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    unsigned char type = entry->d_type;
+    if (type == DT_UNKNOWN) {
+      struct stat st;
+      if (::lstat((path + "/" + name).c_str(), &st) != 0) continue;
+      type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_LNK;
+    }
+    if (type == DT_DIR)
+      ok = Walk(path + "/" + name, depth + 1, tree) && ok;
+    else
+      tree.files.push_back(path + "/" + name);
+  }
+  ::closedir(dir);
+  return ok;
+}
+
+// Calls `work(i)` for every i below `count` on `threads` threads.
+void Parallel(std::size_t count, unsigned threads, const std::function<bool(std::size_t)>& work, bool& ok) {
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> failed{false};
+  auto drain = [&] {
+    for (std::size_t i; (i = next++) < count;)
+      if (!work(i)) failed = true;
+  };
+  std::vector<std::thread> helpers;
+  for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(drain);
+  drain();
+  for (std::thread& helper : helpers) helper.join();
+  if (failed) ok = false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 5) {
+    std::fprintf(stderr, "usage: shred_limit TREE BYTES WRITE_THREADS REMOVE_THREADS\n");
+    return 2;
+  }
+  const std::string top = argv[1];
+  const std::size_t bytes = std::strtoul(argv[2], nullptr, 10);
+  const unsigned writers = std::max(1u, static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10)));
+  const unsigned removers = std::max(1u, static_cast<unsigned>(std::strtoul(argv[4], nullptr, 10)));
+  Tree tree;
+  bool ok = Walk(top, 0, tree);
+  const std::vector<char> pattern(bytes, 'x');
+  Parallel(tree.files.size(), writers, [&](std::size_t i) {
+    int fd = ::open(tree.files[i].c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return errno == ELOOP;  // a link is only removed
+    const bool written = ::pwrite(fd, pattern.data(), bytes, 0) == static_cast<ssize_t>(bytes);
+    return ::close(fd) == 0 && written;
+  }, ok);
+  int root = ::open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (root < 0 || ::syncfs(root) != 0) return 1;
+  ::close(root);
+  Parallel(tree.files.size(), removers, [&](std::size_t i) { return ::unlink(tree.files[i].c_str()) == 0; }, ok);
+  // Each folder after what is in it: the deepest first, a level at a time.
+  for (auto level = tree.folders.rbegin(); level != tree.folders.rend(); ++level)
+    Parallel(level->size(), removers, [&](std::size_t i) { return ::rmdir((*level)[i].c_str()) == 0; }, ok);
+  return ok ? 0 : 1;
+}

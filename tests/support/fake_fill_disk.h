@@ -1,0 +1,148 @@
+#pragma once
+// A disk of a few MiB of free space for the free-space wipe, through the
+// system-call seam, in any folder: writes into a fill folder find the disk
+// full once `capacity` bytes are written, and the file system reports that
+// much free. A fault can be put at any step (a write error after some bytes,
+// a failed sync), and the worker held, or the process killed, at one.
+#include <fcntl.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include "platform/sys_calls.h"
+#include "shred/free_space_wipe.h"
+
+namespace velmora::testing {
+
+class FakeFillDisk {
+ public:
+  // The steps a hook sees, by the name of the call.
+  static constexpr const char* kWrite = "pwrite";
+  static constexpr const char* kSync = "fdatasync";
+  static constexpr const char* kRemove = "unlinkat";
+  static constexpr const char* kSyncFs = "syncfs";
+
+  explicit FakeFillDisk(std::uint64_t capacity) : scope_(Replacement()) {
+    std::lock_guard lock(S().mutex);
+    S().capacity = capacity;
+    S().used = 0;
+    S().fail_write_after = UINT64_MAX;
+    S().sync_fails = false;
+    S().reserved = 0;
+    S().hook = nullptr;
+    S().hold.clear();
+    S().held = S().released = false;
+  }
+  ~FakeFillDisk() { Release(); }
+
+  void Capacity(std::uint64_t bytes) { S().capacity = bytes; }
+  // The next write into the fill past `bytes` fails with EIO.
+  void FailWriteAfter(std::uint64_t bytes) { S().fail_write_after = bytes; }
+  // Every data sync of a fill file fails with EIO.
+  void FailSync() { S().sync_fails = true; }
+  // Free blocks kept from an ordinary user, on top of the capacity.
+  void Reserve(std::uint64_t bytes) { S().reserved = bytes; }
+  // Runs at every step of the fill (in the calling thread).
+  void Hook(std::function<void(const std::string& step)> hook) { S().hook = std::move(hook); }
+  // Holds the worker at the first `step` until Release().
+  void HoldAt(const std::string& step) { S().hold = step; }
+  void WaitUntilHeld() {
+    std::unique_lock lock(S().mutex);
+    S().changed.wait(lock, [] { return S().held; });
+  }
+  void Release() {
+    std::lock_guard lock(S().mutex);
+    S().released = true;
+    S().changed.notify_all();
+  }
+  std::uint64_t used() const { return S().used; }
+
+ private:
+  struct State {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::uint64_t capacity = 0;
+    std::atomic<std::uint64_t> used{0};
+    std::uint64_t fail_write_after = UINT64_MAX;
+    std::uint64_t reserved = 0;
+    bool sync_fails = false;
+    std::function<void(const std::string&)> hook;
+    std::string hold;
+    bool held = false, released = false;
+  };
+  static State& S() {
+    static State state;
+    return state;
+  }
+  static bool InFill(int fd) {
+    char link[4096];
+    ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link);
+    return n > 0 && std::string(link, static_cast<std::size_t>(n)).find(kFillFolderPrefix) != std::string::npos;
+  }
+  static void Step(const std::string& step) {
+    if (S().hook) S().hook(step);
+    std::unique_lock lock(S().mutex);
+    if (!S().hold.empty() && S().hold == step && !S().held) {
+      S().held = true;
+      S().changed.notify_all();
+      S().changed.wait(lock, [] { return S().released; });
+    }
+  }
+  static SysCalls Replacement() {
+    SysCalls calls = Sys();
+    calls.pwrite = [](int fd, const void* buf, size_t count, off_t at) -> ssize_t {
+      if (!InFill(fd)) return ::pwrite(fd, buf, count, at);
+      Step(kWrite);
+      if (S().used >= S().fail_write_after) {
+        errno = EIO;
+        return -1;
+      }
+      const std::uint64_t room = S().capacity - std::min(S().capacity, S().used.load());
+      if (room == 0) {
+        errno = ENOSPC;
+        return -1;
+      }
+      ssize_t done = ::pwrite(fd, buf, std::min<std::uint64_t>(count, room), at);
+      if (done > 0) S().used += static_cast<std::uint64_t>(done);
+      return done;
+    };
+    calls.fdatasync = [](int fd) {
+      if (!InFill(fd)) return ::fdatasync(fd);
+      Step(kSync);
+      if (S().sync_fails) {
+        errno = EIO;
+        return -1;
+      }
+      return ::fdatasync(fd);
+    };
+    calls.fstatfs = [](int fd, struct statfs* out) {
+      int rc = ::fstatfs(fd, out);
+      if (rc == 0 && InFill(fd)) {
+        out->f_bsize = out->f_frsize = 4096;
+        const std::uint64_t left = S().capacity - std::min(S().capacity, S().used.load());
+        out->f_bavail = left / 4096;
+        out->f_bfree = (left + S().reserved) / 4096;
+      }
+      return rc;
+    };
+    calls.unlinkat = [](int dirfd, const char* path, int flags) {
+      if (IsFillFileName(path) || IsFillFolderName(path)) Step(kRemove);
+      return ::unlinkat(dirfd, path, flags);
+    };
+    calls.syncfs = [](int fd) {
+      Step(kSyncFs);
+      return ::syncfs(fd);
+    };
+    return calls;
+  }
+  ScopedSysCalls scope_;
+};
+
+}  // namespace velmora::testing
