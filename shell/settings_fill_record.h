@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The record of fill folders, kept in the user's settings as "FreeSpaceFill"
 // beside the report's.
