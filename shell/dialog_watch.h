@@ -29,6 +29,11 @@ class DialogWatch : public Dialogs {
     Scope scope(*this);
     return inner_.ShowMessage(text, title, icon, buttons);
   }
+  bool ShowMessageWithCheckBox(const std::string& text, const std::string& title, MessageIcon icon,
+                               const std::string& check_box) override {
+    Scope scope(*this);
+    return inner_.ShowMessageWithCheckBox(text, title, icon, check_box);
+  }
 
  private:
   struct Scope {

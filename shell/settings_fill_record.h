@@ -17,7 +17,9 @@ class SettingsFillRecord : public ReportRecordStore {
     std::optional<QString> value = settings_.Read(kFreeSpaceFillKey);
     return value ? value->toStdString() : std::string();
   }
-  void Write(const std::string& record) override { settings_.Write(kFreeSpaceFillKey, QString::fromStdString(record)); }
+  bool Write(const std::string& record) override {
+    return settings_.Write(kFreeSpaceFillKey, QString::fromStdString(record));
+  }
 
  private:
   SettingsStore& settings_;
