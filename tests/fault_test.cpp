@@ -342,6 +342,7 @@ TEST(Faults, FoldersThatStayKeepTheirModesAttributesAndAcl) {
       EXPECT_EQ(FolderMetadata(dir / "t/sub"), before[1]);
     }
   }
+}
 
 // Out of memory in the middle of a folder shred (a task of the walk's pool
 // throws): the shred of that folder ends as a Stop ends it. What was not
