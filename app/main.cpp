@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Velmora: pick files or a folder, shred them.
 #include <QApplication>
 #include <QTimer>
 
 #include "platform/close_signals.h"
 #include "platform/lease_signal.h"
+#include "platform/qt_hand_over.h"
 #include "platform/qt_platform.h"
 #include "shell/close_requests.h"
 #include "shell/command_line.h"
@@ -30,16 +32,22 @@ int main(int argc, char** argv) {
   velmora::QtClock clock;
   velmora::QtSettingsStore settings;
   velmora::QtInstanceLock instance;
-  velmora::Platform platform{dialogs, shell, clock, settings, instance};
+  velmora::QtHandOver hand_over;
+  velmora::Platform platform{dialogs, shell, clock, settings, instance, hand_over};
 
   velmora::CloseSignals close_signals;
   velmora::FrmMain window(platform, velmora::ReadAppEnvironment());
   velmora::ConnectCloseRequests(app, window, close_signals);
-  if (!window.Form_Load()) return 0;  // a second copy hands no paths over
+  // A copy that already runs gets the paths made absolute here: its working
+  // folder is not ours.
+  std::vector<std::string> absolute;
+  for (const std::string& path : command.paths)
+    absolute.push_back(velmora::AbsolutePath(path, velmora::CurrentFolder()));
+  if (!window.Form_Load(absolute)) return 0;
   window.show();
   // Paths given are added once the window is up, so their messages have it behind them.
   QTimer::singleShot(0, &window, [&] {
-    velmora::OpenListWithPaths(window, dialogs, command.paths, velmora::CurrentFolder());
+    velmora::OpenListWithPaths(window, window.dialogs(), command.paths, velmora::CurrentFolder());
   });
   return app.exec();
 }

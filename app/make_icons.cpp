@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the window icon at the sizes the desktop's icon theme wants.
 #include <QGuiApplication>
 #include <QDir>

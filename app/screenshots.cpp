@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a PNG of each of the window's four pages into the folder given.
 #include <QApplication>
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What both benchmarks need: a folder to work in, fresh random files, fast,
 // and medians.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures the shredder against the everyday tools, side by side on one file
 // system: ratios of medians over alternating runs, and peak memory.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The least a shred of a tree can do, as a baseline for the folder figures:
 // write the same number of bytes over every regular file in place, one
 // syncfs, then remove the tree with as many threads as the engine uses.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures how the window behaves while it shreds a 2 GiB file: the longest
 // gap between ticks of a 10 ms timer on the GUI thread, and what the progress
 // reporting costs against the same run with a silent host.

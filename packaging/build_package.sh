@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package as it is shipped, in a build folder of its own:
 # Debian's hardening flags (dpkg-buildflags), no update address (apt keeps
 # the package current, so the program never reminds), no tests. Then lintian,

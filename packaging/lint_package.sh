@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs lintian on a package and fails on any error or warning it reports.
 #
 #   lint_package.sh DEB [LINTIAN_OPTION...]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // SIGTERM, SIGINT and SIGHUP (what `kill`, Ctrl+C and a closed terminal or
 // a logout send), turned into a Qt signal in the event loop. The handler

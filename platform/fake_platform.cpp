@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/fake_platform.h"
 
 namespace velmora {
@@ -39,7 +40,10 @@ bool FakeDialogs::ShowMessageWithCheckBox(const std::string& text, const std::st
 void FakeShellOpener::OpenAddress(const std::string& address) {
   if (!address.empty()) addresses.push_back(address);
 }
-void FakeShellOpener::OpenFile(const std::string& path) { files.push_back(path); }
+void FakeShellOpener::OpenFile(const std::string& path, std::function<void()> failed) {
+  files.push_back(path);
+  if (file_fails && failed) failed();
+}
 
 std::optional<QString> FakeSettingsStore::Read(const QString& key) {
   auto it = values.find(key);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Fakes of the platform interfaces for tests: scripted choosers and answers,
 // a recording shell opener, a settable clock, an in-memory settings store.
@@ -46,8 +47,9 @@ class FakeShellOpener : public ShellOpener {
  public:
   std::vector<std::string> addresses;
   std::vector<std::string> files;
+  bool file_fails = false;  // as on a desktop with no viewer set up
   void OpenAddress(const std::string& address) override;
-  void OpenFile(const std::string& path) override;
+  void OpenFile(const std::string& path, std::function<void()> failed) override;
 };
 
 class FakeClock : public Clock {
@@ -70,12 +72,38 @@ class FakeSettingsStore : public SettingsStore {
 class FakeInstanceLock : public InstanceLock {
  public:
   bool other_copy_running = false;
+  bool cannot_lock = false;  // no lock can be made: the copy starts unlocked
   bool held = false;
   int releases = 0;
-  bool TryAcquire() override { return held = !other_copy_running; }
+  bool TryAcquire() override {
+    held = !other_copy_running && !cannot_lock;
+    return !other_copy_running;
+  }
   void Release() override {
     held = false;
     ++releases;
+  }
+  bool Holds() const override { return held; }
+};
+
+class FakeHandOver : public HandOver {
+ public:
+  bool listening = false;
+  bool running_copy_takes = true;  // what Send answers
+  std::vector<std::vector<std::string>> sent;
+  std::function<void(std::vector<std::string>)> receive;
+  void Listen(std::function<void(std::vector<std::string>)> r) override {
+    listening = true;
+    receive = std::move(r);
+  }
+  void Close() override { listening = false; }
+  bool Send(const std::vector<std::string>& paths) override {
+    sent.push_back(paths);
+    return running_copy_takes;
+  }
+  // What a second copy's hand-over does in the copy that listens.
+  void Deliver(const std::vector<std::string>& paths) {
+    if (listening && receive) receive(paths);
   }
 };
 
@@ -86,7 +114,8 @@ struct FakePlatform {
   FakeClock clock;
   FakeSettingsStore settings;
   FakeInstanceLock instance;
-  Platform platform() { return Platform{dialogs, shell, clock, settings, instance}; }
+  FakeHandOver hand_over;
+  Platform platform() { return Platform{dialogs, shell, clock, settings, instance, hand_over}; }
 };
 
 }  // namespace velmora

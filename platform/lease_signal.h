@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A write lease that another program breaks (by opening the file) is
 // announced with SIGIO, whose default action ends the process. The shredder

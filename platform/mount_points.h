@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The roots of mounted file systems: on this platform, what a "drive's root
 // folder" is.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The thin layer between Velmora and the desktop: dialogs, message boxes, the
 // shell opener, the clock, the settings store and the single-instance lock.
@@ -5,8 +6,10 @@
 #include <QDate>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 
 namespace velmora {
@@ -36,12 +39,14 @@ class Dialogs {
 };
 
 // Hands an address or a local file to the user's default application. The
-// outcome is not reported: callers ignore it by design.
+// outcome of an address is not reported: callers ignore it by design.
 class ShellOpener {
  public:
   virtual ~ShellOpener() = default;
   virtual void OpenAddress(const std::string& address) = 0;
-  virtual void OpenFile(const std::string& path) = 0;
+  // `failed` runs, later and on the window's thread, when no application
+  // took the file (none is set up, or the opener failed).
+  virtual void OpenFile(const std::string& path, std::function<void()> failed) = 0;
 };
 
 // The system clock, with the user's short date and time formats.
@@ -71,6 +76,22 @@ class InstanceLock {
   virtual bool TryAcquire() = 0;
   // Lets the next copy start; the program is about to end.
   virtual void Release() = 0;
+  // True while this copy really holds the lock (TryAcquire also lets a copy
+  // start when no lock can be made at all).
+  virtual bool Holds() const = 0;
+};
+
+// Paths a second copy of the program hands to the copy that already runs.
+class HandOver {
+ public:
+  virtual ~HandOver() = default;
+  // The running copy, once it holds the instance lock: takes hand-overs from
+  // now on. `receive` runs on the window's thread, once per second start.
+  virtual void Listen(std::function<void(std::vector<std::string>)> receive) = 0;
+  // Takes no more; called before the instance lock is released.
+  virtual void Close() = 0;
+  // A second copy: true when the running copy took `paths`.
+  virtual bool Send(const std::vector<std::string>& paths) = 0;
 };
 
 struct Platform {
@@ -79,6 +100,7 @@ struct Platform {
   Clock& clock;
   SettingsStore& settings;
   InstanceLock& instance;
+  HandOver& hand_over;
 };
 
 }  // namespace velmora

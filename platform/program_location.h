@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the running program lives, and the user's and the system's folders,
 // as this platform names them.

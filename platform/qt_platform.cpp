@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt_platform.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTranslator>
@@ -80,6 +82,11 @@ MessageAnswer QtDialogs::ShowMessage(const std::string& text, const std::string&
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
   }
+  // A box with no window of ours behind it (a second copy's refusal) would
+  // otherwise open under the running copy's window on some desktops.
+  bool window_shown = false;
+  for (QWidget* window : QApplication::topLevelWidgets()) window_shown = window_shown || window->isVisible();
+  if (!window_shown) box.setWindowFlag(Qt::WindowStaysOnTopHint);
   int answer = box.exec();
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
   return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
@@ -100,8 +107,28 @@ void QtShellOpener::OpenAddress(const std::string& address) {
   QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
 }
 
-void QtShellOpener::OpenFile(const std::string& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(FromLocalPath(path)));
+void QtShellOpener::OpenFile(const std::string& path, std::function<void()> failed) {
+  const QUrl url = QUrl::fromLocalFile(FromLocalPath(path));
+  const QString opener = QStandardPaths::findExecutable("xdg-open");
+  if (opener.isEmpty()) {
+    if (!QDesktopServices::openUrl(url) && failed) failed();
+    return;
+  }
+  // Only xdg-open's exit status says whether an application took the file;
+  // QDesktopServices reports no more than that the opener started.
+  // No parent: a viewer still open when Velmora ends must not be killed.
+  auto* process = new QProcess;
+  process->setProcessChannelMode(QProcess::ForwardedChannels);
+  QObject::connect(process, &QProcess::finished, process, [process, failed](int code, QProcess::ExitStatus status) {
+    if ((status != QProcess::NormalExit || code != 0) && failed) failed();
+    process->deleteLater();
+  });
+  QObject::connect(process, &QProcess::errorOccurred, process, [process, failed](QProcess::ProcessError error) {
+    if (error != QProcess::FailedToStart) return;
+    if (failed) failed();
+    process->deleteLater();
+  });
+  process->start(opener, {QString::fromLatin1(url.toEncoded())});
 }
 
 std::string QtClock::ShortDateNow() {

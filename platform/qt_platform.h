@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real implementations of the platform interfaces, over Qt.
 #include <QCoreApplication>
@@ -23,7 +24,7 @@ class QtDialogs : public Dialogs {
 class QtShellOpener : public ShellOpener {
  public:
   void OpenAddress(const std::string& address) override;
-  void OpenFile(const std::string& path) override;
+  void OpenFile(const std::string& path, std::function<void()> failed) override;
 };
 
 class QtClock : public Clock {
@@ -46,6 +47,7 @@ class QtInstanceLock : public InstanceLock {
   explicit QtInstanceLock(QString lock_path = {});
   bool TryAcquire() override;
   void Release() override;
+  bool Holds() const override { return lock_ && lock_->isLocked(); }
 
  private:
   QString path_;

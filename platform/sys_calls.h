@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The POSIX calls through which the shredder looks at and touches the disk.
 // Every call of the engine and the folder walk goes through this table, so

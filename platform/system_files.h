@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the storage classification reads of the system besides the shredded
 // files themselves: the mount table, the block devices' attributes in

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/app_environment.h"
 
 #include "platform/program_location.h"
 #include "platform/mount_points.h"
+#include "shell/user_guide.h"
 
 namespace velmora {
 
@@ -11,6 +13,7 @@ AppEnvironment ReadAppEnvironment() {
   env.state_folder = UserStateFolder();
   env.mount_points = ReadMountPoints();
   env.addresses = BuiltInAddresses();
+  env.guide = UserGuidePath(env.program.folder);
   return env;
 }
 

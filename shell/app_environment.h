@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the window needs to know about where it runs.
 #include <string>
@@ -13,6 +14,7 @@ struct AppEnvironment {
   std::string state_folder;               // the user's state folder for Velmora
   std::vector<std::string> mount_points;  // roots of mounted file systems
   WebAddresses addresses;
+  std::string guide;  // the user guide's file; "" for the copy built in
 };
 
 // The environment of the running program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Velmora's own artwork, drawn in code: the banner strip, the window icon and
 // the two small icons of the options page. Each picture is drawn for a device

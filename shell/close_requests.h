@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The ways the desktop asks the program to end besides closing its window:
 // a signal (kill, Ctrl+C, a logout), the end of the session, and quit. Each

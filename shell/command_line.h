@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command line: `velmora [OPTION]... [PATH]...`. It is read before the
 // window exists, so that --help and --version need no display.

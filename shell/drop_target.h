@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Files and folders dropped on a widget, or on anything inside it that does
 // not take drops itself, handed on as local paths once the drop is over.

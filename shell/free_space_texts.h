@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The words of the free-space wipe: the chooser's title, the question, the
 // refusals, the progress label and the outcome. One place maps the

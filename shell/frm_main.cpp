@@ -1,7 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/frm_main.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
+#include <QTimer>
+
+#include <algorithm>
 
 #include "platform/qt_platform.h"
 #include "shell/input_guard.h"
@@ -11,6 +16,7 @@
 #include "shell/storage_notice.h"
 #include "shell/drop_target.h"
 #include "shell/path_intake.h"
+#include "shell/text_window.h"
 #include "shell/update_reminder.h"
 #include "shred/pass_positions.h"
 #include "shred/shred_run.h"
@@ -24,14 +30,19 @@ constexpr const char* kTitle = "Velmora";
 }  // namespace
 
 FrmMain::FrmMain(Platform platform, AppEnvironment environment, QWidget* parent)
-    : QMainWindow(parent), platform_(platform), env_(std::move(environment)),
-      links_(platform.shell, env_.addresses), report_record_(platform.settings),
+    : QMainWindow(parent), dialogs_(platform.dialogs),
+      platform_{dialogs_, platform.shell, platform.clock, platform.settings, platform.instance, platform.hand_over},
+      env_(std::move(environment)), links_(platform.shell, env_.addresses, [this] { OpenGuide(); }),
+      report_record_(platform.settings),
       report_({env_.program.folder, env_.state_folder}, report_record_), job_(new ShredJob(this)),
       progress_(new RunProgress(*job_, *this)), input_guard_(new InputGuard(this)),
       fill_record_(platform.settings), fill_keeper_(fill_record_) {
   BuildWindow();
   Connect();
   connect(job_, &ShredJob::Finished, this, &FrmMain::ShredRun_Finished);
+  // Paths handed over while a dialog was open are taken once it is closed,
+  // from the event loop, after whatever opened the dialog has finished.
+  dialogs_.OnAllClosed([this] { QTimer::singleShot(0, this, &FrmMain::TakeWaitingPaths); });
   new DropTarget(
       fraResult, [this] { return FrontPage() == Page::Result && cmdAdd->isEnabled(); },
       [this](const std::vector<std::string>& paths) { AddDroppedPaths(*this, platform_.dialogs, paths); });
@@ -123,6 +134,7 @@ void FrmMain::cmdBack_Click() {
 void FrmMain::cmdBack1_Click() {
   cmdRemove->setEnabled(false);
   report_.Delete();
+  if (report_window_) report_window_->close();  // the report is gone
   BringToFront(Page::Selection);
 }
 
@@ -184,6 +196,23 @@ void FrmMain::cmdClear_Click() {
   ClearShredList();
 }
 
+void FrmMain::RemoveSelectedItems() {
+  std::vector<int> rows;
+  for (QTreeWidgetItem* item : NoExtension->selectedItems()) rows.push_back(NoExtension->indexOfTopLevelItem(item));
+  if (rows.empty()) return;
+  std::sort(rows.rbegin(), rows.rend());
+  for (int row : rows) list_.erase(list_.begin() + row);
+  ShowShredList();
+  if (list_.empty()) {
+    cmdRemove->setEnabled(false);  // as "&Clear" leaves it
+    return;
+  }
+  // The row after the last one removed takes the selection, so Delete can
+  // go on down the list.
+  const int next = std::min(rows.back(), NoExtension->topLevelItemCount() - 1);
+  NoExtension->setCurrentItem(NoExtension->topLevelItem(next));
+}
+
 // ---- The shred run and its report ----------------------------------------
 
 void FrmMain::cmdRemove_Click() {
@@ -193,6 +222,7 @@ void FrmMain::cmdRemove_Click() {
   std::string time = platform_.clock.ShortTimeNow();
   ShredOrder order{options_, list_, cboOverwriteNoOfTimes->currentIndex(), &report_, date, time};
   if (!job_->Start(std::move(order))) return;  // one run at a time, however the click came
+  if (report_window_) report_window_->close();  // its report is shredded by this run
   input_guard_->Engage();
   progress_->Begin(options_.FolderMode, list_.empty() ? std::string() : list_.front().path);
 }
@@ -211,6 +241,7 @@ void FrmMain::ShredRun_Finished() {
   const ShredList shredded = list_;
   ClearShredList();
   BringToFront(Page::Final);
+  QTimer::singleShot(0, this, &FrmMain::TakeWaitingPaths);
   // A close asked for during the run follows now; a message box would hold
   // up a logout or a kill.
   if (close_after_run_) {
@@ -223,19 +254,45 @@ void FrmMain::ShredRun_Finished() {
   emit shredRunEnded();
 }
 
-void FrmMain::cmdLog_Click() { platform_.shell.OpenFile(report_.Path()); }
+void FrmMain::cmdLog_Click() {
+  const std::string path = report_.Path();
+  QPointer<FrmMain> self(this);
+  platform_.shell.OpenFile(path, [self, path] {
+    // No viewer took it: the report is shown here, as long as it is the
+    // same report and still there.
+    if (!self || self->report_.Path() != path || !QFile::exists(FromLocalPath(path))) return;
+    if (self->report_window_) self->report_window_->close();
+    self->report_window_ = ShowReportWindow(self, path);
+  });
+}
+
+void FrmMain::OpenGuide() {
+  QPointer<FrmMain> self(this);
+  auto inside = [self] {
+    if (self) ShowGuideWindow(self, self->env_.guide);
+  };
+  if (env_.guide.empty() || !QFile::exists(FromLocalPath(env_.guide)))
+    inside();
+  else
+    platform_.shell.OpenFile(env_.guide, inside);
+}
 
 // ---- Start-up and every way out ------------------------------------------
 
-bool FrmMain::Form_Load() {
+bool FrmMain::Form_Load(const std::vector<std::string>& hand_over) {
   if (!platform_.instance.TryAcquire()) {
     // The other copy's report and the farewell page are not ours to touch:
-    // the refusal ends without the close step.
+    // the refusal ends without the close step. Paths go to the other copy;
+    // only when it cannot take them is the user told.
+    unloaded_ = true;
+    if (!hand_over.empty() && platform_.hand_over.Send(hand_over)) return false;
     platform_.dialogs.ShowMessage(std::string(kTitle) + " Is Already Running", kTitle, MessageIcon::Critical,
                                   MessageButtons::Ok);
-    unloaded_ = true;
     return false;
   }
+  // Only the holder of the lock may take over a socket a dead copy left.
+  if (platform_.instance.Holds())
+    platform_.hand_over.Listen([this](std::vector<std::string> paths) { HandOver_Received(std::move(paths)); });
   report_.Delete();  // the report of a session that was killed
   fill_keeper_.RemoveLeftovers();  // and a free-space fill it left, holding a disk full
   ReadSystemFolder();
@@ -256,6 +313,7 @@ void FrmMain::Form_Unload() {
   report_.Delete();
   CloseAllWindows();
   links_.OpenFarewellPage();
+  platform_.hand_over.Close();  // while the lock still keeps the next copy out
   platform_.instance.Release();
 }
 
@@ -311,6 +369,33 @@ void FrmMain::mnuOnline_Click() { links_.OpenFeaturesPage(); }
 void FrmMain::mnuVisit_Click() { links_.OpenHomePage(); }
 void FrmMain::Label14_Click() { links_.OpenHomePage(); }
 void FrmMain::Label15_Click() { links_.OpenContactPage(); }
+
+// ---- Paths from a second copy --------------------------------------------
+
+void FrmMain::HandOver_Received(std::vector<std::string> paths) {
+  if (unloaded_) return;
+  // Brought forward for the user who asked for it from the file manager.
+  setWindowState(windowState() & ~Qt::WindowMinimized);
+  raise();
+  activateWindow();
+  waiting_paths_.push_back(std::move(paths));
+  // Taken from the event loop: never inside the socket's own handler.
+  QTimer::singleShot(0, this, &FrmMain::TakeWaitingPaths);
+}
+
+bool FrmMain::Busy() const {
+  return unloaded_ || Running() || dialogs_.Open() || QApplication::activeModalWidget() != nullptr;
+}
+
+void FrmMain::TakeWaitingPaths() {
+  // Each hand-over is taken whole; one that opens a box holds the next back
+  // until the box is closed.
+  while (!waiting_paths_.empty() && !Busy()) {
+    std::vector<std::string> paths = std::move(waiting_paths_.front());
+    waiting_paths_.pop_front();
+    TakeHandedOverPaths(*this, platform_.dialogs, paths);
+  }
+}
 
 void CloseAllWindows() { CloseAllTopLevelWindows(); }
 

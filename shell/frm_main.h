@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // FrmMain: Velmora's one window. It turns the user's clicks into calls on the
 // shred list rules and the shred run, and their results into captions and
@@ -7,15 +8,18 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
 
+#include <deque>
 #include <map>
 #include <memory>
 
 #include "platform/platform.h"
 #include "shell/app_environment.h"
+#include "shell/dialog_watch.h"
 #include "shell/link_label.h"
 #include "shell/page_order.h"
 #include "shell/settings_fill_record.h"
@@ -40,13 +44,15 @@ class FrmMain : public QMainWindow {
 
   // The start-up sequence. False when another copy already runs (or the
   // program was closed meanwhile): it must then end without showing the
-  // window.
-  bool Form_Load();
+  // window. `hand_over` (absolute paths) goes to a copy that already runs,
+  // which then shows no box here.
+  bool Form_Load(const std::vector<std::string>& hand_over = {});
 
   // Page flow.
   void BringToFront(Page page);
   void SendToBack(Page page);
   Page FrontPage() const { return pages_.Front(); }
+  const PageOrder& pageOrder() const { return pages_; }
   QFrame* PageFrame(Page page) const { return frames_.at(page); }
 
   // State the shred run reads.
@@ -103,6 +109,19 @@ class FrmMain : public QMainWindow {
   // in from outside (command line, drop) comes here as a single choice.
   void AddChosen(const std::string& chosen);
 
+  // Takes the selected rows off the shred list ("Remove from List", Delete).
+  void RemoveSelectedItems();
+
+  // Paths a second copy handed over: the window comes forward at once; the
+  // paths wait while a run goes or a dialog is open.
+  void HandOver_Received(std::vector<std::string> paths);
+
+  // The window's dialogs, counted (see DialogWatch).
+  Dialogs& dialogs() { return platform_.dialogs; }
+
+  // The user guide ("Online Help" and "Visit Us Online" without a web site).
+  void OpenGuide();
+
   // Controls, by their names.
   QLabel* Pic;
   QFrame *fraSelection, *fraResult, *fraFinal, *fraAbout, *Frame3;
@@ -145,7 +164,10 @@ class FrmMain : public QMainWindow {
   void ShredRun_Finished();
   void FreeSpace_Finished();
   AddContext RulesContext() const;
+  bool Busy() const;
+  void TakeWaitingPaths();
 
+  DialogWatch dialogs_;  // before platform_, which hands it out
   Platform platform_;
   AppEnvironment env_;
   WebLinks links_;
@@ -160,6 +182,8 @@ class FrmMain : public QMainWindow {
   RunProgress* progress_;
   InputGuard* input_guard_;
   bool close_after_run_ = false;
+  std::deque<std::vector<std::string>> waiting_paths_;  // handed over, not yet taken
+  QPointer<QWidget> report_window_;  // the report shown by the program itself
   SettingsFillRecord fill_record_;
   FillKeeper fill_keeper_;  // fill folders of free-space wipes, by identity
   std::shared_ptr<FreeSpaceRun> free_space_;  // while a wipe is going

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's free-space wipe: a folder from the browser, the question,
 // then the engine on the shred run's worker, with the same progress dialog,
 // Stop and ways out; at the end a box says what was done.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FrmMain's controls, placed as designed. Positions are given in twips, as
 // designed, and converted at 15 twips to the pixel.
 #include <QApplication>
@@ -8,6 +9,7 @@
 #include "shell/artwork.h"
 #include "shell/frm_main.h"
 #include "shell/keyboard_access.h"
+#include "shell/list_removal.h"
 #include "shred/pass_positions.h"
 
 namespace velmora {
@@ -85,6 +87,8 @@ QTreeWidget* MakeListView(QWidget* parent, const char* name) {
   view->setUniformRowHeights(true);
   view->header()->setStretchLastSection(true);
   view->setFont(VerdanaFont(8.25, false));
+  // A long path keeps its file name and the start of its folder in sight.
+  view->setTextElideMode(Qt::ElideMiddle);
   return view;
 }
 
@@ -121,6 +125,7 @@ void FrmMain::BuildWindow() {
   BuildMenu();
   SetTabOrder();
   SetUpKeyboardAndScreenReaders(*this);
+  SetUpListRemoval(*this);
 
   setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -204,6 +209,10 @@ void FrmMain::BuildAboutPage() {
   Label15 = Place(new LinkLabel(p), "Label15", 735, 2640, 3855, 255);
   Label15->setText("Contact Us");
   Label15->setAttribute(Qt::WA_TranslucentBackground);
+  // A link with no address would lead nowhere: a build without a web site
+  // shows neither.
+  Label14->setVisible(!home.empty());
+  Label15->setVisible(!env_.addresses.contact.empty());
   for (LinkLabel* link : {Label14, Label15}) {
     QFont font = link->font();
     font.setUnderline(true);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // While a run is going the window takes no input: clicks, keys, the wheel,
 // shortcuts and drops meant for anything but the modal dialog in front (the

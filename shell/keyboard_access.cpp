@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/keyboard_access.h"
 
 #include <QAbstractButton>
@@ -60,6 +61,11 @@ void SetUpKeyboardAndScreenReaders(FrmMain& w) {
   // Reached through their access keys only.
   w.cmdReset->setFocusPolicy(Qt::NoFocus);
   w.cmdExt->setFocusPolicy(Qt::NoFocus);
+  // The panel below the client area is never seen, so it is hidden, and a
+  // screen reader does not report it as showing; Alt+R stays the window's.
+  w.Frame3->hide();
+  auto* reset_key = new QShortcut(QKeySequence::mnemonic(w.cmdReset->text()), &w);
+  QObject::connect(reset_key, &QShortcut::activated, w.cmdReset, &QAbstractButton::click);
   // The path view lies behind the name view and is never seen.
   w.ListFiles->setFocusPolicy(Qt::NoFocus);
   w.ListFiles->hide();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A label that acts as a web link: a hand pointer and a click, or with the
 // keyboard focus Enter, Return or Space. Screen readers see a link that can

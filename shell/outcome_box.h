@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The words for what a shred run could not do: one place maps the engine's
 // codes to the reasons the warning box shows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The front-to-back order of the window's four pages. Pages change only by
 // bringing one to the front or sending one to the back, so closing the about

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The record of fill folders, kept in the user's settings as "FreeSpaceFill"
 // beside the report's.
@@ -16,7 +17,9 @@ class SettingsFillRecord : public ReportRecordStore {
     std::optional<QString> value = settings_.Read(kFreeSpaceFillKey);
     return value ? value->toStdString() : std::string();
   }
-  void Write(const std::string& record) override { settings_.Write(kFreeSpaceFillKey, QString::fromStdString(record)); }
+  bool Write(const std::string& record) override {
+    return settings_.Write(kFreeSpaceFillKey, QString::fromStdString(record));
+  }
 
  private:
   SettingsStore& settings_;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The report keeper's record, kept in the user's settings as "ReportIdentity".
 #include "platform/platform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The shred run on a worker thread, so the window's event loop keeps going.
 // The core runs there as it is; what it reports (bytes done, the item in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the user sees of a run that takes a while: nothing for its first
 // 500 ms, then a modal progress dialog with "&Stop", kept up to date from

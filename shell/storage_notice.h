@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The warning box after a run: what could not be shredded, then what was
 // shredded onto storage that may keep old copies. Flash is common, so its

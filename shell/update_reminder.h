@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Once per start: fifteen days or more since the last reminder, ask whether to
 // look for a newer version.

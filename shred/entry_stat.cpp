@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shred/entry_stat.h"
 
 #include <fcntl.h>

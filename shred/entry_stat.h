@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One look at an entry through statx: what fstat says, plus the mount it is
 // on and whether it is the root of a mount. A plain stat cannot tell a file

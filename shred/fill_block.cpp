@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shred/fill_block.h"
 
 #include <initializer_list>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fixed fill block written from offset 0 over every shredded file.
 #include <cstddef>

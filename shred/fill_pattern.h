@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fill block repeated end to end, so any range of a file can be covered
 // with large writes whatever its offset.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A folder's extended attributes (its ACLs among them) go with the folder:
 // their values are zeroed right before it is removed, once everything in it

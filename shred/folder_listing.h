@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading a folder once: each entry's name, inode and type, as the folder
 // itself records them, without a look at the entry.

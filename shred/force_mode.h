@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Changing the permission bits of an entry we are about to destroy, so that
 // a read-only file or folder does not stop a forced removal, and putting

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A fill folder outlives its session only when the session is killed in
 // the middle of a free-space wipe, and then it holds the disk full. Its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Wiping the free space of a file system: what a shred cannot reach, the
 // blocks of files deleted long ago. A hidden folder of our own in a folder

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a shred run did with one listed item. The window turns these codes
 // into the lines of its warning box; the engine never words them itself.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shred/journal_scrub.h"
 
 #include "platform/sys_calls.h"

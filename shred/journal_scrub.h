@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Old copies of directory blocks live on in an ext4 journal, and a folder's
 // freed blocks keep whatever was last checkpointed to them. Checkpointing the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How a shred takes the names of what it removes off the disk, per file
 // system. Measured by the forensic tests for each file system that can be

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pass-count list, in one table: the drop-down list shows it, the report
 // and the result caption print the count, and the engine takes the position

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Removing one directory entry so that its name does not stay behind, and
 // only while it is the very file or folder we mean to remove.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The report of a shred run, note.txt: what was meant to be shredded, with
 // which technique label and pass count.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The keeper of the shred report, note.txt: where it goes, how it is written
 // and how it goes away. The report names every shredded path, so it is

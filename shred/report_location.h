@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the report may go. Beside the program only when that folder is the
 // user's own and not part of the system: an installed program in /usr/bin

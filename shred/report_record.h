@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text of the report keeper's record: which files the program wrote,
 // kept between sessions in a settings file that anyone (another machine, a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How a running shred reports progress and learns that the user wants it to
 // stop. The run may be on a worker thread: implementations must be safe to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The progress of a file-mode run, in bytes of the whole run's planned
 // overwrite that the device has acknowledged. The engine reports them as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The choices a shred run works with, and the shred list it works on.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The shred run behind "&Shred Now": report first, then destroy, then the
 // result caption.

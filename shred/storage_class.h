@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the storage beneath a shredded item can promise. Overwriting a file
 // in place destroys its old bytes only where the file system writes in place

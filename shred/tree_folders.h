@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Visiting every folder of a walked tree at once, a pool of threads taking
 // one folder each (a big one in chunks of entries), for the work on a folder's own entries that needs no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the folder shred learns of a tree while it overwrites it, kept for the
 // removal that follows the one sync: per folder, the names it held with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Finding a folder of a walked tree again, only the very folder the walk met
 // and only on the tree's own mount; and handing open folders on to the pool

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The first walk of a folder shred: every folder read once, every regular
 // file that is the user's alone overwritten once, nothing removed. Folders

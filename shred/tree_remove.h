@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The walks of a folder shred after the one sync: rename what will go to
 // random names (where that takes names off the disk), then remove it, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shredding a whole folder: every file in its tree goes through the overwrite
 // engine, then the tree is removed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Owns one file descriptor and closes it exactly once.
 #include "platform/sys_calls.h"

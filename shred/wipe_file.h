@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The overwrite engine. One file at a time: cover it with the fill
 // pattern, force the data to the device, then remove its name. File mode and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small pool of threads draining one shared stack of tasks, where a task
 // may add more. Last in, first out: the walk goes deep before it goes wide,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whether anyone else has a file open, asked of the kernel before its first
 // byte is overwritten. Linux grants a write lease only while the descriptor

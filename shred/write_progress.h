@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the overwrite engine tells, while it writes, how far it has come, and
 // learns between two writes that it should stop.

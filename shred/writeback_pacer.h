@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keeps an overwrite close behind the device. Without it the pattern lands
 // in the page cache at memory speed, progress runs far ahead of the disk,

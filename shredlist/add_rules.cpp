@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shredlist/add_rules.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Putting items on the shred list, and the protection rules that keep the
 // program itself and the system's own folders off it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shredlist/given_paths.h"
 
 #include <sys/stat.h>
@@ -64,7 +65,10 @@ PathKind KindOf(const std::string& absolute_path) {
   if (HasDotDot(Steps(absolute_path))) return PathKind::Missing;
   struct stat st{};
   if (::lstat(absolute_path.c_str(), &st) != 0) return PathKind::Missing;
-  return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::NotFolder;
+  if (S_ISDIR(st.st_mode)) return PathKind::Folder;
+  if (S_ISREG(st.st_mode)) return PathKind::File;
+  if (S_ISLNK(st.st_mode)) return PathKind::Link;
+  return PathKind::Special;
 }
 
 std::vector<GivenPath> LookAtPaths(const std::vector<std::string>& given, const std::string& cwd) {
@@ -82,17 +86,32 @@ bool AllFolders(const std::vector<GivenPath>& paths) {
          std::all_of(paths.begin(), paths.end(), [](const GivenPath& p) { return p.kind == PathKind::Folder; });
 }
 
-IntakePlan PlanIntake(const std::vector<GivenPath>& paths, bool folder_mode) {
-  IntakePlan plan;
-  const PathKind wanted = folder_mode ? PathKind::Folder : PathKind::NotFolder;
-  for (const GivenPath& p : paths) (p.kind == wanted ? plan.add : plan.unlisted).push_back(p.path);
-  return plan;
+namespace {
+
+// The reason for a path of the wrong kind for the mode.
+IntakeRefusal RefusalOf(PathKind kind) {
+  switch (kind) {
+    case PathKind::Missing: return IntakeRefusal::Missing;
+    case PathKind::Link: return IntakeRefusal::Link;
+    case PathKind::Special: return IntakeRefusal::NotRegularFile;
+    case PathKind::Folder: return IntakeRefusal::Folder;  // in file mode
+    case PathKind::File: break;                           // in folder mode
+  }
+  return IntakeRefusal::File;
 }
 
-std::string UnlistedMessage(const std::vector<std::string>& paths) {
-  std::string text = kUnlistedHeading;
-  for (const std::string& path : paths) text += "\n" + path;
-  return text;
+}  // namespace
+
+IntakePlan PlanIntake(const std::vector<GivenPath>& paths, bool folder_mode) {
+  IntakePlan plan;
+  const PathKind wanted = folder_mode ? PathKind::Folder : PathKind::File;
+  for (const GivenPath& p : paths) {
+    if (p.kind == wanted)
+      plan.add.push_back(p.path);
+    else
+      plan.unlisted.push_back({p.path, RefusalOf(p.kind)});
+  }
+  return plan;
 }
 
 std::string CurrentFolder() {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Paths handed in from outside the choosers (the command line, a drop on the
 // list page): made absolute, looked at without following a link, and sorted
@@ -7,7 +8,8 @@
 
 namespace velmora {
 
-enum class PathKind { Folder, NotFolder, Missing };
+// A link is a Link whatever it points at; a FIFO, socket or device is Special.
+enum class PathKind { Folder, File, Link, Special, Missing };
 
 struct GivenPath {
   std::string path;  // absolute, no trailing "/" (except "/" itself)
@@ -20,8 +22,8 @@ struct GivenPath {
 // that fails the ".." stays and the path counts as missing.
 std::string AbsolutePath(const std::string& given, const std::string& cwd);
 
-// What lstat says; a link is NotFolder even when it points at a folder. A
-// path that cannot be looked at exactly (a NUL byte, a ".." left) is Missing.
+// What lstat says. A path that cannot be looked at exactly (a NUL byte, a
+// ".." left) is Missing.
 PathKind KindOf(const std::string& absolute_path);
 
 // Each path made absolute and looked at, in the order given.
@@ -30,17 +32,26 @@ std::vector<GivenPath> LookAtPaths(const std::vector<std::string>& given, const 
 // The command line's mode: folders when every path is a folder.
 bool AllFolders(const std::vector<GivenPath>& paths);
 
-// In folder mode only folders go to the add rules, in file mode only what is
-// not a folder; the rest, and what does not exist, is named to the user.
+// Why a path handed in is not listed: it could never be shredded in this
+// mode, so it is refused when it arrives rather than after "Shred Now".
+enum class IntakeRefusal { Missing, Link, NotRegularFile, Folder, File };
+
+struct UnlistedPath {
+  std::string path;
+  IntakeRefusal reason;
+  bool operator==(const UnlistedPath&) const = default;
+};
+
+// In folder mode only folders go to the add rules, in file mode only regular
+// files; the rest is named to the user with its reason.
 struct IntakePlan {
   std::vector<std::string> add;
-  std::vector<std::string> unlisted;
+  std::vector<UnlistedPath> unlisted;
 };
 IntakePlan PlanIntake(const std::vector<GivenPath>& paths, bool folder_mode);
 
-// The one box that names what could not be listed.
+// The heading of the one box that names what could not be listed.
 inline constexpr const char* kUnlistedHeading = "These could not be put on the shred list:";
-std::string UnlistedMessage(const std::vector<std::string>& paths);
 
 // The process's working folder; "" when it cannot be read.
 std::string CurrentFolder();

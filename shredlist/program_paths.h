@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The path readers: the folders the protection rules guard.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bad input: links, special files, odd names, odd permissions, a file swapped
 // for a link after listing. Each case checks the outcome and that nothing
 // outside what was listed changed byte for byte.

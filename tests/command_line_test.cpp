@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `velmora [OPTION]... [PATH]...`, read before any window or display exists.
 #include "shell/command_line.h"
 

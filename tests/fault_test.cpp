@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Faults during a run: a full disk part way through a write, a failing sync,
 // a file that vanishes, a folder that appears. The run always ends, every
 // other item is still shredded, nothing outside the list changes, and no

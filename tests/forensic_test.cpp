@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Looking at the raw disk after a shred: on a real ext4 file system in an
 // image file, no 64-byte window of any shredded secret and no shredded name
 // may be found.

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paths handed in from the command line or a drop: made absolute, looked at
 // without following links, sorted into what the add rules get and what the
 // user is told could not be listed.
 #include "shredlist/given_paths.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "support/temp_dir.h"
@@ -72,9 +74,12 @@ TEST(KindOf, LooksWithoutFollowingLinks) {
   ASSERT_EQ(::symlink((dir / "folder").c_str(), (dir / "link-to-folder").c_str()), 0);
   ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "dangling").c_str()), 0);
   EXPECT_EQ(KindOf(dir / "folder"), PathKind::Folder);
-  EXPECT_EQ(KindOf(dir / "file"), PathKind::NotFolder);
-  EXPECT_EQ(KindOf(dir / "link-to-folder"), PathKind::NotFolder);
-  EXPECT_EQ(KindOf(dir / "dangling"), PathKind::NotFolder);
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  EXPECT_EQ(KindOf(dir / "file"), PathKind::File);
+  EXPECT_EQ(KindOf(dir / "link-to-folder"), PathKind::Link);
+  EXPECT_EQ(KindOf(dir / "dangling"), PathKind::Link);
+  EXPECT_EQ(KindOf(dir / "fifo"), PathKind::Special);
+  EXPECT_EQ(KindOf("/dev/null"), PathKind::Special);
   EXPECT_EQ(KindOf(dir / "missing"), PathKind::Missing);
   // A NUL would cut the path short: the file before it must not be taken.
   EXPECT_EQ(KindOf(dir / "file\0tail"s), PathKind::Missing);
@@ -84,27 +89,35 @@ TEST(KindOf, LooksWithoutFollowingLinks) {
   EXPECT_EQ(KindOf(""), PathKind::Missing);
 }
 
-TEST(PlanIntake, ModeDecidesWhatIsListedAndKeepsTheOrder) {
+TEST(PlanIntake, ModeDecidesWhatIsListedEachRefusalHasItsReasonAndTheOrderIsKept) {
   TempDir dir;
   MakeDir(dir / "f1");
   MakeDir(dir / "f2");
   WriteText(dir / "a", "x");
   WriteText(dir / "b", "x");
-  const auto paths = LookAtPaths({"a", "f1", "gone", "b/", "f2"}, dir.path());
+  ASSERT_EQ(::symlink((dir / "f1").c_str(), (dir / "to-f1").c_str()), 0);
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  const auto paths = LookAtPaths({"a", "f1", "gone", "b/", "f2", "to-f1", "fifo"}, dir.path());
   EXPECT_FALSE(AllFolders(paths));
+  using R = IntakeRefusal;
   const IntakePlan files = PlanIntake(paths, false);
   EXPECT_EQ(files.add, (std::vector<std::string>{dir / "a", dir / "b"}));
-  EXPECT_EQ(files.unlisted, (std::vector<std::string>{dir / "f1", dir / "gone", dir / "f2"}));
+  EXPECT_EQ(files.unlisted, (std::vector<UnlistedPath>{{dir / "f1", R::Folder},
+                                                       {dir / "gone", R::Missing},
+                                                       {dir / "f2", R::Folder},
+                                                       {dir / "to-f1", R::Link},
+                                                       {dir / "fifo", R::NotRegularFile}}));
   const IntakePlan folders = PlanIntake(paths, true);
   EXPECT_EQ(folders.add, (std::vector<std::string>{dir / "f1", dir / "f2"}));
-  EXPECT_EQ(folders.unlisted, (std::vector<std::string>{dir / "a", dir / "gone", dir / "b"}));
+  // A link to a folder is a link in folder mode too: it is never followed.
+  EXPECT_EQ(folders.unlisted, (std::vector<UnlistedPath>{{dir / "a", R::File},
+                                                         {dir / "gone", R::Missing},
+                                                         {dir / "b", R::File},
+                                                         {dir / "to-f1", R::Link},
+                                                         {dir / "fifo", R::NotRegularFile}}));
 
   EXPECT_TRUE(AllFolders(LookAtPaths({"f1", "f2/"}, dir.path())));
   EXPECT_FALSE(AllFolders({}));
-}
-
-TEST(UnlistedMessage, HeadingThenOnePathALine) {
-  EXPECT_EQ(UnlistedMessage({"/a", "/b c"}), "These could not be put on the shred list:\n/a\n/b c");
 }
 
 }  // namespace

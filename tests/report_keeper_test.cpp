@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report keeper: a new private file per report, the old one shredded,
 // a foreign note.txt never touched, a killed session's report destroyed at
 // the next start, and the report never in a system folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the storage beneath a shredded item can promise, told from a
 // described system: the file system's statfs type, its mount's options, the
 // block devices' sysfs attributes. One row per kind of storage.

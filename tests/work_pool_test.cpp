@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pool of the folder walks on its own: every task runs once whatever the
 // number of threads, a task that throws ends the rest cleanly, and a thread
 // that cannot be started means fewer threads, never a lost task or an abort.

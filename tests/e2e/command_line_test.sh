@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The built program's --help, --version and a wrong option, with no display
 # at all: they are answered before anything needs one.
 #

@@ -1,12 +1,14 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End to end, as a user meets Velmora: the built program in a real X server
 # (Xvfb), driven by real input events (xdotool), with Qt's real file dialog
 # and folder chooser. The shell opener is a stub that records addresses.
 #
-#   e2e_test.sh PATH/TO/velmora
+#   e2e_test.sh PATH/TO/velmora [FAREWELL_ADDRESS]
 set -uo pipefail
 
 program="$1"
+farewell="${2:-}"  # the address the build was configured with; none by default
 SKIP=77
 for tool in Xvfb xdotool sha256sum; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed; no X server can be started"; exit $SKIP; }
@@ -90,6 +92,12 @@ start_velmora() {
   win_x=$X win_y=$((Y + menu_height))
 }
 ended() { wait_for bash -c "! kill -0 $app_pid 2>/dev/null"; }
+# How many times the farewell page was asked for: once per close with an
+# address, never without one (then nothing at all is opened on a close).
+farewells() {
+  if [ -n "$farewell" ]; then grep -cxF "$farewell" "$opened"; else grep -c '^https\?:' "$opened"; fi
+}
+per_close() { [ -n "$farewell" ] && echo "$1" || echo 0; }
 
 start_velmora
 
@@ -151,27 +159,43 @@ check "everything outside is unchanged byte for byte" \
 expected_tail="$(printf 'Technique Used: Ones and Zeros\r\nFiles Overwritten: 3 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n%s\r' "$data/tree")"
 check "note.txt names the folder" test "$(tail -n +5 "$note")" = "$expected_tail"
 
-# A second copy, started with a path as a file manager would, is refused and
-# ends by itself once its message is answered; the path is not handed over.
-"$work/prog/velmora" "$data/docs/stays.txt" > "$work/second.log" 2>&1 &
+# A second copy, started with a path as a file manager would, hands it to the
+# running copy and ends by itself without a box; the running copy lists it.
+head -c 6000 /dev/urandom > "$data/docs/handed.txt"
+(cd "$data/docs" && exec "$work/prog/velmora" handed.txt) > "$work/second.log" 2>&1 &
+second_pid=$!
+check "the second copy with a path ends by itself" wait_for bash -c "! kill -0 $second_pid 2>/dev/null"
+wait "$second_pid"
+check "and ends well" test "$?" = 0
+check "the second copy showed no box" \
+  bash -c "! xdotool search --all --onlyvisible --name '^Velmora\$' >/dev/null"
+check "the first copy keeps running" kill -0 "$app_pid"
+check "the handed path is not shredded before Shred Now" test -e "$data/docs/handed.txt"
+click_cmdRemove
+check "the handed path is listed and shredded by the first copy" wait_for bash -c "! test -e '$data/docs/handed.txt'"
+expected_tail="$(printf 'Technique Used: Ones and Zeros\r\nFiles Overwritten: 3 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n%s\r' "$data/docs/handed.txt")"
+check "note.txt names the handed path made absolute" wait_for test "$(tail -n +5 "$note" 2>/dev/null)" = "$expected_tail"
+
+# Started without a path, the second copy is refused with its box and ends
+# once the box is answered.
+"$work/prog/velmora" > "$work/second.log" 2>&1 &
 second_pid=$!
 message="$(xdotool search --sync --all --onlyvisible --pid "$second_pid" --name '^Velmora$' | head -1)"
 check "the second copy shows its message" test -n "$message"
 check "the second copy shows no main window" \
-  bash -c "! xdotool search --all --onlyvisible --pid $second_pid --name '^Velmora v1\\.0$' >/dev/null"
+  bash -c "! xdotool search --all --onlyvisible --pid $second_pid --name '^Velmora v1\\.0\$' >/dev/null"
 xdotool windowfocus --sync "$message" 2>/dev/null
 xdotool key Return
 check "the second copy ends after OK" wait_for bash -c "! kill -0 $second_pid 2>/dev/null"
 check "the first copy keeps running" kill -0 "$app_pid"
 check "the first copy's report is still there" test -e "$note"
-check "the second copy's path was not shredded" test "$(cd "$data" && sha256sum outside/target docs/stays.txt)" = "$before_outside"
+check "nothing else was shredded" test "$(cd "$data" && sha256sum outside/target docs/stays.txt)" = "$before_outside"
 
 # "&Exit " on the result page.
 click_cmdFinish
 check "the program ends" wait_for bash -c "! kill -0 $app_pid 2>/dev/null"
 check "Exit removes note.txt" bash -c "! test -e '$note'"
-check "the farewell page was asked for once" \
-  wait_for test "$(grep -c '^https://.*thanks' "$opened")" = 1
+check "the farewell page was asked for as configured" wait_for test "$(farewells)" = "$(per_close 1)"
 
 # `kill` on the result page ends the program as its Exit does.
 head -c 4096 /dev/urandom > "$data/killed-after"
@@ -190,8 +214,9 @@ wait_for test -e "$note"
 kill -TERM "$app_pid"
 check "SIGTERM ends the program" wait_for bash -c "! kill -0 $app_pid 2>/dev/null"
 check "SIGTERM removes note.txt" bash -c "! test -e '$note'"
-check "SIGTERM asks for the farewell page" wait_for test "$(grep -c '^https://.*thanks' "$opened")" = 2
+check "SIGTERM asks for the farewell page as configured" wait_for test "$(farewells)" = "$(per_close 2)"
 check "SIGTERM releases the instance lock" bash -c "! ls '$XDG_RUNTIME_DIR'/velmora.lock 2>/dev/null"
+check "SIGTERM removes the hand-over socket" bash -c "! test -e '$XDG_RUNTIME_DIR/velmora.socket'"
 # ---- Started with paths, as the file managers' "Shred with Velmora" does --
 mkdir -p "$data/cli" "$data/cli-tree/inner"
 head -c 2222 /dev/urandom > "$data/cli/one.txt"
@@ -225,14 +250,21 @@ check "note.txt names the folder without its trailing slash" test "$(tail -n +5 
 click_cmdFinish
 check "the program ends after the folder run" ended
 
-# ---- Alt+E on the options page -------------------------------------------
+# ---- Help, then Alt+E on the options page ---------------------------------
 : > "$opened"
 start_velmora
 xdotool windowfocus --sync "$main_window" 2>/dev/null
 sleep 0.3
+if [ -z "$farewell" ]; then
+  xdotool key alt+h o
+  check "Online Help opens the user guide" wait_for grep -q '^file://.*/docs/guide\.html$' "$opened"
+  : > "$opened"
+  xdotool windowfocus --sync "$main_window" 2>/dev/null
+  sleep 0.3
+fi
 xdotool key alt+e
 check "Alt+E on the options page ends the program at the first press" ended
-check "and opens the farewell page once" wait_for test "$(grep -c '^https://.*thanks' "$opened")" = 1
+check "and asks for the farewell page as configured" wait_for test "$(farewells)" = "$(per_close 1)"
 
 echo "$passes passed, $failures failed"
 [ "$failures" = 0 ]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the add rules: random chooser strings (NUL splits,
 // separators, long texts), several adds on one list, in either mode.
 // Input: segments separated by 0xFF; a segment's first byte picks the mode.

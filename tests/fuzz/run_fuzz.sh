@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the add-rules fuzz target with clang (libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer) and runs it for a bounded time.
 #   run_fuzz.sh SOURCE_DIR WORK_DIR [SECONDS]

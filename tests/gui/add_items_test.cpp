@@ -1,5 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Adding to the shred list through the window: the choosers, the protection
 // rules' messages, the two list views, "&Clear".
+#include <QAction>
+#include <QTest>
+
 #include "shredlist/program_paths.h"
 #include "window_fixture.h"
 
@@ -111,6 +115,48 @@ TEST_F(AddItems, ClearEmptiesBothViewsAndKeepsFolderToShred) {
   EXPECT_EQ(w.options().FolderToShred, "/home/u/b");
   w.cmdClear->click();  // on an empty list too
   EXPECT_FALSE(w.cmdRemove->isEnabled());
+}
+
+// One item off the list: Delete or "Remove from List" on the selected rows;
+// both views follow, and "&Shred Now" goes off with the last item.
+TEST_F(AddItems, DeleteAndRemoveFromListTakeOffTheSelectedRowsOnly) {
+  FrmMain& w = OpenAtList(false);
+  w.show();
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  fakes.dialogs.file_choices = {"/d/alone", "/d" + Nul() + "b" + Nul() + "c" + Nul() + "e"};
+  w.cmdAdd->click();
+  w.cmdAdd->click();
+  QAction* remove = w.NoExtension->findChild<QAction*>("mnuRemoveFromList");
+  ASSERT_NE(remove, nullptr);
+  EXPECT_EQ(remove->text(), "Remove from List");
+  EXPECT_TRUE(w.NoExtension->actions().contains(remove)) << "the list's context menu offers it";
+
+  w.NoExtension->setFocus();
+  w.NoExtension->setCurrentItem(w.NoExtension->topLevelItem(1));
+  QTest::keyClick(w.NoExtension, Qt::Key_Delete);
+  EXPECT_EQ(Texts(w.NoExtension), (std::vector<std::string>{"/d/alone", "c", "e"}));
+  EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{"/d/alone", "/d/c", "/d/e"}));
+  EXPECT_EQ(w.shredList().size(), 3u);
+  EXPECT_TRUE(w.cmdRemove->isEnabled());
+
+  // The next row took the selection, so Delete can go on down the list.
+  EXPECT_EQ(w.NoExtension->currentItem(), w.NoExtension->topLevelItem(1));
+  // Two rows at once through the menu entry.
+  w.NoExtension->clearSelection();
+  w.NoExtension->topLevelItem(0)->setSelected(true);
+  w.NoExtension->topLevelItem(2)->setSelected(true);
+  remove->trigger();
+  EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{"/d/c"});
+  EXPECT_TRUE(w.cmdRemove->isEnabled());
+
+  w.NoExtension->setCurrentItem(w.NoExtension->topLevelItem(0));
+  QTest::keyClick(w.NoExtension, Qt::Key_Delete);
+  EXPECT_TRUE(w.shredList().empty());
+  EXPECT_EQ(w.ListFiles->topLevelItemCount(), 0);
+  EXPECT_FALSE(w.cmdRemove->isEnabled());
+  QTest::keyClick(w.NoExtension, Qt::Key_Delete);  // nothing left: nothing happens
+  EXPECT_TRUE(fakes.dialogs.messages.empty());
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "&Wipe Free Space..." from the File menu: the browser, the question, the
 // refusals, the run with its progress and Stop, the box at the end, and a
 // fill a killed session left removed at the next start.

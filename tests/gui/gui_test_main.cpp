@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GoogleTest main for widget tests: one offscreen QApplication for all.
 #include <QApplication>
 #include <gtest/gtest.h>

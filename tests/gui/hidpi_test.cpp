@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The artwork drawn for the screen's device pixel ratio. This program runs
 // three times: as it is, and with QT_SCALE_FACTOR 1.5 and 2.
 #include <QtMath>

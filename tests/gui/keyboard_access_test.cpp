@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window from the keyboard and through a screen reader: the Tab order of
 // each page, Alt+E on every page, Enter on buttons, names and labels.
 #include <QAccessible>
@@ -205,6 +206,16 @@ TEST_F(Keyboard, EachRowShowsItsFullPathAsATooltip) {
   for (int i = 0; i < w.NoExtension->topLevelItemCount(); ++i)
     tips.push_back(w.NoExtension->topLevelItem(i)->toolTip(0).toStdString());
   EXPECT_EQ(tips, (std::vector<std::string>{"/home/u/alone.txt", "/home/u/docs/b.txt", "/home/u/docs/a.txt"}));
+}
+
+// The panel below the designed client area is never seen: a screen reader
+// must not list its buttons as showing on any page.
+TEST_F(Keyboard, WorkingControlsBelowTheClientAreaAreNotReportedAsShowing) {
+  FrmMain& w = OpenActive();
+  for (QWidget* hidden : {static_cast<QWidget*>(w.Frame3), static_cast<QWidget*>(w.cmdReset),
+                          static_cast<QWidget*>(w.cmdExt)})
+    EXPECT_TRUE(Accessible(hidden)->state().invisible) << hidden->objectName().toStdString();
+  EXPECT_FALSE(Accessible(w.cmdExit)->state().invisible);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wizard's pages and what each navigation control does to the window.
 #include <QSignalSpy>
 #include <QTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paths handed in from the command line and dropped on the list page: the
 // same add rules, messages and list as single choices in the choosers, and
 // one box for what could not be listed.
@@ -5,7 +6,10 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <QFile>
+
 #include "shell/drop_target.h"
+#include "shell/outcome_box.h"
 #include "shell/path_intake.h"
 #include "window_fixture.h"
 
@@ -17,11 +21,16 @@ using testing::MakeDir;
 using testing::WindowTest;
 using testing::WriteText;
 
-ShownMessage Unlisted(const std::vector<std::string>& paths) {
+// Each path with its reason, as the box shows them.
+using Lines = std::vector<std::pair<std::string, std::string>>;
+ShownMessage Unlisted(const Lines& lines) {
   std::string text = "These could not be put on the shred list:";
-  for (const std::string& path : paths) text += "\n" + path;
+  for (const auto& [path, reason] : lines) text += "\n" + path + " " + reason;
   return {text, "Velmora", MessageIcon::Exclamation, MessageButtons::Ok};
 }
+const std::string kFolder = "(a folder: choose Shred Folder(s))";
+const std::string kFile = "(a file: choose Shred File(s))";
+const std::string kMissing = "(not found)";
 
 ShownMessage Refusal(const std::string& text) { return {text, "Velmora", MessageIcon::Critical, MessageButtons::Ok}; }
 
@@ -72,7 +81,7 @@ TEST_F(GivenPaths, FoldersAmongFilesAndMissingPathsAreNamedInOneBoxAfterTheRest)
   FrmMain& w = StartWith({"tree", "docs/a.txt", "nothing-here", "docs/b.txt"}, dir.path());
   EXPECT_TRUE(w.OptFile->isChecked());
   EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{dir / "docs/a.txt", dir / "docs/b.txt"}));
-  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({dir / "tree", dir / "nothing-here"})});
+  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({{dir / "tree", kFolder}, {dir / "nothing-here", kMissing}})});
   EXPECT_TRUE(w.cmdRemove->isEnabled());
 }
 
@@ -82,7 +91,7 @@ TEST_F(GivenPaths, NothingThatExistsStillOpensFileModeWithAnEmptyList) {
   EXPECT_TRUE(w.OptFile->isChecked());
   EXPECT_EQ(w.ListFiles->topLevelItemCount(), 0);
   EXPECT_FALSE(w.cmdRemove->isEnabled());
-  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({dir / "gone"})});
+  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({{dir / "gone", kMissing}})});
 }
 
 TEST_F(GivenPaths, RefusalsComeAsTheyComeAndTheBoxLast) {
@@ -91,7 +100,7 @@ TEST_F(GivenPaths, RefusalsComeAsTheyComeAndTheBoxLast) {
   WriteText(dir / "prog/velmora", "program");
   FrmMain& w = StartWith({dir / "docs/a.txt", dir / "prog/velmora", dir / "missing", dir / "docs/b.txt"});
   EXPECT_EQ(fakes.dialogs.messages, (std::vector<ShownMessage>{Refusal("Velmora Application Cannot Be Shredded"),
-                                                               Unlisted({dir / "missing"})}));
+                                                               Unlisted({{dir / "missing", kMissing}})}));
   EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{dir / "docs/b.txt"});
   EXPECT_TRUE(w.cmdRemove->isEnabled());
 }
@@ -110,6 +119,59 @@ TEST_F(GivenPaths, NoPathsLeaveTheOptionsPageAlone) {
   FrmMain& w = StartWith({});
   EXPECT_EQ(w.FrontPage(), Page::Selection);
   EXPECT_FALSE(w.OptFile->isChecked() || w.OptFolder->isChecked());
+}
+
+// Links, FIFOs, sockets and devices can never be shredded: they are refused
+// on arrival with their reasons, on the box and on standard error alike.
+TEST_F(GivenPaths, EveryKindThatCannotBeListedIsRefusedAtOnceWithItsReason) {
+  ASSERT_EQ(::symlink((dir / "docs/a.txt").c_str(), (dir / "link").c_str()), 0);
+  ASSERT_EQ(::symlink((dir / "tree").c_str(), (dir / "folder-link").c_str()), 0);
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  ::testing::internal::CaptureStderr();
+  FrmMain& w = StartWith({dir / "docs/a.txt", dir / "link", dir / "folder-link", dir / "fifo", "/dev/null",
+                          dir / "tree", dir / "gone"});
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(w.OptFile->isChecked());
+  EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{dir / "docs/a.txt"});
+  const ShownMessage box = Unlisted({{dir / "link", "(a link)"},
+                                     {dir / "folder-link", "(a link)"},
+                                     {dir / "fifo", "(not a regular file)"},
+                                     {"/dev/null", "(not a regular file)"},
+                                     {dir / "tree", kFolder},
+                                     {dir / "gone", kMissing}});
+  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{box});
+  EXPECT_EQ(err, box.text + "\n");
+  // Nothing refused was touched.
+  EXPECT_TRUE(Exists(dir / "fifo"));
+  EXPECT_TRUE(Exists(dir / "link"));
+}
+
+TEST_F(GivenPaths, FolderModeRefusesFilesAndLinksToFolders) {
+  ASSERT_EQ(::symlink((dir / "tree").c_str(), (dir / "folder-link").c_str()), 0);
+  // Folder mode is chosen only when every path is a folder; a drop in folder
+  // mode meets the rest.
+  FrmMain& w = StartWith({dir / "tree"});
+  ASSERT_TRUE(w.OptFolder->isChecked());
+  AddDroppedPaths(w, fakes.dialogs, {dir / "folder-link", dir / "docs/b.txt", dir / "tree2"});
+  EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{dir / "tree", dir / "tree2"}));
+  EXPECT_EQ(fakes.dialogs.messages,
+            std::vector<ShownMessage>{Unlisted({{dir / "folder-link", "(a link)"}, {dir / "docs/b.txt", kFile}})});
+}
+
+// The user guide explains every reason the program can give, so a reason
+// added without its explanation fails here.
+TEST(UserGuide, ExplainsEveryReasonOfBothBoxes) {
+  QFile file(VELMORA_GUIDE);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const std::string guide = file.readAll().toStdString();
+  // Past the last outcome the words fall back to a known reason.
+  for (int code = 1; code < 64; ++code) {
+    const std::string reason = OutcomeReason(static_cast<ItemOutcome>(code));
+    EXPECT_NE(guide.find("<dt>" + reason + "</dt>"), std::string::npos) << reason;
+  }
+  for (IntakeRefusal refusal : {IntakeRefusal::Missing, IntakeRefusal::Link, IntakeRefusal::NotRegularFile,
+                                IntakeRefusal::Folder, IntakeRefusal::File})
+    EXPECT_NE(guide.find(IntakeReason(refusal)), std::string::npos) << IntakeReason(refusal);
 }
 
 // ---- Drops on the list page ----------------------------------------------
@@ -139,7 +201,7 @@ TEST_F(Drops, FilesDroppedInFileModeAreAddedAsSingleChoices) {
   ASSERT_TRUE(Drop(w, {File(dir / "docs/A.TXT"), File(dir / "docs/b.txt")}));
   // A.TXT does not exist: it is named, not compared as a duplicate.
   EXPECT_EQ(Texts(w.NoExtension), (std::vector<std::string>{dir / "docs/a.txt", dir / "docs/b.txt"}));
-  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({dir / "docs/A.TXT"})});
+  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({{dir / "docs/A.TXT", kMissing}})});
   ASSERT_TRUE(Drop(w, {File(dir / "docs/b.txt")}));  // a duplicate: skipped silently
   EXPECT_EQ(w.NoExtension->topLevelItemCount(), 2);
   EXPECT_EQ(fakes.dialogs.messages.size(), 1u);
@@ -148,7 +210,7 @@ TEST_F(Drops, FilesDroppedInFileModeAreAddedAsSingleChoices) {
 TEST_F(Drops, WrongKindForTheModeIsNamedNotAdded) {
   FrmMain& w = OpenAtList(false);
   ASSERT_TRUE(Drop(w, {File(dir / "tree")}));
-  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({dir / "tree"})});
+  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({{dir / "tree", kFolder}})});
   EXPECT_EQ(w.ListFiles->topLevelItemCount(), 0);
 
   fakes.dialogs.messages.clear();
@@ -158,7 +220,7 @@ TEST_F(Drops, WrongKindForTheModeIsNamedNotAdded) {
   ASSERT_TRUE(Drop(w, {File(dir / "docs/a.txt"), File(dir / "tree")}));
   EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{dir / "tree"});
   EXPECT_EQ(w.options().FolderToShred, dir / "tree");
-  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({dir / "docs/a.txt"})});
+  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({{dir / "docs/a.txt", kFile}})});
 }
 
 TEST_F(Drops, NamesThatAreNotValidUnicodeKeepTheirBytes) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run on its worker thread: the dialog past 500 ms, Stop, no input and
 // no second run while it goes.
 #include <QPointer>

@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, the single-instance refusal, every way out, and the web links.
 #include <QMenuBar>
+#include <QTextBrowser>
 #include <QPushButton>
 #include <QTest>
 #include <QTranslator>
@@ -14,6 +16,7 @@
 #include "support/capture.h"
 #include "shell/close_requests.h"
 #include "shell/shred_progress.h"
+#include "shell/user_guide.h"
 #include "window_fixture.h"
 
 namespace velmora {
@@ -303,6 +306,178 @@ TEST_F(StartUp, EmptyAddressOpensNothing) {
   w.mnuOnline->trigger();
   EXPECT_TRUE(fakes.shell.addresses.empty());
   EXPECT_EQ(w.FrontPage(), Page::Selection);
+}
+
+// A build configured without a web site: the farewell opens nothing, the
+// Help items open the user guide, the about page shows no dead links.
+TEST_F(StartUp, WithoutAddressesHelpOpensTheGuideAndTheCloseOpensNothing) {
+  env.addresses = {};
+  env.guide = dir / "guide.html";
+  testing::WriteText(env.guide, "<html><body><h1>The guide</h1></body></html>");
+  FrmMain& w = Open();
+  w.show();
+  w.mnuOnline->trigger();
+  w.mnuVisit->trigger();
+  EXPECT_EQ(fakes.shell.files, (std::vector<std::string>{env.guide, env.guide}));
+  w.mnuAbout->trigger();
+  EXPECT_FALSE(w.Label14->isVisible());
+  EXPECT_FALSE(w.Label15->isVisible());
+  w.mnuExit->trigger();
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_TRUE(fakes.shell.addresses.empty());
+}
+
+// No browser took the guide, or no guide file is installed: the program
+// shows it itself.
+TEST_F(StartUp, GuideNobodyCanOpenIsShownInAWindowOfItsOwn) {
+  env.addresses = {};
+  env.guide = dir / "guide.html";
+  testing::WriteText(env.guide, "<html><body><h1>The guide on disk</h1></body></html>");
+  fakes.shell.file_fails = true;
+  FrmMain& w = Open();
+  w.show();
+  w.mnuOnline->trigger();
+  auto* shown = w.findChild<QWidget*>("GuideWindow");
+  ASSERT_NE(shown, nullptr);
+  EXPECT_TRUE(shown->isVisible());
+  EXPECT_TRUE(shown->findChild<QTextBrowser*>("GuideText")->toPlainText().contains("The guide on disk"));
+  shown->close();
+
+  env.guide.clear();  // left out of the installation: the built-in copy
+  fakes.shell.files.clear();
+  FrmMain other(fakes.platform(), env);
+  other.mnuVisit->trigger();
+  EXPECT_TRUE(fakes.shell.files.empty());
+  auto* built_in = other.findChild<QWidget*>("GuideWindow");
+  ASSERT_NE(built_in, nullptr);
+  EXPECT_TRUE(built_in->findChild<QTextBrowser*>("GuideText")->toPlainText().contains("What file-level shredding cannot promise"));
+}
+
+// An installed program finds the guide under its own prefix; one run from a
+// build tree finds the source's copy.
+TEST(UserGuide, InstalledBesideThePrefixOrTheSourcesCopy) {
+  testing::TempDir dir;
+  testing::MakeDir(dir / "usr");
+  testing::MakeDir(dir / "usr/bin");
+  EXPECT_EQ(UserGuidePath(dir / "usr/bin"), "") << "not installed: the copy built in";
+  testing::MakeDir(dir / "usr/share");
+  testing::MakeDir(dir / "usr/share/doc");
+  testing::MakeDir(dir / "usr/share/doc/velmora");
+  testing::WriteText(dir / "usr/share/doc/velmora/guide.html", "<html></html>");
+  EXPECT_EQ(UserGuidePath(dir / "usr/bin"), dir / "usr/share/doc/velmora/guide.html");
+  const std::string from_build_tree = UserGuidePath(dir / "build/app");
+  EXPECT_EQ(from_build_tree.substr(from_build_tree.size() - std::string("/docs/guide.html").size()), "/docs/guide.html");
+  EXPECT_TRUE(testing::Exists(from_build_tree));
+}
+
+// ---- Paths handed from a second copy --------------------------------------
+
+TEST_F(StartUp, SecondCopyWithPathsHandsThemOverAndEndsWithoutABox) {
+  fakes.instance.other_copy_running = true;
+  window = std::make_unique<FrmMain>(fakes.platform(), env);
+  EXPECT_FALSE(window->Form_Load({"/home/u/a.txt", "/home/u/b c"}));
+  EXPECT_EQ(fakes.hand_over.sent, (std::vector<std::vector<std::string>>{{"/home/u/a.txt", "/home/u/b c"}}));
+  EXPECT_TRUE(fakes.dialogs.messages.empty());
+  EXPECT_FALSE(fakes.hand_over.listening) << "only the copy holding the lock listens";
+
+  // A running copy that does not take them: the design's box.
+  fakes.hand_over.running_copy_takes = false;
+  window = std::make_unique<FrmMain>(fakes.platform(), env);
+  EXPECT_FALSE(window->Form_Load({"/home/u/a.txt"}));
+  // Without paths nothing is handed over.
+  window = std::make_unique<FrmMain>(fakes.platform(), env);
+  EXPECT_FALSE(window->Form_Load());
+  EXPECT_EQ(fakes.hand_over.sent.size(), 2u);
+  const ShownMessage running{"Velmora Is Already Running", "Velmora", MessageIcon::Critical, MessageButtons::Ok};
+  EXPECT_EQ(fakes.dialogs.messages, (std::vector<ShownMessage>{running, running}));
+}
+
+// A copy that could make no lock does not know it is alone: it must not
+// take over (and so remove) the socket of a copy that may be running.
+TEST_F(StartUp, WithoutTheLockNoHandOverIsTakenOver) {
+  fakes.instance.cannot_lock = true;
+  Open();
+  EXPECT_TRUE(loaded);
+  EXPECT_FALSE(fakes.hand_over.listening);
+}
+
+TEST_F(StartUp, RunningCopyTakesHandedPathsAsTheCommandLineOrAsADrop) {
+  testing::MakeDir(dir / "docs");
+  testing::MakeDir(dir / "tree");
+  testing::WriteText(dir / "docs/a.txt", "a");
+  testing::WriteText(dir / "docs/b.txt", "b");
+  FrmMain& w = Open();
+  ASSERT_TRUE(fakes.hand_over.listening);
+  w.show();
+  // Options page: the mode comes from the paths, the list page is shown.
+  fakes.hand_over.Deliver({dir / "tree"});
+  QApplication::processEvents();
+  EXPECT_EQ(w.FrontPage(), Page::Result);
+  EXPECT_TRUE(w.OptFolder->isChecked());
+  EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{dir / "tree"});
+  // List page, also under the about page: taken as a drop, in the mode
+  // already chosen, with the same box.
+  w.mnuAbout->trigger();
+  fakes.hand_over.Deliver({dir / "docs/a.txt", dir / "docs"});
+  QApplication::processEvents();
+  EXPECT_EQ(w.FrontPage(), Page::Result);
+  EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{dir / "tree", dir / "docs"}));
+  EXPECT_EQ(fakes.dialogs.messages,
+            (std::vector<ShownMessage>{{"These could not be put on the shred list:\n" + (dir / "docs/a.txt") +
+                                            " (a file: choose Shred File(s))",
+                                        "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));
+  // Any other page: as the command line.
+  w.cmdBack->click();
+  w.mnuAbout->trigger();
+  fakes.hand_over.Deliver({dir / "docs/a.txt", dir / "docs/b.txt"});
+  QApplication::processEvents();
+  EXPECT_EQ(w.FrontPage(), Page::Result);
+  EXPECT_TRUE(w.OptFile->isChecked());
+  EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{dir / "docs/a.txt", dir / "docs/b.txt"}));
+  EXPECT_TRUE(w.cmdRemove->isEnabled());
+  // Closing stops the hand-over before the lock goes.
+  w.close();
+  EXPECT_FALSE(fakes.hand_over.listening);
+  EXPECT_EQ(fakes.instance.releases, 1);
+}
+
+TEST_F(StartUp, HandedPathsWaitForAnOpenBoxAndForARun) {
+  testing::WriteText(dir / "a.txt", "a");
+  testing::WriteText(dir / "b.txt", "b");
+  FrmMain& w = OpenAtList(false);
+  w.show();
+  // Delivered while a box of the window is open: nothing changes under it.
+  std::size_t listed_while_shown = 99;
+  bool delivered = false;
+  fakes.dialogs.while_shown = [&] {
+    if (std::exchange(delivered, true)) return;
+    fakes.hand_over.Deliver({dir / "a.txt"});
+    QApplication::processEvents();
+    listed_while_shown = w.shredList().size();
+  };
+  fakes.dialogs.file_choices = {dir / "prog/velmora"};  // refused with a box
+  w.cmdAdd->click();
+  EXPECT_EQ(listed_while_shown, 0u);
+  QApplication::processEvents();
+  EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{dir / "a.txt"});
+
+  // Delivered during a run: taken once the run has ended, on the result page
+  // as the command line would.
+  testing::HoldSyncOf hold(dir / "a.txt");
+  QSignalSpy ended(&w, &FrmMain::shredRunEnded);
+  w.cmdRemove->click();
+  hold.WaitUntilHeld();
+  fakes.hand_over.Deliver({dir / "b.txt"});
+  QApplication::processEvents();
+  EXPECT_TRUE(w.Running());
+  EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{dir / "a.txt"});
+  hold.Release();
+  WaitUntil([&] { return !ended.isEmpty(); });
+  QApplication::processEvents();
+  EXPECT_FALSE(testing::Exists(dir / "a.txt"));
+  EXPECT_EQ(w.FrontPage(), Page::Result);
+  EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{dir / "b.txt"});
+  EXPECT_TRUE(testing::Exists(dir / "b.txt"));
 }
 
 // The real lock, with real processes.

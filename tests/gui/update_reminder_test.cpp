@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The update reminder: when it asks, what it stores.
 #include "shell/update_reminder.h"
 

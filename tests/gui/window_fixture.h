@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A FrmMain on fakes, with its program folder in a temporary folder.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as designed: captions, places, what can and cannot be seen.
 #include <QApplication>
 #include <QFontMetrics>
@@ -86,6 +87,21 @@ TEST_F(WindowLayout, WorkingControlsBelowTheClientAreaCannotBeSeen) {
   EXPECT_FALSE(client.intersects(w.Frame3->geometry()));
   EXPECT_TRUE(w.cmdReset->isEnabled());
   EXPECT_TRUE(w.cmdExt->isEnabled());
+}
+
+// A long path loses its middle, not its file name; the tooltip keeps it all.
+TEST_F(WindowLayout, LongPathsAreElidedInTheMiddle) {
+  FrmMain& w = OpenAtList(false);
+  const std::string path = "/home/u/" + std::string(120, 'x') + "/the-file-name.txt";
+  fakes.dialogs.file_choices = {path};
+  w.cmdAdd->click();
+  w.show();
+  for (QTreeWidget* view : {w.ListFiles, w.NoExtension}) EXPECT_EQ(view->textElideMode(), Qt::ElideMiddle);
+  QTreeWidgetItem* row = w.NoExtension->topLevelItem(0);
+  ASSERT_NE(row, nullptr);
+  // Too long for the column, so eliding is what the user sees.
+  EXPECT_GT(w.NoExtension->fontMetrics().horizontalAdvance(row->text(0)), w.NoExtension->columnWidth(0));
+  EXPECT_EQ(row->toolTip(0).toStdString(), path);
 }
 
 TEST_F(WindowLayout, LongListHeadingIsShownInFull) {

@@ -1,4 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole runs through the buttons: files gone, report bytes, result page.
+#include <QPlainTextEdit>
+
 #include "window_fixture.h"
 
 #include "shred/fill_block.h"
@@ -92,6 +95,36 @@ TEST_F(WindowRun, BesideAUsersOwnNoteTheReportIsWrittenAndOpenedInTheStateFolder
                 (dir / "f") + "\r\n");
   w.cmdLog->click();
   EXPECT_EQ(fakes.shell.files, std::vector<std::string>{state_report_path});
+}
+
+// No viewer took the report: the program shows it, read-only and
+// monospaced, until Close, going back, or the next run.
+TEST_F(WindowRun, ReportNoViewerTookIsShownInAWindowOfItsOwn) {
+  fakes.shell.file_fails = true;
+  FrmMain& w = Open();
+  w.show();
+  ShredAFile(w);
+  w.cmdLog->click();
+  EXPECT_EQ(fakes.shell.files, std::vector<std::string>{report_path});
+  auto* shown = w.findChild<QWidget*>("ReportWindow");
+  ASSERT_NE(shown, nullptr);
+  EXPECT_TRUE(shown->isVisible());
+  auto* text = shown->findChild<QPlainTextEdit*>("ReportText");
+  ASSERT_NE(text, nullptr);
+  EXPECT_TRUE(text->isReadOnly());
+  EXPECT_TRUE(QFontInfo(text->font()).fixedPitch());
+  QByteArray report = QByteArray::fromStdString(ReadText(report_path));
+  EXPECT_EQ(text->toPlainText().toStdString(), report.replace("\r\n", "\n").toStdString());
+  shown->findChild<QPushButton*>("cmdClose")->click();
+  QApplication::processEvents();
+  EXPECT_EQ(w.findChild<QWidget*>("ReportWindow"), nullptr);
+  EXPECT_TRUE(w.isVisible()) << "closing the report does not close the program";
+
+  w.cmdLog->click();
+  ASSERT_NE(w.findChild<QWidget*>("ReportWindow"), nullptr);
+  w.cmdBack1->click();  // the report is gone, and so is its window
+  QApplication::processEvents();
+  EXPECT_EQ(w.findChild<QWidget*>("ReportWindow"), nullptr);
 }
 
 TEST_F(WindowRun, PassCountPositionIsReadAtTheMomentOfTheRun) {

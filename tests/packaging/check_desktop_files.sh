@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop entry, the AppStream metainfo and the manual page pass their
 # checkers. (The file managers' action files are not desktop entries of a
 # kind desktop-file-validate knows; file_manager_actions_test reads them.)

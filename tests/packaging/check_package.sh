@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Packs the test build (cpack from its build tree, no second compile) and
 # checks what the package is made of: its control fields, its file list, and
 # what lintian says about the packaging itself. The shipped package, built
@@ -46,8 +47,23 @@ expect ./usr/share/nemo/actions/velmora.nemo_action
 expect ./usr/share/man/man1/velmora.1.gz
 expect ./usr/share/doc/velmora/copyright
 expect ./usr/share/doc/velmora/changelog.gz
+expect ./usr/share/doc/velmora/guide.html
 # Nothing of the build or the tests slips in.
 if grep -qE 'screenshots|velmora-icons|test|\.log$' <<<"$files"; then fail "unexpected files"; fi
+
+# No stand-in address anywhere; the Homepage and the Maintainer are those the
+# build was configured with (none, and a neutral one, unless given); the
+# licence is said in the copyright file and the metainfo.
+cached() { sed -n "s/^$1:STRING=//p" "$tree/CMakeCache.txt"; }
+[ "$(field Homepage)" = "$(cached VELMORA_HOME_URL)" ] || fail "Homepage '$(field Homepage)'"
+[ "$(field Maintainer)" = "$(cached VELMORA_MAINTAINER)" ] || fail "Maintainer $(field Maintainer)"
+unpacked="$out/unpacked"
+rm -rf "$unpacked" && dpkg-deb -x "$deb" "$unpacked"
+if grep -rlaE 'example\.(org|com)' "$unpacked"; then fail "a stand-in address is in the package"; fi
+grep -qx 'License: GPL-3+' "$unpacked/usr/share/doc/velmora/copyright" || fail "the copyright file names no GPL-3+"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' \
+  "$unpacked/usr/share/metainfo/org.velmora.Velmora.metainfo.xml" || fail "metainfo licence"
+rm -rf "$unpacked"
 
 # What lintian says of this package. The program in it was compiled without
 # Debian's flags; make package lints the package that ships, built with them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Shred with Velmora" actions for Dolphin (a KIO service menu) and Nemo
 // (a Nemo action), and the desktop entry: read as the file managers read
 // them, key files of groups and Key=Value lines.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A bind mount for the length of a test: a folder or a file of the same file
 // system shown at a second place, the case a plain device comparison misses.

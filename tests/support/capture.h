@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A seam on the shredder's system calls: what a file holds at the moment its
 // name is removed, read from the disk, and injected failures.

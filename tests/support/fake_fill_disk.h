@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A disk of a few MiB of free space for the free-space wipe, through the
 // system-call seam, in any folder: writes into a fill folder find the disk

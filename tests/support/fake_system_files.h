@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A described system for the storage classification: the mount table, the
 // sysfs attributes and folders, and the file systems of loop devices'

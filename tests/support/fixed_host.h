@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A shred-run host with a fixed date and time, counting repaints.
 #include <string>

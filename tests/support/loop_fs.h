@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small file system of our own: an image file, formatted and loop-mounted
 // in a temporary folder, so tests can look at its raw bytes afterwards.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The report keeper's record held in memory, as one session sees it.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Looking for secrets in raw bytes: any 64-byte window of a secret contains
 // a whole 32-byte chunk starting at a multiple of 32 in that secret, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A temporary folder per test, and small helpers for exact file contents.
 #include <sys/types.h>

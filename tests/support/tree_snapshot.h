@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Everything below a folder, byte for byte: kinds, modes, link targets and
 // contents, to prove that nothing outside what was listed changed.

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The hand-over between two copies of the program over a local socket,
+// $XDG_RUNTIME_DIR/velmora.socket, which only the user can reach.
+#include <QLocalServer>
+#include <QObject>
+#include <QString>
+
+#include "platform/platform.h"
+
+namespace velmora {
+
+class QtHandOver : public QObject, public HandOver {
+  Q_OBJECT
+ public:
+  // `socket_path` "" means the default; without a runtime folder there is
+  // no hand-over at all.
+  explicit QtHandOver(QString socket_path = {});
+
+  void Listen(std::function<void(std::vector<std::string>)> receive) override;
+  void Close() override;
+  bool Send(const std::vector<std::string>& paths) override;
+
+  static QString DefaultSocketPath();
+
+ private:
+  void Read(class QLocalSocket* socket);
+
+  QString path_;
+  QLocalServer* server_ = nullptr;
+  std::function<void(std::vector<std::string>)> receive_;
+};
+
+}  // namespace velmora

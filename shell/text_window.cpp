@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "shell/text_window.h"
+
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include "platform/qt_platform.h"
+
+namespace velmora {
+namespace {
+
+QWidget* ShowWindow(QWidget* parent, const char* name, const QString& title, QWidget* view, QSize size) {
+  auto* window = new QWidget(parent, Qt::Window);
+  window->setObjectName(name);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  window->setWindowTitle(title);
+  auto* layout = new QVBoxLayout(window);
+  view->setParent(window);
+  layout->addWidget(view);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, window);
+  QPushButton* close = buttons->button(QDialogButtonBox::Close);
+  close->setObjectName("cmdClose");
+  QObject::connect(close, &QPushButton::clicked, window, &QWidget::close);
+  layout->addWidget(buttons);
+  window->resize(size);
+  window->show();
+  window->raise();
+  window->activateWindow();
+  view->setFocus();
+  return window;
+}
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+QWidget* ShowReportWindow(QWidget* parent, const std::string& report_path) {
+  auto* text = new QPlainTextEdit;
+  text->setObjectName("ReportText");
+  text->setReadOnly(true);
+  text->setLineWrapMode(QPlainTextEdit::NoWrap);
+  text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  // The report's lines end in CR LF; its paths are in the file system's
+  // encoding.
+  QByteArray bytes = ReadAll(FromLocalPath(report_path));
+  bytes.replace("\r\n", "\n");
+  text->setPlainText(QString::fromLocal8Bit(bytes));
+  return ShowWindow(parent, "ReportWindow", "Velmora Report", text, QSize(560, 360));
+}
+
+QWidget* ShowGuideWindow(QWidget* parent, const std::string& guide_path) {
+  QByteArray html = guide_path.empty() ? QByteArray() : ReadAll(FromLocalPath(guide_path));
+  if (html.isEmpty()) html = ReadAll(":/velmora/guide.html");
+  auto* browser = new QTextBrowser;
+  browser->setObjectName("GuideText");
+  browser->setOpenLinks(false);  // the guide links nothing outside itself
+  browser->setHtml(QString::fromUtf8(html));
+  return ShowWindow(parent, "GuideWindow", "Velmora Help", browser, QSize(640, 520));
+}
+
+}  // namespace velmora
