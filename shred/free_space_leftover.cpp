@@ -9,56 +9,11 @@
 
 #include "shred/entry_at.h"
 #include "shred/entry_stat.h"
+#include "shred/path_encoding.h"
 #include "shred/unique_fd.h"
 #include "shred/wipe_file.h"
 
 namespace velmora {
-namespace {
-
-bool PlainByte(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '.' ||
-         c == '_' || c == '-';
-}
-
-std::string Encode(const std::string& path) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : path) {
-    if (PlainByte(c)) {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  return out;
-}
-
-int Hex(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-bool Decode(const std::string& text, std::string& path) {
-  path.clear();
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') {
-      if (!PlainByte(static_cast<unsigned char>(text[i]))) return false;
-      path += text[i];
-      continue;
-    }
-    if (i + 2 >= text.size()) return false;
-    const int high = Hex(text[i + 1]), low = Hex(text[i + 2]);
-    if (high < 0 || low < 0) return false;
-    path += static_cast<char>(high * 16 + low);
-    i += 2;
-  }
-  return !path.empty() && path[0] == '/';
-}
-
-}  // namespace
 
 std::string FormatFillRecord(const std::vector<FillIdentity>& folders) {
   std::string out;
@@ -67,7 +22,7 @@ std::string FormatFillRecord(const std::vector<FillIdentity>& folders) {
            std::to_string(static_cast<unsigned long long>(id.inode)) + " " +
            std::to_string(static_cast<unsigned long long>(id.parent_device)) + " " +
            std::to_string(static_cast<unsigned long long>(id.parent_inode)) + " " + std::to_string(id.birth_sec) +
-           " " + std::to_string(id.birth_nsec) + " " + Encode(id.path) + "\n";
+           " " + std::to_string(id.birth_nsec) + " " + EncodePath(id.path) + "\n";
   }
   return out;
 }
@@ -83,7 +38,7 @@ std::vector<FillIdentity> ParseFillRecord(const std::string& record) {
     unsigned long birth_nsec = 0;
     FillIdentity id;
     if (!(in >> kind >> device >> inode >> parent_device >> parent_inode >> birth_sec >> birth_nsec >> encoded) ||
-        kind != "fill" || birth_nsec >= 1000000000 || (in >> extra) || !Decode(encoded, id.path))
+        kind != "fill" || birth_nsec >= 1000000000 || (in >> extra) || !DecodePath(encoded, id.path))
       continue;
     id.birth_sec = birth_sec;
     id.birth_nsec = static_cast<std::uint32_t>(birth_nsec);

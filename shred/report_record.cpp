@@ -5,6 +5,7 @@
 #include <charconv>
 #include <string_view>
 
+#include "shred/path_encoding.h"
 #include "shred/remove_entry.h"
 
 namespace velmora {
@@ -12,53 +13,6 @@ namespace {
 
 constexpr std::string_view kTemporaryPrefix = ".note-";
 constexpr std::size_t kTemporaryRandomLength = 10;
-
-bool PlainPathByte(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '.' ||
-         c == '_' || c == '-';
-}
-
-std::string Encode(const std::string& path) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : path) {
-    if (PlainPathByte(c)) {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  return out;
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// A NUL would cut the path short at the system call, and an encoded "/"
-// would hide a folder inside a name: neither is ever written, both refused.
-bool Decode(std::string_view text, std::string& path) {
-  path.clear();
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') {
-      if (!PlainPathByte(static_cast<unsigned char>(text[i]))) return false;
-      path += text[i];
-      continue;
-    }
-    if (i + 2 >= text.size()) return false;
-    int high = HexValue(text[i + 1]), low = HexValue(text[i + 2]);
-    if (high < 0 || low < 0) return false;
-    const char c = static_cast<char>(high * 16 + low);
-    if (c == '\0' || c == '/') return false;
-    path += c;
-    i += 2;
-  }
-  return !path.empty() && path[0] == '/';
-}
 
 template <typename Number>
 bool ReadNumber(std::string_view text, Number& out) {
@@ -107,7 +61,7 @@ bool ParseLine(std::string_view line, ReportIdentity& id) {
   }
   id.device = static_cast<dev_t>(device);
   id.inode = static_cast<ino_t>(inode);
-  return Decode(w.back(), id.path);
+  return DecodePath(w.back(), id.path);
 }
 
 }  // namespace
@@ -122,7 +76,7 @@ std::string FormatReportRecord(const std::vector<ReportIdentity>& files) {
            std::to_string(static_cast<unsigned long long>(id.inode)) + " ";
     if (id.in_place) out += std::to_string(id.ctime_sec) + " " + std::to_string(id.ctime_nsec) + " ";
     if (!id.in_place && id.has_birth) out += std::to_string(id.birth_sec) + " " + std::to_string(id.birth_nsec) + " ";
-    out += Encode(id.path) + "\n";
+    out += EncodePath(id.path) + "\n";
   }
   return out;
 }

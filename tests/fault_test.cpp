@@ -793,6 +793,12 @@ TEST(FreeSpaceLeftover, ARecordWhoseNameIsNotAFillFolderNameIsNeverFollowed) {
   ReadBirthTime(fd, id);  // all of it matches but the name
   ::close(fd);
   EXPECT_EQ(ParseFillRecord(FormatFillRecord({id})), std::vector<FillIdentity>{id});
+  // A line whose path hides a NUL or a "/" inside a name names nothing.
+  for (const char* hidden : {"%00", "%2F"}) {
+    std::string line = FormatFillRecord({id});
+    line.insert(line.size() - 1, hidden);
+    EXPECT_TRUE(ParseFillRecord(line).empty()) << hidden;
+  }
   EXPECT_EQ(RemoveLeftoverFill(id), LeftoverFill::NotOurs);
   EXPECT_TRUE(Exists(dir / "mine/fill-00000000"));
 }
