@@ -273,7 +273,11 @@ TEST(ForensicNames, EachFileSystemGetsTheCheapestWayThatLeavesFewestNames) {
     std::size_t left[3] = {0, 0, 0};
     TreeNames picked = TreeNames::RenameEach;
     std::string skipped;
-    for (int way = 0; way < 3 && skipped.empty(); ++way) {
+    // A way must be one to rely on: it counts by the worse of two runs (now
+    // and then the writeback of a folder block races a plain removal and
+    // takes most names off by luck).
+    for (int run = 0; run < 6 && skipped.empty(); ++run) {
+      const int way = run / 2;
       LoopFs fs;
       if (std::string why = fs.Mount(kind.megabytes, kind.type); !why.empty()) {
         skipped = why;
@@ -297,7 +301,9 @@ TEST(ForensicNames, EachFileSystemGetsTheCheapestWayThatLeavesFewestNames) {
       ::close(root);
       fs.Unmount();
       Bytes raw = fs.Raw();
-      for (const std::string& name : names) left[way] += CountOccurrences(raw, name) > 0;
+      std::size_t found = 0;
+      for (const std::string& name : names) found += CountOccurrences(raw, name) > 0;
+      left[way] = std::max(left[way], found);
     }
     if (!skipped.empty()) {
       std::printf("%s: not measured (%s)\n", kind.type, skipped.c_str());
