@@ -28,75 +28,14 @@ namespace velmora::testing {
 
 inline std::string Nul() { return std::string(1, '\0'); }
 
-// Holds the shred run's worker inside the data sync of one file until the
-// test releases it: a run that is surely still going, at a known point,
-// with no timing involved. The file is then overwritten but not yet synced
-// or removed.
-class HoldSyncOf {
- public:
-  explicit HoldSyncOf(std::string path) : scope_(Replacement()) {
-    std::lock_guard lock(State().mutex);
-    State() = {};
-    State().path = std::move(path);
-  }
-  ~HoldSyncOf() { Release(); }
-
-  // Blocks the test's thread until the worker sits in that sync.
-  void WaitUntilHeld() {
-    std::unique_lock lock(State().mutex);
-    State().changed.wait(lock, [] { return State().held; });
-  }
-  void Release() {
-    std::lock_guard lock(State().mutex);
-    State().released = true;
-    State().changed.notify_all();
-  }
-
- private:
-  struct Gate {
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::string path;
-    bool held = false, released = false;
-    Gate& operator=(const Gate& other) {
-      path = other.path;
-      held = other.held;
-      released = other.released;
-      return *this;
-    }
-  };
-  static Gate& State() {
-    static Gate gate;
-    return gate;
-  }
-  static int Fdatasync(int fd) {
-    char link[4096];
-    ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link);
-    std::unique_lock lock(State().mutex);
-    if (n > 0 && std::string(link, static_cast<std::size_t>(n)) == State().path && !State().held) {
-      State().held = true;
-      State().changed.notify_all();
-      State().changed.wait(lock, [] { return State().released; });
-    }
-    lock.unlock();
-    return ::fdatasync(fd);
-  }
-  static SysCalls Replacement() {
-    SysCalls calls = Sys();
-    calls.fdatasync = Fdatasync;
-    return calls;
-  }
-  ScopedSysCalls scope_;
-};
-
 // Holds the shred run's worker inside one call through the seam until the
 // test releases it, the first time that call touches `path`: a pwrite to it
-// at `offset`, a syncfs of it, an unlinkat of it (a `path` ending in "/":
-// of anything in that folder). Like HoldSyncOf, a run
-// surely still going at a known point, with no timing.
+// at `offset`, an fdatasync of it, a syncfs of it, an unlinkat of it (a
+// `path` ending in "/": of anything in that folder). A run surely still
+// going at a known point, with no timing.
 class HoldCallOn {
  public:
-  enum class Call { Pwrite, Syncfs, Unlinkat };
+  enum class Call { Pwrite, Fdatasync, Syncfs, Unlinkat };
   HoldCallOn(Call call, std::string path, off_t offset = 0) : scope_(Replacement(call)) {
     std::lock_guard lock(State().mutex);
     State().path = std::move(path);
@@ -148,6 +87,11 @@ class HoldCallOn {
         MaybeHold(PathOf(fd), offset);
         return ::pwrite(fd, buf, count, offset);
       };
+    if (call == Call::Fdatasync)
+      calls.fdatasync = [](int fd) {
+        MaybeHold(PathOf(fd), 0);
+        return ::fdatasync(fd);
+      };
     if (call == Call::Syncfs)
       calls.syncfs = [](int fd) {
         MaybeHold(PathOf(fd), 0);
@@ -161,6 +105,14 @@ class HoldCallOn {
     return calls;
   }
   ScopedSysCalls scope_;
+};
+
+// Holds the shred run's worker inside the data sync of one file until the
+// test releases it. The file is then overwritten but not yet synced or
+// removed.
+class HoldSyncOf : public HoldCallOn {
+ public:
+  explicit HoldSyncOf(std::string path) : HoldCallOn(Call::Fdatasync, std::move(path)) {}
 };
 
 // The storage beneath the tests' folders, whatever this machine's is: ext4
