@@ -33,10 +33,10 @@ FrmMain::FrmMain(Platform platform, AppEnvironment environment, QWidget* parent)
     : QMainWindow(parent), dialogs_(platform.dialogs),
       platform_{dialogs_, platform.shell, platform.clock, platform.settings, platform.instance, platform.hand_over},
       env_(std::move(environment)), links_(platform.shell, env_.addresses, [this] { OpenGuide(); }),
-      report_record_(platform.settings),
+      report_record_(platform.settings, kReportIdentityKey),
       report_({env_.program.folder, env_.state_folder}, report_record_), job_(new ShredJob(this)),
       progress_(new RunProgress(*job_, *this)), input_guard_(new InputGuard(this)),
-      fill_record_(platform.settings), fill_keeper_(fill_record_) {
+      fill_record_(platform.settings, kFreeSpaceFillKey), fill_keeper_(fill_record_) {
   BuildWindow();
   Connect();
   connect(job_, &ShredJob::Finished, this, &FrmMain::ShredRun_Finished);

@@ -22,8 +22,7 @@
 #include "shell/dialog_watch.h"
 #include "shell/link_label.h"
 #include "shell/page_order.h"
-#include "shell/settings_fill_record.h"
-#include "shell/settings_report_record.h"
+#include "shell/settings_record.h"
 #include "shell/web_links.h"
 #include "shred/free_space_leftover.h"
 #include "shred/report_keeper.h"
@@ -175,7 +174,7 @@ class FrmMain : public QMainWindow {
   std::map<Page, QFrame*> frames_;
   ShredOptions options_;
   ShredList list_;
-  SettingsReportRecord report_record_;
+  SettingsRecord report_record_;
   ReportKeeper report_;  // note.txt: where it is, writing it, shredding it
   bool unloaded_ = false;
   ShredJob* job_;
@@ -184,7 +183,7 @@ class FrmMain : public QMainWindow {
   bool close_after_run_ = false;
   std::deque<std::vector<std::string>> waiting_paths_;  // handed over, not yet taken
   QPointer<QWidget> report_window_;  // the report shown by the program itself
-  SettingsFillRecord fill_record_;
+  SettingsRecord fill_record_;
   FillKeeper fill_keeper_;  // fill folders of free-space wipes, by identity
   std::shared_ptr<FreeSpaceRun> free_space_;  // while a wipe is going
 };

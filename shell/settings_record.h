@@ -1,27 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The report keeper's record, kept in the user's settings as "ReportIdentity".
+// A saved record kept as one value of the user's settings: the report
+// keeper's as "ReportIdentity", the free-space fill's as "FreeSpaceFill".
 #include "platform/platform.h"
 #include "shred/report_keeper.h"
 
 namespace velmora {
 
 inline constexpr const char* kReportIdentityKey = "ReportIdentity";
+inline constexpr const char* kFreeSpaceFillKey = "FreeSpaceFill";
 
-class SettingsReportRecord : public ReportRecordStore {
+class SettingsRecord : public ReportRecordStore {
  public:
-  explicit SettingsReportRecord(SettingsStore& settings) : settings_(settings) {}
+  SettingsRecord(SettingsStore& settings, const char* key) : settings_(settings), key_(key) {}
   // The record is ASCII: it passes through a QString unchanged.
   std::string Read() override {
-    std::optional<QString> value = settings_.Read(kReportIdentityKey);
+    std::optional<QString> value = settings_.Read(key_);
     return value ? value->toStdString() : std::string();
   }
-  bool Write(const std::string& record) override {
-    return settings_.Write(kReportIdentityKey, QString::fromStdString(record));
-  }
+  bool Write(const std::string& record) override { return settings_.Write(key_, QString::fromStdString(record)); }
 
  private:
   SettingsStore& settings_;
+  const char* key_;
 };
 
 }  // namespace velmora

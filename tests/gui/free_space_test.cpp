@@ -17,7 +17,7 @@
 #include "platform/mount_points.h"
 #include "shell/close_requests.h"
 #include "shell/free_space_texts.h"
-#include "shell/settings_fill_record.h"
+#include "shell/settings_record.h"
 #include "shell/shred_progress.h"
 #include "shred/entry_stat.h"
 #include "shred/free_space_leftover.h"

@@ -12,7 +12,7 @@
 
 #include "platform/close_signals.h"
 #include "platform/qt_platform.h"
-#include "shell/settings_report_record.h"
+#include "shell/settings_record.h"
 #include "support/capture.h"
 #include "shell/close_requests.h"
 #include "shell/shred_progress.h"
@@ -65,7 +65,7 @@ TEST_F(StartUp, QtsOwnTextsSpeakTheUsersLanguageOursStayAsDesigned) {
 }
 
 TEST_F(StartUp, SecondCopyIsRefusedWithoutTouchingTheFirstCopysReport) {
-  SettingsReportRecord record(fakes.settings);
+  SettingsRecord record(fakes.settings, kReportIdentityKey);
   ReportKeeper running_copy({env.program.folder, env.state_folder}, record);
   ASSERT_TRUE(running_copy.Write("the running copy's report"));
   fakes.instance.other_copy_running = true;
@@ -80,7 +80,7 @@ TEST_F(StartUp, SecondCopyIsRefusedWithoutTouchingTheFirstCopysReport) {
 }
 
 TEST_F(StartUp, ReportLeftByAKilledSessionIsShreddedAtTheNextStart) {
-  SettingsReportRecord record(fakes.settings);
+  SettingsRecord record(fakes.settings, kReportIdentityKey);
   ReportKeeper killed_session({env.program.folder, env.state_folder}, record);
   const std::string report = "Velmora\r\n...\r\n" + (dir / "secret.pdf") + "\r\n";
   ASSERT_TRUE(killed_session.Write(report));
