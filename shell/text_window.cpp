@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -13,6 +14,20 @@
 
 namespace velmora {
 namespace {
+
+// The desktop's fixed font, or else the first family the font engine knows
+// as fixed pitch: some desktops' "monospace" resolves to a font the engine
+// does not report as such, and the report's columns would not line up.
+QFont MonospacedFont() {
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  if (QFontInfo(font).fixedPitch()) return font;
+  for (const QString& family : QFontDatabase::families()) {
+    if (!QFontDatabase::isFixedPitch(family)) continue;
+    font.setFamily(family);
+    if (QFontInfo(font).fixedPitch()) break;
+  }
+  return font;
+}
 
 QWidget* ShowWindow(QWidget* parent, const char* name, const QString& title, QWidget* view, QSize size) {
   auto* window = new QWidget(parent, Qt::Window);
@@ -47,7 +62,7 @@ QWidget* ShowReportWindow(QWidget* parent, const std::string& report_path) {
   text->setObjectName("ReportText");
   text->setReadOnly(true);
   text->setLineWrapMode(QPlainTextEdit::NoWrap);
-  text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  text->setFont(MonospacedFont());
   // The report's lines end in CR LF; its paths are in the file system's
   // encoding.
   QByteArray bytes = ReadAll(FromLocalPath(report_path));
