@@ -72,7 +72,7 @@ bool FolderMount(int dirfd, const WipePolicy& policy, std::uint64_t& mount) {
 }  // namespace
 
 off_t CoveredLength(const struct stat& opened, const FillPattern& pattern) {
-  const off_t fs_block = opened.st_blksize > 0 ? opened.st_blksize : 4096;
+  const off_t fs_block = FsBlockSize(opened);
   return RoundUpToBlock(std::max<off_t>(opened.st_size, static_cast<off_t>(pattern.period())), fs_block);
 }
 
@@ -128,7 +128,7 @@ off_t RoundUpToBlock(off_t value, off_t unit) {
 bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pattern, WriteProgress* progress) {
   const off_t block = static_cast<off_t>(pattern.period());
   const off_t size = before.st_size;
-  const off_t fs_block = before.st_blksize > 0 ? before.st_blksize : 4096;
+  const off_t fs_block = FsBlockSize(before);
   const off_t target = RoundUpToBlock(std::max(size, block), fs_block);
 
   // A file without holes (or one no longer than the block) is covered in one
@@ -207,7 +207,7 @@ WipeOutcome OverwriteAt(int dirfd, const std::string& name, const FillPattern& p
   if (!OverwriteOpenFile(fd.get(), opened, pattern, &writeback))
     return writeback.stopped() ? stopped() : WipeOutcome::WriteFailed;
   if (policy.cover_growth_now) {
-    const off_t fs_block = opened.st_blksize > 0 ? opened.st_blksize : 4096;
+    const off_t fs_block = FsBlockSize(opened);
     WipeOutcome covered = CoverGrowth(fd.get(), CoveredLength(opened, pattern), fs_block, pattern, &writeback);
     if (covered == WipeOutcome::WriteFailed && writeback.stopped()) return stopped();
     if (covered != WipeOutcome::Shredded) return covered;
