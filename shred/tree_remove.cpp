@@ -22,10 +22,6 @@
 namespace velmora {
 namespace {
 
-// Folders deeper than this give their parent's descriptor back while they
-// are visited and find the parent again through "..".
-constexpr std::size_t kOpenFolders = 64;
-
 // Whether `name` in `dirfd` still holds the inode `inode`, of the kind
 // expected, on the tree's mount.
 bool StillHolds(int dirfd, const std::string& name, ino_t inode, bool folder, std::uint64_t mount) {
@@ -59,7 +55,9 @@ void ChildrenFirst(int root, std::uint64_t mount, FolderNode& top,
         child->keeps = true;
         continue;
       }
-      if (stack.size() >= kOpenFolders) frame.fd.Reset();
+      // Past the limit a folder gives its parent's descriptor back while it is
+      // visited and finds the parent again through "..".
+      if (stack.size() >= kFoldersHeldOpen) frame.fd.Reset();
       stack.push_back({child, std::move(fd)});
       continue;
     }
@@ -93,7 +91,7 @@ bool CoverLateGrowth(int dirfd, const TreeEntry& entry, const FillPattern& patte
   if (!fd.valid() || !StatFd(fd.get(), opened) || opened.st.st_ino != entry.inode || !S_ISREG(opened.st.st_mode) ||
       IsOtherMount(opened, mount))
     return false;
-  const off_t fs_block = opened.st.st_blksize > 0 ? opened.st.st_blksize : 4096;
+  const off_t fs_block = FsBlockSize(opened.st);
   return CoverGrowth(fd.get(), entry.covered, fs_block, pattern) == WipeOutcome::Shredded &&
          RetryOnEintr([&] { return Sys().fdatasync(fd.get()); }) == 0 && fd.Close();
 }
