@@ -23,6 +23,12 @@ UniqueFd OpenNode(int dirfd, const FolderNode& node, std::uint64_t mount);
 // `node` opened step by step down from the tree's root folder `root`.
 UniqueFd OpenNodeFromRoot(int root, const FolderNode& node, std::uint64_t mount);
 
+// Every folder the shred walks must be readable, writable and searchable by
+// its owner: where its mode `before` the walk lacks any of that, the folder
+// `node`, open as `fd` with mode `now`, gets it, and that mode is recorded
+// to be put back should the folder stay.
+void GrantOwnerRights(FolderNode& node, int fd, mode_t before, mode_t now);
+
 // The most folder descriptors a walk of the tree keeps open at once, whatever
 // its depth or breadth: the folders past it are found again when they are
 // needed, each step checked to be the folder the walk met. Bounded so a tree

@@ -16,6 +16,7 @@
 #include "shred/journal_scrub.h"
 #include "shred/remove_entry.h"
 #include "shred/tree_model.h"
+#include "shred/tree_open.h"
 #include "shred/tree_overwrite.h"
 #include "shred/tree_remove.h"
 #include "shred/wipe_file.h"
@@ -143,11 +144,7 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   FolderNode top;
   top.name = top.original = name;
   top.st = opened.st;
-  if ((st.st_mode & S_IRWXU) != S_IRWXU) {
-    top.mode_changed = true;
-    top.original_mode = st.st_mode & 07777;
-    BestEffort(Sys().fchmod(root.get(), (st.st_mode & 07777) | S_IRWXU));
-  }
+  GrantOwnerRights(top, root.get(), st.st_mode, st.st_mode);
   FolderNode& node = *model.Add(std::move(top));
 
   TreeShredResult result;
