@@ -15,6 +15,7 @@
 #include "shred/entry_stat.h"
 #include "shred/fill_pattern.h"
 #include "shred/folder_listing.h"
+#include "shred/path_text.h"
 #include "shred/remove_entry.h"
 #include "shred/wipe_file.h"
 
@@ -43,10 +44,6 @@ constexpr off_t kPiece = off_t{1} << 20;
 bool IsFull(int error) { return error == ENOSPC || error == EDQUOT; }
 
 bool IsAlnum(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
-}
 
 // The bytes we may fill: all free blocks for the administrator, the ones
 // available to us otherwise.

@@ -11,6 +11,7 @@
 #include "platform/sys_calls.h"
 #include "shred/fill_pattern.h"
 #include "shred/name_scrub.h"
+#include "shred/path_text.h"
 #include "shred/remove_entry.h"
 #include "shred/report_location.h"
 #include "shred/unique_fd.h"
@@ -18,10 +19,6 @@
 
 namespace velmora {
 namespace {
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
-}
 
 // Whether the record's entry names one of the keeper's own files: note.txt
 // (once renamed into place) or a temporary name (before), directly inside

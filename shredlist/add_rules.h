@@ -48,7 +48,4 @@ AddOutcome AddFiles(const std::string& chosen, const AddContext& context, ShredL
 AddOutcome AddFolder(const std::string& chosen, const AddContext& context, ShredList& list,
                      std::string& folder_to_shred);
 
-// Joins a folder and a name with one "/".
-std::string JoinPath(const std::string& folder, const std::string& name);
-
 }  // namespace velmora
