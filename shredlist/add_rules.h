@@ -19,13 +19,7 @@ struct AddContext {
   std::vector<std::string> mount_points;  // the roots of mounted file systems
 };
 
-// GCC 12 takes the last two for shadows of the path globals of the same
-// names (program_paths.h); a scoped enumerator is only ever named with
-// AddMessage::, so nothing is hidden.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wshadow"
 enum class AddMessage { None, OwnExecutable, OnlyFolder, ProgramFolder, SystemFolder, WindowsFolder };
-#pragma GCC diagnostic pop
 
 // The exact text of each refusal.
 std::string MessageText(AddMessage message);
