@@ -213,8 +213,8 @@ UniqueFd CreateTemporary(int dirfd, std::string& name) {
 bool WriteAll(int fd, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t n = Sys().pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
+    const ssize_t n = RetryOnEintr(
+        [&] { return Sys().pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done)); });
     if (n <= 0) return false;
     done += static_cast<std::size_t>(n);
   }
