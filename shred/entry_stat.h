@@ -24,6 +24,10 @@ bool StatAt(int dirfd, const std::string& name, EntryStat& out);
 // The file an open descriptor refers to.
 bool StatFd(int fd, EntryStat& out);
 
+// The block size the file system gives for a file it described as `st`, or
+// a page's worth where it gives none: what an overwrite rounds up to.
+inline off_t FsBlockSize(const struct stat& st) { return st.st_blksize > 0 ? st.st_blksize : 4096; }
+
 // Whether `entry`, found in a folder on mount `folder_mount`, is another
 // mount (the root of one, or on another): such entries are never entered,
 // written, renamed or removed.

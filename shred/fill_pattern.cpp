@@ -39,17 +39,17 @@ bool FillPattern::WriteRange(int fd, off_t from, off_t to, WriteProgress* progre
     }
   } report{at, reached};
   while (at < to) {
-    if (progress && progress->StopRequested()) {
-      errno = ECANCELED;
-      return false;
-    }
     std::size_t phase = static_cast<std::size_t>(at) % period_;
     std::size_t want = std::min<std::size_t>(kChunk, static_cast<std::size_t>(to - at));
-    ssize_t done = Sys().pwrite(fd, repeated_.data() + phase, want, at);
-    if (done < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
+    // A stop is asked for before every attempt, an interrupted one's retry included.
+    ssize_t done = RetryOnEintr([&]() -> ssize_t {
+      if (progress && progress->StopRequested()) {
+        errno = ECANCELED;
+        return -1;
+      }
+      return Sys().pwrite(fd, repeated_.data() + phase, want, at);
+    });
+    if (done < 0) return false;
     if (done == 0) {  // no progress and no error: treat as a full disk
       errno = ENOSPC;
       return false;

@@ -15,7 +15,7 @@ std::uint64_t PlannedOverwrite(const std::string& path, std::size_t block) {
   EntryStat seen;
   if (!StatAt(AT_FDCWD, path, seen) || !S_ISREG(seen.st.st_mode)) return 0;
   const struct stat& st = seen.st;
-  const std::uint64_t unit = st.st_blksize > 0 ? static_cast<std::uint64_t>(st.st_blksize) : 4096;
+  const auto unit = static_cast<std::uint64_t>(FsBlockSize(st));
   const std::uint64_t length = std::max<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), block);
   return (length + unit - 1) / unit * unit;
 }

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "platform/sys_calls.h"
 #include "shred/entry_at.h"
 #include "shred/entry_stat.h"
 
@@ -22,6 +23,13 @@ UniqueFd OpenNodeFromRoot(int root, const FolderNode& node, std::uint64_t mount)
   UniqueFd fd(OpenFolderAt(root, "."));
   for (auto it = chain.rbegin(); it != chain.rend() && fd.valid(); ++it) fd = OpenNode(fd.get(), **it, mount);
   return fd;
+}
+
+void GrantOwnerRights(FolderNode& node, int fd, mode_t before, mode_t now) {
+  if ((before & S_IRWXU) == S_IRWXU) return;
+  node.mode_changed = true;
+  node.original_mode = before & 07777;
+  BestEffort(Sys().fchmod(fd, (now & 07777) | S_IRWXU));
 }
 
 }  // namespace velmora

@@ -23,8 +23,19 @@ UniqueFd OpenNode(int dirfd, const FolderNode& node, std::uint64_t mount);
 // `node` opened step by step down from the tree's root folder `root`.
 UniqueFd OpenNodeFromRoot(int root, const FolderNode& node, std::uint64_t mount);
 
-// Gives each folder task of a pool its folder's descriptor: the one already
-// open while few tasks hold one, else the task finds it again from the root.
+// Every folder the shred walks must be readable, writable and searchable by
+// its owner: where its mode `before` the walk lacks any of that, the folder
+// `node`, open as `fd` with mode `now`, gets it, and that mode is recorded
+// to be put back should the folder stay.
+void GrantOwnerRights(FolderNode& node, int fd, mode_t before, mode_t now);
+
+// The most folder descriptors a walk of the tree keeps open at once, whatever
+// its depth or breadth: the folders past it are found again when they are
+// needed, each step checked to be the folder the walk met. Bounded so a tree
+// of any shape stays within the descriptors set aside for the walks (see
+// kDescriptorsKept in work_pool.cpp).
+inline constexpr std::size_t kFoldersHeldOpen = 64;
+
 // A folder with more entries than this is shared out: its entries are
 // overwritten, renamed and removed in chunks of this many, each a task of its
 // own, so one big flat folder keeps every thread busy as a tree does. Small
@@ -43,6 +54,8 @@ void ShareOut(WorkPool& pool, std::size_t count, const Chunk& chunk) {
   chunk(0, std::min(count, kEntriesPerTask));
 }
 
+// Gives each folder task of a pool its folder's descriptor: the one already
+// open while few tasks hold one, else the task finds it again from the root.
 class FolderHandOff {
  public:
   FolderHandOff(WorkPool& pool, int root, std::uint64_t mount) : pool_(pool), root_(root), mount_(mount) {}
@@ -50,7 +63,7 @@ class FolderHandOff {
   // Adds a task that runs `work(node, fd)`.
   template <typename Work>
   void Add(FolderNode* node, UniqueFd fd, Work work) {
-    if (held_open_.fetch_add(1) < kHeldOpen) {
+    if (held_open_.fetch_add(1) < kFoldersHeldOpen) {
       // Shared, so a task the pool drops undone still closes it.
       auto held = std::make_shared<UniqueFd>(std::move(fd));
       pool_.Add([this, node, work, held] {
@@ -65,11 +78,10 @@ class FolderHandOff {
   }
 
  private:
-  static constexpr int kHeldOpen = 64;
   WorkPool& pool_;
   const int root_;
   const std::uint64_t mount_;
-  std::atomic<int> held_open_{0};
+  std::atomic<std::size_t> held_open_{0};
 };
 
 }  // namespace velmora

@@ -108,17 +108,8 @@ class Overwriter {
   bool Overwrite(int dirfd, FolderNode* node, std::size_t index) {
     TreeEntry& entry = node->entries[index];
     if (StopNow()) return true;  // what is not reached stays, with its folders
-    WipePolicy policy;
-    policy.force_read_only = true;
-    policy.create_missing = false;
-    policy.sync_now = false;          // one sync of the file system follows the walk
-    policy.cover_growth_now = false;  // the removal looks at the size once more
-    policy.folder_mount = mount_;
-    policy.expected_inode = entry.inode;
-    policy.expected_links = 1;
-    policy.progress = &writeback_;
     struct stat opened;
-    WipeOutcome outcome = OverwriteAt(dirfd, entry.name, pattern_, policy, opened);
+    const WipeOutcome outcome = OverwriteAt(dirfd, entry.name, pattern_, PolicyFor(entry.inode, 1), opened);
     if (outcome == WipeOutcome::OtherLinks) {
       // Another name of this file may be outside the tree: count the names
       // met inside before deciding whether its data is the user's alone.
@@ -140,6 +131,22 @@ class Overwriter {
     entry.covered = CoveredLength(opened, pattern_);
     ++overwritten_;
     return true;
+  }
+
+  // How the walk overwrites a file: only the inode listed, with the number
+  // of names expected, read-only or not, never made anew; the data is forced
+  // and any growth covered later, for the whole tree at once.
+  WipePolicy PolicyFor(ino_t inode, nlink_t links) {
+    WipePolicy policy;
+    policy.force_read_only = true;
+    policy.create_missing = false;
+    policy.sync_now = false;          // one sync of the file system follows the walk
+    policy.cover_growth_now = false;  // the removal looks at the size once more
+    policy.folder_mount = mount_;
+    policy.expected_inode = inode;
+    policy.expected_links = links;
+    policy.progress = &writeback_;
+    return policy;
   }
 
   bool StopNow() {
@@ -191,12 +198,8 @@ class Overwriter {
 
   // False when the folder is not entered (and so never read).
   bool EnterChild(int dirfd, FolderNode* node, const ListedEntry& entry) {
-    UniqueFd child(OpenFolderAt(dirfd, entry.name));
-    const int open_error = child.valid() ? 0 : errno;
     EntryStat seen;
-    if (open_error == EACCES && StatAt(dirfd, entry.name, seen) && seen.st.st_ino == entry.inode &&
-        !IsOtherMount(seen, mount_) && AddModeBits(dirfd, entry.name, seen.st, S_IRWXU))
-      child = UniqueFd(OpenFolderAt(dirfd, entry.name));
+    UniqueFd child = OpenChild(dirfd, entry, seen);
     EntryStat opened;
     // Only the very folder listed, and only on the tree's own mount: a
     // folder mounted here (of any file system) is never entered.
@@ -211,15 +214,23 @@ class Overwriter {
     made.st = opened.st;
     // A mode changed just now to open it counts as changed from the start.
     const mode_t before = seen.st.st_ino == entry.inode ? seen.st.st_mode : opened.st.st_mode;
-    if ((before & S_IRWXU) != S_IRWXU) {
-      made.mode_changed = true;
-      made.original_mode = before & 07777;
-      BestEffort(Sys().fchmod(child.get(), (opened.st.st_mode & 07777) | S_IRWXU));
-    }
+    GrantOwnerRights(made, child.get(), before, opened.st.st_mode);
     FolderNode* added = model_.Add(std::move(made));
     node->children.push_back(added);
     hand_off_.Add(added, std::move(child), [this](FolderNode* next, UniqueFd fd) { Folder(next, std::move(fd)); });
     return true;
+  }
+
+  // The folder `entry` of `dirfd` opened. One its owner may not open is
+  // given the rights to first (only the very folder listed, on the tree's
+  // mount); `seen` then describes it as it was before.
+  UniqueFd OpenChild(int dirfd, const ListedEntry& entry, EntryStat& seen) {
+    UniqueFd child(OpenFolderAt(dirfd, entry.name));
+    const int open_error = child.valid() ? 0 : errno;
+    if (open_error == EACCES && StatAt(dirfd, entry.name, seen) && seen.st.st_ino == entry.inode &&
+        !IsOtherMount(seen, mount_) && AddModeBits(dirfd, entry.name, seen.st, S_IRWXU))
+      child = UniqueFd(OpenFolderAt(dirfd, entry.name));
+    return child;
   }
 
   // A file whose every name lies inside the tree is the user's alone:
@@ -235,30 +246,28 @@ class Overwriter {
         continue;
       }
       if (failed_ || StopNow()) continue;  // all its names stay
-      auto [node, index] = linked.names.front();
-      UniqueFd folder = OpenNodeFromRoot(root_, *node, mount_);
-      WipePolicy policy;
-      policy.force_read_only = true;
-      policy.create_missing = false;
-      policy.sync_now = false;
-      policy.cover_growth_now = false;
-      policy.folder_mount = mount_;
-      policy.expected_inode = inode;
-      policy.expected_links = linked.links;
-      policy.progress = &writeback_;
-      struct stat opened;
-      const WipeOutcome outcome = folder.valid()
-                                      ? OverwriteAt(folder.get(), node->entries[index].name, pattern_, policy, opened)
-                                      : WipeOutcome::OpenFailed;
-      for (auto [at, i] : linked.names) at->entries[i].outcome = outcome;
-      Stopped(outcome, *node, node->entries[index].original);
-      for (std::size_t i = 0; i < linked.names.size(); ++i) writeback_.FileDone(outcome == WipeOutcome::Shredded);
-      if (outcome != WipeOutcome::Shredded) continue;  // it stays, under every name
-      ++overwritten_;
-      for (auto [at, i] : linked.names) {
-        at->entries[i].overwritten = true;
-        at->entries[i].covered = CoveredLength(opened, pattern_);
-      }
+      OverwriteLinked(inode, linked);
+    }
+  }
+
+  // Overwrites a file with several names, all inside the tree, through the
+  // first name met; every name shares the outcome.
+  void OverwriteLinked(ino_t inode, const Linked& linked) {
+    auto [node, index] = linked.names.front();
+    UniqueFd folder = OpenNodeFromRoot(root_, *node, mount_);
+    struct stat opened;
+    const WipeOutcome outcome =
+        folder.valid()
+            ? OverwriteAt(folder.get(), node->entries[index].name, pattern_, PolicyFor(inode, linked.links), opened)
+            : WipeOutcome::OpenFailed;
+    for (auto [at, i] : linked.names) at->entries[i].outcome = outcome;
+    Stopped(outcome, *node, node->entries[index].original);
+    for (std::size_t i = 0; i < linked.names.size(); ++i) writeback_.FileDone(outcome == WipeOutcome::Shredded);
+    if (outcome != WipeOutcome::Shredded) return;  // it stays, under every name
+    ++overwritten_;
+    for (auto [at, i] : linked.names) {
+      at->entries[i].overwritten = true;
+      at->entries[i].covered = CoveredLength(opened, pattern_);
     }
   }
 

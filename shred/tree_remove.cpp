@@ -7,6 +7,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/sys_calls.h"
@@ -22,10 +23,6 @@
 namespace velmora {
 namespace {
 
-// Folders deeper than this give their parent's descriptor back while they
-// are visited and find the parent again through "..".
-constexpr std::size_t kOpenFolders = 64;
-
 // Whether `name` in `dirfd` still holds the inode `inode`, of the kind
 // expected, on the tree's mount.
 bool StillHolds(int dirfd, const std::string& name, ino_t inode, bool folder, std::uint64_t mount) {
@@ -34,16 +31,50 @@ bool StillHolds(int dirfd, const std::string& name, ino_t inode, bool folder, st
          !IsOtherMount(now, mount);
 }
 
+// A folder on the way down a children-first walk: its node, its descriptor
+// (given back while a folder far below is visited) and its next subfolder.
+struct Frame {
+  FolderNode* node;
+  UniqueFd fd;
+  std::size_t next = 0;
+};
+
+// Enters the next subfolder of the folder on top of `stack`; one that cannot
+// be found again is marked as staying and not entered.
+void EnterNextChild(std::vector<Frame>& stack, std::uint64_t mount) {
+  Frame& frame = stack.back();
+  FolderNode* child = frame.node->children[frame.next++];
+  UniqueFd fd = OpenNode(frame.fd.get(), *child, mount);
+  if (!fd.valid()) {
+    child->keeps = true;
+    return;
+  }
+  // Past the limit a folder gives its parent's descriptor back while it is
+  // visited and finds the parent again through "..".
+  if (stack.size() >= kFoldersHeldOpen) frame.fd.Reset();
+  stack.push_back({child, std::move(fd)});
+}
+
+// The descriptor of the parent of the folder on top of `stack` (-1 for the
+// root), opened again if it was given back; nullopt when the way back up
+// leads anywhere but to the folder we came from.
+std::optional<int> ParentOfTop(std::vector<Frame>& stack) {
+  if (stack.size() < 2) return -1;
+  Frame& up = stack[stack.size() - 2];
+  if (!up.fd.valid()) {
+    UniqueFd back(OpenFolderAt(stack.back().fd.get(), ".."));
+    EntryStat now;
+    if (!back.valid() || !StatFd(back.get(), now) || now.st.st_ino != up.node->st.st_ino) return std::nullopt;
+    up.fd = std::move(back);
+  }
+  return up.fd.get();
+}
+
 // Visits every folder below and including the root, each after its
 // subfolders, with its descriptor and its parent's (-1 for the root). A
 // folder that cannot be found again is marked as staying and not visited.
 void ChildrenFirst(int root, std::uint64_t mount, FolderNode& top,
                    const std::function<void(FolderNode&, int fd, int parent)>& visit) {
-  struct Frame {
-    FolderNode* node;
-    UniqueFd fd;
-    std::size_t next = 0;
-  };
   std::vector<Frame> stack;
   stack.push_back({&top, UniqueFd(OpenFolderAt(root, "."))});
   if (!stack.back().fd.valid()) {
@@ -53,32 +84,15 @@ void ChildrenFirst(int root, std::uint64_t mount, FolderNode& top,
   while (!stack.empty()) {
     Frame& frame = stack.back();
     if (frame.next < frame.node->children.size()) {
-      FolderNode* child = frame.node->children[frame.next++];
-      UniqueFd fd = OpenNode(frame.fd.get(), *child, mount);
-      if (!fd.valid()) {
-        child->keeps = true;
-        continue;
-      }
-      if (stack.size() >= kOpenFolders) frame.fd.Reset();
-      stack.push_back({child, std::move(fd)});
+      EnterNextChild(stack, mount);
       continue;
     }
-    int parent = -1;
-    if (stack.size() >= 2) {
-      Frame& up = stack[stack.size() - 2];
-      if (!up.fd.valid()) {
-        // Climb back through "..", and only to the folder we came from.
-        UniqueFd back(OpenFolderAt(frame.fd.get(), ".."));
-        EntryStat now;
-        if (!back.valid() || !StatFd(back.get(), now) || now.st.st_ino != up.node->st.st_ino) {
-          for (Frame& f : stack) f.node->keeps = true;
-          return;
-        }
-        up.fd = std::move(back);
-      }
-      parent = up.fd.get();
+    const std::optional<int> parent = ParentOfTop(stack);
+    if (!parent) {
+      for (Frame& f : stack) f.node->keeps = true;
+      return;
     }
-    visit(*frame.node, frame.fd.get(), parent);
+    visit(*frame.node, frame.fd.get(), *parent);
     stack.pop_back();
   }
 }
@@ -93,7 +107,7 @@ bool CoverLateGrowth(int dirfd, const TreeEntry& entry, const FillPattern& patte
   if (!fd.valid() || !StatFd(fd.get(), opened) || opened.st.st_ino != entry.inode || !S_ISREG(opened.st.st_mode) ||
       IsOtherMount(opened, mount))
     return false;
-  const off_t fs_block = opened.st.st_blksize > 0 ? opened.st.st_blksize : 4096;
+  const off_t fs_block = FsBlockSize(opened.st);
   return CoverGrowth(fd.get(), entry.covered, fs_block, pattern) == WipeOutcome::Shredded &&
          RetryOnEintr([&] { return Sys().fdatasync(fd.get()); }) == 0 && fd.Close();
 }
@@ -105,6 +119,55 @@ void NameBack(int dirfd, std::string& name, const std::string& original, ino_t i
   if (name != original && StillHolds(dirfd, name, inode, folder, mount) &&
       Sys().renameat(dirfd, name.c_str(), dirfd, original.c_str()) == 0)
     name = original;
+}
+
+enum class FileRemoval { AlreadyGone, Removed, Stays };
+
+// Removes one file of the tree. The name is looked at right before it goes:
+// only the very inode the overwrite walk met is removed, and only once all
+// it holds is covered.
+FileRemoval RemoveTreeFile(int fd, const TreeEntry& entry, std::uint64_t mount, const FillPattern& pattern) {
+  EntryStat now;
+  if (!StatAt(fd, entry.name, now) && now.error == ENOENT) return FileRemoval::AlreadyGone;
+  const auto holds_it = [&] {
+    return now.st.st_ino == entry.inode && !S_ISDIR(now.st.st_mode) && !IsOtherMount(now, mount);
+  };
+  bool may_go = Removable(entry) && holds_it();
+  if (may_go && entry.overwritten && now.st.st_size > entry.covered)
+    may_go = CoverLateGrowth(fd, entry, pattern, mount) && StatAt(fd, entry.name, now) && holds_it();
+  if (may_go && Sys().unlinkat(fd, entry.name.c_str(), 0) == 0) return FileRemoval::Removed;
+  return FileRemoval::Stays;
+}
+
+// What removing one chunk of a folder's files came to.
+struct ChunkRemoval {
+  bool removed_inside = false;
+  bool keeps = false;
+};
+
+// Removes the files [begin, end) of `node`, open as `fd`. Each that stays is
+// added to `stayed` at once and gets its listed name back; `handled` hears
+// of each once it is dealt with, whatever came of it.
+ChunkRemoval RemoveChunk(FolderNode& node, int fd, std::size_t begin, std::size_t end, std::uint64_t mount,
+                         const FillPattern& pattern, const std::function<void()>& handled,
+                         std::atomic<std::size_t>& stayed) {
+  ChunkRemoval chunk;
+  for (std::size_t i = begin; i < end; ++i) {
+    struct Tell {
+      const std::function<void()>& handled;
+      ~Tell() {
+        if (handled) handled();
+      }
+    } tell{handled};
+    TreeEntry& entry = node.entries[i];
+    const FileRemoval removal = RemoveTreeFile(fd, entry, mount, pattern);
+    if (removal == FileRemoval::Removed) chunk.removed_inside = true;
+    if (removal != FileRemoval::Stays) continue;
+    ++stayed;
+    chunk.keeps = true;
+    NameBack(fd, entry.name, entry.original, entry.inode, false, mount);
+  }
+  return chunk;
 }
 
 // Every entry and folder below `root` still there under a random name gets
@@ -168,42 +231,14 @@ std::size_t RemoveFiles(int root, std::uint64_t mount, TreeModel& model, unsigne
   // Chunks of one folder run at once: what they learn of the folder is
   // gathered per chunk and set under this lock.
   std::mutex node_mutex;
-  const bool all_visited = ForEachFolder(root, mount, model, threads, [&](FolderNode& node, int fd, std::size_t begin,
-                                                                          std::size_t end) {
-    bool removed_inside = false, keeps = false;
-    for (std::size_t i = begin; i < end; ++i) {
-      TreeEntry& entry = node.entries[i];
-      struct Tell {
-        const std::function<void()>& handled;
-        ~Tell() {
-          if (handled) handled();
-        }
-      } tell{handled};
-      // The name is looked at right before it goes: only the very inode
-      // the overwrite walk met is removed, and only once all it holds is
-      // covered.
-      EntryStat now;
-      if (!StatAt(fd, entry.name, now) && now.error == ENOENT) continue;  // gone already: nothing to remove
-      const auto holds_it = [&] {
-        return now.st.st_ino == entry.inode && !S_ISDIR(now.st.st_mode) && !IsOtherMount(now, mount);
-      };
-      bool may_go = Removable(entry) && holds_it();
-      if (may_go && entry.overwritten && now.st.st_size > entry.covered)
-        may_go = CoverLateGrowth(fd, entry, pattern, mount) && StatAt(fd, entry.name, now) && holds_it();
-      if (may_go && Sys().unlinkat(fd, entry.name.c_str(), 0) == 0) {
-        removed_inside = true;
-        continue;
-      }
-      ++stayed;
-      keeps = true;
-      NameBack(fd, entry.name, entry.original, entry.inode, false, mount);
-    }
-    if (removed_inside || keeps) {
-      std::lock_guard<std::mutex> lock(node_mutex);
-      node.removed_inside = node.removed_inside || removed_inside;
-      node.keeps = node.keeps || keeps;
-    }
-  });
+  const auto remove_chunk = [&](FolderNode& node, int fd, std::size_t begin, std::size_t end) {
+    const ChunkRemoval chunk = RemoveChunk(node, fd, begin, end, mount, pattern, handled, stayed);
+    if (!chunk.removed_inside && !chunk.keeps) return;
+    std::lock_guard<std::mutex> lock(node_mutex);
+    node.removed_inside = node.removed_inside || chunk.removed_inside;
+    node.keeps = node.keeps || chunk.keeps;
+  };
+  const bool all_visited = ForEachFolder(root, mount, model, threads, remove_chunk);
   if (!all_visited) {
     // The pool failed part way: what it did not reach stays, and so does
     // the listed folder (which gives every name back).

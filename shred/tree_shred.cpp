@@ -16,6 +16,7 @@
 #include "shred/journal_scrub.h"
 #include "shred/remove_entry.h"
 #include "shred/tree_model.h"
+#include "shred/tree_open.h"
 #include "shred/tree_overwrite.h"
 #include "shred/tree_remove.h"
 #include "shred/wipe_file.h"
@@ -103,59 +104,152 @@ class RemovalProgress {
   std::uint64_t told_ = 0;
 };
 
+// The listed folder as the shred holds it: open in its open parent, with
+// what was seen of both. The folder's descriptor is closed before its
+// parent's.
+struct ListedFolder {
+  UniqueFd parent;
+  std::string name;  // in its parent
+  EntryStat parent_st;
+  EntryStat listed;  // as looked at in its parent, before it was opened
+  UniqueFd root;     // the folder itself
+  EntryStat opened;  // as opened
+};
+
+// Opens the parent of `path` and looks at the folder in it: Shredded when
+// it is a folder of the parent's own mount, else why it is refused.
+ItemOutcome LookAtListed(const std::string& path, ListedFolder& folder) {
+  std::string parent_path;
+  SplitPath(path, parent_path, folder.name);
+  const std::string& name = folder.name;
+  if (name.empty() || name == "." || name == "..") return ItemOutcome::NotFolder;
+  UniqueFd parent(RetryOnEintr(
+      [&] { return Sys().openat(AT_FDCWD, parent_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); }));
+  if (!parent.valid()) return LookFailed(errno);
+  folder.parent = std::move(parent);
+  if (!StatFd(folder.parent.get(), folder.parent_st)) return ItemOutcome::OpenFailed;
+  if (!StatAt(folder.parent.get(), name, folder.listed)) return LookFailed(folder.listed.error);
+  // A listed folder that is itself a link is left alone; so is one that is
+  // the root of a mount now, whenever that mount came.
+  if (S_ISLNK(folder.listed.st.st_mode)) return ItemOutcome::Link;
+  if (IsOtherMount(folder.listed, folder.parent_st.mount_id)) return ItemOutcome::MountPoint;
+  if (!S_ISDIR(folder.listed.st.st_mode)) return ItemOutcome::NotFolder;
+  return ItemOutcome::Shredded;
+}
+
+// Opens the folder looked at, giving its owner the rights to first where it
+// cannot be opened: Shredded when it is open as the very folder looked at,
+// on the parent's mount, else why it is refused.
+ItemOutcome OpenListed(ListedFolder& folder) {
+  const struct stat& st = folder.listed.st;
+  UniqueFd root(OpenFolderAt(folder.parent.get(), folder.name));
+  bool forced_open = false;
+  if (!root.valid() && errno == EACCES && AddModeBits(folder.parent.get(), folder.name, st, S_IRWXU)) {
+    forced_open = true;
+    root = UniqueFd(OpenFolderAt(folder.parent.get(), folder.name));
+  }
+  if (const ItemOutcome refused = WhyNotWalked(root, st, folder.parent_st.mount_id, folder.opened);
+      refused != ItemOutcome::Shredded) {
+    // The folder is left either way; its mode back is the best we can do.
+    if (forced_open) BestEffort(SetModeBits(folder.parent.get(), folder.name, st, st.st_mode));
+    return refused;
+  }
+  folder.root = std::move(root);
+  return ItemOutcome::Shredded;
+}
+
+// The open listed folder as the root node of `model`.
+FolderNode& AddListed(TreeModel& model, const ListedFolder& folder) {
+  FolderNode top;
+  top.name = top.original = folder.name;
+  top.st = folder.opened.st;
+  GrantOwnerRights(top, folder.root.get(), folder.listed.st.st_mode, folder.listed.st.st_mode);
+  return *model.Add(std::move(top));
+}
+
+// Puts what the folders hold now home. A folder's blocks keep what was last
+// written home to them once it is freed, and a journal forgets the newer
+// copies of a freed block: this runs before any folder is removed (the
+// checkpoint needs the privilege; without it, it is skipped).
+void FoldersHome(int root) {
+  BestEffort(Sys().syncfs(root));
+  BestEffort(CheckpointJournal(root, /*zero_out=*/false));
+}
+
+// Once every overwrite is on the device: scrubs the names where that
+// helps, then removes the files and the folders inside the listed folder
+// (not the folder itself), each only if all it held went. Returns how many
+// entries stayed; `scrub` says whether names were scrubbed.
+std::size_t RemoveInside(const UniqueFd& root, std::uint64_t mount, TreeModel& model, const FillPattern& pattern,
+                         const TreeShredOptions& options, unsigned threads, RemovalProgress& removal, bool& scrub) {
+  MarkWhatStays(model);
+  const TreeNames names = HowTreeNamesGo(root.get(), options.name_scrubbing);
+  scrub = names != TreeNames::LeftAlone;
+  // Should renaming fail part way, nothing is removed: a name not scrubbed
+  // would stay on the disk.
+  const bool scrubbed = names != TreeNames::RenameEach || ScrubFileNames(root.get(), mount, model, threads);
+  if (!scrubbed) model.root().keeps = true;  // the removal of folders gives every name back
+  if (scrub) ScrubFolderNames(root.get(), mount, model);
+  if (names == TreeNames::RenameEach) FoldersHome(root.get());
+  removal.Begin();
+  const std::function<void()> handled = [&removal] { removal.Handled(); };
+  std::size_t left_behind = scrubbed ? RemoveFiles(root.get(), mount, model, threads, pattern, handled) : 1;
+  // Here the removals zeroed the names in the folders' blocks: that state
+  // goes to the disk before the folders, and their blocks, go.
+  if (names == TreeNames::SyncBeforeFolders) FoldersHome(root.get());
+  left_behind += RemoveFolders(root.get(), mount, model, handled);
+  return left_behind;
+}
+
+// The listed folder itself goes last, and only when nothing inside stays;
+// otherwise it stays as it was, its removals made durable. True when it
+// went.
+bool RemoveListedFolder(ListedFolder& folder, const FolderNode& node, bool scrub, RemovalProgress& removal) {
+  const struct stat& st = folder.listed.st;
+  bool removed = false;
+  if (node.keeps) {
+    BestEffort(Sys().fsync(folder.root.get()));
+    if (node.mode_changed) BestEffort(Sys().fchmod(folder.root.get(), node.original_mode));
+  } else if (HoldsInode(folder.parent.get(), folder.name, st)) {
+    // Its attributes go with it, right before it does; they come back if it stays after all.
+    const SavedAttributes attributes = ZeroFolderAttributes(folder.root.get());
+    removed = RemoveExpected(folder.parent.get(), folder.name, st, /*is_folder=*/true, scrub);
+    if (!removed) PutAttributesBack(folder.root.get(), attributes);
+  }
+  folder.root.Reset();
+  removal.Handled();  // the listed folder itself
+  if (removed) BestEffort(Sys().fsync(folder.parent.get()));
+  else if (!node.keeps && node.mode_changed)
+    BestEffort(SetModeBits(folder.parent.get(), folder.name, st, node.original_mode));
+  return removed;
+}
+
+// What became of the listed folder: `kept` when something inside stayed.
+ItemOutcome FinalOutcome(bool removed, bool stopped, bool kept, TreeModel& model) {
+  if (removed) return ItemOutcome::Shredded;
+  if (stopped) return ItemOutcome::StoppedBeforeFinished;
+  if (kept) return AnyInUse(model) ? ItemOutcome::InUse : ItemOutcome::SomethingInsideKept;
+  return ItemOutcome::RemoveFailed;
+}
+
 }  // namespace
 
 TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, RunControl& control,
                           const TreeShredOptions& options) {
-  std::string parent_path, name;
-  SplitPath(path, parent_path, name);
-  if (name.empty() || name == "." || name == "..") return Refused(ItemOutcome::NotFolder);
-
-  UniqueFd parent(RetryOnEintr(
-      [&] { return Sys().openat(AT_FDCWD, parent_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); }));
-  if (!parent.valid()) return Refused(LookFailed(errno));
-  EntryStat parent_st, listed;
-  if (!StatFd(parent.get(), parent_st)) return Refused(ItemOutcome::OpenFailed);
-  if (!StatAt(parent.get(), name, listed)) return Refused(LookFailed(listed.error));
-  // A listed folder that is itself a link is left alone; so is one that is
-  // the root of a mount now, whenever that mount came.
-  if (S_ISLNK(listed.st.st_mode)) return Refused(ItemOutcome::Link);
-  if (IsOtherMount(listed, parent_st.mount_id)) return Refused(ItemOutcome::MountPoint);
-  if (!S_ISDIR(listed.st.st_mode)) return Refused(ItemOutcome::NotFolder);
-  const struct stat& st = listed.st;
-
-  UniqueFd root(OpenFolderAt(parent.get(), name));
-  bool forced_open = false;
-  if (!root.valid() && errno == EACCES && AddModeBits(parent.get(), name, st, S_IRWXU)) {
-    forced_open = true;
-    root = UniqueFd(OpenFolderAt(parent.get(), name));
-  }
-  EntryStat opened;
-  if (const ItemOutcome refused = WhyNotWalked(root, st, parent_st.mount_id, opened);
-      refused != ItemOutcome::Shredded) {
-    // The folder is left either way; its mode back is the best we can do.
-    if (forced_open) BestEffort(SetModeBits(parent.get(), name, st, st.st_mode));
+  ListedFolder folder;
+  if (const ItemOutcome refused = LookAtListed(path, folder); refused != ItemOutcome::Shredded)
     return Refused(refused);
-  }
-  const std::uint64_t mount = opened.mount_id;
-
+  if (const ItemOutcome refused = OpenListed(folder); refused != ItemOutcome::Shredded) return Refused(refused);
+  const std::uint64_t mount = folder.opened.mount_id;
   TreeModel model;
-  FolderNode top;
-  top.name = top.original = name;
-  top.st = opened.st;
-  if ((st.st_mode & S_IRWXU) != S_IRWXU) {
-    top.mode_changed = true;
-    top.original_mode = st.st_mode & 07777;
-    BestEffort(Sys().fchmod(root.get(), (st.st_mode & 07777) | S_IRWXU));
-  }
-  FolderNode& node = *model.Add(std::move(top));
+  const FolderNode& node = AddListed(model, folder);
 
   TreeShredResult result;
   // Every step waits on the device more than it works on a core: the
   // removal for the discards of what it frees, the opening and overwriting of
   // small files for the file system's own locks and journal.
   const unsigned threads = options.threads != 0 ? options.threads : WorkPool::WaitingThreads();
-  TreeOverwriteResult overwrite = OverwriteTree(root.get(), mount, model, pattern, control, path, threads);
+  TreeOverwriteResult overwrite = OverwriteTree(folder.root.get(), mount, model, pattern, control, path, threads);
   result.files_overwritten = overwrite.files_overwritten;
   result.partly_overwritten = std::move(overwrite.partly_overwritten);
   // From here on a stop saves nothing in this folder: every file that will
@@ -164,60 +258,16 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   // One sync of the file system puts every overwrite on the device before
   // any name goes; if it fails, nothing is removed. The writeback was paced
   // while overwriting, so little is left for it.
-  if (Sys().syncfs(root.get()) != 0) {
+  if (Sys().syncfs(folder.root.get()) != 0) {
     result.left_behind = 1;
     result.outcome = ItemOutcome::SyncFailed;
-    PutModesBack(root.get(), mount, model);  // every folder stays, as it was
+    PutModesBack(folder.root.get(), mount, model);  // every folder stays, as it was
     return result;
   }
-
-  MarkWhatStays(model);
-  const TreeNames names = HowTreeNamesGo(root.get(), options.name_scrubbing);
-  const bool scrub = names != TreeNames::LeftAlone;
-  // Should renaming fail part way, nothing is removed: a name not scrubbed
-  // would stay on the disk.
-  const bool scrubbed = names != TreeNames::RenameEach || ScrubFileNames(root.get(), mount, model, threads);
-  if (!scrubbed) node.keeps = true;  // the removal of folders gives every name back
-  if (scrub) ScrubFolderNames(root.get(), mount, model);
-  // A folder's blocks keep what was last written home to them once it is
-  // freed, and a journal forgets the newer copies of a freed block: what the
-  // folders hold now goes home before any folder is removed (the checkpoint
-  // needs the privilege; without it, it is skipped).
-  auto folders_home = [&] {
-    BestEffort(Sys().syncfs(root.get()));
-    BestEffort(CheckpointJournal(root.get(), /*zero_out=*/false));
-  };
-  if (names == TreeNames::RenameEach) folders_home();
-  removal.Begin();
-  const std::function<void()> handled = [&removal] { removal.Handled(); };
-  result.left_behind = scrubbed ? RemoveFiles(root.get(), mount, model, threads, pattern, handled) : 1;
-  // Here the removals zeroed the names in the folders' blocks: that state
-  // goes to the disk before the folders, and their blocks, go.
-  if (names == TreeNames::SyncBeforeFolders) folders_home();
-  result.left_behind += RemoveFolders(root.get(), mount, model, handled);
-  const bool keep_root = node.keeps;
-  if (keep_root) {
-    BestEffort(Sys().fsync(root.get()));
-    if (node.mode_changed) BestEffort(Sys().fchmod(root.get(), node.original_mode));
-  } else if (HoldsInode(parent.get(), name, st)) {
-    // Its attributes go with it, right before it does; they come back if it stays after all.
-    const SavedAttributes attributes = ZeroFolderAttributes(root.get());
-    result.folder_removed = RemoveExpected(parent.get(), name, st, /*is_folder=*/true, scrub);
-    if (!result.folder_removed) PutAttributesBack(root.get(), attributes);
-  }
-  root.Reset();
-  removal.Handled();  // the listed folder itself
-  if (result.folder_removed) BestEffort(Sys().fsync(parent.get()));
-  else if (!keep_root && node.mode_changed) BestEffort(SetModeBits(parent.get(), name, st, node.original_mode));
-
-  if (result.folder_removed)
-    result.outcome = ItemOutcome::Shredded;
-  else if (overwrite.stopped)
-    result.outcome = ItemOutcome::StoppedBeforeFinished;
-  else if (keep_root)
-    result.outcome = AnyInUse(model) ? ItemOutcome::InUse : ItemOutcome::SomethingInsideKept;
-  else
-    result.outcome = ItemOutcome::RemoveFailed;
+  bool scrub = false;
+  result.left_behind = RemoveInside(folder.root, mount, model, pattern, options, threads, removal, scrub);
+  result.folder_removed = RemoveListedFolder(folder, node, scrub, removal);
+  result.outcome = FinalOutcome(result.folder_removed, overwrite.stopped, node.keeps, model);
   return result;
 }
 

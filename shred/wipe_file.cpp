@@ -72,7 +72,7 @@ bool FolderMount(int dirfd, const WipePolicy& policy, std::uint64_t& mount) {
 }  // namespace
 
 off_t CoveredLength(const struct stat& opened, const FillPattern& pattern) {
-  const off_t fs_block = opened.st_blksize > 0 ? opened.st_blksize : 4096;
+  const off_t fs_block = FsBlockSize(opened);
   return RoundUpToBlock(std::max<off_t>(opened.st_size, static_cast<off_t>(pattern.period())), fs_block);
 }
 
@@ -128,7 +128,7 @@ off_t RoundUpToBlock(off_t value, off_t unit) {
 bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pattern, WriteProgress* progress) {
   const off_t block = static_cast<off_t>(pattern.period());
   const off_t size = before.st_size;
-  const off_t fs_block = before.st_blksize > 0 ? before.st_blksize : 4096;
+  const off_t fs_block = FsBlockSize(before);
   const off_t target = RoundUpToBlock(std::max(size, block), fs_block);
 
   // A file without holes (or one no longer than the block) is covered in one
@@ -162,71 +162,106 @@ bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pat
   return true;
 }
 
-WipeOutcome OverwriteAt(int dirfd, const std::string& name, const FillPattern& pattern, const WipePolicy& policy,
-                        struct stat& opened) {
-  std::uint64_t mount = 0;
-  if (!FolderMount(dirfd, policy, mount)) return WipeOutcome::OpenFailed;
+namespace {
+
+// Opens `name` in `dirfd` for writing, creating it where the policy says.
+// A read-only file inside a folder being shredded is made writable first,
+// but only the very inode the listing named. Invalid on failure, with its
+// errno in `error`.
+UniqueFd OpenToOverwrite(int dirfd, const std::string& name, const WipePolicy& policy, std::uint64_t mount,
+                         int& error) {
   const bool create = policy.expected_inode == 0 && policy.create_missing;
   UniqueFd fd(OpenWrite(dirfd, name, create ? O_CREAT | O_EXCL : 0));
-  int open_error = fd.valid() ? 0 : errno;
-  if (open_error == EACCES && policy.force_read_only && policy.expected_inode != 0) {
-    // A read-only file inside a folder being shredded: make it writable,
-    // but only the very inode the listing named.
-    EntryStat seen;
-    if (StatAt(dirfd, name, seen) && seen.st.st_ino == policy.expected_inode && S_ISREG(seen.st.st_mode) &&
-        !IsOtherMount(seen, mount) && AddModeBits(dirfd, name, seen.st, S_IWUSR)) {
-      fd = UniqueFd(OpenWrite(dirfd, name, 0));
-      open_error = fd.valid() ? 0 : errno;
-    }
+  error = fd.valid() ? 0 : errno;
+  if (error != EACCES || !policy.force_read_only || policy.expected_inode == 0) return fd;
+  EntryStat seen;
+  if (StatAt(dirfd, name, seen) && seen.st.st_ino == policy.expected_inode && S_ISREG(seen.st.st_mode) &&
+      !IsOtherMount(seen, mount) && AddModeBits(dirfd, name, seen.st, S_IWUSR)) {
+    fd = UniqueFd(OpenWrite(dirfd, name, 0));
+    error = fd.valid() ? 0 : errno;
   }
-  if (!fd.valid()) return OpenRefused(open_error);
+  return fd;
+}
+
+// Why the file just opened as `fd` is not to be written (Shredded when it
+// is); `opened` describes it once it is known to be the file expected.
+// Nothing that was swapped in between the look and the open is written to:
+// not a file mounted over the name (same device, other mount), not another
+// file, not a FIFO or device that answered the open. Nor is a file another
+// program has open: this descriptor takes the file's write lease.
+WipeOutcome WhyNotWritten(int fd, const WipePolicy& policy, std::uint64_t mount, struct stat& opened) {
   EntryStat now;
-  if (!StatFd(fd.get(), now)) return WipeOutcome::OpenFailed;
-  // Nothing that was swapped in between the look and the open is written to:
-  // not a file mounted over the name (same device, other mount), not
-  // another file, not a FIFO or device that answered the open.
+  if (!StatFd(fd, now)) return WipeOutcome::OpenFailed;
   if (IsOtherMount(now, mount)) return WipeOutcome::MountPoint;
   if (!S_ISREG(now.st.st_mode)) return WipeOutcome::NotRegularFile;
   if (policy.expected_inode != 0 && now.st.st_ino != policy.expected_inode) return WipeOutcome::Changed;
   opened = now.st;
   if (policy.expected_links != 0 && now.st.st_nlink != policy.expected_links) return WipeOutcome::OtherLinks;
-  const WriteLease lease = TakeWriteLease(fd.get());
+  const WriteLease lease = TakeWriteLease(fd);
   if (lease == WriteLease::InUse) return WipeOutcome::InUse;
   if (lease == WriteLease::Failed) return WipeOutcome::OpenFailed;
+  return WipeOutcome::Shredded;
+}
+
+// How a file the progress stopped ends. What was written stays written:
+// forced to the disk (where the policy syncs per file), so the part
+// overwritten is really gone and the rest is untouched.
+WipeOutcome StoppedOutcome(int fd, const FileWriteback& writeback, bool sync_now) {
+  if (writeback.written() == 0) return WipeOutcome::StoppedBeforeStart;
+  if (sync_now) BestEffort(RetryOnEintr([&] { return Sys().fdatasync(fd); }));
+  return WipeOutcome::StoppedPartWay;
+}
+
+// Covers the open file `fd`, described as `opened`, and (where the policy
+// says) what it grew by meanwhile: Shredded, or why not.
+WipeOutcome CoverOpened(int fd, const struct stat& opened, const FillPattern& pattern, const WipePolicy& policy,
+                        FileWriteback& writeback) {
+  if (!OverwriteOpenFile(fd, opened, pattern, &writeback))
+    return writeback.stopped() ? StoppedOutcome(fd, writeback, policy.sync_now) : WipeOutcome::WriteFailed;
+  if (!policy.cover_growth_now) return WipeOutcome::Shredded;
+  const WipeOutcome covered = CoverGrowth(fd, CoveredLength(opened, pattern), FsBlockSize(opened), pattern, &writeback);
+  if (covered == WipeOutcome::WriteFailed && writeback.stopped()) return StoppedOutcome(fd, writeback, policy.sync_now);
+  return covered;
+}
+
+// Zeroes the file's attributes' values and, where the policy syncs per file,
+// forces data and attributes to the disk: false when that sync fails.
+bool ZeroAttributesAndForce(int fd, const WipePolicy& policy, FileWriteback& writeback) {
+  std::vector<std::string> zeroed = ZeroAttributeValues(fd);
+  if (!policy.sync_now) return true;
+  // Closing does not put the data on the disk; a deleted file's dirty
+  // pages might never be written at all. Zeroed attributes are metadata,
+  // which only fsync forces.
+  const auto& sync = zeroed.empty() ? Sys().fdatasync : Sys().fsync;
+  if (RetryOnEintr([&] { return sync(fd); }) != 0) return false;
+  writeback.Synced();
+  if (zeroed.empty()) return true;
+  // A journal forgets the zeroed copy of an attribute block once the
+  // block is freed: write it home first (where we may; silent otherwise).
+  BestEffort(CheckpointJournal(fd, /*zero_out=*/false));
+  for (const std::string& attribute : zeroed) BestEffort(Sys().fremovexattr(fd, attribute.c_str()));
+  return true;
+}
+
+}  // namespace
+
+WipeOutcome OverwriteAt(int dirfd, const std::string& name, const FillPattern& pattern, const WipePolicy& policy,
+                        struct stat& opened) {
+  std::uint64_t mount = 0;
+  if (!FolderMount(dirfd, policy, mount)) return WipeOutcome::OpenFailed;
+  int open_error = 0;
+  UniqueFd fd = OpenToOverwrite(dirfd, name, policy, mount, open_error);
+  if (!fd.valid()) return OpenRefused(open_error);
+  if (const WipeOutcome refused = WhyNotWritten(fd.get(), policy, mount, opened); refused != WipeOutcome::Shredded)
+    return refused;
 
   // File mode paces the writeback of this file; a folder shred paces the
   // whole file system instead (its progress does).
   FileWriteback writeback(fd.get(), policy.progress, /*pace=*/policy.sync_now);
-  const auto stopped = [&] {
-    if (writeback.written() == 0) return WipeOutcome::StoppedBeforeStart;
-    // What was written stays written: forced to the disk, so the part
-    // overwritten is really gone and the rest is untouched.
-    if (policy.sync_now) BestEffort(RetryOnEintr([&] { return Sys().fdatasync(fd.get()); }));
-    return WipeOutcome::StoppedPartWay;
-  };
-  if (!OverwriteOpenFile(fd.get(), opened, pattern, &writeback))
-    return writeback.stopped() ? stopped() : WipeOutcome::WriteFailed;
-  if (policy.cover_growth_now) {
-    const off_t fs_block = opened.st_blksize > 0 ? opened.st_blksize : 4096;
-    WipeOutcome covered = CoverGrowth(fd.get(), CoveredLength(opened, pattern), fs_block, pattern, &writeback);
-    if (covered == WipeOutcome::WriteFailed && writeback.stopped()) return stopped();
-    if (covered != WipeOutcome::Shredded) return covered;
-  }
-  std::vector<std::string> zeroed = ZeroAttributeValues(fd.get());
-  if (policy.sync_now) {
-    // Closing does not put the data on the disk; a deleted file's dirty
-    // pages might never be written at all. Zeroed attributes are metadata,
-    // which only fsync forces.
-    const auto& sync = zeroed.empty() ? Sys().fdatasync : Sys().fsync;
-    if (RetryOnEintr([&] { return sync(fd.get()); }) != 0) return WipeOutcome::SyncFailed;
-    writeback.Synced();
-    if (!zeroed.empty()) {
-      // A journal forgets the zeroed copy of an attribute block once the
-      // block is freed: write it home first (where we may; silent otherwise).
-      BestEffort(CheckpointJournal(fd.get(), /*zero_out=*/false));
-      for (const std::string& attribute : zeroed) BestEffort(Sys().fremovexattr(fd.get(), attribute.c_str()));
-    }
-  }
+  if (const WipeOutcome covered = CoverOpened(fd.get(), opened, pattern, policy, writeback);
+      covered != WipeOutcome::Shredded)
+    return covered;
+  if (!ZeroAttributesAndForce(fd.get(), policy, writeback)) return WipeOutcome::SyncFailed;
   if (policy.hold_open != nullptr) *policy.hold_open = std::move(fd);
   else if (!fd.Close()) return WipeOutcome::SyncFailed;
   return WipeOutcome::Shredded;
