@@ -172,7 +172,7 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   }
 
   MarkWhatStays(model);
-  const TreeNames names = HowTreeNamesGo(root.get(), options.name_scrubbing);
+  const TreeNames names = options.tree_names(root.get());
   const bool scrub = names != TreeNames::LeftAlone;
   // Should renaming fail part way, nothing is removed: a name not scrubbed
   // would stay on the disk.

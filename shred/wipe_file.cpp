@@ -259,7 +259,7 @@ WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& patter
   WipeOutcome covered = OverwriteAt(dirfd, name, pattern, step, st);
   if (covered != WipeOutcome::Shredded) return covered;
   // Remove only the file we overwrote, not whatever took its name meanwhile.
-  if (!RemoveExpected(dirfd, name, st, /*is_folder=*/false, RenameScrubsNamesOn(dirfd, policy.name_scrubbing)))
+  if (!RemoveExpected(dirfd, name, st, /*is_folder=*/false, RenameScrubsNamesOn(dirfd)))
     return WipeOutcome::RemoveFailed;
   BestEffort(Sys().fsync(dirfd));  // make the removal itself durable
   // The data was forced before the removal; a close that fails now is still said.

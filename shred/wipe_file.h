@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "shred/fill_pattern.h"
-#include "shred/name_scrub.h"
 #include "shred/unique_fd.h"
 #include "shred/write_progress.h"
 
@@ -57,8 +56,6 @@ struct WipePolicy {
   // Where the data is forced per file (sync_now), it hears of bytes as the
   // device acknowledges them (see writeback_pacer.h); otherwise as written.
   WriteProgress* progress = nullptr;
-  // Whether the name is renamed to a random one before it is removed.
-  NameScrubbing name_scrubbing = NameScrubbing::WhereItHelps;
   // Cover what the file grew by while it was written before closing it. A
   // folder shred looks once more, later, right before the removal instead
   // (CoverGrowth), which also catches growth during its one sync.

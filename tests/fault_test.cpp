@@ -31,6 +31,7 @@
 #include "support/fake_fill_disk.h"
 #include "support/bind_mount.h"
 #include "support/fixed_host.h"
+#include "support/forced_names.h"
 #include "support/loop_fs.h"
 #include "support/memory_record.h"
 #include "support/temp_dir.h"
@@ -366,10 +367,10 @@ class OutOfMemory : public ::testing::Test {
     written[name] = testing::RandomBytes(200, seed);
     WriteFile(dir / ("t/" + name), written[name]);
   }
-  TreeShredResult Shred(unsigned threads, NameScrubbing scrubbing = NameScrubbing::WhereItHelps) {
+  TreeShredResult Shred(unsigned threads, TreeNamesChoice names = HowTreeNamesGo) {
     TreeShredOptions options;
     options.threads = threads;
-    options.name_scrubbing = scrubbing;
+    options.tree_names = names;
     int fds = testing::OpenDescriptorCount();
     TreeShredResult result = ShredTree(dir / "t", FillPattern(500), NoRunControl(), options);
     EXPECT_EQ(testing::OpenDescriptorCount(), fds) << "descriptors leaked";
@@ -420,7 +421,7 @@ TEST_F(OutOfMemory, DuringTheRemovalWhatIsLeftHasItsOwnName) {
   };
   ScopedSysCalls scope(calls);
   // Every entry is renamed first: each that stays must get its name back.
-  TreeShredResult result = Shred(4, NameScrubbing::Always);
+  TreeShredResult result = Shred(4, testing::NamesRenamedEach);
   EXPECT_EQ(result.outcome, ItemOutcome::SomethingInsideKept);
   EXPECT_GE(result.left_behind, 1u);
   const std::vector<std::string> left = Left();
