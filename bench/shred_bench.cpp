@@ -473,7 +473,8 @@ int main(int argc, char** argv) {
   for (int i = 0; i < (tree_only ? 0 : kRuns); ++i) {
     WriteRandomFile(big, kGiB);
     engine.push_back(Seconds([&] {
-      if (velmora::WipeFile(big, kDefaultPosition) != velmora::WipeOutcome::Shredded) std::exit(1);
+      if (velmora::WipePath(big, *velmora::PatternForPosition(kDefaultPosition)) != velmora::WipeOutcome::Shredded)
+        std::exit(1);
     }));
     WriteRandomFile(big, kGiB);
     run.push_back(Seconds([&] {

@@ -292,10 +292,4 @@ WipeOutcome WipePath(const std::string& path, const FillPattern& pattern, WriteP
   return WipeAt(dir.get(), name, pattern, policy);
 }
 
-WipeOutcome WipeFile(const std::string& path, int position) {
-  std::optional<FillPattern> pattern = PatternForPosition(position);
-  if (!pattern) return WipeOutcome::InvalidPosition;
-  return WipePath(path, *pattern);
-}
-
 }  // namespace velmora

@@ -113,10 +113,6 @@ WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& patter
 // The whole engine on a path as the user listed it.
 WipeOutcome WipePath(const std::string& path, const FillPattern& pattern, WriteProgress* progress = nullptr);
 
-// The engine on a path as the user listed it, with the pass-count position
-// selected at the moment of the call.
-WipeOutcome WipeFile(const std::string& path, int position);
-
 // Splits a path into its folder and its last component ("a/b" -> "a", "b";
 // "b" -> ".", "b"). The last component is empty for "/" or a trailing "/".
 void SplitPath(const std::string& path, std::string& folder, std::string& name);
