@@ -148,10 +148,4 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int
   return result;
 }
 
-ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int position,
-                        const std::string& report_path, ShredRunHost& host) {
-  FileReportSink sink(report_path);
-  return RunShred(options, items, position, sink, host);
-}
-
 }  // namespace velmora
