@@ -9,6 +9,8 @@
 
 #include <cerrno>
 
+#include "platform/sys_calls.h"
+
 namespace velmora {
 namespace {
 
@@ -57,8 +59,9 @@ CloseSignals::~CloseSignals() {
 
 void CloseSignals::Drain() {
   unsigned char bytes[64];
-  ssize_t n;
-  while ((n = ::read(read_fd_, bytes, sizeof bytes)) > 0 || (n < 0 && errno == EINTR)) {
+  for (;;) {
+    const ssize_t n = RetryOnEintr([&] { return ::read(read_fd_, bytes, sizeof bytes); });
+    if (n <= 0) return;
     for (ssize_t i = 0; i < n; ++i) emit received(bytes[i]);
   }
 }

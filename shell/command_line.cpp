@@ -29,20 +29,7 @@ void Print(std::FILE* stream, const std::string& text) {
   std::fflush(stream);
 }
 
-}  // namespace
-
-CommandLine ParseCommandLine(int argc, const char* const* argv) {
-  QCommandLineParser parser;
-  // Qt's own options are spelled with one dash (-platform xcb).
-  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-  parser.setApplicationDescription(
-      "Velmora overwrites files, or every file in a folder, forces the data to the disk and deletes them.\n"
-      "Paths given here are put on the shred list as if chosen in the window; nothing is shredded until\n"
-      "you press \"Shred Now\". Folder mode when every path is a folder, file mode otherwise.");
-  const QCommandLineOption help({"h", "help"}, "Show this help and exit.");
-  const QCommandLineOption version({"v", "version"}, "Show the version and exit.");
-  parser.addOption(help);
-  parser.addOption(version);
+void AddQtOptions(QCommandLineParser& parser) {
   for (const char* name : kQtOptionsWithValue) {
     QCommandLineOption option(name, QString(), "value");
     option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -53,24 +40,56 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     option.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(option);
   }
-  parser.addPositionalArgument("PATH", "A file or folder to put on the shred list.", "[PATH...]");
+}
 
+void SetUpParser(QCommandLineParser& parser, const QCommandLineOption& help, const QCommandLineOption& version) {
+  // Qt's own options are spelled with one dash (-platform xcb).
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+  parser.setApplicationDescription(
+      "Velmora overwrites files, or every file in a folder, forces the data to the disk and deletes them.\n"
+      "Paths given here are put on the shred list as if chosen in the window; nothing is shredded until\n"
+      "you press \"Shred Now\". Folder mode when every path is a folder, file mode otherwise.");
+  parser.addOption(help);
+  parser.addOption(version);
+  AddQtOptions(parser);
+  parser.addPositionalArgument("PATH", "A file or folder to put on the shred list.", "[PATH...]");
+}
+
+QStringList ArgumentsOf(int argc, const char* const* argv) {
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << FromBytes(argv[i]);
+  return arguments;
+}
+
+std::string ErrorText(const QCommandLineParser& parser) {
+  return std::string(kProgram) + ": " + ToBytes(parser.errorText()) + "\nTry '" + kProgram +
+         " --help' for more information.\n";
+}
+
+std::string HelpText(const QCommandLineParser& parser) {
+  // Without an application object Qt cannot know the program's name.
+  QString text = parser.helpText();
+  text.replace(QRegularExpression("^Usage: \\S+"), QString("Usage: ") + kProgram);
+  return ToBytes(text);
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, const char* const* argv) {
+  QCommandLineParser parser;
+  const QCommandLineOption help({"h", "help"}, "Show this help and exit.");
+  const QCommandLineOption version({"v", "version"}, "Show the version and exit.");
+  SetUpParser(parser, help, version);
 
   CommandLine result;
-  if (!parser.parse(arguments)) {
+  if (!parser.parse(ArgumentsOf(argc, argv))) {
     result.action = CommandLine::Action::Error;
-    result.output = std::string(kProgram) + ": " + ToBytes(parser.errorText()) + "\nTry '" + kProgram +
-                    " --help' for more information.\n";
+    result.output = ErrorText(parser);
     return result;
   }
   if (parser.isSet(help)) {
     result.action = CommandLine::Action::Help;
-    // Without an application object Qt cannot know the program's name.
-    QString text = parser.helpText();
-    text.replace(QRegularExpression("^Usage: \\S+"), QString("Usage: ") + kProgram);
-    result.output = ToBytes(text);
+    result.output = HelpText(parser);
     return result;
   }
   if (parser.isSet(version)) {

@@ -151,7 +151,7 @@ void FrmMain::cmdReset_Click() {
 // ---- The shred list ------------------------------------------------------
 
 AddContext FrmMain::RulesContext() const {
-  return AddContext{env_.program.folder, env_.program.executable_name, SystemFolder, WindowsFolder,
+  return AddContext{env_.program.folder, env_.program.executable_name, ReadSystemFolder(), ReadWindowsFolder(),
                     env_.mount_points};
 }
 
@@ -295,8 +295,6 @@ bool FrmMain::Form_Load(const std::vector<std::string>& hand_over) {
     platform_.hand_over.Listen([this](std::vector<std::string> paths) { HandOver_Received(std::move(paths)); });
   report_.Delete();  // the report of a session that was killed
   fill_keeper_.RemoveLeftovers();  // and a free-space fill it left, holding a disk full
-  ReadSystemFolder();
-  ReadWindowsFolder();
   RunUpdateReminder(platform_.settings, platform_.clock, platform_.dialogs, links_);
   BringToFront(Page::Selection);
   cmdNext->setEnabled(false);

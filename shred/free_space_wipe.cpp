@@ -15,6 +15,7 @@
 #include "shred/entry_stat.h"
 #include "shred/fill_pattern.h"
 #include "shred/folder_listing.h"
+#include "shred/path_text.h"
 #include "shred/remove_entry.h"
 #include "shred/wipe_file.h"
 
@@ -43,10 +44,6 @@ constexpr off_t kPiece = off_t{1} << 20;
 bool IsFull(int error) { return error == ENOSPC || error == EDQUOT; }
 
 bool IsAlnum(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
-}
 
 // The bytes we may fill: all free blocks for the administrator, the ones
 // available to us otherwise.
@@ -176,6 +173,57 @@ FreeSpaceEnd Fill(Filler& filler, const FreeBlocks& at_start, std::uint64_t& ove
   return at_start.reserved > 0 ? FreeSpaceEnd::ReservedNotReached : FreeSpaceEnd::Wiped;
 }
 
+int OpenChosenFolder(const std::string& folder) {
+  return RetryOnEintr(
+      [&] { return Sys().openat(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); });
+}
+
+void Refuse(FreeSpaceTarget& target, FreeSpaceRefusal refusal, int error) {
+  target.error = error;
+  target.refusal = refusal;
+}
+
+// The chosen folder, open, checked, and where its file system is mounted.
+// False with the refusal set when the fill cannot go there.
+bool OpenParent(const std::string& folder, FreeSpaceTarget& target, EntryStat& parent) {
+  target.parent = UniqueFd(OpenChosenFolder(folder));
+  if (!target.parent.valid() || !StatFd(target.parent.get(), parent)) {
+    Refuse(target, FreeSpaceRefusal::CannotOpen, errno);
+    return false;
+  }
+  target.refusal = CheckOpenFolder(target.parent.get());
+  if (target.refusal != FreeSpaceRefusal::None) return false;
+  target.mount_id = parent.mount_id;
+  target.mount_point = MountPointOf(parent.mount_id);
+  if (target.mount_point.empty()) target.mount_point = folder;
+  return true;
+}
+
+// A new folder under a random name in `parentfd`: its name, or "" with the
+// error of the last attempt.
+std::string MakeFillFolder(int parentfd, int& error) {
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    std::string name = kFillFolderPrefix + RandomName(kRandomPart);
+    if (Sys().mkdirat(parentfd, name.c_str(), 0700) == 0) return name;
+    error = errno;
+    if (error != EEXIST) break;
+  }
+  return {};
+}
+
+// The fill folder just made, open, provided what holds its name now is
+// still a folder on the parent's mount. False with the refusal set.
+bool OpenFillFolder(FreeSpaceTarget& target, const EntryStat& parent, EntryStat& fill) {
+  target.fill = UniqueFd(OpenFolderAt(target.parent.get(), target.fill_name));
+  if (target.fill.valid() && StatFd(target.fill.get(), fill) && S_ISDIR(fill.st.st_mode) &&
+      !IsOtherMount(fill, parent.mount_id))
+    return true;
+  // What holds the name now is not the folder we made: leave it.
+  Refuse(target, FreeSpaceRefusal::CannotCreate, target.fill.valid() ? EEXIST : errno);
+  target.fill.Reset();
+  return false;
+}
+
 }  // namespace
 
 bool IsFillFolderName(const std::string& name) {
@@ -201,8 +249,7 @@ void ReadBirthTime(int fd, FillIdentity& id) {
 
 FreeSpaceRefusal CheckFreeSpaceFolder(const std::string& folder, int& error) {
   error = 0;
-  UniqueFd fd(RetryOnEintr(
-      [&] { return Sys().openat(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); }));
+  UniqueFd fd(OpenChosenFolder(folder));
   if (!fd.valid()) {
     error = errno;
     return FreeSpaceRefusal::CannotOpen;
@@ -212,43 +259,16 @@ FreeSpaceRefusal CheckFreeSpaceFolder(const std::string& folder, int& error) {
 
 FreeSpaceTarget PrepareFreeSpaceWipe(const std::string& folder) {
   FreeSpaceTarget target;
-  target.parent = UniqueFd(RetryOnEintr(
-      [&] { return Sys().openat(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); }));
   EntryStat parent;
-  if (!target.parent.valid() || !StatFd(target.parent.get(), parent)) {
-    target.error = errno;
-    target.refusal = FreeSpaceRefusal::CannotOpen;
-    return target;
-  }
-  target.refusal = CheckOpenFolder(target.parent.get());
-  if (target.refusal != FreeSpaceRefusal::None) return target;
-  target.mount_id = parent.mount_id;
-  target.mount_point = MountPointOf(parent.mount_id);
-  if (target.mount_point.empty()) target.mount_point = folder;
-
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    std::string name = kFillFolderPrefix + RandomName(kRandomPart);
-    if (Sys().mkdirat(target.parent.get(), name.c_str(), 0700) == 0) {
-      target.fill_name = name;
-      break;
-    }
-    if (errno != EEXIST) break;
-  }
+  if (!OpenParent(folder, target, parent)) return target;
+  int error = 0;
+  target.fill_name = MakeFillFolder(target.parent.get(), error);
   if (target.fill_name.empty()) {
-    target.error = errno;
-    target.refusal = FreeSpaceRefusal::CannotCreate;
+    Refuse(target, FreeSpaceRefusal::CannotCreate, error);
     return target;
   }
-  target.fill = UniqueFd(OpenFolderAt(target.parent.get(), target.fill_name));
   EntryStat fill;
-  if (!target.fill.valid() || !StatFd(target.fill.get(), fill) || !S_ISDIR(fill.st.st_mode) ||
-      IsOtherMount(fill, parent.mount_id)) {
-    // What holds the name now is not the folder we made: leave it.
-    target.error = target.fill.valid() ? EEXIST : errno;
-    target.fill.Reset();
-    target.refusal = FreeSpaceRefusal::CannotCreate;
-    return target;
-  }
+  if (!OpenFillFolder(target, parent, fill)) return target;
   // Private whatever the umask left.
   BestEffort(Sys().fchmod(target.fill.get(), 0700));
   target.identity = {JoinPath(folder, target.fill_name), fill.st.st_dev, fill.st.st_ino, parent.st.st_dev,

@@ -11,6 +11,7 @@
 #include "platform/sys_calls.h"
 #include "shred/fill_pattern.h"
 #include "shred/name_scrub.h"
+#include "shred/path_text.h"
 #include "shred/remove_entry.h"
 #include "shred/report_location.h"
 #include "shred/unique_fd.h"
@@ -18,10 +19,6 @@
 
 namespace velmora {
 namespace {
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
-}
 
 // Whether the record's entry names one of the keeper's own files: note.txt
 // (once renamed into place) or a temporary name (before), directly inside
@@ -139,6 +136,60 @@ enum class OwnFile { Gone, NotOurs, Shredded, Kept };
 
 bool SyncData(int fd) { return RetryOnEintr([fd] { return Sys().fdatasync(fd); }) == 0; }
 
+// Which entry of `dirfd` is the file `id` records, looked at in `seen`: the
+// recorded name, or note.txt where a temporary file was renamed into place or
+// left there under two names. Nothing when found; otherwise what became of it.
+std::optional<OwnFile> FindOwnFile(int dirfd, const ReportIdentity& id, std::string& name, Look& seen) {
+  if (!LookAt(dirfd, name.c_str(), seen)) {
+    if (errno != ENOENT) return OwnFile::Kept;
+    // A temporary file that is gone may have been renamed into place.
+    if (id.in_place) return OwnFile::Gone;
+    if (!LookAt(dirfd, kReportFileName, seen)) return errno == ENOENT ? OwnFile::Gone : OwnFile::Kept;
+    if (!IsRenamedReport(id, seen)) return OwnFile::Gone;  // whatever holds that name is not this file
+    name = kReportFileName;
+  } else if (!IsRecordedFile(id, seen)) {
+    if (!DropSecondName(dirfd, id, name, seen)) return OwnFile::NotOurs;
+    name = kReportFileName;
+  }
+  return std::nullopt;
+}
+
+// A report in place gives up its name before it is overwritten, its new
+// identity recorded through `moving` first. Refused where RENAME_NOREPLACE
+// is missing: it is then shredded under its name.
+bool TakeTemporaryName(int dirfd, const std::string& folder, const Look& seen,
+                       const std::function<bool(const ReportIdentity&)>& moving, std::string& name) {
+  const std::string temporary = NewTemporaryReportName();
+  if (!moving(TemporaryIdentity(JoinPath(folder, temporary), seen)) ||
+      Sys().renameat(dirfd, name.c_str(), dirfd, temporary.c_str()) != 0)
+    return false;
+  name = temporary;
+  return true;
+}
+
+// The engine's one step, on the very inode looked at, with its one name;
+// then the name goes. A file someone turns out to keep gets `own_name` back.
+OwnFile OverwriteAndRemove(int dirfd, const std::string& name, const std::string& own_name, ino_t inode,
+                           bool scrub) {
+  WipePolicy policy;
+  policy.create_missing = false;
+  policy.expected_inode = inode;
+  policy.expected_links = 1;
+  struct stat st;
+  WipeOutcome outcome = OverwriteAt(dirfd, name, ReportPattern(), policy, st);
+  if (outcome == WipeOutcome::Changed || outcome == WipeOutcome::OtherLinks) {
+    // Someone keeps it after all: it gets its own name back, if still free.
+    if (name != own_name) BestEffort(Sys().renameat(dirfd, name.c_str(), dirfd, own_name.c_str()));
+    return OwnFile::NotOurs;
+  }
+  if (outcome != WipeOutcome::Shredded) return OwnFile::Kept;
+  if (!RemoveExpected(dirfd, name, st, /*is_folder=*/false, scrub)) return OwnFile::Kept;
+  // Makes the removal itself durable; the file is gone either way, and a
+  // folder that cannot be synced now gives us nothing better to do.
+  BestEffort(Sys().fsync(dirfd));
+  return OwnFile::Shredded;
+}
+
 // The overwrite engine's steps on one recorded file, each on the very inode
 // recorded: look, open (checked to be what was looked at), overwrite, force
 // to the disk, remove. A report in place first takes a new temporary name,
@@ -153,49 +204,13 @@ OwnFile ShredIfOurs(const ReportIdentity& id, const std::function<bool(const Rep
   UniqueFd dir(OpenReportFolder(folder));
   if (!dir.valid()) return errno == ENOENT || errno == ENOTDIR || errno == ELOOP ? OwnFile::Gone : OwnFile::Kept;
   Look seen;
-  if (!LookAt(dir.get(), name.c_str(), seen)) {
-    if (errno != ENOENT) return OwnFile::Kept;
-    // A temporary file that is gone may have been renamed into place.
-    if (id.in_place) return OwnFile::Gone;
-    if (!LookAt(dir.get(), kReportFileName, seen)) return errno == ENOENT ? OwnFile::Gone : OwnFile::Kept;
-    if (!IsRenamedReport(id, seen)) return OwnFile::Gone;  // whatever holds that name is not this file
-    name = kReportFileName;
-  } else if (!IsRecordedFile(id, seen)) {
-    if (!DropSecondName(dir.get(), id, name, seen)) return OwnFile::NotOurs;
-    name = kReportFileName;
-  }
+  if (const std::optional<OwnFile> gone_or_kept = FindOwnFile(dir.get(), id, name, seen)) return *gone_or_kept;
 
   // The temporary name says nothing: it needs no scrubbing.
   bool scrub = RenameScrubsNamesOn(dir.get());
   const std::string own_name = name;
-  if (name == kReportFileName) {
-    const std::string temporary = NewTemporaryReportName();
-    // Refused where RENAME_NOREPLACE is missing: shredded under its name.
-    if (moving(TemporaryIdentity(JoinPath(folder, temporary), seen)) &&
-        Sys().renameat(dir.get(), name.c_str(), dir.get(), temporary.c_str()) == 0) {
-      name = temporary;
-      scrub = false;
-    }
-  }
-
-  // The engine's one step, on the very inode looked at, with its one name.
-  WipePolicy policy;
-  policy.create_missing = false;
-  policy.expected_inode = seen.st.st_ino;
-  policy.expected_links = 1;
-  struct stat st;
-  WipeOutcome outcome = OverwriteAt(dir.get(), name, ReportPattern(), policy, st);
-  if (outcome == WipeOutcome::Changed || outcome == WipeOutcome::OtherLinks) {
-    // Someone keeps it after all: it gets its own name back, if still free.
-    if (name != own_name) BestEffort(Sys().renameat(dir.get(), name.c_str(), dir.get(), own_name.c_str()));
-    return OwnFile::NotOurs;
-  }
-  if (outcome != WipeOutcome::Shredded) return OwnFile::Kept;
-  if (!RemoveExpected(dir.get(), name, st, /*is_folder=*/false, scrub)) return OwnFile::Kept;
-  // Makes the removal itself durable; the file is gone either way, and a
-  // folder that cannot be synced now gives us nothing better to do.
-  BestEffort(Sys().fsync(dir.get()));
-  return OwnFile::Shredded;
+  if (name == kReportFileName && TakeTemporaryName(dir.get(), folder, seen, moving, name)) scrub = false;
+  return OverwriteAndRemove(dir.get(), name, own_name, seen.st.st_ino, scrub);
 }
 
 // ---- Writing a new one ---------------------------------------------------
@@ -216,8 +231,8 @@ UniqueFd CreateTemporary(int dirfd, std::string& name) {
 bool WriteAll(int fd, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t n = Sys().pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
+    const ssize_t n = RetryOnEintr(
+        [&] { return Sys().pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done)); });
     if (n <= 0) return false;
     done += static_cast<std::size_t>(n);
   }
@@ -309,35 +324,11 @@ bool ReportKeeper::WriteIn(const std::string& folder, const std::string& bytes) 
   if (folder == places_.state_folder && !MakePrivateFolders(folder)) return false;
   UniqueFd dir(OpenReportFolder(folder));
   if (!dir.valid() || HoldsForeignReport(dir.get())) return false;
-
   std::string temporary;
-  UniqueFd fd = CreateTemporary(dir.get(), temporary);
+  UniqueFd fd = CreateRecordedTemporary(dir.get(), folder, temporary);
   if (!fd.valid()) return false;
-  Look created;
-  if (!LookAtFd(fd.get(), created)) {
-    BestEffort(Sys().unlinkat(dir.get(), temporary.c_str(), 0));  // empty, under a random name
-    return false;
-  }
-  // Recorded before a byte is written, birth time included: a session
-  // killed from here on, even right after the rename below, leaves a file
-  // the next start knows as its own.
-  pending_ = TemporaryIdentity(JoinPath(folder, temporary), created);
-  if (!Save()) {
-    // A settings file that cannot be written (a full disk, one left to
-    // another user): a session killed from here on would leave a report no
-    // start knows. No report, rather than one that may outlive the session.
-    pending_.reset();
-    BestEffort(Sys().unlinkat(dir.get(), temporary.c_str(), 0));  // still empty
-    return false;
-  }
 
-  bool ok = WriteAll(fd.get(), bytes) && SyncData(fd.get());
-  if (ok) {
-    // The previous report first, so the new one can take its name without
-    // replacing anything.
-    ShredOwnIf([](const ReportIdentity& id) { return id.in_place; });
-    ok = MoveInPlace(dir.get(), temporary);
-  }
+  bool ok = WriteAndMoveInPlace(dir.get(), fd.get(), temporary, bytes);
   Look now;
   bool name_durable = false;
   if (ok) {
@@ -353,15 +344,51 @@ bool ReportKeeper::WriteIn(const std::string& folder, const std::string& bytes) 
     ShredOwnIf([&](const ReportIdentity& id) { return id == written; });
     return false;
   }
+  RecordInPlace(folder, written, name_durable, now.st);
+  return fd.Close();
+}
+
+UniqueFd ReportKeeper::CreateRecordedTemporary(int dirfd, const std::string& folder, std::string& temporary) {
+  UniqueFd fd = CreateTemporary(dirfd, temporary);
+  if (!fd.valid()) return fd;
+  Look created;
+  if (!LookAtFd(fd.get(), created)) {
+    BestEffort(Sys().unlinkat(dirfd, temporary.c_str(), 0));  // empty, under a random name
+    return UniqueFd();
+  }
+  // Recorded before a byte is written, birth time included: a session
+  // killed from here on, even right after the rename below, leaves a file
+  // the next start knows as its own.
+  pending_ = TemporaryIdentity(JoinPath(folder, temporary), created);
+  if (!Save()) {
+    // A settings file that cannot be written (a full disk, one left to
+    // another user): a session killed from here on would leave a report no
+    // start knows. No report, rather than one that may outlive the session.
+    pending_.reset();
+    BestEffort(Sys().unlinkat(dirfd, temporary.c_str(), 0));  // still empty
+    return UniqueFd();
+  }
+  return fd;
+}
+
+bool ReportKeeper::WriteAndMoveInPlace(int dirfd, int fd, const std::string& temporary, const std::string& bytes) {
+  if (!WriteAll(fd, bytes) || !SyncData(fd)) return false;
+  // The previous report first, so the new one can take its name without
+  // replacing anything.
+  ShredOwnIf([](const ReportIdentity& id) { return id.in_place; });
+  return MoveInPlace(dirfd, temporary);
+}
+
+void ReportKeeper::RecordInPlace(const std::string& folder, const ReportIdentity& written, bool name_durable,
+                                 const struct stat& now) {
   // A rename that may not have reached the disk can come undone in a crash:
   // the record then keeps knowing the file by its temporary name too.
   if (!name_durable) own_.push_back(written);
   // Its change time now stays as it is until someone else changes the file.
-  ReportIdentity in_place{ReportPathIn(folder), written.device, written.inode, now.st.st_ctim.tv_sec,
-                          now.st.st_ctim.tv_nsec, true};
+  ReportIdentity in_place{ReportPathIn(folder), written.device, written.inode, now.st_ctim.tv_sec,
+                          now.st_ctim.tv_nsec, true};
   own_.push_back(in_place);
   Save();
-  return fd.Close();
 }
 
 bool ReportKeeper::Delete() {

@@ -9,6 +9,7 @@
 // a report a killed session left behind is destroyed at the next start. The
 // record is only ever trusted to name the keeper's own reports: a
 // note.txt or a temporary name directly in one of its own folders.
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -20,6 +21,7 @@
 
 #include "shred/report.h"
 #include "shred/report_record.h"
+#include "shred/unique_fd.h"
 
 namespace velmora {
 
@@ -65,6 +67,15 @@ class ReportKeeper : public ReportSink {
   void Load();
   bool Save();  // false when the record could not be stored
   bool WriteIn(const std::string& folder, const std::string& bytes);
+  // A new file under a temporary name, known to the record before a byte of
+  // it is written; not valid when it cannot be both.
+  UniqueFd CreateRecordedTemporary(int dirfd, const std::string& folder, std::string& temporary);
+  // The bytes forced to the disk, the previous report shredded, and the new
+  // one given its name.
+  bool WriteAndMoveInPlace(int dirfd, int fd, const std::string& temporary, const std::string& bytes);
+  // The record, once the report holds its name: `now` is the file as it is.
+  void RecordInPlace(const std::string& folder, const ReportIdentity& written, bool name_durable,
+                     const struct stat& now);
   bool HoldsForeignReport(int dirfd);
   bool ShredOwnIf(const std::function<bool(const ReportIdentity&)>& which);
 

@@ -5,12 +5,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <string_view>
+
+#include "shred/path_text.h"
 
 namespace velmora {
 namespace {
-
-std::string WithoutEmptySteps(const std::string& path);
 
 // On Linux "Secret.txt" and "secret.txt" are two files: a duplicate is the
 // same path exactly, once doubled slashes and "." steps are taken out.
@@ -63,25 +62,6 @@ bool IsPlainName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
 }
 
-// The path with doubled slashes and "." steps taken out, for comparing only:
-// "/opt//velmora/./velmora" is the program's own file all the same.
-std::string WithoutEmptySteps(const std::string& path) {
-  std::string out;
-  std::size_t i = 0;
-  while (i < path.size()) {
-    std::size_t next = path.find('/', i);
-    if (next == std::string::npos) next = path.size();
-    const std::string_view step(path.data() + i, next - i);
-    if (!step.empty() && step != ".") {
-      if (!out.empty() || path[0] == '/') out.push_back('/');
-      out.append(step);
-    }
-    i = next + 1;
-  }
-  if (out.empty() && !path.empty() && path[0] == '/') out.push_back('/');
-  return out;
-}
-
 }  // namespace
 
 std::string MessageText(AddMessage message) {
@@ -94,11 +74,6 @@ std::string MessageText(AddMessage message) {
     case AddMessage::WindowsFolder: return "Window Folder Cannot Be Shredded";
   }
   return "";
-}
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (!folder.empty() && folder.back() == '/') return folder + name;
-  return folder + "/" + name;
 }
 
 AddOutcome AddFiles(const std::string& chosen, const AddContext& context, ShredList& list) {

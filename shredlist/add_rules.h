@@ -19,13 +19,7 @@ struct AddContext {
   std::vector<std::string> mount_points;  // the roots of mounted file systems
 };
 
-// GCC 12 takes the last two for shadows of the path globals of the same
-// names (program_paths.h); a scoped enumerator is only ever named with
-// AddMessage::, so nothing is hidden.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wshadow"
 enum class AddMessage { None, OwnExecutable, OnlyFolder, ProgramFolder, SystemFolder, WindowsFolder };
-#pragma GCC diagnostic pop
 
 // The exact text of each refusal.
 std::string MessageText(AddMessage message);
@@ -47,8 +41,5 @@ AddOutcome AddFiles(const std::string& chosen, const AddContext& context, ShredL
 // Folder mode. `chosen` is the folder browser's result ("" on cancel).
 AddOutcome AddFolder(const std::string& chosen, const AddContext& context, ShredList& list,
                      std::string& folder_to_shred);
-
-// Joins a folder and a name with one "/".
-std::string JoinPath(const std::string& folder, const std::string& name);
 
 }  // namespace velmora

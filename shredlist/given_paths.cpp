@@ -9,6 +9,9 @@
 #include <cstdlib>
 #include <memory>
 
+#include "shred/path_text.h"
+#include "shred/wipe_file.h"
+
 namespace velmora {
 namespace {
 
@@ -25,14 +28,8 @@ std::vector<std::string> Steps(const std::string& path) {
   return steps;
 }
 
-std::string Join(const std::vector<std::string>& steps, std::size_t count) {
-  if (count == 0) return "/";
-  std::string out;
-  for (std::size_t i = 0; i < count; ++i) out += "/" + steps[i];
-  return out;
-}
-
-bool HasDotDot(const std::vector<std::string>& steps) {
+bool HasDotDot(const std::string& path) {
+  const std::vector<std::string> steps = Steps(path);
   return std::find(steps.begin(), steps.end(), "..") != steps.end();
 }
 
@@ -48,21 +45,22 @@ std::string Resolved(const std::string& folder) {
 std::string AbsolutePath(const std::string& given, const std::string& cwd) {
   // Without a working folder a relative path names nothing for certain.
   if (given.empty() || (given[0] != '/' && cwd.empty())) return given;
-  const std::vector<std::string> steps = Steps(given[0] == '/' ? given : cwd + "/" + given);
-  std::string lexical = Join(steps, steps.size());
-  if (!HasDotDot(steps)) return lexical;
+  // Rooted at "/" even should `cwd` not be.
+  const std::string lexical = WithoutEmptySteps(given[0] == '/' ? given : "/" + JoinPath(cwd, given));
+  if (!HasDotDot(lexical)) return lexical;
   // The last step is kept as it is (never followed) unless it is ".." itself.
-  const bool last_is_dotdot = steps.back() == "..";
-  std::string folder = Resolved(Join(steps, last_is_dotdot ? steps.size() : steps.size() - 1));
-  if (folder.empty()) return lexical;
-  if (last_is_dotdot) return folder;
-  return folder == "/" ? "/" + steps.back() : folder + "/" + steps.back();
+  std::string folder, last;
+  SplitPath(lexical, folder, last);
+  const bool last_is_dotdot = last == "..";
+  const std::string resolved = Resolved(last_is_dotdot ? lexical : folder);
+  if (resolved.empty()) return lexical;
+  return last_is_dotdot ? resolved : JoinPath(resolved, last);
 }
 
 PathKind KindOf(const std::string& absolute_path) {
   if (absolute_path.empty() || absolute_path[0] != '/' || absolute_path.find('\0') != std::string::npos)
     return PathKind::Missing;
-  if (HasDotDot(Steps(absolute_path))) return PathKind::Missing;
+  if (HasDotDot(absolute_path)) return PathKind::Missing;
   struct stat st{};
   if (::lstat(absolute_path.c_str(), &st) != 0) return PathKind::Missing;
   if (S_ISDIR(st.st_mode)) return PathKind::Folder;

@@ -3,10 +3,7 @@
 
 namespace velmora {
 
-std::string SystemFolder;
-std::string WindowsFolder;
-
-void ReadSystemFolder() { SystemFolder = SystemDirectory(); }
-void ReadWindowsFolder() { WindowsFolder = SystemRootDirectory(); }
+std::string ReadSystemFolder() { return SystemDirectory(); }
+std::string ReadWindowsFolder() { return SystemRootDirectory(); }
 
 }  // namespace velmora

@@ -7,13 +7,9 @@
 
 namespace velmora {
 
-// Set once at start-up by the readers below, then only read.
-extern std::string SystemFolder;
-extern std::string WindowsFolder;
-
 // The system's own programs.
-void ReadSystemFolder();
+std::string ReadSystemFolder();
 // The system's installation tree.
-void ReadWindowsFolder();
+std::string ReadWindowsFolder();
 
 }  // namespace velmora

@@ -8,10 +8,8 @@ namespace velmora {
 namespace {
 
 TEST(ProgramPaths, SystemAndWindowsFoldersAreSetByTheirReaders) {
-  ReadSystemFolder();
-  ReadWindowsFolder();
-  EXPECT_EQ(SystemFolder, "/usr/bin");
-  EXPECT_EQ(WindowsFolder, "/usr");
+  EXPECT_EQ(ReadSystemFolder(), "/usr/bin");
+  EXPECT_EQ(ReadWindowsFolder(), "/usr");
 }
 
 TEST(ProgramPaths, SplitsTheExecutablePath) {

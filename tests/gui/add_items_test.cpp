@@ -79,7 +79,7 @@ TEST_F(AddItems, CancelWithAnEmptyAndWithAFilledList) {
 
 TEST_F(AddItems, FolderRulesAndTheirMessagesInOrder) {
   FrmMain& w = OpenAtList(true);
-  ASSERT_EQ(SystemFolder, "/usr/bin");
+  ASSERT_EQ(ReadSystemFolder(), "/usr/bin");
   fakes.dialogs.folder_choices = {"/", "/boot", dir / "prog", "/usr/bin", "/usr", "/USR", dir.path(), ""};
   for (int i = 0; i < 8; ++i) w.cmdAdd->click();
   EXPECT_EQ(fakes.dialogs.folder_titles, std::vector<std::string>(8, ""));

@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Paths as text alone: joined and compared without asking the disk.
+#include <string>
+
+namespace velmora {
+
+// `folder` and `name` with one "/" between them ("" + "x" gives "/x").
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// The path with doubled slashes, "." steps and a trailing "/" taken out
+// ("/opt//velmora/./velmora/" gives "/opt/velmora/velmora"); "/" stays "/",
+// a relative path stays relative. A ".." is kept: the step before it may be
+// a link.
+std::string WithoutEmptySteps(const std::string& path);
+
+}  // namespace velmora
