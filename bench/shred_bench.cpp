@@ -33,6 +33,7 @@
 #include <mutex>
 
 #include "bench_files.h"
+#include "bench_report.h"
 #include "platform/lease_signal.h"
 #include "platform/sys_calls.h"
 #include "shred/fill_block.h"
@@ -119,11 +120,11 @@ class BenchHost : public velmora::ShredRunHost {
 
 bool RunAsTheWindow(const std::string& path, bool folder_mode, const std::string& report_folder) {
   BenchHost host;
+  velmora::bench::BenchReport report(report_folder);
   velmora::ShredOptions options;
   options.FolderMode = folder_mode;
-  velmora::ShredRunResult result =
-      velmora::RunShred(options, {{path, path}}, kDefaultPosition, report_folder + "/note.txt", host);
-  ::unlink((report_folder + "/note.txt").c_str());
+  velmora::ShredRunResult result = velmora::RunShred(options, {{path, path}}, kDefaultPosition, report, host);
+  report.Delete();  // as the window's next run or its way out does
   return result.item_shredded == std::vector<bool>{true};
 }
 
@@ -224,11 +225,11 @@ StoppedRun StopPartWay(const std::string& path, const std::string& report_folder
     std::chrono::steady_clock::time_point stop_at{};
     std::uint64_t lead = 0, cache_lead = 0;
   } host;
+  velmora::bench::BenchReport report(report_folder);
   velmora::ScopedSysCalls ledger(Ledger());
-  velmora::ShredRunResult result =
-      velmora::RunShred({}, {{path, path}}, kDefaultPosition, report_folder + "/note.txt", host);
+  velmora::ShredRunResult result = velmora::RunShred({}, {{path, path}}, kDefaultPosition, report, host);
   const auto end = std::chrono::steady_clock::now();
-  ::unlink((report_folder + "/note.txt").c_str());
+  report.Delete();
   if (result.outcomes != std::vector<velmora::ItemOutcome>{velmora::ItemOutcome::StoppedPartWay}) {
     std::fprintf(stderr, "the stopped run did not leave %s partly overwritten\n", path.c_str());
     std::exit(1);
@@ -399,26 +400,12 @@ void FreeSpaceVsDd(const std::string& folder) {
   std::printf("free_space_vs_dd: %.3f\n", Median(wipe) / Median(dd));
 }
 
-// The report keeper's record held in memory.
-class BenchRecord : public velmora::ReportRecordStore {
- public:
-  explicit BenchRecord(std::string text) : text_(std::move(text)) {}
-  std::string Read() override { return text_; }
-  bool Write(const std::string& record) override {
-    text_ = record;
-    return true;
-  }
-
- private:
-  std::string text_;
-};
-
 // The start's look for killed sessions' reports (the keeper's first
 // Delete), in milliseconds, median of the runs.
 double KeeperStartMs(const std::string& folder, const std::string& record) {
   std::vector<double> times;
   for (int i = 0; i < kRuns; ++i) {
-    BenchRecord store(record);
+    velmora::bench::BenchRecord store(record);
     velmora::ReportKeeper keeper({folder, folder + "/state"}, store);
     times.push_back(1000 * Seconds([&] { keeper.Delete(); }));
   }
@@ -473,7 +460,8 @@ int main(int argc, char** argv) {
   for (int i = 0; i < (tree_only ? 0 : kRuns); ++i) {
     WriteRandomFile(big, kGiB);
     engine.push_back(Seconds([&] {
-      if (velmora::WipeFile(big, kDefaultPosition) != velmora::WipeOutcome::Shredded) std::exit(1);
+      if (velmora::WipePath(big, *velmora::PatternForPosition(kDefaultPosition)) != velmora::WipeOutcome::Shredded)
+        std::exit(1);
     }));
     WriteRandomFile(big, kGiB);
     run.push_back(Seconds([&] {

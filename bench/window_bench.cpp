@@ -21,10 +21,10 @@
 #include <vector>
 
 #include "bench_files.h"
+#include "bench_report.h"
 #include "platform/fake_platform.h"
 #include "platform/lease_signal.h"
 #include "shell/frm_main.h"
-#include "shred/report.h"
 #include "shred/shred_run.h"
 
 namespace {
@@ -114,11 +114,11 @@ class SilentHost : public velmora::ShredRunHost {
 double ShredSilently(const std::string& folder, const std::string& path) {
   SilentHost host;
   velmora::ShredOptions options;
-  const std::string report = velmora::ReportPathIn(folder);
+  velmora::bench::BenchReport report(folder);  // where the window's goes
   Clock::time_point start = Clock::now();
   velmora::ShredRunResult result = velmora::RunShred(options, {{path, path}}, kDefaultPosition, report, host);
   double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  ::unlink(report.c_str());
+  report.Delete();
   if (result.outcomes.size() != 1 || result.outcomes[0] != velmora::ItemOutcome::Shredded) {
     std::fprintf(stderr, "the run did not shred %s\n", path.c_str());
     std::exit(1);

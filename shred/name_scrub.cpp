@@ -34,19 +34,12 @@ long TypeOf(int fd) {
 
 }  // namespace
 
-bool RenameScrubsNamesOn(int fd, NameScrubbing policy) {
-  if (policy != NameScrubbing::WhereItHelps) return policy == NameScrubbing::Always;
+bool RenameScrubsNamesOn(int fd) {
   const long type = TypeOf(fd);
   return type != kXfsMagic && type != kBtrfsMagic;
 }
 
-TreeNames HowTreeNamesGo(int fd, NameScrubbing policy) {
-  switch (policy) {
-    case NameScrubbing::Always: return TreeNames::RenameEach;
-    case NameScrubbing::Never: return TreeNames::LeftAlone;
-    case NameScrubbing::RemoveThenSync: return TreeNames::SyncBeforeFolders;
-    case NameScrubbing::WhereItHelps: break;
-  }
+TreeNames HowTreeNamesGo(int fd) {
   const long type = TypeOf(fd);
   if (type == kXfsMagic || type == kBtrfsMagic) return TreeNames::LeftAlone;
   if (type == kExt4Magic && KernelWipesRemovedNames()) return TreeNames::SyncBeforeFolders;

@@ -18,8 +18,6 @@
 // File systems we could not test keep the rename.
 namespace velmora {
 
-enum class NameScrubbing { WhereItHelps, Always, Never, RemoveThenSync };
-
 // How a folder shred takes the names inside the folder off the disk.
 enum class TreeNames {
   RenameEach,         // every entry and folder renamed, synced, then removed
@@ -29,9 +27,13 @@ enum class TreeNames {
 
 // For the file system of the open file or folder `fd`: whether a single
 // file, in a folder that stays, is renamed before it is removed.
-bool RenameScrubsNamesOn(int fd, NameScrubbing policy = NameScrubbing::WhereItHelps);
+bool RenameScrubsNamesOn(int fd);
 
 // For the file system of the open folder `fd`.
-TreeNames HowTreeNamesGo(int fd, NameScrubbing policy = NameScrubbing::WhereItHelps);
+TreeNames HowTreeNamesGo(int fd);
+
+// Who picks the way for a folder shred, given the open folder: HowTreeNamesGo
+// unless the caller fixes one way.
+using TreeNamesChoice = TreeNames (*)(int fd);
 
 }  // namespace velmora

@@ -3,7 +3,6 @@
 // The report of a shred run, note.txt: what was meant to be shredded, with
 // which technique label and pass count.
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "shred/shred_options.h"
@@ -28,35 +27,16 @@ std::string ReportPathIn(const std::string& folder);
 std::string FormatReport(const std::string& date, const std::string& time,
                          const ShredOptions& options, const ShredList& items);
 
-// Where a run puts its report's bytes. False when they could not be written
-// whole.
+// Where a run puts its report's bytes (the program's is ReportKeeper,
+// report_keeper.h). False when they could not be written whole.
 class ReportSink {
  public:
   virtual ~ReportSink() = default;
   virtual bool Write(const std::string& bytes) = 0;
 };
 
-// Writes the report, replacing an older one; never follows a link planted
-// at its path. False when it could not be written whole.
-bool WriteReport(const std::string& path, const ShredOptions& options, const ShredList& items,
-                 ReportClock& clock);
-
 // The report's bytes for this run, written through `sink`.
 bool WriteReport(ReportSink& sink, const ShredOptions& options, const ShredList& items,
                  ReportClock& clock);
-
-// Writes `bytes` as the file at `path` (see WriteReport).
-bool WriteReportFile(const std::string& path, const std::string& bytes);
-
-// A sink that writes the report to one fixed path. The program itself
-// writes through ReportKeeper (report_keeper.h), which also destroys it.
-class FileReportSink : public ReportSink {
- public:
-  explicit FileReportSink(std::string path) : path_(std::move(path)) {}
-  bool Write(const std::string& bytes) override { return WriteReportFile(path_, bytes); }
-
- private:
-  std::string path_;
-};
 
 }  // namespace velmora

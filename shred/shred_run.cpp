@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <map>
+#include <memory>
+#include <optional>
 
 #include "shred/entry_stat.h"
 #include "shred/fill_block.h"
@@ -72,6 +74,73 @@ bool RemovedEarlier(const std::vector<std::string>& removed, const std::string& 
   return false;
 }
 
+// How the run's mode shreds one listed item; the run around it is the same
+// for both. Without a pattern (no such position) nothing is written.
+class ItemStep {
+ public:
+  virtual ~ItemStep() = default;
+  virtual ItemOutcome Shred(std::size_t index, const std::string& path, ShredRunResult& result) = 0;
+  virtual std::string Caption(const ShredOptions& options) const = 0;
+};
+
+// Folder mode: every listed folder is shredded whole.
+class FolderStep : public ItemStep {
+ public:
+  FolderStep(const std::optional<FillPattern>& pattern, ShredRunHost& host) : pattern_(pattern), host_(host) {}
+
+  ItemOutcome Shred(std::size_t index, const std::string& path, ShredRunResult& result) override {
+    // The folder in hand, before its first file.
+    host_.FolderProgress(path, FolderStatus{});
+    host_.Progress(0, 0, path);
+    TreeShredResult tree;
+    if (pattern_) tree = ShredTree(path, *pattern_, host_);
+    for (const std::string& inside : tree.partly_overwritten)
+      result.partly_overwritten.push_back({index, path + "/" + inside});
+    ItemOutcome outcome = tree.outcome;
+    // A folder already shredded earlier in this run (listed twice, or
+    // inside another listed folder) is gone because we removed it.
+    if (outcome == ItemOutcome::NotFound && RemovedEarlier(removed_, path)) outcome = ItemOutcome::Shredded;
+    if (outcome == ItemOutcome::Shredded) removed_.push_back(path);
+    return outcome;
+  }
+  std::string Caption(const ShredOptions& options) const override { return FolderModeCaption(options); }
+
+ private:
+  const std::optional<FillPattern>& pattern_;
+  ShredRunHost& host_;
+  std::vector<std::string> removed_;
+};
+
+// What each file will take, for a bar of the whole run: one look at each,
+// no reading.
+std::vector<std::uint64_t> PlannedOverwrites(const ShredList& items, const std::optional<FillPattern>& pattern) {
+  std::vector<std::uint64_t> planned;
+  for (const ShredListItem& item : items)
+    planned.push_back(pattern ? PlannedOverwrite(item.path, pattern->period()) : 0);
+  return planned;
+}
+
+// File mode: one engine call per item, on its path only: the item's name
+// may be a bare file name that would resolve in the working directory.
+class FileStep : public ItemStep {
+ public:
+  FileStep(const std::optional<FillPattern>& pattern, const ShredList& items, ShredRunHost& host)
+      : pattern_(pattern), progress_(host, PlannedOverwrites(items, pattern)) {}
+
+  ItemOutcome Shred(std::size_t index, const std::string& path, ShredRunResult&) override {
+    progress_.BeginItem(index, path);
+    const ItemOutcome outcome = pattern_ ? FileOutcome(WipePath(path, *pattern_, &progress_)) : ItemOutcome::OpenFailed;
+    // A file stopped part way is not done: the bar stays where the device is.
+    if (outcome != ItemOutcome::StoppedPartWay) progress_.EndItem();
+    return outcome;
+  }
+  std::string Caption(const ShredOptions& options) const override { return FileModeCaption(options); }
+
+ private:
+  const std::optional<FillPattern>& pattern_;
+  FileRunProgress progress_;
+};
+
 }  // namespace
 
 std::string FileModeCaption(const ShredOptions& options) {
@@ -90,68 +159,25 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int
   // Written and closed before anything is destroyed: it names what was meant
   // to be shredded.
   result.report_written = WriteReport(report, options, items, host);
-
-  if (options.FolderMode) {
-    std::optional<FillPattern> pattern = PatternForPosition(position);
-    std::vector<std::string> removed;
-    for (const ShredListItem& item : items) {
-      // A stop pressed while a folder's names went (when it could save
-      // nothing there) is answered here: the folders not started stay.
-      if (host.StopRequested()) {
-        result.outcomes.push_back(ItemOutcome::StoppedBeforeReached);
-        continue;
-      }
-      // The folder in hand, before its first file.
-      host.FolderProgress(item.path, FolderStatus{});
-      host.Progress(0, 0, item.path);
-      TreeShredResult tree;
-      if (pattern) tree = ShredTree(item.path, *pattern, host);
-      ItemOutcome outcome = tree.outcome;
-      for (const std::string& inside : tree.partly_overwritten)
-        result.partly_overwritten.push_back({result.outcomes.size(), item.path + "/" + inside});
-      // A folder already shredded earlier in this run (listed twice, or
-      // inside another listed folder) is gone because we removed it.
-      if (outcome == ItemOutcome::NotFound && RemovedEarlier(removed, item.path)) outcome = ItemOutcome::Shredded;
-      if (outcome == ItemOutcome::Shredded) removed.push_back(item.path);
-      result.outcomes.push_back(outcome);
-    }
-    ScrubJournals(items, result);
-    host.Repaint();
-    result.caption = FolderModeCaption(options);
-  } else {
-    // The pattern is built once for the whole run.
-    std::optional<FillPattern> pattern = PatternForPosition(position);
-    // What each file will take, for a bar of the whole run: one look at
-    // each, no reading.
-    std::vector<std::uint64_t> planned;
-    for (const ShredListItem& item : items)
-      planned.push_back(pattern ? PlannedOverwrite(item.path, pattern->period()) : 0);
-    FileRunProgress progress(host, std::move(planned));
-    // One engine call per item, on its path only: the item's name may be a
-    // bare file name that would resolve in the working directory.
-    for (std::size_t i = 0; i < items.size(); ++i) {
-      if (host.StopRequested()) {
-        result.outcomes.push_back(ItemOutcome::StoppedBeforeReached);
-        continue;
-      }
-      progress.BeginItem(i, items[i].path);
-      result.outcomes.push_back(pattern ? FileOutcome(WipePath(items[i].path, *pattern, &progress))
-                                        : ItemOutcome::OpenFailed);
-      // A file stopped part way is not done: the bar stays where the device is.
-      if (result.outcomes.back() != ItemOutcome::StoppedPartWay) progress.EndItem();
-    }
-    ScrubJournals(items, result);
-    host.Repaint();
-    result.caption = FileModeCaption(options);
+  // The pattern is built once for the whole run.
+  const std::optional<FillPattern> pattern = PatternForPosition(position);
+  std::unique_ptr<ItemStep> step;
+  if (options.FolderMode)
+    step = std::make_unique<FolderStep>(pattern, host);
+  else
+    step = std::make_unique<FileStep>(pattern, items, host);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    // A stop pressed while an item's names went (when it could save nothing
+    // there) is answered here: the items not started stay.
+    const ItemOutcome outcome =
+        host.StopRequested() ? ItemOutcome::StoppedBeforeReached : step->Shred(i, items[i].path, result);
+    result.outcomes.push_back(outcome);
   }
+  ScrubJournals(items, result);
+  host.Repaint();
+  result.caption = step->Caption(options);
   for (ItemOutcome outcome : result.outcomes) result.item_shredded.push_back(outcome == ItemOutcome::Shredded);
   return result;
-}
-
-ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int position,
-                        const std::string& report_path, ShredRunHost& host) {
-  FileReportSink sink(report_path);
-  return RunShred(options, items, position, sink, host);
 }
 
 }  // namespace velmora

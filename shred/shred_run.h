@@ -50,8 +50,4 @@ std::string FolderModeCaption(const ShredOptions& options);
 ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int position,
                         ReportSink& report, ShredRunHost& host);
 
-// The same, with the report written to the file at `report_path`.
-ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int position,
-                        const std::string& report_path, ShredRunHost& host);
-
 }  // namespace velmora

@@ -183,7 +183,7 @@ void FoldersHome(int root) {
 std::size_t RemoveInside(const UniqueFd& root, std::uint64_t mount, TreeModel& model, const FillPattern& pattern,
                          const TreeShredOptions& options, unsigned threads, RemovalProgress& removal, bool& scrub) {
   MarkWhatStays(model);
-  const TreeNames names = HowTreeNamesGo(root.get(), options.name_scrubbing);
+  const TreeNames names = options.tree_names(root.get());
   scrub = names != TreeNames::LeftAlone;
   // Should renaming fail part way, nothing is removed: a name not scrubbed
   // would stay on the disk.

@@ -25,7 +25,7 @@ struct TreeShredResult {
 
 struct TreeShredOptions {
   unsigned threads = 0;  // 0: WorkPool::WaitingThreads(), more than cores
-  NameScrubbing name_scrubbing = NameScrubbing::WhereItHelps;
+  TreeNamesChoice tree_names = HowTreeNamesGo;  // how the names inside go
 };
 
 // `path` must name a folder itself, not a link to one. A file with a hard

@@ -294,7 +294,7 @@ WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& patter
   WipeOutcome covered = OverwriteAt(dirfd, name, pattern, step, st);
   if (covered != WipeOutcome::Shredded) return covered;
   // Remove only the file we overwrote, not whatever took its name meanwhile.
-  if (!RemoveExpected(dirfd, name, st, /*is_folder=*/false, RenameScrubsNamesOn(dirfd, policy.name_scrubbing)))
+  if (!RemoveExpected(dirfd, name, st, /*is_folder=*/false, RenameScrubsNamesOn(dirfd)))
     return WipeOutcome::RemoveFailed;
   BestEffort(Sys().fsync(dirfd));  // make the removal itself durable
   // The data was forced before the removal; a close that fails now is still said.
@@ -325,12 +325,6 @@ WipeOutcome WipePath(const std::string& path, const FillPattern& pattern, WriteP
   WipePolicy policy;
   policy.progress = progress;
   return WipeAt(dir.get(), name, pattern, policy);
-}
-
-WipeOutcome WipeFile(const std::string& path, int position) {
-  std::optional<FillPattern> pattern = PatternForPosition(position);
-  if (!pattern) return WipeOutcome::InvalidPosition;
-  return WipePath(path, *pattern);
 }
 
 }  // namespace velmora

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "shred/fill_pattern.h"
-#include "shred/name_scrub.h"
 #include "shred/unique_fd.h"
 #include "shred/write_progress.h"
 
@@ -57,8 +56,6 @@ struct WipePolicy {
   // Where the data is forced per file (sync_now), it hears of bytes as the
   // device acknowledges them (see writeback_pacer.h); otherwise as written.
   WriteProgress* progress = nullptr;
-  // Whether the name is renamed to a random one before it is removed.
-  NameScrubbing name_scrubbing = NameScrubbing::WhereItHelps;
   // Cover what the file grew by while it was written before closing it. A
   // folder shred looks once more, later, right before the removal instead
   // (CoverGrowth), which also catches growth during its one sync.
@@ -115,10 +112,6 @@ WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& patter
 
 // The whole engine on a path as the user listed it.
 WipeOutcome WipePath(const std::string& path, const FillPattern& pattern, WriteProgress* progress = nullptr);
-
-// The engine on a path as the user listed it, with the pass-count position
-// selected at the moment of the call.
-WipeOutcome WipeFile(const std::string& path, int position);
 
 // Splits a path into its folder and its last component ("a/b" -> "a", "b";
 // "b" -> ".", "b"). The last component is empty for "/" or a trailing "/".

@@ -16,6 +16,7 @@
 #include "support/bind_mount.h"
 #include "support/capture.h"
 #include "support/fixed_host.h"
+#include "support/report_in_folder.h"
 #include "support/temp_dir.h"
 #include "support/tree_snapshot.h"
 
@@ -50,7 +51,7 @@ class BadInput : public ::testing::Test {
     ShredOptions options;
     options.FolderMode = folder_mode;
     int fds = testing::OpenDescriptorCount();
-    ShredRunResult result = RunShred(options, list, 2, report.path() + "/note.txt", host);
+    ShredRunResult result = RunShred(options, list, 2, keeper, host);
     EXPECT_EQ(testing::OpenDescriptorCount(), fds) << "descriptors leaked";
     outcomes = result.outcomes;
     return result.item_shredded;
@@ -60,6 +61,7 @@ class BadInput : public ::testing::Test {
 
   TempDir dir;
   TempDir report;
+  testing::ReportInFolder keeper{report.path()};
   testing::FixedHost host;
   testing::TreeSnapshot world_before;
   std::vector<ItemOutcome> outcomes;  // of the last run
@@ -344,7 +346,8 @@ TEST_F(BadInput, OrdinaryUserForcesReadOnlyAndUnreadableFoldersAway) {
     testing::FixedHost host;
     ShredOptions options;
     options.FolderMode = true;
-    ShredRunResult r = RunShred(options, {{dir / "user/t", dir / "user/t"}}, 2, dir / "user/note.txt", host);
+    testing::ReportInFolder users_report(dir / "user");
+    ShredRunResult r = RunShred(options, {{dir / "user/t", dir / "user/t"}}, 2, users_report, host);
     ::_exit(r.item_shredded == std::vector<bool>{true} ? 0 : 1);
   }
   int status = 0;

@@ -31,6 +31,8 @@
 #include "support/fake_fill_disk.h"
 #include "support/bind_mount.h"
 #include "support/fixed_host.h"
+#include "support/forced_names.h"
+#include "support/report_in_folder.h"
 #include "support/loop_fs.h"
 #include "support/memory_record.h"
 #include "support/temp_dir.h"
@@ -51,8 +53,9 @@ ShredRunResult RunWithChecks(const ShredList& list, bool folder_mode, const std:
   testing::FixedHost host;
   ShredOptions options;
   options.FolderMode = folder_mode;
+  testing::ReportInFolder keeper(report_folder);
   int fds = testing::OpenDescriptorCount();
-  ShredRunResult result = RunShred(options, list, 5, report_folder + "/note.txt", host);
+  ShredRunResult result = RunShred(options, list, 5, keeper, host);
   EXPECT_EQ(testing::OpenDescriptorCount(), fds) << "descriptors leaked";
   return result;
 }
@@ -93,7 +96,8 @@ TEST(Faults, FailingSyncKeepsThatFileAndTheRunGoesOn) {
   syncs = 0;
   SysCalls calls = Sys();
   calls.fdatasync = [](int fd) {
-    if (++syncs == 1) {
+    // The report, written first through the same seam, is not the file that fails.
+    if (!testing::IsReportFile(fd) && ++syncs == 1) {
       errno = EIO;
       return -1;
     }
@@ -335,7 +339,8 @@ TEST(Faults, FoldersThatStayKeepTheirModesAttributesAndAcl) {
     testing::FixedHost going_on;
     ShredOptions options;
     options.FolderMode = true;
-    RunShred(options, {{dir / "t", dir / "t"}}, 2, dir / "note.txt",
+    testing::ReportInFolder keeper(dir.path());
+    RunShred(options, {{dir / "t", dir / "t"}}, 2, keeper,
              fault == Fault::Stop ? static_cast<ShredRunHost&>(stopping) : going_on);
     EXPECT_EQ(FolderMetadata(dir / "t"), before[0]);
     if (fault != Fault::ListedFolderNotRemoved) {
@@ -366,10 +371,10 @@ class OutOfMemory : public ::testing::Test {
     written[name] = testing::RandomBytes(200, seed);
     WriteFile(dir / ("t/" + name), written[name]);
   }
-  TreeShredResult Shred(unsigned threads, NameScrubbing scrubbing = NameScrubbing::WhereItHelps) {
+  TreeShredResult Shred(unsigned threads, TreeNamesChoice names = HowTreeNamesGo) {
     TreeShredOptions options;
     options.threads = threads;
-    options.name_scrubbing = scrubbing;
+    options.tree_names = names;
     int fds = testing::OpenDescriptorCount();
     TreeShredResult result = ShredTree(dir / "t", FillPattern(500), NoRunControl(), options);
     EXPECT_EQ(testing::OpenDescriptorCount(), fds) << "descriptors leaked";
@@ -420,7 +425,7 @@ TEST_F(OutOfMemory, DuringTheRemovalWhatIsLeftHasItsOwnName) {
   };
   ScopedSysCalls scope(calls);
   // Every entry is renamed first: each that stays must get its name back.
-  TreeShredResult result = Shred(4, NameScrubbing::Always);
+  TreeShredResult result = Shred(4, testing::NamesRenamedEach);
   EXPECT_EQ(result.outcome, ItemOutcome::SomethingInsideKept);
   EXPECT_GE(result.left_behind, 1u);
   const std::vector<std::string> left = Left();
@@ -441,7 +446,7 @@ class Races : public ::testing::Test {
     Hook() = nullptr;
     calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
       // The report, written first through the same seam, is not the file raced for.
-      const bool report = std::string_view(path).ends_with("/note.txt");
+      const bool report = testing::IsReportName(path);
       if ((flags & O_WRONLY) && !report && Hook()) std::exchange(Hook(), nullptr)(path);
       return ::openat(dirfd, path, flags, mode);
     };
@@ -508,7 +513,7 @@ TEST_F(Races, FileRenamedOntoTheScrubNameBeforeTheRemovalIsKept) {
   swap = [this] { ::rename((dir / "world/decoy").c_str(), (dir / "listed/" + scrubbed).c_str()); };
   calls.renameat = [](int from_dir, const char* from, int to_dir, const char* to) {
     int rc = ::renameat2(from_dir, from, to_dir, to, RENAME_NOREPLACE);
-    if (rc == 0 && scrubbed.empty()) scrubbed = to;
+    if (rc == 0 && scrubbed.empty() && !testing::IsReportName(from)) scrubbed = to;  // not the report's move
     return rc;
   };
   calls.fsync = [](int fd) {

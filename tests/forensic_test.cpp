@@ -29,6 +29,7 @@
 #include "shred/tree_shred.h"
 #include "platform/sys_calls.h"
 #include "support/fixed_host.h"
+#include "support/forced_names.h"
 #include "support/loop_fs.h"
 #include "support/memory_record.h"
 #include "support/raw_scan.h"
@@ -268,7 +269,8 @@ TEST(ForensicNames, EachFileSystemGetsTheCheapestWayThatLeavesFewestNames) {
     const char* type;
     std::size_t megabytes;
   };
-  const NameScrubbing ways[] = {NameScrubbing::Never, NameScrubbing::RemoveThenSync, NameScrubbing::Always};
+  const TreeNamesChoice ways[] = {testing::NamesLeftAlone, testing::NamesSyncedBeforeFolders,
+                                  testing::NamesRenamedEach};
   for (Kind kind : {Kind{"ext4", 48}, Kind{"ext4-nojournal", 48}, Kind{"xfs", 320}, Kind{"btrfs", 128}}) {
     std::size_t left[3] = {0, 0, 0};
     TreeNames picked = TreeNames::RenameEach;
@@ -293,7 +295,7 @@ TEST(ForensicNames, EachFileSystemGetsTheCheapestWayThatLeavesFewestNames) {
       }
       ::sync();
       TreeShredOptions options;
-      options.name_scrubbing = ways[way];
+      options.tree_names = ways[way];
       EXPECT_TRUE(ShredTree(fs / top, FillPattern(0), NoRunControl(), options).folder_removed) << kind.type;
       int root = ::open(fs.root().c_str(), O_RDONLY | O_DIRECTORY);
       picked = HowTreeNamesGo(root);

@@ -3,10 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "shred/report_keeper.h"
-#include "support/memory_record.h"
-
 #include "support/fixed_host.h"
+#include "support/report_in_folder.h"
 #include "support/temp_dir.h"
 
 #include <sys/stat.h>
@@ -18,16 +16,16 @@ namespace {
 using testing::Exists;
 using testing::FixedHost;
 using testing::ReadText;
+using testing::ReportInFolder;
 using testing::TempDir;
-
-using testing::MemoryRecord;
 
 TEST(Report, ExactBytesWithTwoItems) {
   TempDir dir;
   FixedHost host;
   ShredOptions options;  // "Ones and Zeros", 3
   ShredList items = {{"/home/u/a.txt", "a.txt"}, {"/home/u/b c.txt", "b c.txt"}};
-  ASSERT_TRUE(WriteReport(dir / "note.txt", options, items, host));
+  ReportInFolder report(dir.path());
+  ASSERT_TRUE(WriteReport(report, options, items, host));
   EXPECT_EQ(ReadText(dir / "note.txt"),
             "Velmora\r\n07/12/2026\r\n09:41\r\n\r\nTechnique Used: Ones and Zeros\r\n"
             "Files Overwritten: 3 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n"
@@ -48,9 +46,10 @@ TEST(Report, SecondRunReplacesTheFirst) {
   TempDir dir;
   FixedHost host;
   ShredOptions options;
-  WriteReport(dir / "note.txt", options, {{"/a/very/long/first/path", "x"}}, host);
+  ReportInFolder report(dir.path());
+  WriteReport(report, options, {{"/a/very/long/first/path", "x"}}, host);
   options.OverwriteNoOfTimes = 1;
-  WriteReport(dir / "note.txt", options, {{"/b", "b"}}, host);
+  WriteReport(report, options, {{"/b", "b"}}, host);
   EXPECT_EQ(ReadText(dir / "note.txt"),
             "Velmora\r\n07/12/2026\r\n09:41\r\n\r\nTechnique Used: Ones and Zeros\r\n"
             "Files Overwritten: 1 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n/b\r\n");
@@ -61,21 +60,22 @@ TEST(Report, LinkPlantedAtTheReportPathIsNotFollowed) {
   testing::WriteText(dir / "precious", "keep me");
   ASSERT_EQ(::symlink((dir / "precious").c_str(), (dir / "note.txt").c_str()), 0);
   FixedHost host;
-  EXPECT_FALSE(WriteReport(dir / "note.txt", {}, {}, host));
+  ReportInFolder report(dir.path());
+  EXPECT_FALSE(WriteReport(report, {}, {}, host));
   EXPECT_EQ(ReadText(dir / "precious"), "keep me");
 }
 
 TEST(Report, UnwritableFolderFailsQuietly) {
   TempDir dir;
   FixedHost host;
-  EXPECT_FALSE(WriteReport(dir / "missing/note.txt", {}, {}, host));
+  ReportInFolder report(dir / "missing");
+  EXPECT_FALSE(WriteReport(report, {}, {}, host));
 }
 
 TEST(Report, DeleteRemovesItAndAMissingReportIsNoFailure) {
   TempDir dir;
   FixedHost host;
-  MemoryRecord record;
-  ReportKeeper keeper({dir.path(), dir / "state"}, record);
+  ReportInFolder keeper(dir.path(), dir / "state");
   WriteReport(keeper, {}, {}, host);
   ASSERT_TRUE(Exists(dir / "note.txt"));
   EXPECT_TRUE(keeper.Delete());

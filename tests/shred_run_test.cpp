@@ -16,6 +16,7 @@
 #include "shred/writeback_pacer.h"
 #include "support/capture.h"
 #include "support/fixed_host.h"
+#include "support/report_in_folder.h"
 #include "support/temp_dir.h"
 
 namespace velmora {
@@ -28,6 +29,7 @@ using testing::FixedHost;
 using testing::MakeDir;
 using testing::ReadFile;
 using testing::ReadText;
+using testing::ReportInFolder;
 using testing::TempDir;
 using testing::WriteFile;
 
@@ -53,7 +55,8 @@ TEST(ShredRun, FileModeThreeFilesReportedThenShreddedInListOrder) {
   FixedHost host;
   CaptureRemovals capture;
   ShredOptions options;
-  ShredRunResult result = RunShred(options, items, 2, dir / "prog/note.txt", host);
+  ReportInFolder keeper(dir / "prog");
+  ShredRunResult result = RunShred(options, items, 2, keeper, host);
   EXPECT_EQ(result.caption, "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
   EXPECT_EQ(result.item_shredded, (std::vector<bool>{true, true, true}));
   for (std::string name : {"a", "b", "c"}) EXPECT_FALSE(Exists(dir / name));
@@ -76,7 +79,8 @@ TEST(ShredRun, BareNameIsNeverShreddedInTheWorkingDirectory) {
   ASSERT_NE(::getcwd(old, sizeof old), nullptr);
   ASSERT_EQ(::chdir(cwd.path().c_str()), 0);
   FixedHost host;
-  RunShred({}, {{dir / "sub/same", "same"}}, 0, dir / "note.txt", host);
+  ReportInFolder keeper(dir.path());
+  RunShred({}, {{dir / "sub/same", "same"}}, 0, keeper, host);
   ASSERT_EQ(::chdir(old), 0);
   EXPECT_FALSE(Exists(dir / "sub/same"));
   EXPECT_EQ(ReadFile(cwd / "same"), Bytes(10, 2));
@@ -88,8 +92,9 @@ TEST(ShredRun, UnopenableFileStaysAndTheOthersAreStillShredded) {
   WriteFile(dir / "ro", Bytes(10, 2), 0444);
   WriteFile(dir / "c", Bytes(10, 3));
   FixedHost host;
+  ReportInFolder keeper(dir.path());
   ShredRunResult result =
-      RunShred({}, {{dir / "a", "a"}, {dir / "ro", "ro"}, {dir / "c", "c"}}, 1, dir / "note.txt", host);
+      RunShred({}, {{dir / "a", "a"}, {dir / "ro", "ro"}, {dir / "c", "c"}}, 1, keeper, host);
   EXPECT_EQ(result.item_shredded, (std::vector<bool>{true, false, true}));
   EXPECT_EQ(ReadFile(dir / "ro"), Bytes(10, 2));
   EXPECT_NE(ReadText(dir / "note.txt").find(dir / "ro"), std::string::npos);
@@ -108,8 +113,9 @@ TEST(ShredRun, FolderModeShredsEveryListedFolderInOrder) {
   options.FolderToShred = dir / "two";
   FixedHost host;
   CaptureRemovals capture;
+  ReportInFolder keeper(dir.path());
   ShredRunResult result =
-      RunShred(options, {{dir / "one", dir / "one"}, {dir / "two", dir / "two"}}, 4, dir / "note.txt", host);
+      RunShred(options, {{dir / "one", dir / "one"}, {dir / "two", dir / "two"}}, 4, keeper, host);
   EXPECT_EQ(result.caption,
             "Velmora has shred the File(s)/Folder with Random Chars Technique and 7 Number of times");
   EXPECT_FALSE(Exists(dir / "one"));
@@ -130,7 +136,8 @@ TEST(ShredRun, FolderModeWithAMissingFolderStillEndsWithTheCaption) {
   ShredOptions options;
   options.FolderMode = true;
   FixedHost host;
-  ShredRunResult result = RunShred(options, {{dir / "gone", dir / "gone"}}, 2, dir / "note.txt", host);
+  ReportInFolder keeper(dir.path());
+  ShredRunResult result = RunShred(options, {{dir / "gone", dir / "gone"}}, 2, keeper, host);
   EXPECT_EQ(result.item_shredded, (std::vector<bool>{false}));
   EXPECT_EQ(result.caption, FolderModeCaption(options));
 }
@@ -139,7 +146,8 @@ TEST(ShredRun, ReportFailureDoesNotStopTheShred) {
   TempDir dir;
   WriteFile(dir / "a", Bytes(10, 1));
   FixedHost host;
-  ShredRunResult result = RunShred({}, {{dir / "a", "a"}}, 2, dir / "no/such/note.txt", host);
+  ReportInFolder keeper(dir / "no/such");
+  ShredRunResult result = RunShred({}, {{dir / "a", "a"}}, 2, keeper, host);
   EXPECT_FALSE(result.report_written);
   EXPECT_FALSE(Exists(dir / "a"));
 }
@@ -181,7 +189,8 @@ TEST(ShredRunProgress, FileModeReportsWithinEachFileUpToThePlannedBytes) {
   const std::uint64_t big = Planned(dir / "big", block);
   const std::uint64_t total = big + Planned(dir / "small", block) + Planned(dir / "ro", block);
   WatchingHost host;
-  RunShred({}, {{dir / "big", "big"}, {dir / "small", "small"}, {dir / "ro", "ro"}}, 2, dir / "note.txt", host);
+  ReportInFolder keeper(dir.path());
+  RunShred({}, {{dir / "big", "big"}, {dir / "small", "small"}, {dir / "ro", "ro"}}, 2, keeper, host);
 
   ASSERT_FALSE(host.reports.empty());
   std::vector<std::string> items;
@@ -210,7 +219,9 @@ struct DeviceLedger {
     written = acknowledged = most_ahead = 0;
     starts = waits = 0;
     SysCalls calls = Sys();
-    calls.pwrite = [](int, const void*, size_t count, off_t offset) -> ssize_t {
+    calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
+      // The report, written first, is not the file in hand.
+      if (testing::IsReportFile(fd)) return ::pwrite(fd, buf, count, offset);
       // Before this write: how far the cache runs ahead of the device.
       most_ahead = std::max<std::uint64_t>(most_ahead, written - acknowledged);
       written = std::max<std::uint64_t>(written, static_cast<std::uint64_t>(offset) + count);
@@ -228,7 +239,7 @@ struct DeviceLedger {
       return 0;
     };
     calls.fdatasync = [](int fd) {
-      acknowledged = written.load();
+      if (!testing::IsReportFile(fd)) acknowledged = written.load();
       return ::fdatasync(fd);
     };
     return calls;
@@ -256,7 +267,8 @@ TEST(ShredRunProgress, FileModeBarNeverRunsAheadOfWhatTheDeviceAcknowledged) {
     }
   } host;
   ScopedSysCalls ledger(DeviceLedger::Calls());
-  ShredRunResult result = RunShred({}, {{dir / "big", "big"}}, 2, dir / "note.txt", host);
+  ReportInFolder keeper(dir.path());
+  ShredRunResult result = RunShred({}, {{dir / "big", "big"}}, 2, keeper, host);
   ASSERT_EQ(result.outcomes, std::vector<ItemOutcome>{ItemOutcome::Shredded});
   EXPECT_EQ(DeviceLedger::written, size);
   EXPECT_LE(DeviceLedger::most_ahead, kMaxWritebackLead);
@@ -350,7 +362,8 @@ TEST(ShredRunStop, FileModeStopsInsideTheFileInHandAndLeavesItPartlyOverwritten)
   };
   ScopedSysCalls counting(calls);
   CaptureRemovals capture;
-  ShredRunResult result = RunShred({}, items, 2, dir / "note.txt", host);
+  ReportInFolder keeper(dir.path());
+  ShredRunResult result = RunShred({}, items, 2, keeper, host);
   EXPECT_EQ(result.outcomes, (std::vector<ItemOutcome>{ItemOutcome::StoppedPartWay, ItemOutcome::StoppedBeforeReached,
                                                         ItemOutcome::StoppedBeforeReached}));
   EXPECT_TRUE(capture.removed_files.empty());
@@ -399,8 +412,9 @@ TEST(ShredRunStop, FolderModeStopsInsideTheFileInHandAndKeepsTheRestInTheirFolde
     bool StopRequested() override { return big_begun.load(); }
   } host;
   CaptureRemovals capture;
+  ReportInFolder keeper(dir.path());
   ShredRunResult result =
-      RunShred(options, {{dir / "one", dir / "one"}, {dir / "two", dir / "two"}}, 2, dir / "note.txt", host);
+      RunShred(options, {{dir / "one", dir / "one"}, {dir / "two", dir / "two"}}, 2, keeper, host);
   EXPECT_EQ(result.outcomes,
             (std::vector<ItemOutcome>{ItemOutcome::StoppedBeforeFinished, ItemOutcome::StoppedBeforeReached}));
   EXPECT_EQ(result.partly_overwritten, (std::vector<PartlyOverwritten>{{0, dir / "one/big"}}));

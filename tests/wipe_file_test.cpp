@@ -14,6 +14,7 @@
 #include "shred/tree_shred.h"
 #include "support/capture.h"
 #include "support/temp_dir.h"
+#include "support/wipe_at_position.h"
 
 namespace velmora {
 namespace {
@@ -24,6 +25,7 @@ using testing::Exists;
 using testing::MakeDir;
 using testing::ReadFile;
 using testing::TempDir;
+using testing::WipeFile;
 using testing::WriteFile;
 
 using testing::ExpectedCover;

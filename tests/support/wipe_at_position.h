@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The engine on a path as the user listed it, with the pattern of a
+// pass-count position, as a file-mode run takes it.
+#include <optional>
+#include <string>
+
+#include "shred/fill_pattern.h"
+#include "shred/wipe_file.h"
+
+namespace velmora::testing {
+
+// InvalidPosition, with nothing touched, for a position without a pattern.
+inline WipeOutcome WipeFile(const std::string& path, int position) {
+  std::optional<FillPattern> pattern = PatternForPosition(position);
+  if (!pattern) return WipeOutcome::InvalidPosition;
+  return WipePath(path, *pattern);
+}
+
+}  // namespace velmora::testing
