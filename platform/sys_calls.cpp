@@ -2,10 +2,12 @@
 #include "platform/sys_calls.h"
 
 #include <dirent.h>
+#include <linux/fs.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <sys/utsname.h>
@@ -13,7 +15,10 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 namespace velmora {
 namespace {
@@ -45,12 +50,73 @@ int RealSyncFileRange(int fd, off_t offset, off_t nbytes, unsigned flags) {
   return ::sync_file_range(fd, offset, nbytes, flags);
 }
 
+int RealDiscardFree(int fd) {
+  struct fstrim_range range {};
+  range.len = UINT64_MAX;
+  return ::ioctl(fd, FITRIM, &range);
+}
+
+// From XFS's interface (xfs_fs.h), which Debian ships only with xfslibs-dev.
+struct XfsReserve {
+  std::uint64_t resblks;
+  std::uint64_t resblks_avail;
+};
+
+int RealReservedBlocks(int fd, unsigned long long* blocks) {
+  XfsReserve reserve{};
+  if (::ioctl(fd, _IOR('X', 115, XfsReserve), &reserve) != 0) return -1;
+  *blocks = reserve.resblks_avail;
+  return 0;
+}
+
+// The sysfs file of ext4's own reserve for the file system `fd` is on.
+std::string Ext4ReservePath(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return {};
+  char link[PATH_MAX];
+  const std::string device = "/sys/dev/block/" + std::to_string(major(st.st_dev)) + ":" +
+                             std::to_string(minor(st.st_dev));
+  const ssize_t n = ::readlink(device.c_str(), link, sizeof link - 1);
+  if (n <= 0) {
+    errno = ENOENT;
+    return {};
+  }
+  const std::string target(link, static_cast<std::size_t>(n));
+  return "/sys/fs/ext4/" + target.substr(target.rfind('/') + 1) + "/reserved_clusters";
+}
+
+int RealGetExt4Reserve(int fd, unsigned long long* clusters) {
+  const std::string path = Ext4ReservePath(fd);
+  if (path.empty()) return -1;
+  FILE* file = std::fopen(path.c_str(), "re");
+  if (!file) return -1;
+  const bool read = std::fscanf(file, "%llu", clusters) == 1;
+  std::fclose(file);
+  if (read) return 0;
+  errno = EIO;
+  return -1;
+}
+
+int RealSetExt4Reserve(int fd, unsigned long long clusters) {
+  const std::string path = Ext4ReservePath(fd);
+  if (path.empty()) return -1;
+  const int file = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (file < 0) return -1;
+  const std::string text = std::to_string(clusters) + "\n";
+  const bool written = ::write(file, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  const int error = errno;
+  ::close(file);
+  errno = error;
+  return written ? 0 : -1;
+}
+
 SysCalls& Table() {
   static SysCalls table{RealOpenat, ::pwrite,       ::fdatasync,  ::fsync,      ::syncfs,    ::close,
                         ::unlinkat, RealRenameat,   RealCheckpointJournal,      RealStatx,   ::lseek,
                         RealGetdents64,             ::fchmod,     ::fstatfs,    ::flistxattr, ::fgetxattr,
                         ::fsetxattr, ::fremovexattr, ::uname, RealSetlease, ::nanosleep, ::chmod,
-                        ::geteuid,  ::mkdirat,      ::linkat,     RealSyncFileRange, ::faccessat};
+                        ::geteuid,  ::mkdirat,      ::linkat,     RealSyncFileRange, ::faccessat,
+                        RealDiscardFree, RealReservedBlocks, RealGetExt4Reserve, RealSetExt4Reserve};
   return table;
 }
 

@@ -71,6 +71,17 @@ struct SysCalls {
   SysCall<int(int fd, off_t offset, off_t nbytes, unsigned flags)> sync_file_range;
   // Whether the user may make files in a folder (the free-space wipe).
   SysCall<int(int dirfd, const char* path, int mode, int flags)> faccessat;
+  // FITRIM: the device is told that every free block of the file system
+  // holds nothing; for the blocks the free-space wipe could not fill.
+  SysCall<int(int fd)> discard_free;
+  // The blocks XFS keeps back for its own work, beyond what statfs counts
+  // as free (XFS_IOC_GET_RESBLKS); other file systems fail with ENOTTY.
+  SysCall<int(int fd, unsigned long long* blocks)> reserved_blocks;
+  // The clusters ext4 keeps from every writer, root included, for its own
+  // metadata on a full disk (/sys/fs/ext4/<device>/reserved_clusters of the
+  // file system `fd` is on); other file systems fail with ENOENT.
+  SysCall<int(int fd, unsigned long long* clusters)> get_ext4_reserve;
+  SysCall<int(int fd, unsigned long long clusters)> set_ext4_reserve;
 };
 
 // The table in force; the real calls unless a test replaced some.

@@ -72,7 +72,10 @@ std::string FreeSpaceOutcomeText(const std::string& mount_point, const FreeSpace
                 " overwritten " + FreeSpaceReason(result.end) + ".";
   if (result.end == FreeSpaceEnd::Wiped && result.held_back > 0)
     text += "\n\nThe file system held back " + HumanSize(result.held_back) +
-            " of free space from every program; it was not overwritten.";
+            (result.free_discarded
+                 ? " of free space from every program; it was not overwritten, but the disk was told to discard "
+                   "it with the rest of the free space."
+                 : " of free space from every program; it was not overwritten.");
   if (!old_copies.empty()) text += "\n\nThis disk may keep old copies anyway (" + old_copies + ").";
   if (!result.fill_removed)
     text += "\n\nThe fill could not be removed: " + fill_path +

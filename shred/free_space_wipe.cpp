@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "platform/mount_points.h"
@@ -64,6 +65,14 @@ bool LookAtFree(int fd, bool privileged, FreeBlocks& out) {
   out.reserved = privileged || all < ours ? 0 : all - ours;
   out.block = fs.f_bsize > 0 ? static_cast<std::uint64_t>(fs.f_bsize) : 4096;
   return true;
+}
+
+// The free bytes XFS keeps for its own work and leaves out of statfs (0
+// elsewhere, and where we may not ask).
+std::uint64_t UncountedReserve(int fd, std::uint64_t block) {
+  unsigned long long blocks = 0;
+  if (Sys().reserved_blocks(fd, &blocks) != 0) return 0;
+  return static_cast<std::uint64_t>(blocks) * block;
 }
 
 FreeSpaceRefusal CheckOpenFolder(int fd) {
@@ -149,8 +158,49 @@ class Filler {
   unsigned next_ = 0;
 };
 
+// ext4 keeps a reserve from every writer, root included, and which free
+// blocks it leaves is the allocator's choice: the small gaps between kept
+// files, just where a small deleted file lay. For the administrator it is
+// lowered to nothing while its blocks are filled, and put back as soon as
+// they are, before the fill goes, however that ends: only for those moments
+// does the file system have nothing in hand for its own metadata.
+class LoweredExt4Reserve {
+ public:
+  explicit LoweredExt4Reserve(int fd) : fd_(fd) {
+    if (Sys().get_ext4_reserve(fd, &saved_) != 0 || saved_ == 0) return;
+    lowered_ = Sys().set_ext4_reserve(fd, 0) == 0;
+  }
+  ~LoweredExt4Reserve() {
+    // Should this fail, ext4 computes its reserve again at the next mount.
+    if (lowered_) BestEffort(Sys().set_ext4_reserve(fd_, saved_));
+  }
+  LoweredExt4Reserve(const LoweredExt4Reserve&) = delete;
+  LoweredExt4Reserve& operator=(const LoweredExt4Reserve&) = delete;
+  bool lowered() const { return lowered_; }
+
+ private:
+  const int fd_;
+  unsigned long long saved_ = 0;
+  bool lowered_ = false;
+};
+
+// Fills with files of `size` until the disk is full; None when it is.
+std::optional<FreeSpaceEnd> FillStage(Filler& filler, off_t size, std::uint64_t limit, std::uint64_t& overwritten) {
+  for (;;) {
+    off_t written = 0;
+    FileEnd end = filler.FillOne(size, written);
+    if (end == FileEnd::Complete || end == FileEnd::Full) overwritten += static_cast<std::uint64_t>(written);
+    if (end == FileEnd::Stopped) return FreeSpaceEnd::Stopped;
+    if (end == FileEnd::WriteFailed) return FreeSpaceEnd::WriteFailed;
+    if (end == FileEnd::SyncFailed) return FreeSpaceEnd::SyncFailed;
+    if (overwritten > limit) return FreeSpaceEnd::WriteFailed;
+    if (end == FileEnd::Full) return std::nullopt;
+  }
+}
+
 // Fills until the disk is full at the smallest size, or something ends it.
-FreeSpaceEnd Fill(Filler& filler, const FreeBlocks& at_start, std::uint64_t& overwritten) {
+FreeSpaceEnd Fill(Filler& filler, int folder, const FreeBlocks& at_start, bool privileged,
+                  std::uint64_t& overwritten) {
   // A file system that takes more than its free space without filling up
   // (one that compresses the pattern away) is never filled: stop there.
   const std::uint64_t limit = at_start.fillable + at_start.fillable / 4 + (std::uint64_t{64} << 20);
@@ -158,17 +208,15 @@ FreeSpaceEnd Fill(Filler& filler, const FreeBlocks& at_start, std::uint64_t& ove
   for (off_t size : kStageSizes)
     if (static_cast<std::uint64_t>(size) > at_start.block) sizes.push_back(size);
   sizes.push_back(static_cast<off_t>(at_start.block));
-  for (off_t size : sizes) {
-    for (;;) {
-      off_t written = 0;
-      FileEnd end = filler.FillOne(size, written);
-      if (end == FileEnd::Complete || end == FileEnd::Full) overwritten += static_cast<std::uint64_t>(written);
-      if (end == FileEnd::Stopped) return FreeSpaceEnd::Stopped;
-      if (end == FileEnd::WriteFailed) return FreeSpaceEnd::WriteFailed;
-      if (end == FileEnd::SyncFailed) return FreeSpaceEnd::SyncFailed;
-      if (overwritten > limit) return FreeSpaceEnd::WriteFailed;
-      if (end == FileEnd::Full) break;  // on to the next, smaller size
-    }
+  for (off_t size : sizes)
+    if (std::optional<FreeSpaceEnd> end = FillStage(filler, size, limit, overwritten)) return *end;
+  if (privileged) {
+    LoweredExt4Reserve reserve(folder);
+    // Files of four blocks at most: the inode holds four pieces itself, so
+    // none needs a block for its map while there is none to give.
+    const auto small = static_cast<off_t>(4 * at_start.block);
+    if (reserve.lowered())
+      if (std::optional<FreeSpaceEnd> end = FillStage(filler, small, limit, overwritten)) return *end;
   }
   return at_start.reserved > 0 ? FreeSpaceEnd::ReservedNotReached : FreeSpaceEnd::Wiped;
 }
@@ -286,13 +334,14 @@ FreeSpaceResult WipeFreeSpace(FreeSpaceTarget& target, RunControl& control, cons
     result.free_at_start = at_start.fillable;
     FillProgress progress(control, at_start.fillable, target.mount_point);
     Filler filler(target.fill.get(), control, progress);
-    result.end = Fill(filler, at_start, result.overwritten);
+    result.end = Fill(filler, target.fill.get(), at_start, options.privileged, result.overwritten);
   }
   // What the file system would not give out even so: ext4 keeps 2 % of its
-  // blocks (at most 4096) from every writer, XFS a few dozen.
+  // blocks (at most 4096) from every writer, XFS a few dozen that statfs
+  // counts and up to 5 % (at most 8192 blocks) that it does not.
   FreeBlocks at_end;
   if (result.end == FreeSpaceEnd::Wiped && LookAtFree(target.fill.get(), options.privileged, at_end))
-    result.held_back = at_end.fillable;
+    result.held_back = at_end.fillable + UncountedReserve(target.fill.get(), at_end.block);
   // The disk is full now (for us at least): the fill goes at once.
   struct stat fill;
   EntryStat seen;
@@ -301,6 +350,12 @@ FreeSpaceResult WipeFreeSpace(FreeSpaceTarget& target, RunControl& control, cons
     result.fill_removed = RemoveFillFolder(target.parent.get(), target.fill_name, target.fill.get(), fill);
   }
   target.fill.Reset();
+  // No program may write to a reserve, ours included, but the device can be
+  // told to forget it. Only once the fill is gone, so the free space is in
+  // long runs a device can discard whole; only after a whole fill, as
+  // telling a large device takes a while.
+  if (result.end == FreeSpaceEnd::Wiped && result.fill_removed && options.privileged)
+    result.free_discarded = Sys().discard_free(target.parent.get()) == 0;
   return result;
 }
 

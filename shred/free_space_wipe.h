@@ -86,11 +86,16 @@ struct FreeSpaceResult {
   // After a whole fill: free bytes the file system still would not give out
   // (a reserve of its own), so not overwritten.
   std::uint64_t held_back = 0;
+  // The device was told to discard the free blocks (the held back ones with
+  // them) once the fill was gone: on a device that honours it, what they
+  // held reads back as nothing.
+  bool free_discarded = false;
   bool fill_removed = false;        // the fill folder is gone again
 };
 
 struct FreeSpaceOptions {
-  // May use the blocks a file system keeps for the administrator.
+  // May use the blocks a file system keeps for the administrator, and tell
+  // the device to discard what was held back.
   bool privileged = ::geteuid() == 0;
 };
 

@@ -632,18 +632,22 @@ TEST_P(FreeSpaceFaults, TheFillIsAlwaysRemovedAndTheOutcomeIsWhatReachedTheDisk)
   auto before = Snapshot(dir.path());
   const int fds = testing::OpenDescriptorCount();
   FreeSpaceResult result;
+  std::uint64_t ext4_reserve_before = 0, ext4_reserve_after = 0;
   {
     testing::FakeFillDisk disk(row.capacity);
     if (row.arrange) row.arrange(disk);
     FreeSpaceTarget target = PrepareFreeSpaceWipe(dir.path());
     ASSERT_EQ(target.refusal, FreeSpaceRefusal::None);
     StopAt control(row.stop_at);
+    ext4_reserve_before = disk.ext4_reserve_now();
     result = WipeFreeSpace(target, control, {.privileged = row.privileged});
+    ext4_reserve_after = disk.ext4_reserve_now();
   }
   EXPECT_EQ(testing::OpenDescriptorCount(), fds) << "descriptors leaked";
   EXPECT_EQ(result.end, row.end);
   EXPECT_EQ(result.overwritten, row.overwritten);
   EXPECT_EQ(result.held_back, row.held_back);
+  EXPECT_EQ(ext4_reserve_after, ext4_reserve_before) << "ext4's own reserve not put back";
   EXPECT_TRUE(result.fill_removed);
   EXPECT_FALSE(HoldsFillFolder(dir.path()));
   EXPECT_EQ(Snapshot(dir.path()), before);
@@ -667,7 +671,19 @@ INSTANTIATE_TEST_SUITE_P(
         FreeSpaceFault{"OrdinaryUserDoesNotReachTheReserve", kMiB, [](auto& d) { d.Reserve(64 << 10); }, 0, false,
                        FreeSpaceEnd::ReservedNotReached, kMiB, 0},
         FreeSpaceFault{"WhatTheFileSystemHoldsBackIsSaid", kMiB, [](auto& d) { d.Reserve(64 << 10); }, 0, true,
-                       FreeSpaceEnd::Wiped, kMiB, 64 << 10}),
+                       FreeSpaceEnd::Wiped, kMiB, 64 << 10},
+        // ext4's own reserve is filled too, by the administrator only, and
+        // put back however the fill ends.
+        FreeSpaceFault{"TheAdministratorFillsExt4sReserve", kMiB, [](auto& d) { d.Ext4Reserve(16); }, 0, true,
+                       FreeSpaceEnd::Wiped, kMiB + (64 << 10), 0},
+        FreeSpaceFault{"WriteErrorInExt4sReserve", kMiB,
+                       [](auto& d) {
+                         d.Ext4Reserve(16);
+                         d.FailWriteAfter(kMiB + 8192);
+                       },
+                       0, true, FreeSpaceEnd::WriteFailed, kMiB + (16 << 10), 0},
+        FreeSpaceFault{"OrdinaryUserLeavesExt4sReserve", kMiB, [](auto& d) { d.Ext4Reserve(16); }, 0, false,
+                       FreeSpaceEnd::Wiped, kMiB, 0}),
     [](const auto& row_info) { return std::string(row_info.param.name); });
 
 // A session killed at any step of the fill leaves a fill (a full disk) that

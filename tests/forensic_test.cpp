@@ -493,7 +493,16 @@ TEST_P(ForensicFreeSpace, SecretDeletedWithUnlinkIsGoneAndTheRestIsAsBefore) {
               static_cast<unsigned long long>(result.held_back), survived, planted.secret_bytes);
   RecordProperty("secret_bytes_surviving", static_cast<int>(survived));
   EXPECT_LE(survived, result.held_back) << "bytes of the deleted secret outside what was held back";
-  EXPECT_LE(result.held_back, free_before * block / 40) << "more held back than a file system's own reserve";
+  // The loop device discards by punching holes in the image: what was held
+  // back reads as zeros.
+  EXPECT_TRUE(result.free_discarded);
+  if (result.free_discarded) {
+    EXPECT_EQ(survived, 0u) << "bytes of the deleted secret survive a discard";
+  }
+  // XFS keeps 5 % of the whole file system (7 % of this one's free space),
+  // which only a discard reaches; ext4's reserve is filled.
+  EXPECT_LE(result.held_back, free_before * block / (GetParam().type == std::string("xfs") ? 10 : 1000))
+      << "more held back than a file system's own reserve";
 }
 
 INSTANTIATE_TEST_SUITE_P(FileSystems, ForensicFreeSpace,

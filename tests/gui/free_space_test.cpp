@@ -298,6 +298,11 @@ TEST(FreeSpaceTexts, TheOutcomeSaysWhatWasDoneAndWhy) {
             "space from every program; it was not overwritten.\n\nThis disk may keep old copies anyway "
             "(copy-on-write).\n\nThe fill could not be removed: /home/u/.velmora-free-space-abcdefABCDEF keeps the "
             "disk full. Velmora tries again at its next start; you may remove that folder yourself.");
+  r.fill_removed = r.free_discarded = true;
+  EXPECT_EQ(FreeSpaceOutcomeText("/home", r, "", ""),
+            "The free space of /home was wiped: 1.5 GiB overwritten.\n\nThe file system held back 1.3 MiB of free "
+            "space from every program; it was not overwritten, but the disk was told to discard it with the rest of "
+            "the free space.");
 }
 
 }  // namespace

@@ -37,6 +37,7 @@ class FakeFillDisk {
     S().fail_write_after = UINT64_MAX;
     S().sync_fails = false;
     S().reserved = 0;
+    S().ext4_reserve = S().ext4_reserve_now = 0;
     S().hook = nullptr;
     S().hold.clear();
     S().held = S().released = false;
@@ -50,6 +51,10 @@ class FakeFillDisk {
   void FailSync() { S().sync_fails = true; }
   // Free blocks kept from an ordinary user, on top of the capacity.
   void Reserve(std::uint64_t bytes) { S().reserved = bytes; }
+  // Blocks ext4 keeps from every writer, root included, on top of the
+  // capacity and the administrator's reserve: writable only while lowered.
+  void Ext4Reserve(std::uint64_t blocks) { S().ext4_reserve = S().ext4_reserve_now = blocks; }
+  std::uint64_t ext4_reserve_now() const { return S().ext4_reserve_now; }
   // Runs at every step of the fill (in the calling thread).
   void Hook(std::function<void(const std::string& step)> hook) { S().hook = std::move(hook); }
   // Holds the worker at the first `step` until Release().
@@ -73,6 +78,7 @@ class FakeFillDisk {
     std::atomic<std::uint64_t> used{0};
     std::uint64_t fail_write_after = UINT64_MAX;
     std::uint64_t reserved = 0;
+    std::uint64_t ext4_reserve = 0, ext4_reserve_now = 0;
     bool sync_fails = false;
     std::function<void(const std::string&)> hook;
     std::string hold;
@@ -105,7 +111,8 @@ class FakeFillDisk {
         errno = EIO;
         return -1;
       }
-      const std::uint64_t room = S().capacity - std::min(S().capacity, S().used.load());
+      const std::uint64_t usable = S().capacity + (S().ext4_reserve - S().ext4_reserve_now) * 4096;
+      const std::uint64_t room = usable - std::min(usable, S().used.load());
       if (room == 0) {
         errno = ENOSPC;
         return -1;
@@ -140,6 +147,32 @@ class FakeFillDisk {
     calls.syncfs = [](int fd) {
       Step(kSyncFs);
       return ::syncfs(fd);
+    };
+    // A disk that keeps no hidden reserve and cannot discard: the real calls
+    // would reach the file system the test folder is on.
+    calls.reserved_blocks = [](int, unsigned long long*) {
+      errno = ENOTTY;
+      return -1;
+    };
+    calls.get_ext4_reserve = [](int, unsigned long long* blocks) {
+      if (S().ext4_reserve == 0) {
+        errno = ENOENT;
+        return -1;
+      }
+      *blocks = S().ext4_reserve_now;
+      return 0;
+    };
+    calls.set_ext4_reserve = [](int, unsigned long long blocks) {
+      if (S().ext4_reserve == 0) {
+        errno = ENOENT;
+        return -1;
+      }
+      S().ext4_reserve_now = std::min<std::uint64_t>(blocks, S().ext4_reserve);
+      return 0;
+    };
+    calls.discard_free = [](int) {
+      errno = EOPNOTSUPP;
+      return -1;
     };
     return calls;
   }
