@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "shred/report_keeper.h"
+#include "report/report_keeper.h"
 
 namespace velmora::bench {
 

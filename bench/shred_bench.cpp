@@ -36,13 +36,13 @@
 #include "bench_report.h"
 #include "platform/lease_signal.h"
 #include "platform/sys_calls.h"
-#include "shred/fill_block.h"
-#include "shred/free_space_wipe.h"
-#include "shred/report_keeper.h"
-#include "shred/shred_run.h"
-#include "shred/tree_shred.h"
-#include "shred/wipe_file.h"
-#include "shred/work_pool.h"
+#include "engine/fill_block.h"
+#include "freespace/free_space_wipe.h"
+#include "report/report_keeper.h"
+#include "run/shred_run.h"
+#include "tree/tree_shred.h"
+#include "engine/wipe_file.h"
+#include "tree/work_pool.h"
 
 namespace {
 
@@ -460,7 +460,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < (tree_only ? 0 : kRuns); ++i) {
     WriteRandomFile(big, kGiB);
     engine.push_back(Seconds([&] {
-      if (velmora::WipePath(big, *velmora::PatternForPosition(kDefaultPosition)) != velmora::WipeOutcome::Shredded)
+      if (velmora::WipeFile(big, *velmora::PatternForPosition(kDefaultPosition)) != velmora::WipeOutcome::Shredded)
         std::exit(1);
     }));
     WriteRandomFile(big, kGiB);

@@ -25,7 +25,7 @@
 #include "platform/fake_platform.h"
 #include "platform/lease_signal.h"
 #include "shell/frm_main.h"
-#include "shred/shred_run.h"
+#include "run/shred_run.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shred/free_space_wipe.h"
+#include "freespace/free_space_wipe.h"
 
 namespace velmora {
 

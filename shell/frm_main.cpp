@@ -18,8 +18,8 @@
 #include "shell/path_intake.h"
 #include "shell/text_window.h"
 #include "shell/update_reminder.h"
-#include "shred/pass_positions.h"
-#include "shred/shred_run.h"
+#include "engine/pass_positions.h"
+#include "run/shred_run.h"
 #include "shredlist/program_paths.h"
 
 namespace velmora {

@@ -24,9 +24,9 @@
 #include "shell/page_order.h"
 #include "shell/settings_record.h"
 #include "shell/web_links.h"
-#include "shred/free_space_leftover.h"
-#include "shred/report_keeper.h"
-#include "shred/shred_options.h"
+#include "freespace/free_space_leftover.h"
+#include "report/report_keeper.h"
+#include "engine/shred_options.h"
 #include "shredlist/add_rules.h"
 
 namespace velmora {

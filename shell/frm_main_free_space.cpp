@@ -8,8 +8,8 @@
 #include "shell/shred_job.h"
 #include "shell/shred_progress.h"
 #include "shell/storage_notice.h"
-#include "shred/free_space_wipe.h"
-#include "shred/storage_class.h"
+#include "freespace/free_space_wipe.h"
+#include "fs/storage_class.h"
 
 namespace velmora {
 

@@ -10,7 +10,7 @@
 #include "shell/frm_main.h"
 #include "shell/keyboard_access.h"
 #include "shell/list_removal.h"
-#include "shred/pass_positions.h"
+#include "engine/pass_positions.h"
 
 namespace velmora {
 namespace {

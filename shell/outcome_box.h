@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "shred/item_outcome.h"
-#include "shred/shred_options.h"
-#include "shred/shred_run.h"
+#include "engine/item_outcome.h"
+#include "engine/shred_options.h"
+#include "run/shred_run.h"
 
 namespace velmora {
 

@@ -3,7 +3,7 @@
 // A saved record kept as one value of the user's settings: the report
 // keeper's as "ReportIdentity", the free-space fill's as "FreeSpaceFill".
 #include "platform/platform.h"
-#include "shred/report_keeper.h"
+#include "report/report_keeper.h"
 
 namespace velmora {
 

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "shred/shred_run.h"
+#include "run/shred_run.h"
 
 class QThread;
 

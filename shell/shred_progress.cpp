@@ -6,7 +6,7 @@
 
 #include "platform/qt_platform.h"
 #include "shell/shred_job.h"
-#include "shred/wipe_file.h"
+#include "engine/wipe_file.h"
 
 namespace velmora {
 namespace {

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shred/run_control.h"
+#include "engine/run_control.h"
 
 class QProgressBar;
 class QPushButton;

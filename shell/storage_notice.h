@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "shred/item_outcome.h"
-#include "shred/shred_options.h"
-#include "shred/shred_run.h"
-#include "shred/storage_class.h"
+#include "engine/item_outcome.h"
+#include "engine/shred_options.h"
+#include "run/shred_run.h"
+#include "fs/storage_class.h"
 
 namespace velmora {
 

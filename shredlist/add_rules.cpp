@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "shred/path_text.h"
+#include "fs/path_text.h"
 
 namespace velmora {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shred/shred_options.h"
+#include "engine/shred_options.h"
 
 namespace velmora {
 

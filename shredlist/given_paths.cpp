@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "shred/path_text.h"
-#include "shred/wipe_file.h"
+#include "fs/path_text.h"
+#include "engine/wipe_file.h"
 
 namespace velmora {
 namespace {

@@ -11,8 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "shred/fill_block.h"
-#include "shred/shred_run.h"
+#include "engine/fill_block.h"
+#include "run/shred_run.h"
 #include "support/bind_mount.h"
 #include "support/capture.h"
 #include "support/fixed_host.h"

@@ -24,9 +24,9 @@
 #include <utility>
 #include <vector>
 
-#include "shred/free_space_leftover.h"
-#include "shred/shred_run.h"
-#include "shred/tree_shred.h"
+#include "freespace/free_space_leftover.h"
+#include "run/shred_run.h"
+#include "tree/tree_shred.h"
 #include "support/capture.h"
 #include "support/fake_fill_disk.h"
 #include "support/bind_mount.h"

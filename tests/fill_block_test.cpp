@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shred/fill_block.h"
+#include "engine/fill_block.h"
 
 #include <gtest/gtest.h>
 
-#include "shred/fill_pattern.h"
+#include "engine/fill_pattern.h"
 
 namespace velmora {
 namespace {

@@ -19,14 +19,14 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include "shred/free_space_wipe.h"
-#include "shred/remove_entry.h"
-#include "shred/journal_scrub.h"
-#include "shred/name_scrub.h"
-#include "shred/report_keeper.h"
-#include "shred/shred_run.h"
-#include "shred/storage_class.h"
-#include "shred/tree_shred.h"
+#include "freespace/free_space_wipe.h"
+#include "fs/remove_entry.h"
+#include "fs/journal_scrub.h"
+#include "fs/name_scrub.h"
+#include "report/report_keeper.h"
+#include "run/shred_run.h"
+#include "fs/storage_class.h"
+#include "tree/tree_shred.h"
 #include "platform/sys_calls.h"
 #include "support/fixed_host.h"
 #include "support/forced_names.h"

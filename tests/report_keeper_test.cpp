@@ -2,7 +2,7 @@
 // The report keeper: a new private file per report, the old one shredded,
 // a foreign note.txt never touched, a killed session's report destroyed at
 // the next start, and the report never in a system folder.
-#include "shred/report_keeper.h"
+#include "report/report_keeper.h"
 
 #include <gtest/gtest.h>
 #include <dirent.h>
@@ -14,7 +14,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "shred/shred_run.h"
+#include "run/shred_run.h"
 #include "support/capture.h"
 #include "support/fixed_host.h"
 #include "support/memory_record.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shred/report.h"
+#include "report/report.h"
 
 #include <gtest/gtest.h>
 
@@ -93,7 +93,7 @@ TEST(Report, PathJoinsWithOneSlash) {
 }  // namespace velmora
 
 #include "platform/program_location.h"
-#include "shred/report_location.h"
+#include "report/report_location.h"
 
 namespace velmora {
 namespace {

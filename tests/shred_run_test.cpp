@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shred/shred_run.h"
+#include "run/shred_run.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,9 @@
 #include <atomic>
 #include <chrono>
 
-#include "shred/fill_block.h"
-#include "shred/run_progress.h"
-#include "shred/writeback_pacer.h"
+#include "engine/fill_block.h"
+#include "run/run_progress.h"
+#include "engine/writeback_pacer.h"
 #include "support/capture.h"
 #include "support/fixed_host.h"
 #include "support/report_in_folder.h"

@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "platform/sys_calls.h"
-#include "shred/storage_class.h"
+#include "fs/storage_class.h"
 #include "support/fake_system_files.h"
 #include "support/temp_dir.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shred/tree_shred.h"
+#include "tree/tree_shred.h"
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
@@ -14,8 +14,8 @@
 #include <system_error>
 #include <thread>
 
-#include "shred/fill_block.h"
-#include "shred/work_pool.h"
+#include "engine/fill_block.h"
+#include "tree/work_pool.h"
 #include "support/capture.h"
 #include "support/temp_dir.h"
 #include "support/tree_snapshot.h"

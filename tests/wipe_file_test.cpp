@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shred/wipe_file.h"
+#include "engine/wipe_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -10,8 +10,8 @@
 #include <limits>
 #include <map>
 
-#include "shred/fill_block.h"
-#include "shred/tree_shred.h"
+#include "engine/fill_block.h"
+#include "tree/tree_shred.h"
 #include "support/capture.h"
 #include "support/temp_dir.h"
 #include "support/wipe_at_position.h"
@@ -25,7 +25,7 @@ using testing::Exists;
 using testing::MakeDir;
 using testing::ReadFile;
 using testing::TempDir;
-using testing::WipeFile;
+using testing::WipeAtPosition;
 using testing::WriteFile;
 
 using testing::ExpectedCover;
@@ -41,7 +41,7 @@ TEST(WipeFile, TenByteFileGetsTheBlockThenPatternToAWholeBlock) {
   WriteFile(dir / "a", Bytes(10, 0x77));
   std::size_t fs_block = FsBlock(dir / "a");
   CaptureRemovals capture;
-  EXPECT_EQ(WipeFile(dir / "a", 0), WipeOutcome::Shredded);
+  EXPECT_EQ(WipeAtPosition(dir / "a", 0), WipeOutcome::Shredded);
   EXPECT_FALSE(Exists(dir / "a"));
   ASSERT_EQ(capture.removed_files.size(), 1u);
   EXPECT_EQ(capture.removed_files[0], ExpectedCover(0, 10, fs_block));
@@ -58,7 +58,7 @@ TEST(WipeFile, EveryOriginalByteOfA1MiBFileIsGoneBeforeDeletion) {
   for (int position : {2, 5}) {
     WriteFile(dir / "big", secret);
     CaptureRemovals capture;
-    ASSERT_EQ(WipeFile(dir / "big", position), WipeOutcome::Shredded);
+    ASSERT_EQ(WipeAtPosition(dir / "big", position), WipeOutcome::Shredded);
     ASSERT_EQ(capture.removed_files.size(), 1u);
     const Bytes& seen = capture.removed_files[0];
     EXPECT_EQ(seen, ExpectedCover(position, size, fs_block)) << "position " << position;
@@ -75,8 +75,8 @@ TEST(WipeFile, TechniqueDoesNotEnterTheEngineSoSamePositionGivesSameBytes) {
   WriteFile(dir / "x", Bytes(3000, 1));
   WriteFile(dir / "y", Bytes(3000, 2));
   CaptureRemovals capture;
-  WipeFile(dir / "x", 3);
-  WipeFile(dir / "y", 3);
+  WipeAtPosition(dir / "x", 3);
+  WipeAtPosition(dir / "y", 3);
   ASSERT_EQ(capture.removed_files.size(), 2u);
   EXPECT_EQ(capture.removed_files[0], capture.removed_files[1]);
 }
@@ -84,7 +84,7 @@ TEST(WipeFile, TechniqueDoesNotEnterTheEngineSoSamePositionGivesSameBytes) {
 TEST(WipeFile, MissingFileInExistingFolderIsCreatedFilledAndRemoved) {
   TempDir dir;
   CaptureRemovals capture;
-  EXPECT_EQ(WipeFile(dir / "never", 2), WipeOutcome::Shredded);
+  EXPECT_EQ(WipeAtPosition(dir / "never", 2), WipeOutcome::Shredded);
   EXPECT_FALSE(Exists(dir / "never"));
   ASSERT_EQ(capture.removed_files.size(), 1u);
   EXPECT_EQ(capture.removed_files[0].size() % FsBlock(dir.path()), 0u);
@@ -92,7 +92,7 @@ TEST(WipeFile, MissingFileInExistingFolderIsCreatedFilledAndRemoved) {
 
 TEST(WipeFile, MissingFolderTouchesNothing) {
   TempDir dir;
-  EXPECT_EQ(WipeFile(dir / "no/such", 2), WipeOutcome::OpenFailed);
+  EXPECT_EQ(WipeAtPosition(dir / "no/such", 2), WipeOutcome::OpenFailed);
   EXPECT_FALSE(Exists(dir / "no"));
 }
 
@@ -100,7 +100,7 @@ TEST(WipeFile, ReadOnlyFileKeepsItsContentsAndStays) {
   TempDir dir;
   Bytes content = testing::RandomBytes(5000, 3);
   WriteFile(dir / "ro", content, 0444);
-  EXPECT_EQ(WipeFile(dir / "ro", 2), WipeOutcome::ReadOnly);
+  EXPECT_EQ(WipeAtPosition(dir / "ro", 2), WipeOutcome::ReadOnly);
   EXPECT_EQ(ReadFile(dir / "ro"), content);
 }
 
@@ -109,7 +109,7 @@ TEST(WipeFile, SymbolicLinkIsLeftAndItsTargetUntouched) {
   Bytes content = testing::RandomBytes(5000, 4);
   WriteFile(dir / "target", content);
   ASSERT_EQ(::symlink((dir / "target").c_str(), (dir / "link").c_str()), 0);
-  EXPECT_EQ(WipeFile(dir / "link", 2), WipeOutcome::Link);
+  EXPECT_EQ(WipeAtPosition(dir / "link", 2), WipeOutcome::Link);
   EXPECT_TRUE(Exists(dir / "link"));
   EXPECT_EQ(ReadFile(dir / "target"), content);
 }
@@ -117,7 +117,7 @@ TEST(WipeFile, SymbolicLinkIsLeftAndItsTargetUntouched) {
 TEST(WipeFile, DanglingLinkIsNotFollowedToCreateItsTarget) {
   TempDir dir;
   ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "link").c_str()), 0);
-  EXPECT_EQ(WipeFile(dir / "link", 2), WipeOutcome::Link);
+  EXPECT_EQ(WipeAtPosition(dir / "link", 2), WipeOutcome::Link);
   EXPECT_FALSE(Exists(dir / "nowhere"));
   EXPECT_TRUE(Exists(dir / "link"));
 }
@@ -134,10 +134,10 @@ TEST(WipeFile, FifoSocketDeviceAndFolderAreLeftWithoutBlocking) {
   ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
   testing::MakeDir(dir / "folder");
 
-  EXPECT_EQ(WipeFile(dir / "fifo", 2), WipeOutcome::NotRegularFile);
-  EXPECT_EQ(WipeFile(sock_path, 2), WipeOutcome::NotRegularFile);
-  EXPECT_EQ(WipeFile(dir / "folder", 2), WipeOutcome::NotRegularFile);
-  EXPECT_EQ(WipeFile("/dev/null", 2), WipeOutcome::NotRegularFile);
+  EXPECT_EQ(WipeAtPosition(dir / "fifo", 2), WipeOutcome::NotRegularFile);
+  EXPECT_EQ(WipeAtPosition(sock_path, 2), WipeOutcome::NotRegularFile);
+  EXPECT_EQ(WipeAtPosition(dir / "folder", 2), WipeOutcome::NotRegularFile);
+  EXPECT_EQ(WipeAtPosition("/dev/null", 2), WipeOutcome::NotRegularFile);
   EXPECT_TRUE(Exists(dir / "fifo"));
   EXPECT_TRUE(Exists(sock_path));
   EXPECT_TRUE(Exists(dir / "folder"));
@@ -148,7 +148,7 @@ TEST(WipeFile, FifoSocketDeviceAndFolderAreLeftWithoutBlocking) {
 TEST(WipeFile, InvalidPositionTouchesNothing) {
   TempDir dir;
   WriteFile(dir / "a", Bytes(100, 9));
-  EXPECT_EQ(WipeFile(dir / "a", 6), WipeOutcome::InvalidPosition);
+  EXPECT_EQ(WipeAtPosition(dir / "a", 6), WipeOutcome::InvalidPosition);
   EXPECT_EQ(ReadFile(dir / "a"), Bytes(100, 9));
 }
 
@@ -156,7 +156,7 @@ TEST(WipeFile, HardLinkInFileModeIsOverwrittenAsChosen) {
   TempDir dir;
   WriteFile(dir / "a", Bytes(100, 9));
   ASSERT_EQ(::link((dir / "a").c_str(), (dir / "b").c_str()), 0);
-  EXPECT_EQ(WipeFile(dir / "a", 0), WipeOutcome::Shredded);
+  EXPECT_EQ(WipeAtPosition(dir / "a", 0), WipeOutcome::Shredded);
   EXPECT_FALSE(Exists(dir / "a"));
   Bytes other = ReadFile(dir / "b");
   EXPECT_EQ(Bytes(other.begin(), other.begin() + 440), BuildFillBlock(0));
@@ -191,7 +191,7 @@ TEST(WipeFile, SparseFileHolesStayHolesAndDataIsCovered) {
   };
   calls.setlease = [](int, int) { return 0; };  // the look above would break the engine's lease
   ScopedSysCalls scope(calls);
-  ASSERT_EQ(WipeFile(dir / "sparse", 0), WipeOutcome::Shredded);
+  ASSERT_EQ(WipeAtPosition(dir / "sparse", 0), WipeOutcome::Shredded);
   Bytes block = BuildFillBlock(0);
   EXPECT_EQ(seen.head, block);
   for (std::size_t i = 0; i < 8192; ++i) ASSERT_EQ(seen.far_bytes[i], block[(far + i) % 440]) << i;
@@ -205,7 +205,7 @@ TEST(WipeFileFaults, WriteFailingPartWayLeavesFileInPlaceAndReleasesDescriptor) 
   WriteFile(dir / "f", secret);
   ScopedSysCalls scope(testing::DiskFullAtWrite(2));
   int before = testing::OpenDescriptorCount();
-  EXPECT_EQ(WipeFile(dir / "f", 2), WipeOutcome::WriteFailed);
+  EXPECT_EQ(WipeAtPosition(dir / "f", 2), WipeOutcome::WriteFailed);
   EXPECT_EQ(testing::OpenDescriptorCount(), before);
   ASSERT_TRUE(Exists(dir / "f"));
   Bytes now = ReadFile(dir / "f");
@@ -223,7 +223,7 @@ TEST(WipeFileFaults, FailedSyncKeepsTheFile) {
   };
   ScopedSysCalls scope(calls);
   int before = testing::OpenDescriptorCount();
-  EXPECT_EQ(WipeFile(dir / "f", 0), WipeOutcome::SyncFailed);
+  EXPECT_EQ(WipeAtPosition(dir / "f", 0), WipeOutcome::SyncFailed);
   EXPECT_EQ(testing::OpenDescriptorCount(), before);
   EXPECT_TRUE(Exists(dir / "f"));
 }
@@ -244,7 +244,7 @@ TEST(WipeFileFaults, ShortWritesAndInterruptionsStillCoverEverything) {
   };
   ScopedSysCalls scope(calls);
   CaptureRemovals capture;
-  ASSERT_EQ(WipeFile(dir / "f", 1), WipeOutcome::Shredded);
+  ASSERT_EQ(WipeAtPosition(dir / "f", 1), WipeOutcome::Shredded);
   ASSERT_EQ(capture.removed_files.size(), 1u);
   EXPECT_EQ(capture.removed_files[0], ExpectedCover(1, 100000, fs_block));
 }
@@ -260,7 +260,7 @@ TEST(WipeFile, NameIsScrubbedBeforeRemoval) {
     return ::unlinkat(dirfd, path, flags);
   };
   ScopedSysCalls scope(calls);
-  ASSERT_EQ(WipeFile(dir / "secret-name.txt", 0), WipeOutcome::Shredded);
+  ASSERT_EQ(WipeAtPosition(dir / "secret-name.txt", 0), WipeOutcome::Shredded);
   ASSERT_EQ(removed.size(), 1u);
   EXPECT_NE(removed[0], "secret-name.txt");
   EXPECT_EQ(removed[0].size(), std::string("secret-name.txt").size());
@@ -313,7 +313,7 @@ TEST(WipeFileFaults, BytesAppendedWhileOverwritingAreCoveredTooOrTheFileIsKept) 
     // Whether the shred took the file (and, in folder mode, its folder).
     auto shred = [&] {
       if (folder_mode) return ShredTree(dir / "t", FillPattern(0)).folder_removed;
-      return WipeFile(f, 0) == WipeOutcome::Shredded;
+      return WipeAtPosition(f, 0) == WipeOutcome::Shredded;
     };
     {
       Appender::Left() = 3;
@@ -352,7 +352,7 @@ TEST(WipeFile, ExtendedAttributeValuesAreZeroedBeforeTheSync) {
     return ::fsync(fd);
   };
   ScopedSysCalls scope(calls);
-  ASSERT_EQ(WipeFile(dir / "f", 0), WipeOutcome::Shredded);
+  ASSERT_EQ(WipeAtPosition(dir / "f", 0), WipeOutcome::Shredded);
   EXPECT_EQ(at_sync["user.small"], std::string(40, '\0'));
   EXPECT_EQ(at_sync["user.big"], std::string(3000, '\0'));
   EXPECT_FALSE(Exists(dir / "f"));
@@ -375,7 +375,7 @@ TEST(WipeFileFaults, RoundingPastTheLargestFileSizeIsNotNeeded) {
   };
   ScopedSysCalls scope(calls);
   CaptureRemovals capture;
-  ASSERT_EQ(WipeFile(dir / "f", 0), WipeOutcome::Shredded);
+  ASSERT_EQ(WipeAtPosition(dir / "f", 0), WipeOutcome::Shredded);
   ASSERT_EQ(capture.removed_files.size(), 1u);
   Bytes expected = ExpectedCover(0, 5000);
   expected.resize(kLargest);

@@ -2,7 +2,7 @@
 // The pool of the folder walks on its own: every task runs once whatever the
 // number of threads, a task that throws ends the rest cleanly, and a thread
 // that cannot be started means fewer threads, never a lost task or an abort.
-#include "shred/work_pool.h"
+#include "tree/work_pool.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

@@ -9,7 +9,7 @@ command -v clang++ >/dev/null || { echo "SKIP: clang++ is not installed"; exit 7
 mkdir -p "$work/corpus"
 binary="$work/add_rules_fuzz"
 if ! clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-     -I"$src" "$src/tests/fuzz/add_rules_fuzz.cpp" "$src/shredlist/add_rules.cpp" "$src/shred/path_text.cpp" \
+     -I"$src" "$src/tests/fuzz/add_rules_fuzz.cpp" "$src/shredlist/add_rules.cpp" "$src/fs/path_text.cpp" \
      -o "$binary" 2>"$work/build.log"; then
   if grep -q "libclang_rt.fuzzer\|cannot find.*fuzzer" "$work/build.log"; then
     echo "SKIP: clang has no libFuzzer runtime here"; exit 77

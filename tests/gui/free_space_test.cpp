@@ -19,8 +19,8 @@
 #include "shell/free_space_texts.h"
 #include "shell/settings_record.h"
 #include "shell/shred_progress.h"
-#include "shred/entry_stat.h"
-#include "shred/free_space_leftover.h"
+#include "fs/entry_stat.h"
+#include "freespace/free_space_leftover.h"
 #include "support/fake_fill_disk.h"
 #include "window_fixture.h"
 

@@ -19,8 +19,8 @@
 #include "platform/fake_platform.h"
 #include "platform/sys_calls.h"
 #include "shell/frm_main.h"
-#include "shred/entry_stat.h"
-#include "shred/report.h"
+#include "fs/entry_stat.h"
+#include "report/report.h"
 #include "support/fake_system_files.h"
 #include "support/temp_dir.h"
 

@@ -4,7 +4,7 @@
 
 #include "window_fixture.h"
 
-#include "shred/fill_block.h"
+#include "engine/fill_block.h"
 #include "shell/storage_notice.h"
 #include "support/capture.h"
 

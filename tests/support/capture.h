@@ -13,7 +13,7 @@
 #include <string>
 
 #include "platform/sys_calls.h"
-#include "shred/fill_block.h"
+#include "engine/fill_block.h"
 #include "support/temp_dir.h"
 
 namespace velmora::testing {

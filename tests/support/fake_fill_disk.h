@@ -18,7 +18,7 @@
 #include <string>
 
 #include "platform/sys_calls.h"
-#include "shred/free_space_wipe.h"
+#include "freespace/free_space_wipe.h"
 
 namespace velmora::testing {
 

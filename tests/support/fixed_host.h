@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "shred/shred_run.h"
+#include "run/shred_run.h"
 
 namespace velmora::testing {
 

@@ -3,7 +3,7 @@
 // Ways of taking names off a folder's tree fixed whatever its file system,
 // for a folder shred's TreeShredOptions::tree_names: to measure each way,
 // or to force the dearest where the file system would pick another.
-#include "shred/name_scrub.h"
+#include "fs/name_scrub.h"
 
 namespace velmora::testing {
 

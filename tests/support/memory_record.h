@@ -3,7 +3,7 @@
 // The report keeper's record held in memory, as one session sees it.
 #include <string>
 
-#include "shred/report_keeper.h"
+#include "report/report_keeper.h"
 
 namespace velmora::testing {
 

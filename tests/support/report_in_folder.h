@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "shred/report.h"
-#include "shred/report_keeper.h"
-#include "shred/report_record.h"
+#include "report/report.h"
+#include "report/report_keeper.h"
+#include "report/report_record.h"
 #include "support/memory_record.h"
 
 namespace velmora::testing {

@@ -5,16 +5,16 @@
 #include <optional>
 #include <string>
 
-#include "shred/fill_pattern.h"
-#include "shred/wipe_file.h"
+#include "engine/fill_pattern.h"
+#include "engine/wipe_file.h"
 
 namespace velmora::testing {
 
 // InvalidPosition, with nothing touched, for a position without a pattern.
-inline WipeOutcome WipeFile(const std::string& path, int position) {
+inline WipeOutcome WipeAtPosition(const std::string& path, int position) {
   std::optional<FillPattern> pattern = PatternForPosition(position);
   if (!pattern) return WipeOutcome::InvalidPosition;
-  return WipePath(path, *pattern);
+  return WipeFile(path, *pattern);
 }
 
 }  // namespace velmora::testing

@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The shred run behind "&Shred Now": report first, then destroy, then the
+// result caption.
+#include <string>
+#include <vector>
+
+#include "engine/item_outcome.h"
+#include "report/report.h"
+#include "engine/run_control.h"
+#include "engine/shred_options.h"
+#include "fs/storage_class.h"
+#include "engine/wipe_file.h"
+
+namespace velmora {
+
+class ShredRunHost : public ReportClock, public RunControl {
+ public:
+  // Shows the window's state at once.
+  virtual void Repaint() = 0;
+};
+
+// A file inside a listed folder that a stop left partly overwritten, under
+// its own name: `path` in full, `item` the position of its listed folder.
+struct PartlyOverwritten {
+  std::size_t item = 0;
+  std::string path;
+  bool operator==(const PartlyOverwritten&) const = default;
+};
+
+// What happened to each item, in list order. The window shows the caption,
+// and a warning for every item that was not shredded.
+struct ShredRunResult {
+  std::string caption;
+  bool report_written = false;
+  std::vector<ItemOutcome> outcomes;
+  std::vector<bool> item_shredded;  // outcomes[i] == ItemOutcome::Shredded
+  // Per item: what its storage may keep of the old data. Told only for
+  // items shredded (None for the others).
+  std::vector<StorageClass> storage;
+  std::vector<PartlyOverwritten> partly_overwritten;  // folder mode, in list order
+};
+
+std::string FileModeCaption(const ShredOptions& options);
+std::string FolderModeCaption(const ShredOptions& options);
+
+// Runs the whole shred with the pass-count position selected now. In file
+// mode each item's path goes through the engine once; in folder mode every
+// listed folder is shredded, in list order. The report goes to `report`.
+ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int position,
+                        ReportSink& report, ShredRunHost& host);
+
+}  // namespace velmora
