@@ -34,14 +34,14 @@
 
 #include "bench_files.h"
 #include "bench_report.h"
+#include "engine/fill_block.h"
+#include "engine/wipe_file.h"
+#include "freespace/free_space_wipe.h"
 #include "platform/lease_signal.h"
 #include "platform/sys_calls.h"
-#include "engine/fill_block.h"
-#include "freespace/free_space_wipe.h"
 #include "report/report_keeper.h"
 #include "run/shred_run.h"
 #include "tree/tree_shred.h"
-#include "engine/wipe_file.h"
 #include "tree/work_pool.h"
 
 namespace {

@@ -24,8 +24,8 @@
 #include "bench_report.h"
 #include "platform/fake_platform.h"
 #include "platform/lease_signal.h"
-#include "shell/frm_main.h"
 #include "run/shred_run.h"
+#include "shell/frm_main.h"
 
 namespace {
 

@@ -11,14 +11,15 @@
 #include <limits>
 #include <string_view>
 
+#include "engine/writeback_pacer.h"
 #include "fs/entry_at.h"
 #include "fs/entry_stat.h"
 #include "fs/force_mode.h"
 #include "fs/journal_scrub.h"
 #include "fs/name_scrub.h"
+#include "fs/path_text.h"
 #include "fs/remove_entry.h"
 #include "fs/write_lease.h"
-#include "engine/writeback_pacer.h"
 
 namespace velmora {
 namespace {
@@ -300,20 +301,6 @@ WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& patter
   // The data was forced before the removal; a close that fails now is still said.
   if (!leased.Close()) return WipeOutcome::SyncFailed;
   return WipeOutcome::Shredded;
-}
-
-void SplitPath(const std::string& path, std::string& folder, std::string& name) {
-  std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) {
-    folder = ".";
-    name = path;
-    return;
-  }
-  if (slash == 0)
-    folder.assign(1, '/');
-  else
-    folder.assign(path, 0, slash);
-  name.assign(path, slash + 1, std::string::npos);
 }
 
 WipeOutcome WipeFile(const std::string& path, const FillPattern& pattern, WriteProgress* progress) {

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "engine/fill_pattern.h"
-#include "fs/unique_fd.h"
 #include "engine/write_progress.h"
+#include "fs/unique_fd.h"
 
 namespace velmora {
 
@@ -113,8 +113,5 @@ WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& patter
 // The whole engine on a path as the user listed it.
 WipeOutcome WipeFile(const std::string& path, const FillPattern& pattern, WriteProgress* progress = nullptr);
 
-// Splits a path into its folder and its last component ("a/b" -> "a", "b";
-// "b" -> ".", "b"). The last component is empty for "/" or a trailing "/".
-void SplitPath(const std::string& path, std::string& folder, std::string& name);
 
 }  // namespace velmora

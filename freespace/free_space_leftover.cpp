@@ -7,11 +7,12 @@
 #include <cerrno>
 #include <sstream>
 
+#include "engine/wipe_file.h"
 #include "fs/entry_at.h"
 #include "fs/entry_stat.h"
 #include "fs/path_encoding.h"
+#include "fs/path_text.h"
 #include "fs/unique_fd.h"
-#include "engine/wipe_file.h"
 
 namespace velmora {
 

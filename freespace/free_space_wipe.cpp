@@ -11,14 +11,14 @@
 #include <optional>
 #include <vector>
 
-#include "platform/mount_points.h"
+#include "engine/fill_pattern.h"
+#include "engine/wipe_file.h"
 #include "fs/entry_at.h"
 #include "fs/entry_stat.h"
-#include "engine/fill_pattern.h"
 #include "fs/folder_listing.h"
 #include "fs/path_text.h"
 #include "fs/remove_entry.h"
-#include "engine/wipe_file.h"
+#include "platform/mount_points.h"
 
 namespace velmora {
 namespace {

@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "platform/sys_calls.h"
 #include "fs/entry_at.h"
 #include "fs/entry_stat.h"
 #include "fs/unique_fd.h"
+#include "platform/sys_calls.h"
 
 namespace velmora {
 namespace {

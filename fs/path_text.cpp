@@ -27,4 +27,18 @@ std::string WithoutEmptySteps(const std::string& path) {
   return out;
 }
 
+void SplitPath(const std::string& path, std::string& folder, std::string& name) {
+  std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) {
+    folder = ".";
+    name = path;
+    return;
+  }
+  if (slash == 0)
+    folder.assign(1, '/');
+  else
+    folder.assign(path, 0, slash);
+  name.assign(path, slash + 1, std::string::npos);
+}
+
 }  // namespace velmora

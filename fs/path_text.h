@@ -14,4 +14,8 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // a link.
 std::string WithoutEmptySteps(const std::string& path);
 
+// Splits a path into its folder and its last component ("a/b" -> "a", "b";
+// "b" -> ".", "b"). The last component is empty for "/" or a trailing "/".
+void SplitPath(const std::string& path, std::string& folder, std::string& name);
+
 }  // namespace velmora

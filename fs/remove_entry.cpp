@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <random>
 
-#include "platform/sys_calls.h"
 #include "fs/entry_at.h"
 #include "fs/entry_stat.h"
+#include "platform/sys_calls.h"
 
 namespace velmora {
 

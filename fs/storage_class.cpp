@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <initializer_list>
 
-#include "platform/sys_calls.h"
 #include "fs/entry_stat.h"
+#include "platform/sys_calls.h"
 
 namespace velmora {
 namespace {

@@ -8,14 +8,14 @@
 #include <cerrno>
 #include <utility>
 
-#include "platform/sys_calls.h"
 #include "engine/fill_pattern.h"
+#include "engine/wipe_file.h"
 #include "fs/name_scrub.h"
 #include "fs/path_text.h"
 #include "fs/remove_entry.h"
-#include "report/report_location.h"
 #include "fs/unique_fd.h"
-#include "engine/wipe_file.h"
+#include "platform/sys_calls.h"
+#include "report/report_location.h"
 
 namespace velmora {
 namespace {

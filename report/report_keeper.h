@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "fs/unique_fd.h"
 #include "report/report.h"
 #include "report/report_record.h"
-#include "fs/unique_fd.h"
 
 namespace velmora {
 

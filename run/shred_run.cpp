@@ -8,13 +8,14 @@
 #include <memory>
 #include <optional>
 
-#include "fs/entry_stat.h"
 #include "engine/fill_block.h"
+#include "fs/entry_stat.h"
 #include "fs/journal_scrub.h"
-#include "run/run_progress.h"
+#include "fs/path_text.h"
 #include "fs/storage_class.h"
-#include "tree/tree_shred.h"
 #include "fs/unique_fd.h"
+#include "run/run_progress.h"
+#include "tree/tree_shred.h"
 
 namespace velmora {
 namespace {

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "engine/item_outcome.h"
-#include "report/report.h"
 #include "engine/run_control.h"
 #include "engine/shred_options.h"
-#include "fs/storage_class.h"
 #include "engine/wipe_file.h"
+#include "fs/storage_class.h"
+#include "report/report.h"
 
 namespace velmora {
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/app_environment.h"
 
-#include "platform/program_location.h"
 #include "platform/mount_points.h"
+#include "platform/program_location.h"
 #include "shell/user_guide.h"
 
 namespace velmora {

@@ -8,18 +8,18 @@
 
 #include <algorithm>
 
+#include "engine/pass_positions.h"
 #include "platform/qt_platform.h"
+#include "run/shred_run.h"
+#include "shell/drop_target.h"
 #include "shell/input_guard.h"
 #include "shell/outcome_box.h"
+#include "shell/path_intake.h"
 #include "shell/shred_job.h"
 #include "shell/shred_progress.h"
 #include "shell/storage_notice.h"
-#include "shell/drop_target.h"
-#include "shell/path_intake.h"
 #include "shell/text_window.h"
 #include "shell/update_reminder.h"
-#include "engine/pass_positions.h"
-#include "run/shred_run.h"
 #include "shredlist/program_paths.h"
 
 namespace velmora {

@@ -17,16 +17,16 @@
 #include <map>
 #include <memory>
 
+#include "engine/shred_options.h"
+#include "freespace/free_space_leftover.h"
 #include "platform/platform.h"
+#include "report/report_keeper.h"
 #include "shell/app_environment.h"
 #include "shell/dialog_watch.h"
 #include "shell/link_label.h"
 #include "shell/page_order.h"
 #include "shell/settings_record.h"
 #include "shell/web_links.h"
-#include "freespace/free_space_leftover.h"
-#include "report/report_keeper.h"
-#include "engine/shred_options.h"
 #include "shredlist/add_rules.h"
 
 namespace velmora {

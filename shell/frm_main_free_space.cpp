@@ -2,14 +2,14 @@
 // The window's free-space wipe: a folder from the browser, the question,
 // then the engine on the shred run's worker, with the same progress dialog,
 // Stop and ways out; at the end a box says what was done.
-#include "shell/frm_main.h"
+#include "freespace/free_space_wipe.h"
+#include "fs/storage_class.h"
 #include "shell/free_space_texts.h"
+#include "shell/frm_main.h"
 #include "shell/input_guard.h"
 #include "shell/shred_job.h"
 #include "shell/shred_progress.h"
 #include "shell/storage_notice.h"
-#include "freespace/free_space_wipe.h"
-#include "fs/storage_class.h"
 
 namespace velmora {
 

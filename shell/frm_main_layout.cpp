@@ -6,11 +6,11 @@
 #include <QMenuBar>
 #include <QScreen>
 
+#include "engine/pass_positions.h"
 #include "shell/artwork.h"
 #include "shell/frm_main.h"
 #include "shell/keyboard_access.h"
 #include "shell/list_removal.h"
-#include "engine/pass_positions.h"
 
 namespace velmora {
 namespace {

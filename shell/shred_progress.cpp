@@ -4,9 +4,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "engine/wipe_file.h"
+#include "fs/path_text.h"
 #include "platform/qt_platform.h"
 #include "shell/shred_job.h"
-#include "engine/wipe_file.h"
 
 namespace velmora {
 namespace {

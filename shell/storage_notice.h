@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
 #include "engine/item_outcome.h"
 #include "engine/shred_options.h"
-#include "run/shred_run.h"
 #include "fs/storage_class.h"
+#include "platform/platform.h"
+#include "run/shred_run.h"
 
 namespace velmora {
 

@@ -10,7 +10,6 @@
 #include <memory>
 
 #include "fs/path_text.h"
-#include "engine/wipe_file.h"
 
 namespace velmora {
 namespace {

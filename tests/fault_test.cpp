@@ -26,17 +26,17 @@
 
 #include "freespace/free_space_leftover.h"
 #include "run/shred_run.h"
-#include "tree/tree_shred.h"
+#include "support/bind_mount.h"
 #include "support/capture.h"
 #include "support/fake_fill_disk.h"
-#include "support/bind_mount.h"
 #include "support/fixed_host.h"
 #include "support/forced_names.h"
-#include "support/report_in_folder.h"
 #include "support/loop_fs.h"
 #include "support/memory_record.h"
+#include "support/report_in_folder.h"
 #include "support/temp_dir.h"
 #include "support/tree_snapshot.h"
+#include "tree/tree_shred.h"
 
 namespace velmora {
 namespace {

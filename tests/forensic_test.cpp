@@ -20,20 +20,20 @@
 #include <unistd.h>
 
 #include "freespace/free_space_wipe.h"
-#include "fs/remove_entry.h"
 #include "fs/journal_scrub.h"
 #include "fs/name_scrub.h"
+#include "fs/remove_entry.h"
+#include "fs/storage_class.h"
+#include "platform/sys_calls.h"
 #include "report/report_keeper.h"
 #include "run/shred_run.h"
-#include "fs/storage_class.h"
-#include "tree/tree_shred.h"
-#include "platform/sys_calls.h"
 #include "support/fixed_host.h"
 #include "support/forced_names.h"
 #include "support/loop_fs.h"
 #include "support/memory_record.h"
 #include "support/raw_scan.h"
 #include "support/temp_dir.h"
+#include "tree/tree_shred.h"
 
 namespace velmora {
 namespace {

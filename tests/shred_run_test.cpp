@@ -12,8 +12,8 @@
 #include <chrono>
 
 #include "engine/fill_block.h"
-#include "run/run_progress.h"
 #include "engine/writeback_pacer.h"
+#include "run/run_progress.h"
 #include "support/capture.h"
 #include "support/fixed_host.h"
 #include "support/report_in_folder.h"

@@ -10,8 +10,8 @@
 
 #include <functional>
 
-#include "platform/sys_calls.h"
 #include "fs/storage_class.h"
+#include "platform/sys_calls.h"
 #include "support/fake_system_files.h"
 #include "support/temp_dir.h"
 

@@ -15,10 +15,10 @@
 #include <thread>
 
 #include "engine/fill_block.h"
-#include "tree/work_pool.h"
 #include "support/capture.h"
 #include "support/temp_dir.h"
 #include "support/tree_snapshot.h"
+#include "tree/work_pool.h"
 
 namespace velmora {
 namespace {

@@ -11,10 +11,10 @@
 #include <map>
 
 #include "engine/fill_block.h"
-#include "tree/tree_shred.h"
 #include "support/capture.h"
 #include "support/temp_dir.h"
 #include "support/wipe_at_position.h"
+#include "tree/tree_shred.h"
 
 namespace velmora {
 namespace {

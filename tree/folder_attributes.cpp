@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/sys_calls.h"
-#include "fs/journal_scrub.h"
 #include "engine/wipe_file.h"
+#include "fs/journal_scrub.h"
+#include "platform/sys_calls.h"
 
 namespace velmora {
 namespace {

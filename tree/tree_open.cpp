@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "platform/sys_calls.h"
 #include "fs/entry_at.h"
 #include "fs/entry_stat.h"
+#include "platform/sys_calls.h"
 
 namespace velmora {
 

@@ -10,8 +10,8 @@
 #include <memory>
 #include <utility>
 
-#include "tree/tree_model.h"
 #include "fs/unique_fd.h"
+#include "tree/tree_model.h"
 #include "tree/work_pool.h"
 
 namespace velmora {

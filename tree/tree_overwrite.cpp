@@ -14,13 +14,13 @@
 #include <utility>
 #include <vector>
 
+#include "engine/wipe_file.h"
+#include "engine/writeback_pacer.h"
 #include "fs/entry_at.h"
 #include "fs/entry_stat.h"
 #include "fs/folder_listing.h"
 #include "fs/force_mode.h"
 #include "tree/tree_open.h"
-#include "engine/wipe_file.h"
-#include "engine/writeback_pacer.h"
 
 namespace velmora {
 namespace {

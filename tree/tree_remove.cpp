@@ -10,15 +10,15 @@
 #include <optional>
 #include <vector>
 
-#include "platform/sys_calls.h"
+#include "engine/wipe_file.h"
 #include "fs/entry_at.h"
 #include "fs/entry_stat.h"
-#include "tree/folder_attributes.h"
 #include "fs/remove_entry.h"
+#include "fs/unique_fd.h"
+#include "platform/sys_calls.h"
+#include "tree/folder_attributes.h"
 #include "tree/tree_folders.h"
 #include "tree/tree_open.h"
-#include "fs/unique_fd.h"
-#include "engine/wipe_file.h"
 
 namespace velmora {
 namespace {

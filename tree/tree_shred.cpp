@@ -9,17 +9,18 @@
 #include <functional>
 #include <mutex>
 
+#include "engine/wipe_file.h"
 #include "fs/entry_at.h"
 #include "fs/entry_stat.h"
-#include "tree/folder_attributes.h"
 #include "fs/force_mode.h"
 #include "fs/journal_scrub.h"
+#include "fs/path_text.h"
 #include "fs/remove_entry.h"
+#include "tree/folder_attributes.h"
 #include "tree/tree_model.h"
 #include "tree/tree_open.h"
 #include "tree/tree_overwrite.h"
 #include "tree/tree_remove.h"
-#include "engine/wipe_file.h"
 #include "tree/work_pool.h"
 
 namespace velmora {

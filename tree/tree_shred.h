@@ -8,8 +8,8 @@
 
 #include "engine/fill_pattern.h"
 #include "engine/item_outcome.h"
-#include "fs/name_scrub.h"
 #include "engine/run_control.h"
+#include "fs/name_scrub.h"
 
 namespace velmora {
 

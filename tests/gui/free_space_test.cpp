@@ -13,14 +13,14 @@
 #include <cstring>
 #include <filesystem>
 
+#include "freespace/free_space_leftover.h"
+#include "fs/entry_stat.h"
 #include "platform/close_signals.h"
 #include "platform/mount_points.h"
 #include "shell/close_requests.h"
 #include "shell/free_space_texts.h"
 #include "shell/settings_record.h"
 #include "shell/shred_progress.h"
-#include "fs/entry_stat.h"
-#include "freespace/free_space_leftover.h"
 #include "support/fake_fill_disk.h"
 #include "window_fixture.h"
 

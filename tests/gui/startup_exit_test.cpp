@@ -12,11 +12,11 @@
 
 #include "platform/close_signals.h"
 #include "platform/qt_platform.h"
-#include "shell/settings_record.h"
-#include "support/capture.h"
 #include "shell/close_requests.h"
+#include "shell/settings_record.h"
 #include "shell/shred_progress.h"
 #include "shell/user_guide.h"
+#include "support/capture.h"
 #include "window_fixture.h"
 
 namespace velmora {

@@ -16,11 +16,11 @@
 #include <memory>
 #include <mutex>
 
+#include "fs/entry_stat.h"
 #include "platform/fake_platform.h"
 #include "platform/sys_calls.h"
-#include "shell/frm_main.h"
-#include "fs/entry_stat.h"
 #include "report/report.h"
+#include "shell/frm_main.h"
 #include "support/fake_system_files.h"
 #include "support/temp_dir.h"
 

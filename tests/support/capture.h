@@ -12,8 +12,8 @@
 #include <mutex>
 #include <string>
 
-#include "platform/sys_calls.h"
 #include "engine/fill_block.h"
+#include "platform/sys_calls.h"
 #include "support/temp_dir.h"
 
 namespace velmora::testing {

@@ -17,8 +17,8 @@
 #include <mutex>
 #include <string>
 
-#include "platform/sys_calls.h"
 #include "freespace/free_space_wipe.h"
+#include "platform/sys_calls.h"
 
 namespace velmora::testing {
 
