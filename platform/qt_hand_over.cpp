@@ -12,7 +12,7 @@ namespace {
 constexpr quint32 kTag = 0x564c4d31;  // "VLM1"
 constexpr char kTaken = 'y';
 // More than any command line can carry: a peer that sends more is dropped.
-constexpr qint64 kMaxMessage = 8 * 1024 * 1024;
+constexpr qint64 kMaxMessage = qint64{8} * 1024 * 1024;
 constexpr int kConnectMs = 2000;
 // The running copy answers from its event loop, which a busy moment may hold
 // up; past this the second copy says the program is already running.

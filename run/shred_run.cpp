@@ -96,7 +96,7 @@ class FolderStep : public ItemStep {
     TreeShredResult tree;
     if (pattern_) tree = ShredTree(path, *pattern_, host_);
     for (const std::string& inside : tree.partly_overwritten)
-      result.partly_overwritten.push_back({index, path + "/" + inside});
+      result.partly_overwritten.push_back({index, JoinPath(path, inside)});
     ItemOutcome outcome = tree.outcome;
     // A folder already shredded earlier in this run (listed twice, or
     // inside another listed folder) is gone because we removed it.

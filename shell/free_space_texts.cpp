@@ -2,9 +2,15 @@
 #include "shell/free_space_texts.h"
 
 #include <cmath>
-#include <cstring>
+#include <system_error>
 
 namespace velmora {
+namespace {
+
+// strerror's text, from a call that may run beside others.
+std::string ErrorText(int error) { return std::generic_category().message(error); }
+
+}  // namespace
 
 std::string HumanSize(std::uint64_t bytes) {
   if (bytes < 1024) return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
@@ -37,14 +43,14 @@ std::string FreeSpaceRefusalText(FreeSpaceRefusal refusal, const std::string& fo
   switch (refusal) {
     case FreeSpaceRefusal::None: return {};
     case FreeSpaceRefusal::CannotOpen:
-      return folder + " cannot be opened (" + std::strerror(error) + "): its free space was not wiped.";
+      return folder + " cannot be opened (" + ErrorText(error) + "): its free space was not wiped.";
     case FreeSpaceRefusal::ReadOnly:
       return "The disk that holds " + folder + " is mounted read-only: its free space cannot be wiped.";
     case FreeSpaceRefusal::NotWritable:
       return "You cannot create files in " + folder +
              ": Velmora cannot wipe the free space of its disk from there.";
     case FreeSpaceRefusal::CannotCreate:
-      return "Velmora could not create its fill folder in " + folder + " (" + std::strerror(error) +
+      return "Velmora could not create its fill folder in " + folder + " (" + ErrorText(error) +
              "): the free space was not wiped.";
   }
   return {};

@@ -45,7 +45,7 @@ std::string AbsolutePath(const std::string& given, const std::string& cwd) {
   // Without a working folder a relative path names nothing for certain.
   if (given.empty() || (given[0] != '/' && cwd.empty())) return given;
   // Rooted at "/" even should `cwd` not be.
-  const std::string lexical = WithoutEmptySteps(given[0] == '/' ? given : "/" + JoinPath(cwd, given));
+  std::string lexical = WithoutEmptySteps(given[0] == '/' ? given : "/" + JoinPath(cwd, given));
   if (!HasDotDot(lexical)) return lexical;
   // The last step is kept as it is (never followed) unless it is ".." itself.
   std::string folder, last;

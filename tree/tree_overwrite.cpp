@@ -20,6 +20,7 @@
 #include "fs/entry_stat.h"
 #include "fs/folder_listing.h"
 #include "fs/force_mode.h"
+#include "fs/path_text.h"
 #include "tree/tree_open.h"
 
 namespace velmora {
@@ -161,7 +162,7 @@ class Overwriter {
     stopped_ = true;
     if (outcome != WipeOutcome::StoppedPartWay) return;
     std::string path = name;
-    for (const FolderNode* at = &node; at->parent != nullptr; at = at->parent) path = at->original + "/" + path;
+    for (const FolderNode* at = &node; at->parent != nullptr; at = at->parent) path = JoinPath(at->original, path);
     std::lock_guard<std::mutex> lock(partly_mutex_);
     partly_.push_back(std::move(path));
   }
