@@ -117,10 +117,10 @@ class Filler {
   Filler(int folder, RunControl& control, FillProgress& progress)
       : folder_(folder), pattern_(*PatternForPosition(kDefaultPosition)), control_(control), progress_(progress) {}
 
-  // One new file of up to `size` bytes, forced to the disk. Full when the
-  // disk ran out part way (what was written is kept and forced) or before
-  // the first byte.
-  FileEnd FillOne(off_t size, off_t& written) {
+  // One new file of up to `size` bytes, forced to the disk unless the
+  // caller forces a whole stage at once. Full when the disk ran out part way
+  // (what was written is kept and forced) or before the first byte.
+  FileEnd FillOne(off_t size, off_t& written, bool force = true) {
     written = 0;
     if (control_.StopRequested()) return FileEnd::Stopped;
     char name[32];
@@ -145,7 +145,8 @@ class Filler {
     }
     // Closing does not put the data on the disk: the fill counts only once
     // it is there.
-    if (written > 0 && RetryOnEintr([&] { return Sys().fdatasync(fd.get()); }) != 0) return FileEnd::SyncFailed;
+    if (force && written > 0 && RetryOnEintr([&] { return Sys().fdatasync(fd.get()); }) != 0)
+      return FileEnd::SyncFailed;
     if (!fd.Close()) return FileEnd::SyncFailed;
     return full ? FileEnd::Full : FileEnd::Complete;
   }
@@ -185,10 +186,11 @@ class LoweredExt4Reserve {
 };
 
 // Fills with files of `size` until the disk is full; None when it is.
-std::optional<FreeSpaceEnd> FillStage(Filler& filler, off_t size, std::uint64_t limit, std::uint64_t& overwritten) {
+std::optional<FreeSpaceEnd> FillStage(Filler& filler, off_t size, std::uint64_t limit, std::uint64_t& overwritten,
+                                      bool force = true) {
   for (;;) {
     off_t written = 0;
-    FileEnd end = filler.FillOne(size, written);
+    FileEnd end = filler.FillOne(size, written, force);
     if (end == FileEnd::Complete || end == FileEnd::Full) overwritten += static_cast<std::uint64_t>(written);
     if (end == FileEnd::Stopped) return FreeSpaceEnd::Stopped;
     if (end == FileEnd::WriteFailed) return FreeSpaceEnd::WriteFailed;
@@ -211,12 +213,21 @@ FreeSpaceEnd Fill(Filler& filler, int folder, const FreeBlocks& at_start, bool p
   for (off_t size : sizes)
     if (std::optional<FreeSpaceEnd> end = FillStage(filler, size, limit, overwritten)) return *end;
   if (privileged) {
-    LoweredExt4Reserve reserve(folder);
-    // Files of four blocks at most: the inode holds four pieces itself, so
-    // none needs a block for its map while there is none to give.
-    const auto small = static_cast<off_t>(4 * at_start.block);
-    if (reserve.lowered())
-      if (std::optional<FreeSpaceEnd> end = FillStage(filler, small, limit, overwritten)) return *end;
+    std::optional<FreeSpaceEnd> end;
+    std::uint64_t written = 0;
+    {
+      LoweredExt4Reserve reserve(folder);
+      // Files of four blocks at most: the inode holds four pieces itself, so
+      // none needs a block for its map while there is none to give. Not
+      // forced one by one (a thousand journal commits), but all at once
+      // below: their blocks are the file system's from the first write on,
+      // so the reserve can be back before that.
+      const auto small = static_cast<off_t>(4 * at_start.block);
+      if (reserve.lowered()) end = FillStage(filler, small, limit, written, /*force=*/false);
+    }
+    if (end) return *end;
+    if (written > 0 && Sys().syncfs(folder) != 0) return FreeSpaceEnd::SyncFailed;
+    overwritten += written;
   }
   return at_start.reserved > 0 ? FreeSpaceEnd::ReservedNotReached : FreeSpaceEnd::Wiped;
 }
@@ -342,6 +353,12 @@ FreeSpaceResult WipeFreeSpace(FreeSpaceTarget& target, RunControl& control, cons
   FreeBlocks at_end;
   if (result.end == FreeSpaceEnd::Wiped && LookAtFree(target.fill.get(), options.privileged, at_end))
     result.held_back = at_end.fillable + UncountedReserve(target.fill.get(), at_end.block);
+  // No program may write to what was held back, ours included, but the
+  // device can be told to forget it. While the fill is there, the free
+  // blocks are just those: telling a device of them takes a moment, of the
+  // whole free space a while.
+  if (result.held_back > 0 && options.privileged)
+    result.free_discarded = Sys().discard_free(target.fill.get()) == 0;
   // The disk is full now (for us at least): the fill goes at once.
   struct stat fill;
   EntryStat seen;
@@ -350,12 +367,6 @@ FreeSpaceResult WipeFreeSpace(FreeSpaceTarget& target, RunControl& control, cons
     result.fill_removed = RemoveFillFolder(target.parent.get(), target.fill_name, target.fill.get(), fill);
   }
   target.fill.Reset();
-  // No program may write to a reserve, ours included, but the device can be
-  // told to forget it. Only once the fill is gone, so the free space is in
-  // long runs a device can discard whole; only after a whole fill, as
-  // telling a large device takes a while.
-  if (result.end == FreeSpaceEnd::Wiped && result.fill_removed && options.privileged)
-    result.free_discarded = Sys().discard_free(target.parent.get()) == 0;
   return result;
 }
 

@@ -86,9 +86,8 @@ struct FreeSpaceResult {
   // After a whole fill: free bytes the file system still would not give out
   // (a reserve of its own), so not overwritten.
   std::uint64_t held_back = 0;
-  // The device was told to discard the free blocks (the held back ones with
-  // them) once the fill was gone: on a device that honours it, what they
-  // held reads back as nothing.
+  // The device was told to discard what was held back: on a device that
+  // honours it, what those blocks held reads back as nothing.
   bool free_discarded = false;
   bool fill_removed = false;        // the fill folder is gone again
 };

@@ -80,7 +80,7 @@ std::string FreeSpaceOutcomeText(const std::string& mount_point, const FreeSpace
     text += "\n\nThe file system held back " + HumanSize(result.held_back) +
             (result.free_discarded
                  ? " of free space from every program; it was not overwritten, but the disk was told to discard "
-                   "it with the rest of the free space."
+                   "it."
                  : " of free space from every program; it was not overwritten.");
   if (!old_copies.empty()) text += "\n\nThis disk may keep old copies anyway (" + old_copies + ").";
   if (!result.fill_removed)

@@ -681,7 +681,7 @@ INSTANTIATE_TEST_SUITE_P(
                          d.Ext4Reserve(16);
                          d.FailWriteAfter(kMiB + 8192);
                        },
-                       0, true, FreeSpaceEnd::WriteFailed, kMiB + (16 << 10), 0},
+                       0, true, FreeSpaceEnd::WriteFailed, kMiB, 0},
         FreeSpaceFault{"OrdinaryUserLeavesExt4sReserve", kMiB, [](auto& d) { d.Ext4Reserve(16); }, 0, false,
                        FreeSpaceEnd::Wiped, kMiB, 0}),
     [](const auto& row_info) { return std::string(row_info.param.name); });

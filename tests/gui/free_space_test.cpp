@@ -301,8 +301,7 @@ TEST(FreeSpaceTexts, TheOutcomeSaysWhatWasDoneAndWhy) {
   r.fill_removed = r.free_discarded = true;
   EXPECT_EQ(FreeSpaceOutcomeText("/home", r, "", ""),
             "The free space of /home was wiped: 1.5 GiB overwritten.\n\nThe file system held back 1.3 MiB of free "
-            "space from every program; it was not overwritten, but the disk was told to discard it with the rest of "
-            "the free space.");
+            "space from every program; it was not overwritten, but the disk was told to discard it.");
 }
 
 }  // namespace
