@@ -218,12 +218,14 @@ FreeSpaceEnd Fill(Filler& filler, int folder, const FreeBlocks& at_start, bool p
     {
       LoweredExt4Reserve reserve(folder);
       // Files of four blocks at most: the inode holds four pieces itself, so
-      // none needs a block for its map while there is none to give. Not
+      // none needs a block for its map while there is none to give; then
+      // single blocks for the last three, where a page takes four. Not
       // forced one by one (a thousand journal commits), but all at once
       // below: their blocks are the file system's from the first write on,
       // so the reserve can be back before that.
-      const auto small = static_cast<off_t>(4 * at_start.block);
-      if (reserve.lowered()) end = FillStage(filler, small, limit, written, /*force=*/false);
+      for (std::uint64_t blocks : {4, 1})
+        if (reserve.lowered() && !end)
+          end = FillStage(filler, static_cast<off_t>(blocks * at_start.block), limit, written, /*force=*/false);
     }
     if (end) return *end;
     if (written > 0 && Sys().syncfs(folder) != 0) return FreeSpaceEnd::SyncFailed;
