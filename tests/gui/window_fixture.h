@@ -12,9 +12,7 @@
 
 #include <unistd.h>
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 
 #include "fs/entry_stat.h"
 #include "platform/fake_platform.h"
@@ -23,6 +21,7 @@
 #include "shell/frm_main.h"
 #include "support/fake_system_files.h"
 #include "support/temp_dir.h"
+#include "support/worker_gate.h"
 
 namespace velmora::testing {
 
@@ -36,70 +35,52 @@ inline std::string Nul() { return std::string(1, '\0'); }
 class HoldCallOn {
  public:
   enum class Call { Pwrite, Fdatasync, Syncfs, Unlinkat };
+  // Made before the run starts, so the worker sees the path and offset.
   HoldCallOn(Call call, std::string path, off_t offset = 0) : scope_(Replacement(call)) {
-    std::lock_guard lock(State().mutex);
-    State().path = std::move(path);
-    State().offset = offset;
-    State().held = State().released = false;
+    Where().path = std::move(path);
+    Where().offset = offset;
+    Where().gate.Reset();
   }
   ~HoldCallOn() { Release(); }
 
-  void WaitUntilHeld() {
-    std::unique_lock lock(State().mutex);
-    State().changed.wait(lock, [] { return State().held; });
-  }
-  void Release() {
-    std::lock_guard lock(State().mutex);
-    State().released = true;
-    State().changed.notify_all();
-  }
+  void WaitUntilHeld() { Where().gate.WaitUntilHeld(); }
+  void Release() { Where().gate.Release(); }
 
  private:
-  struct Gate {
-    std::mutex mutex;
-    std::condition_variable changed;
+  struct Point {
+    WorkerGate gate;
     std::string path;
     off_t offset = 0;
-    bool held = false, released = false;
   };
-  static Gate& State() {
-    static Gate gate;
-    return gate;
-  }
-  static std::string PathOf(int fd) {
-    char link[4096];
-    ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link);
-    return n > 0 ? std::string(link, static_cast<std::size_t>(n)) : std::string();
+  static Point& Where() {
+    static Point point;
+    return point;
   }
   static void MaybeHold(const std::string& path, off_t offset) {
-    std::unique_lock lock(State().mutex);
     // A path ending in "/" stands for anything in that folder.
-    const bool matches = State().path.ends_with('/') ? path.starts_with(State().path) : path == State().path;
-    if (!matches || offset != State().offset || State().held) return;
-    State().held = true;
-    State().changed.notify_all();
-    State().changed.wait(lock, [] { return State().released; });
+    const bool matches = Where().path.ends_with('/') ? path.starts_with(Where().path) : path == Where().path;
+    if (matches && offset == Where().offset) Where().gate.HoldOnce();
   }
   static SysCalls Replacement(Call call) {
     SysCalls calls = Sys();
     if (call == Call::Pwrite)
       calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) {
-        MaybeHold(PathOf(fd), offset);
+        MaybeHold(PathOfFd(fd), offset);
         return ::pwrite(fd, buf, count, offset);
       };
     if (call == Call::Fdatasync)
       calls.fdatasync = [](int fd) {
-        MaybeHold(PathOf(fd), 0);
+        MaybeHold(PathOfFd(fd), 0);
         return ::fdatasync(fd);
       };
     if (call == Call::Syncfs)
       calls.syncfs = [](int fd) {
-        MaybeHold(PathOf(fd), 0);
+        MaybeHold(PathOfFd(fd), 0);
         return ::syncfs(fd);
       };
     if (call == Call::Unlinkat)
       calls.unlinkat = [](int dirfd, const char* name, int flags) {
-        MaybeHold(PathOf(dirfd) + "/" + name, 0);
+        MaybeHold(PathOfFd(dirfd) + "/" + name, 0);
         return ::unlinkat(dirfd, name, flags);
       };
     return calls;

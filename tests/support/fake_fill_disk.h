@@ -11,14 +11,13 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <string>
 
 #include "freespace/free_space_wipe.h"
 #include "platform/sys_calls.h"
+#include "support/worker_gate.h"
 
 namespace velmora::testing {
 
@@ -30,8 +29,8 @@ class FakeFillDisk {
   static constexpr const char* kRemove = "unlinkat";
   static constexpr const char* kSyncFs = "syncfs";
 
+  // Made before the worker starts, so the worker sees these settings.
   explicit FakeFillDisk(std::uint64_t capacity) : scope_(Replacement()) {
-    std::lock_guard lock(S().mutex);
     S().capacity = capacity;
     S().used = 0;
     S().fail_write_after = UINT64_MAX;
@@ -40,7 +39,7 @@ class FakeFillDisk {
     S().ext4_reserve = S().ext4_reserve_now = 0;
     S().hook = nullptr;
     S().hold.clear();
-    S().held = S().released = false;
+    S().gate.Reset();
   }
   ~FakeFillDisk() { Release(); }
 
@@ -59,21 +58,13 @@ class FakeFillDisk {
   void Hook(std::function<void(const std::string& step)> hook) { S().hook = std::move(hook); }
   // Holds the worker at the first `step` until Release().
   void HoldAt(const std::string& step) { S().hold = step; }
-  void WaitUntilHeld() {
-    std::unique_lock lock(S().mutex);
-    S().changed.wait(lock, [] { return S().held; });
-  }
-  void Release() {
-    std::lock_guard lock(S().mutex);
-    S().released = true;
-    S().changed.notify_all();
-  }
+  void WaitUntilHeld() { S().gate.WaitUntilHeld(); }
+  void Release() { S().gate.Release(); }
   std::uint64_t used() const { return S().used; }
 
  private:
   struct State {
-    std::mutex mutex;
-    std::condition_variable changed;
+    WorkerGate gate;
     std::uint64_t capacity = 0;
     std::atomic<std::uint64_t> used{0};
     std::uint64_t fail_write_after = UINT64_MAX;
@@ -82,25 +73,15 @@ class FakeFillDisk {
     bool sync_fails = false;
     std::function<void(const std::string&)> hook;
     std::string hold;
-    bool held = false, released = false;
   };
   static State& S() {
     static State state;
     return state;
   }
-  static bool InFill(int fd) {
-    char link[4096];
-    ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link);
-    return n > 0 && std::string(link, static_cast<std::size_t>(n)).find(kFillFolderPrefix) != std::string::npos;
-  }
+  static bool InFill(int fd) { return PathOfFd(fd).find(kFillFolderPrefix) != std::string::npos; }
   static void Step(const std::string& step) {
     if (S().hook) S().hook(step);
-    std::unique_lock lock(S().mutex);
-    if (!S().hold.empty() && S().hold == step && !S().held) {
-      S().held = true;
-      S().changed.notify_all();
-      S().changed.wait(lock, [] { return S().released; });
-    }
+    if (!S().hold.empty() && S().hold == step) S().gate.HoldOnce();
   }
   static SysCalls Replacement() {
     SysCalls calls = Sys();
