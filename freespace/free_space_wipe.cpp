@@ -223,7 +223,7 @@ FreeSpaceEnd Fill(Filler& filler, int folder, const FreeBlocks& at_start, bool p
       // forced one by one (a thousand journal commits), but all at once
       // below: their blocks are the file system's from the first write on,
       // so the reserve can be back before that.
-      for (std::uint64_t blocks : {4, 1})
+      for (const std::uint64_t blocks : {std::uint64_t{4}, std::uint64_t{1}})
         if (reserve.lowered() && !end)
           end = FillStage(filler, static_cast<off_t>(blocks * at_start.block), limit, written, /*force=*/false);
     }

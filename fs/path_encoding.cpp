@@ -20,9 +20,10 @@ int HexValue(char c) {
 std::string EncodePath(const std::string& path) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
-  for (unsigned char c : path) {
+  for (const char byte : path) {
+    const auto c = static_cast<unsigned char>(byte);
     if (PlainPathByte(c)) {
-      out += static_cast<char>(c);
+      out += byte;
     } else {
       out += '%';
       out += kHex[c >> 4];

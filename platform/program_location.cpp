@@ -21,9 +21,10 @@ ProgramPaths ProgramPathsOf(const std::string& executable_path) {
 ProgramPaths ReadProgramPaths() {
   std::vector<char> buffer(PATH_MAX);
   for (;;) {
-    ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
     if (n < 0) return {};
-    if (static_cast<std::size_t>(n) < buffer.size()) return ProgramPathsOf(std::string(buffer.data(), n));
+    const auto length = static_cast<std::size_t>(n);
+    if (length < buffer.size()) return ProgramPathsOf(std::string(buffer.data(), length));
     buffer.resize(buffer.size() * 2);
   }
 }

@@ -44,8 +44,12 @@ std::string Resolved(const std::string& folder) {
 std::string AbsolutePath(const std::string& given, const std::string& cwd) {
   // Without a working folder a relative path names nothing for certain.
   if (given.empty() || (given[0] != '/' && cwd.empty())) return given;
-  // Rooted at "/" even should `cwd` not be.
-  std::string lexical = WithoutEmptySteps(given[0] == '/' ? given : "/" + JoinPath(cwd, given));
+  // Rooted at "/" even should `cwd` not be. (Appended to a "/" of its own:
+  // "/" + string makes GCC 12 at -O3 warn of a false overlap inside
+  // std::string, as in its bugs 105329 and 105651.)
+  std::string rooted(1, '/');
+  rooted += given[0] == '/' ? given : JoinPath(cwd, given);
+  std::string lexical = WithoutEmptySteps(rooted);
   if (!HasDotDot(lexical)) return lexical;
   // The last step is kept as it is (never followed) unless it is ".." itself.
   std::string folder, last;
