@@ -7,6 +7,8 @@ PACKAGE_BUILD ?= $(BUILD)-package
 # `make sanitize` builds the core and its tests (no window) in two more.
 ASAN_BUILD ?= $(BUILD)-asan
 TSAN_BUILD ?= $(BUILD)-tsan
+# `make clang-build` compiles the product with clang++ in one more.
+CLANG_BUILD ?= $(BUILD)-clang
 
 # What building, running and testing need on a fresh Debian machine.
 PACKAGES = cmake make g++ pkgconf qt6-base-dev libgl-dev libgtest-dev \
@@ -16,7 +18,7 @@ PACKAGES = cmake make g++ pkgconf qt6-base-dev libgl-dev libgtest-dev \
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build run test sanitize bench screenshots package clean
+.PHONY: deps configure build run test sanitize clang-build bench screenshots package clean
 
 deps:
 	@missing=""; \
@@ -29,19 +31,28 @@ deps:
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
 
+# Developers' builds hold the product to its warnings as errors.
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=ON
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 # Only the program, so that starting it does not wait for the test suite.
-run: configure
+# Says first what it does, and before any build whether the window will be seen.
+NO_DISPLAY = [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]
+run:
+	@echo "make run: installing what is missing, building velmora in $(BUILD)/, then starting it."
+	@if $(NO_DISPLAY); then \
+	  echo "No display found: Velmora will run under xvfb-run, an invisible X server, so its window cannot be seen. End it with Ctrl+C."; \
+	fi
+	@$(MAKE) --no-print-directory configure
 	cmake --build $(BUILD) -j $(JOBS) --target velmora
-	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
-	  echo "No display found: starting Velmora under xvfb-run (an invisible X server)."; \
+	@if $(NO_DISPLAY); then \
+	  echo "Starting Velmora under xvfb-run (invisible); Ctrl+C ends it."; \
 	  xvfb-run -a $(BUILD)/app/velmora; \
 	else \
+	  echo "Starting Velmora."; \
 	  $(BUILD)/app/velmora; \
 	fi
 
@@ -83,8 +94,15 @@ bench: build
 screenshots: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/app/velmora-screenshots docs/screenshots
 
+# The product alone (no tests), compiled by clang++ at Release, warnings as
+# errors: what a distribution building with clang meets.
+clang-build: deps
+	CXX=clang++ cmake -S . -B $(CLANG_BUILD) -DCMAKE_BUILD_TYPE=Release -DVELMORA_WITH_TESTS=OFF \
+	  -DVELMORA_WERROR=ON
+	cmake --build $(CLANG_BUILD) -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD) $(PACKAGE_BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
+	rm -rf $(BUILD) $(PACKAGE_BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(CLANG_BUILD)
 
 package: deps
 	bash packaging/build_package.sh . $(PACKAGE_BUILD) $(JOBS)
