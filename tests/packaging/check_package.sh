@@ -29,7 +29,7 @@ for dep in libc6 libstdc++6 libgcc-s1 libqt6core6 libqt6gui6 libqt6widgets6; do
   grep -qxF "$dep" <<<"$names" || fail "missing dependency $dep in: $depends"
 done
 if grep -q qt6-qpa-plugins <<<"$names"; then fail "qt6-qpa-plugins is not needed: $depends"; fi
-for rec in qt6-wayland qt6-translations-l10n; do
+for rec in qt6-wayland qt6-translations-l10n python3-nautilus caja-actions; do
   field Recommends | grep -q "$rec" || fail "$rec not recommended"
 done
 
@@ -44,6 +44,8 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 expect ./usr/share/kio/servicemenus/velmora-shred.desktop
 expect ./usr/share/nemo/actions/velmora.nemo_action
+expect ./usr/share/nautilus-python/extensions/velmora_nautilus.py
+expect ./usr/share/file-manager/actions/velmora.desktop
 expect ./usr/share/man/man1/velmora.1.gz
 expect ./usr/share/doc/velmora/copyright
 expect ./usr/share/doc/velmora/changelog.gz

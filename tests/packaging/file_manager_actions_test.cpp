@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The "Shred with Velmora" actions for Dolphin (a KIO service menu) and Nemo
-// (a Nemo action), and the desktop entry: read as the file managers read
+// The "Shred with Velmora" actions for Dolphin (a KIO service menu), Nemo
+// (a Nemo action) and Caja (a caja-actions action), and the desktop entry: read as the file managers read
 // them, key files of groups and Key=Value lines.
 #include <gtest/gtest.h>
 
@@ -92,6 +92,25 @@ TEST(FileManagerActions, NemoActionOffersShredForAnyLocalSelection) {
   EXPECT_EQ(action["Icon-Name"], "velmora");
   EXPECT_EQ(Split(action["Dependencies"], ';'), std::vector<std::string>{"velmora"});
   EXPECT_EQ(action.count("Active"), 0u);
+}
+
+TEST(FileManagerActions, CajaActionOffersShredForAnyLocalSelection) {
+  KeyFile file = Read("velmora-caja.desktop");
+  Group& entry = file["Desktop Entry"];
+  EXPECT_EQ(entry["Type"], "Action");
+  EXPECT_EQ(entry["Name"], "Shred with Velmora");
+  EXPECT_EQ(entry["Icon"], "velmora");
+  // In the selection's context menu only, not the folder's background.
+  EXPECT_EQ(entry["TargetContext"], "true");
+  EXPECT_EQ(entry["TargetLocation"], "false");
+  const std::vector<std::string> profiles = Split(entry["Profiles"], ';');
+  ASSERT_EQ(profiles.size(), 1u);
+  Group& profile = file["X-Action-Profile " + profiles[0]];
+  ExpectStartsVelmoraWithTheSelection(profile["Exec"]);
+  EXPECT_EQ(Split(profile["MimeTypes"], ';'), std::vector<std::string>{"all/all"});
+  EXPECT_EQ(Split(profile["Schemes"], ';'), std::vector<std::string>{"file"});
+  EXPECT_EQ(profile["SelectionCount"], ">0");
+  EXPECT_EQ(file.size(), 2u);
 }
 
 TEST(FileManagerActions, DesktopEntryTakesFilesButIsNoFileOpener) {
