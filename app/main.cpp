@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName("Velmora");
   QApplication::setApplicationName("Velmora");
   velmora::InstallQtTranslations(app);
+  velmora::InstallVelmoraTranslations(app, velmora::TranslationsFolder(QCoreApplication::applicationDirPath()));
 
   velmora::QtDialogs dialogs;
   velmora::QtShellOpener shell;

@@ -50,6 +50,23 @@ bool InstallQtTranslations(QCoreApplication& app, const QLocale& locale) {
   return QCoreApplication::installTranslator(translator);
 }
 
+bool InstallVelmoraTranslations(QCoreApplication& app, const QString& folder, const QStringList& languages) {
+  for (QString language : languages) {
+    language.replace('-', '_');
+    if (language == "C" || language == "POSIX" || language == "en" || language.startsWith("en_")) return false;
+    auto* translator = new QTranslator(&app);
+    // Tries velmora_de_DE.qm, then velmora_de.qm.
+    if (translator->load("velmora_" + language, folder) && !translator->isEmpty())
+      return QCoreApplication::installTranslator(translator);
+    delete translator;
+  }
+  return false;
+}
+
+QString TranslationsFolder(const QString& program_folder) {
+  return QDir::cleanPath(program_folder + "/../share/velmora/translations");
+}
+
 void CloseAllTopLevelWindows() {
   for (QWidget* window : QApplication::topLevelWidgets()) {
     Qt::WindowType type = window->windowType();

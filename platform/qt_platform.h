@@ -56,8 +56,19 @@ class QtInstanceLock : public InstanceLock {
 
 // Qt's own texts (the buttons of message boxes, the file dialog) in the
 // user's language, from the Qt translations the system has installed. True
-// when a translation was found. Velmora's own captions are not translated.
+// when a translation was found.
 bool InstallQtTranslations(QCoreApplication& app, const QLocale& locale = QLocale());
+
+// Velmora's own texts in the first of the user's languages (LANGUAGE, then
+// the locale) that has a velmora_<language>.qm in `folder`. English, the
+// texts' own language, ends the search: a user who puts it first keeps it.
+// True when a translation was installed.
+bool InstallVelmoraTranslations(QCoreApplication& app, const QString& folder,
+                                const QStringList& languages = QLocale::system().uiLanguages());
+
+// Where the program's translations are: share/velmora/translations beside its
+// bin folder (/usr/bin/velmora: /usr/share/...; a build tree keeps them so too).
+QString TranslationsFolder(const QString& program_folder);
 
 // Closes every top-level window of the program (not menus or tool tips).
 void CloseAllTopLevelWindows();

@@ -67,11 +67,11 @@ bool IsPlainName(const std::string& name) {
 std::string MessageText(AddMessage message) {
   switch (message) {
     case AddMessage::None: return "";
-    case AddMessage::OwnExecutable: return "Velmora Application Cannot Be Shredded";
-    case AddMessage::OnlyFolder: return "Only Folder Can Be Shredded";
-    case AddMessage::ProgramFolder: return "Velmora Cannot Be Shredded";
-    case AddMessage::SystemFolder: return "Window System Folder Cannot Be Shredded";
-    case AddMessage::WindowsFolder: return "Window Folder Cannot Be Shredded";
+    case AddMessage::OwnExecutable: return VELMORA_UI_TEXT("Velmora", "Velmora Application Cannot Be Shredded");
+    case AddMessage::OnlyFolder: return VELMORA_UI_TEXT("Velmora", "Only Folder Can Be Shredded");
+    case AddMessage::ProgramFolder: return VELMORA_UI_TEXT("Velmora", "Velmora Cannot Be Shredded");
+    case AddMessage::SystemFolder: return VELMORA_UI_TEXT("Velmora", "Window System Folder Cannot Be Shredded");
+    case AddMessage::WindowsFolder: return VELMORA_UI_TEXT("Velmora", "Window Folder Cannot Be Shredded");
   }
   return "";
 }

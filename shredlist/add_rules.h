@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/shred_options.h"
+#include "fs/ui_text.h"
 
 namespace velmora {
 
@@ -32,7 +33,7 @@ struct AddOutcome {
 };
 
 // The title of the file chooser.
-inline constexpr const char* kFileChooserTitle = "Choose A File ....";
+inline constexpr const char* kFileChooserTitle = VELMORA_UI_TEXT("Velmora", "Choose A File ....");
 
 // File mode. `chosen` is what the chooser handed back: one full path, or the
 // folder then the names separated by NUL characters, or "" on cancel.

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "fs/ui_text.h"
+
 namespace velmora {
 
 // A link is a Link whatever it points at; a FIFO, socket or device is Special.
@@ -51,7 +53,7 @@ struct IntakePlan {
 IntakePlan PlanIntake(const std::vector<GivenPath>& paths, bool folder_mode);
 
 // The heading of the one box that names what could not be listed.
-inline constexpr const char* kUnlistedHeading = "These could not be put on the shred list:";
+inline constexpr const char* kUnlistedHeading = VELMORA_UI_TEXT("Velmora", "These could not be put on the shred list:");
 
 // The process's working folder; "" when it cannot be read.
 std::string CurrentFolder();
