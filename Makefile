@@ -14,7 +14,8 @@ CLANG_BUILD ?= $(BUILD)-clang
 PACKAGES = cmake make g++ pkgconf qt6-base-dev libgl-dev libgtest-dev \
            xvfb xauth xdotool fonts-dejavu-core e2fsprogs coreutils \
            desktop-file-utils appstream dpkg-dev clang libclang-rt-14-dev \
-           xfsprogs btrfs-progs lintian man-db qt6-translations-l10n
+           xfsprogs btrfs-progs lintian man-db qt6-translations-l10n \
+           qt6-l10n-tools qt6-tools-dev python3
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

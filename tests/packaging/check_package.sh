@@ -46,6 +46,7 @@ expect ./usr/share/kio/servicemenus/velmora-shred.desktop
 expect ./usr/share/nemo/actions/velmora.nemo_action
 expect ./usr/share/nautilus-python/extensions/velmora_nautilus.py
 expect ./usr/share/file-manager/actions/velmora.desktop
+for language in de fr; do expect "./usr/share/velmora/translations/velmora_$language.qm"; done
 expect ./usr/share/man/man1/velmora.1.gz
 expect ./usr/share/doc/velmora/copyright
 expect ./usr/share/doc/velmora/changelog.gz
