@@ -28,7 +28,12 @@ std::string HumanSize(std::uint64_t bytes) {
     ++unit;
   }
   std::string text = std::to_string(tenths / 10);
-  if (tenths % 10 != 0) text += "." + std::to_string(tenths % 10);
+  // Appended piece by piece: "." + string makes GCC 12 at -O3 warn of a
+  // false overlap inside std::string (its bugs 105329 and 105651).
+  if (tenths % 10 != 0) {
+    text += '.';
+    text += std::to_string(tenths % 10);
+  }
   return text + " " + kUnits[unit];
 }
 
