@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -29,8 +30,22 @@ QFont MonospacedFont() {
   return font;
 }
 
+// A window of its own that Esc closes, as a dialog's does.
+class TextWindow : public QWidget {
+ public:
+  explicit TextWindow(QWidget* parent) : QWidget(parent, Qt::Window) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+      close();
+    else
+      QWidget::keyPressEvent(event);
+  }
+};
+
 QWidget* ShowWindow(QWidget* parent, const char* name, const QString& title, QWidget* view, QSize size) {
-  auto* window = new QWidget(parent, Qt::Window);
+  auto* window = new TextWindow(parent);
   window->setObjectName(name);
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->setWindowTitle(title);
@@ -43,6 +58,8 @@ QWidget* ShowWindow(QWidget* parent, const char* name, const QString& title, QWi
   QObject::connect(close, &QPushButton::clicked, window, &QWidget::close);
   layout->addWidget(buttons);
   window->resize(size);
+  // Centred over the main window, not in a corner of the screen.
+  if (parent != nullptr) window->move(parent->window()->geometry().center() - window->rect().center());
   window->show();
   window->raise();
   window->activateWindow();

@@ -8,6 +8,8 @@
 
 namespace velmora {
 
+// Both open centred over `parent`'s window and close with Close or Esc.
+
 // The report file as plain text, monospaced, with a Close button. The text
 // is read once, now.
 QWidget* ShowReportWindow(QWidget* parent, const std::string& report_path);
