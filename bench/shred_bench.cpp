@@ -6,7 +6,8 @@
 //                current one; the groups (all but "threads" by default):
 //                file passes tree loop small mixed stop slow memory free
 //                cli calls keeper, and "threads": the folder shred at 4, 8,
-//                16 and 32 threads and by default
+//                16 and 32 threads and by default ("loop-threads": only on
+//                the loop-mounted image)
 //   shred_bench --wipe PATH | --shred-folder PATH
 //                (internal) one run in a fresh process, which then prints
 //                its own peak memory
@@ -238,6 +239,9 @@ TreeTimes TreeRuns(const std::string& folder, const std::function<void(const std
 }
 
 void TenThousand(const std::string& tree) { WriteTree(tree); }
+void ThousandFiles(const std::string& tree) { WriteTree(tree, 10, 100); }
+// Prints where one run's time went, through the seam (below).
+double CountedRun(const std::string& folder, int files, const std::function<void(const std::string&)>& write);
 
 void TreeFigures(const std::string& folder) {
   const TreeTimes t = TreeRuns(folder, TenThousand, kOnePass, kEverything, "tree");
@@ -251,6 +255,7 @@ void TreeFigures(const std::string& folder) {
 void LoopTreeFigures(const std::string& folder) {
   velmora::bench::LoopExt4 loop(folder);
   if (!loop.mounted()) return Skipped("tree_vs_limit_loop", "needs root and a loop device");
+  CountedRun(loop.point(), 10000, TenThousand);
   const TreeTimes t = TreeRuns(loop.point(), TenThousand, kOnePass, kWithRm, "loop ext4 tree");
   Figure("tree_vs_limit_loop", "%.3f", Median(t.engine) / Median(t.limit));
   Figure("tree_vs_rm_loop", "%.3f", Median(t.engine) / Median(t.rm));
@@ -260,9 +265,6 @@ void PassesTreeFigures(const std::string& folder) {
   const TreeTimes t = TreeRuns(folder, TenThousand, kThreePasses, kLimitOnly, "tree at \"3\"");
   Figure("passes3_tree_vs_limit", "%.3f", Median(t.engine) / Median(t.limit));
 }
-
-void ThousandFiles(const std::string& tree) { WriteTree(tree, 10, 100); }
-double CountedRun(const std::string& folder, int files, const std::function<void(const std::string&)>& write);
 
 void SmallTreeFigures(const std::string& folder) {
   CountedRun(folder, 1000, ThousandFiles);
@@ -690,8 +692,8 @@ const std::vector<std::pair<const char*, void (*)(const std::string&)>> kGroups 
     {"cli", CliFigures},       {"free", FreeSpaceFigures},
 };
 
-void ThreadFigures(const std::string& folder) {
-  ThreadSweep(folder, "root fs");
+void ThreadFigures(const std::string& folder, bool loop_only) {
+  if (!loop_only) ThreadSweep(folder, "root fs");
   velmora::bench::LoopExt4 loop(folder);
   if (loop.mounted()) ThreadSweep(loop.point(), "loop ext4");
 }
@@ -723,8 +725,8 @@ int main(int argc, char** argv) {
   if (folder.empty()) return 1;
   std::printf("bench folder: %s (%d alternating runs each)\n", folder.c_str(), kRuns);
   const std::set<std::string> asked(argv + std::min(argc, 2), argv + argc);
-  if (asked.count("threads")) {
-    ThreadFigures(folder);
+  if (asked.count("threads") || asked.count("loop-threads")) {
+    ThreadFigures(folder, asked.count("threads") == 0);
   } else {
     for (const auto& [group, figures] : kGroups)
       if (asked.empty() || asked.count(group)) figures(folder);
