@@ -12,9 +12,13 @@ std::string ErrorText(int error) { return std::generic_category().message(error)
 
 }  // namespace
 
-std::string HumanSize(std::uint64_t bytes) {
-  if (bytes < 1024) return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
-  static const char* const kUnits[] = {"KiB", "MiB", "GiB", "TiB", "PiB", "EiB"};
+std::string HumanSize(std::uint64_t bytes, const TextLookup& words) {
+  if (bytes < 1024)
+    return FillIn(words(bytes == 1 ? VELMORA_UI_TEXT("Velmora", "%1 byte") : VELMORA_UI_TEXT("Velmora", "%1 bytes")),
+                  {std::to_string(bytes)});
+  static const char* const kUnits[] = {VELMORA_UI_TEXT("Velmora", "KiB"), VELMORA_UI_TEXT("Velmora", "MiB"),
+                                       VELMORA_UI_TEXT("Velmora", "GiB"), VELMORA_UI_TEXT("Velmora", "TiB"),
+                                       VELMORA_UI_TEXT("Velmora", "PiB"), VELMORA_UI_TEXT("Velmora", "EiB")};
   constexpr std::size_t kLast = sizeof kUnits / sizeof kUnits[0] - 1;
   std::size_t unit = 0;
   long double value = static_cast<long double>(bytes) / 1024;
@@ -27,70 +31,91 @@ std::string HumanSize(std::uint64_t bytes) {
     tenths = 10;
     ++unit;
   }
-  std::string text = std::to_string(tenths / 10);
-  // Appended piece by piece: "." + string makes GCC 12 at -O3 warn of a
-  // false overlap inside std::string (its bugs 105329 and 105651).
-  if (tenths % 10 != 0) {
-    text += '.';
-    text += std::to_string(tenths % 10);
-  }
-  return text + " " + kUnits[unit];
+  //: A size with one decimal: whole units, then tenths ("1.5 GiB").
+  const std::string number = tenths % 10 == 0 ? std::to_string(tenths / 10)
+                                              : FillIn(words(VELMORA_UI_TEXT("Velmora", "%1.%2")),
+                                                       {std::to_string(tenths / 10), std::to_string(tenths % 10)});
+  return number + " " + words(kUnits[unit]);
 }
 
-std::string FreeSpaceQuestion(const std::string& folder) {
-  return "Wipe the free space of the disk that holds " + folder +
-         "?\n\nVelmora fills every free block of that file system with its pattern, forces it to the disk and "
-         "removes the fill again. The disk is full for a while; other programs writing to it may fail until it "
-         "ends. This may take long.";
+std::string FreeSpaceQuestion(const std::string& folder, const TextLookup& words) {
+  return FillIn(words(VELMORA_UI_TEXT(
+                    "Velmora",
+                    "Wipe the free space of the disk that holds %1?\n\nVelmora fills every free block of that file "
+                    "system with its pattern, forces it to the disk and removes the fill again. The disk is full for "
+                    "a while; other programs writing to it may fail until it ends. This may take long.")),
+                {folder});
 }
 
-std::string FreeSpaceRefusalText(FreeSpaceRefusal refusal, const std::string& folder, int error) {
+std::string FreeSpaceRefusalText(FreeSpaceRefusal refusal, const std::string& folder, int error,
+                                 const TextLookup& words) {
+  const char* pattern = nullptr;
   switch (refusal) {
     case FreeSpaceRefusal::None: return {};
     case FreeSpaceRefusal::CannotOpen:
-      return folder + " cannot be opened (" + ErrorText(error) + "): its free space was not wiped.";
+      pattern = VELMORA_UI_TEXT("Velmora", "%1 cannot be opened (%2): its free space was not wiped.");
+      break;
     case FreeSpaceRefusal::ReadOnly:
-      return "The disk that holds " + folder + " is mounted read-only: its free space cannot be wiped.";
+      pattern = VELMORA_UI_TEXT("Velmora",
+                                "The disk that holds %1 is mounted read-only: its free space cannot be wiped.");
+      break;
     case FreeSpaceRefusal::NotWritable:
-      return "You cannot create files in " + folder +
-             ": Velmora cannot wipe the free space of its disk from there.";
+      pattern = VELMORA_UI_TEXT(
+          "Velmora", "You cannot create files in %1: Velmora cannot wipe the free space of its disk from there.");
+      break;
     case FreeSpaceRefusal::CannotCreate:
-      return "Velmora could not create its fill folder in " + folder + " (" + ErrorText(error) +
-             "): the free space was not wiped.";
+      pattern = VELMORA_UI_TEXT("Velmora",
+                                "Velmora could not create its fill folder in %1 (%2): the free space was not wiped.");
+      break;
   }
-  return {};
+  return pattern == nullptr ? std::string() : FillIn(words(pattern), {folder, ErrorText(error)});
 }
 
-std::string FreeSpaceProgressText(const std::string& mount_point) { return "Wiping free space on " + mount_point; }
+std::string FreeSpaceProgressText(const std::string& mount_point, const TextLookup& words) {
+  return FillIn(words(VELMORA_UI_TEXT("Velmora", "Wiping free space on %1")), {mount_point});
+}
 
 std::string FreeSpaceReason(FreeSpaceEnd end) {
   switch (end) {
     case FreeSpaceEnd::Wiped: return {};
-    case FreeSpaceEnd::Stopped: return "(stopped)";
-    case FreeSpaceEnd::ReservedNotReached: return "(the space reserved for the administrator was not reached)";
-    case FreeSpaceEnd::WriteFailed: return "(could not be written)";
-    case FreeSpaceEnd::SyncFailed: return "(could not be forced to the disk)";
+    case FreeSpaceEnd::Stopped: return VELMORA_UI_TEXT("Velmora", "(stopped)");
+    case FreeSpaceEnd::ReservedNotReached:
+      return VELMORA_UI_TEXT("Velmora", "(the space reserved for the administrator was not reached)");
+    case FreeSpaceEnd::WriteFailed: return VELMORA_UI_TEXT("Velmora", "(could not be written)");
+    case FreeSpaceEnd::SyncFailed: return VELMORA_UI_TEXT("Velmora", "(could not be forced to the disk)");
   }
   return {};
 }
 
 std::string FreeSpaceOutcomeText(const std::string& mount_point, const FreeSpaceResult& result,
-                                 const std::string& old_copies, const std::string& fill_path) {
+                                 const std::string& old_copies, const std::string& fill_path,
+                                 const TextLookup& words) {
+  const std::string overwritten = HumanSize(result.overwritten, words);
   std::string text =
       result.end == FreeSpaceEnd::Wiped
-          ? "The free space of " + mount_point + " was wiped: " + HumanSize(result.overwritten) + " overwritten."
-          : "The free space of " + mount_point + " was only partly wiped: " + HumanSize(result.overwritten) +
-                " overwritten " + FreeSpaceReason(result.end) + ".";
+          ? FillIn(words(VELMORA_UI_TEXT("Velmora", "The free space of %1 was wiped: %2 overwritten.")),
+                   {mount_point, overwritten})
+          : FillIn(words(VELMORA_UI_TEXT("Velmora", "The free space of %1 was only partly wiped: %2 overwritten %3.")),
+                   {mount_point, overwritten, words(FreeSpaceReason(result.end).c_str())});
   if (result.end == FreeSpaceEnd::Wiped && result.held_back > 0)
-    text += "\n\nThe file system held back " + HumanSize(result.held_back) +
-            (result.free_discarded
-                 ? " of free space from every program; it was not overwritten, but the disk was told to discard "
-                   "it."
-                 : " of free space from every program; it was not overwritten.");
-  if (!old_copies.empty()) text += "\n\nThis disk may keep old copies anyway (" + old_copies + ").";
+    text += "\n\n" + FillIn(words(result.free_discarded
+                                       ? VELMORA_UI_TEXT("Velmora",
+                                                         "The file system held back %1 of free space from every "
+                                                         "program; it was not overwritten, but the disk was told to "
+                                                         "discard it.")
+                                       : VELMORA_UI_TEXT("Velmora",
+                                                         "The file system held back %1 of free space from every "
+                                                         "program; it was not overwritten.")),
+                             {HumanSize(result.held_back, words)});
+  if (!old_copies.empty())
+    text += "\n\n" + FillIn(words(VELMORA_UI_TEXT("Velmora", "This disk may keep old copies anyway (%1).")),
+                             {old_copies});
   if (!result.fill_removed)
-    text += "\n\nThe fill could not be removed: " + fill_path +
-            " keeps the disk full. Velmora tries again at its next start; you may remove that folder yourself.";
+    text += "\n\n" + FillIn(words(VELMORA_UI_TEXT("Velmora",
+                                                   "The fill could not be removed: %1 keeps the disk full. Velmora "
+                                                   "tries again at its next start; you may remove that folder "
+                                                   "yourself.")),
+                             {fill_path});
   return text;
 }
 
