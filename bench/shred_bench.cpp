@@ -152,7 +152,7 @@ velmora::SysCalls Counting() {
   VELMORA_COUNT(syncfs);
   VELMORA_COUNT(close);
   VELMORA_COUNT(unlinkat);
-  VELMORA_COUNT(renameat);
+  VELMORA_COUNT(rename_noreplace);
   VELMORA_COUNT(checkpoint_journal);
   VELMORA_COUNT(statx);
   VELMORA_COUNT(lseek);
