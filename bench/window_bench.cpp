@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -22,10 +23,10 @@
 
 #include "bench_files.h"
 #include "bench_report.h"
-#include "platform/fake_platform.h"
 #include "platform/lease_signal.h"
 #include "run/shred_run.h"
 #include "shell/frm_main.h"
+#include "support/fake_platform.h"
 
 namespace {
 
@@ -62,12 +63,14 @@ WindowRun ShredThroughTheWindow(const std::string& folder, const std::string& pa
   env.state_folder = folder + "/state";
   env.mount_points = {"/"};
   velmora::FrmMain window(fakes.platform(), env);
-  window.Form_Load();
+  window.StartUp();
   window.show();
-  window.OptFile->click();
-  window.cmdNext->click();
+  // The controls by the object names they have always had.
+  auto button = [&window](const char* name) { return window.findChild<QAbstractButton*>(name); };
+  button("OptFile")->click();
+  button("cmdNext")->click();
   fakes.dialogs.file_choices = {path};
-  window.cmdAdd->click();
+  button("cmdAdd")->click();
 
   WindowRun run;
   QEventLoop loop;
@@ -89,7 +92,7 @@ WindowRun ShredThroughTheWindow(const std::string& folder, const std::string& pa
   });
   QTimer::singleShot(20, [&] {
     started = Clock::now();
-    window.cmdRemove->click();
+    button("cmdRemove")->click();
   });
   last = Clock::now();
   ticker.start();
@@ -99,7 +102,7 @@ WindowRun ShredThroughTheWindow(const std::string& folder, const std::string& pa
     std::fprintf(stderr, "the window did not shred %s\n", path.c_str());
     std::exit(1);
   }
-  window.cmdBack1->click();  // deletes the report
+  button("cmdBack1")->click();  // deletes the report
   return run;
 }
 
