@@ -151,14 +151,19 @@ class FileStep : public ItemStep {
 
 }  // namespace
 
-std::string FileModeCaption(const ShredOptions& options) {
-  return "Velmora has shred the " + options.OverwriteWith + " Technique and " +
-         std::to_string(options.OverwriteNoOfTimes) + " Number of times";
+std::string FileModeCaption(const ShredOptions& options, const TextLookup& words) {
+  //: The result page's caption, its English odd on purpose ("has shred",
+  //: "3 Number of times"): say in good words that the items were shredded
+  //: with technique %1 and pass count %2.
+  return FillIn(words(VELMORA_UI_TEXT("Velmora", "Velmora has shred the %1 Technique and %2 Number of times")),
+                {words(options.OverwriteWith.c_str()), std::to_string(options.OverwriteNoOfTimes)});
 }
 
-std::string FolderModeCaption(const ShredOptions& options) {
-  return "Velmora has shred the File(s)/Folder with " + options.OverwriteWith + " Technique and " +
-         std::to_string(options.OverwriteNoOfTimes) + " Number of times";
+std::string FolderModeCaption(const ShredOptions& options, const TextLookup& words) {
+  //: As the file mode's caption, for folders.
+  return FillIn(words(VELMORA_UI_TEXT("Velmora",
+                                      "Velmora has shred the File(s)/Folder with %1 Technique and %2 Number of times")),
+                {words(options.OverwriteWith.c_str()), std::to_string(options.OverwriteNoOfTimes)});
 }
 
 ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int position,

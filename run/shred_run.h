@@ -10,6 +10,7 @@
 #include "engine/shred_options.h"
 #include "engine/wipe_file.h"
 #include "fs/storage_class.h"
+#include "fs/ui_text.h"
 #include "report/report.h"
 
 namespace velmora {
@@ -41,8 +42,10 @@ struct ShredRunResult {
   std::vector<PartlyOverwritten> partly_overwritten;  // folder mode, in list order
 };
 
-std::string FileModeCaption(const ShredOptions& options);
-std::string FolderModeCaption(const ShredOptions& options);
+// The result page's caption of each mode, in English unless `words` looks
+// the texts up (the technique's name among them) in another language.
+std::string FileModeCaption(const ShredOptions& options, const TextLookup& words = English);
+std::string FolderModeCaption(const ShredOptions& options, const TextLookup& words = English);
 
 // Runs the whole shred with the pass-count position selected now. In file
 // mode each item's path goes through the engine once; in folder mode every
