@@ -19,13 +19,13 @@
 #include "shell/shred_progress.h"
 #include "shell/storage_notice.h"
 #include "shell/text_window.h"
+#include "shell/ui_texts.h"
 #include "shell/update_reminder.h"
 #include "shredlist/program_paths.h"
 
 namespace velmora {
 namespace {
 
-constexpr const char* kTitle = "Velmora";
 
 }  // namespace
 
@@ -106,13 +106,13 @@ void FrmMain::DeselectModes() {
 
 void FrmMain::ChooseFileMode() {
   nextButton->setEnabled(true);
-  listHeading->setText("Select Files to Shred:");
+  listHeading->setText(tr("Select Files to Shred:"));
   listHeading->adjustSize();
 }
 
 void FrmMain::ChooseFolderMode() {
   nextButton->setEnabled(true);
-  listHeading->setText("Select a Folder to Shred:");
+  listHeading->setText(tr("Select a Folder to Shred:"));
   listHeading->adjustSize();
 }
 
@@ -127,7 +127,7 @@ void FrmMain::Next() {
   BringToFront(Page::Result);
   options_.FolderMode = folderModeButton->isChecked();
   options_.OverwriteNoOfTimes = PassCountAt(passCountBox->currentIndex()).value_or(0);
-  options_.OverwriteWith = techniqueBox->currentText().toStdString();
+  options_.OverwriteWith = techniqueBox->currentData().toString().toStdString();  // English
 }
 
 void FrmMain::BackToOptions() {
@@ -180,7 +180,7 @@ void FrmMain::ClearShredList() {
 
 void FrmMain::ChooseAndAdd() {
   if (FileModeSelected())
-    ShowAddOutcome(AddFiles(platform_.dialogs.ChooseFiles(kFileChooserTitle), RulesContext(), list_));
+    ShowAddOutcome(AddFiles(platform_.dialogs.ChooseFiles(Utf8(UiText(kFileChooserTitle))), RulesContext(), list_));
   else
     ShowAddOutcome(AddFolder(platform_.dialogs.ChooseFolder(""), RulesContext(), list_, options_.FolderToShred));
 }
@@ -194,7 +194,7 @@ void FrmMain::AddChosen(const std::string& chosen) {
 
 void FrmMain::ShowAddOutcome(const AddOutcome& outcome) {
   if (outcome.message != AddMessage::None)
-    platform_.dialogs.ShowMessage(MessageText(outcome.message), kTitle, MessageIcon::Critical,
+    platform_.dialogs.ShowMessage(Utf8(UiText(MessageText(outcome.message))), BoxTitle(), MessageIcon::Critical,
                                   MessageButtons::Ok);
   if (outcome.remove_enabled) shredNowButton->setEnabled(*outcome.remove_enabled);
   ShowShredList();
@@ -246,7 +246,9 @@ void FrmMain::ShredRunFinished() {
   progress_->End();
   input_guard_->Release();
   const ShredRunResult& result = job_->Result();
-  resultCaption->setText(QString::fromStdString(result.caption));
+  // The run's own caption, in the user's language.
+  resultCaption->setText(QString::fromStdString(options_.FolderMode ? FolderModeCaption(options_, UiWords)
+                                                                    : FileModeCaption(options_, UiWords)));
   const ShredList shredded = list_;
   ClearShredList();
   BringToFront(Page::Final);
@@ -295,8 +297,8 @@ bool FrmMain::StartUp(const std::vector<std::string>& hand_over) {
     // only when it cannot take them is the user told.
     unloaded_ = true;
     if (!hand_over.empty() && platform_.hand_over.Send(hand_over)) return false;
-    platform_.dialogs.ShowMessage(std::string(kTitle) + " Is Already Running", kTitle, MessageIcon::Critical,
-                                  MessageButtons::Ok);
+    const QString refusal = tr("%1 Is Already Running").arg(QString::fromStdString(BoxTitle()));
+    platform_.dialogs.ShowMessage(Utf8(refusal), BoxTitle(), MessageIcon::Critical, MessageButtons::Ok);
     return false;
   }
   // Only the holder of the lock may take over a socket a dead copy left.

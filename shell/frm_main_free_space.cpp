@@ -10,6 +10,7 @@
 #include "shell/shred_job.h"
 #include "shell/shred_progress.h"
 #include "shell/storage_notice.h"
+#include "shell/ui_texts.h"
 
 namespace velmora {
 
@@ -22,29 +23,28 @@ struct FreeSpaceRun {
 };
 
 namespace {
-constexpr const char* kTitle = "Velmora";
 
 // Why the disk beneath `fd` may keep old copies whatever its free blocks
 // hold, in the words of the shred's warning box without their brackets;
 // "" where the fill does reach the old blocks.
 std::string OldCopiesReason(int fd) {
-  const std::string reason = StorageReason(ClassifyStorage(fd).risk);
+  const std::string reason = UiWords(StorageReason(ClassifyStorage(fd).risk).c_str());
   return reason.size() > 2 ? reason.substr(1, reason.size() - 2) : std::string();
 }
 }  // namespace
 
 void FrmMain::StartFreeSpaceWipe() {
   if (Running()) return;
-  const std::string folder = platform_.dialogs.ChooseFolder(kFreeSpaceChooserTitle);
+  const std::string folder = platform_.dialogs.ChooseFolder(Utf8(UiText(kFreeSpaceChooserTitle)));
   if (folder.empty()) return;
   auto refuse = [&](FreeSpaceRefusal refusal, int error) {
-    platform_.dialogs.ShowMessage(FreeSpaceRefusalText(refusal, folder, error), kTitle, MessageIcon::Critical,
-                                  MessageButtons::Ok);
+    platform_.dialogs.ShowMessage(FreeSpaceRefusalText(refusal, folder, error, UiWords), BoxTitle(),
+                                  MessageIcon::Critical, MessageButtons::Ok);
   };
   int error = 0;
   if (FreeSpaceRefusal refusal = CheckFreeSpaceFolder(folder, error); refusal != FreeSpaceRefusal::None)
     return refuse(refusal, error);
-  if (platform_.dialogs.ShowMessage(FreeSpaceQuestion(folder), kTitle, MessageIcon::Exclamation,
+  if (platform_.dialogs.ShowMessage(FreeSpaceQuestion(folder, UiWords), BoxTitle(), MessageIcon::Exclamation,
                                     MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
     return;
   // A signal may have closed the program while the question was up.
@@ -63,7 +63,7 @@ void FrmMain::StartFreeSpaceWipe() {
     return;  // cannot happen while nothing runs; the next start removes the empty folder
   }
   input_guard_->Engage();
-  progress_->Begin(QString::fromStdString(FreeSpaceProgressText(run->target.mount_point)));
+  progress_->Begin(QString::fromStdString(FreeSpaceProgressText(run->target.mount_point, UiWords)));
 }
 
 void FrmMain::FreeSpaceFinished() {
@@ -77,8 +77,8 @@ void FrmMain::FreeSpaceFinished() {
   } else {
     const bool whole = run->result.end == FreeSpaceEnd::Wiped && run->result.fill_removed;
     platform_.dialogs.ShowMessage(FreeSpaceOutcomeText(run->target.mount_point, run->result, run->old_copies,
-                                                       run->target.identity.path),
-                                  kTitle, whole ? MessageIcon::Information : MessageIcon::Exclamation,
+                                                       run->target.identity.path, UiWords),
+                                  BoxTitle(), whole ? MessageIcon::Information : MessageIcon::Exclamation,
                                   MessageButtons::Ok);
   }
   emit freeSpaceWipeEnded();

@@ -12,6 +12,7 @@
 #include "shell/frm_main.h"
 #include "shell/keyboard_access.h"
 #include "shell/list_removal.h"
+#include "shell/ui_texts.h"
 
 namespace velmora {
 namespace {
@@ -83,7 +84,7 @@ QFrame* MakeRule(QWidget* parent, const char* name, int x1, int y, int x2) {
 QTreeWidget* MakeListView(QWidget* parent, const char* name) {
   auto* view = Place(new QTreeWidget(parent), name, 120, 720, 4545, 1335);
   view->setColumnCount(1);
-  view->setHeaderLabels({"Files"});
+  view->setHeaderLabels({Texts::tr("Files")});
   view->setRootIsDecorated(false);
   view->setUniformRowHeights(true);
   view->header()->setStretchLastSection(true);
@@ -97,7 +98,7 @@ QTreeWidget* MakeListView(QWidget* parent, const char* name) {
 
 void FrmMain::BuildWindow() {
   setObjectName("FrmMain");
-  setWindowTitle("Velmora v1.0");
+  setWindowTitle(tr("Velmora v1.0"));
   setWindowIcon(WindowIcon());
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -137,76 +138,93 @@ void FrmMain::BuildWindow() {
 
 void FrmMain::BuildOptionsPage() {
   QFrame* p = optionsPage;
-  optionsTitle = MakeLabel(p, "Label1", "Velmora", 120, 60, 1545, 195);
+  optionsTitle = MakeLabel(p, "Label1", tr("Velmora"), 120, 60, 1545, 195);
   QFont title = VerdanaFont(8.25, true);
   title.setUnderline(true);
   optionsTitle->setFont(title);
   optionsIntro = MakeLabel(p, "Label2",
-                           "Velmora is the ultimate file shredder software. By \"shredding\" a file/ folder it gets "
-                           "encrypted and can never be recovered. Velmora permanently destroys files/folders from "
-                           "your computer.",
+                           //: Says "encrypted" where the files are overwritten: translate what
+                           //: is true ("overwritten"), as a careful translator would.
+                           tr("Velmora is the ultimate file shredder software. By \"shredding\" a file/ folder it "
+                              "gets encrypted and can never be recovered. Velmora permanently destroys "
+                              "files/folders from your computer."),
                            120, 360, 4455, 975, true);
   folderIcon = Place(new QLabel(p), "Image1", 120, 1710, 195, 195);
   ShowArtwork(folderIcon, FolderIcon);
-  folderModeButton = Place(new QRadioButton("Shred Folder(s)", p), "OptFolder", 480, 1680, 2175, 255);
+  folderModeButton = Place(new QRadioButton(tr("Shred Folder(s)"), p), "OptFolder", 480, 1680, 2175, 255);
   fileIcon = Place(new QLabel(p), "Image2", 120, 2145, 195, 195);
   ShowArtwork(fileIcon, DocumentIcon);
-  fileModeButton = Place(new QRadioButton("Shred File(s)", p), "OptFile", 480, 2130, 1695, 225);
-  passCountCaption = MakeLabel(p, "Label5", "Over write No. of Times", 120, 2640, 2040, 195);
+  fileModeButton = Place(new QRadioButton(tr("Shred File(s)"), p), "OptFile", 480, 2130, 1695, 225);
+  passCountCaption = MakeLabel(p, "Label5",
+                               //: "Overwrite" in two words is the page's own; the list beside it
+                               //: holds the pass count.
+                               tr("Over write No. of Times"), 120, 2640, 2040, 195);
   passCountBox = Place(new QComboBox(p), "cboOverwriteNoOfTimes", 2280, 2640, 1815, 315);
   for (std::int16_t count : kPassCounts) passCountBox->addItem(QString::number(count));
-  techniqueCaption = MakeLabel(p, "Label6", "Over write with", 120, 3120, 1305, 195);
+  techniqueCaption = MakeLabel(p, "Label6", tr("Over write with"), 120, 3120, 1305, 195);
   techniqueBox = Place(new QComboBox(p), "cboOverwriteWith", 2280, 3120, 1815, 315);
-  techniqueBox->addItems({"Ones and Zeros", "Random Chars"});
+  // Shown in the user's language; the report and the caption's English
+  // name the technique by the item's data.
+  for (const char* technique :
+       {QT_TRANSLATE_NOOP("Velmora", "Ones and Zeros"), QT_TRANSLATE_NOOP("Velmora", "Random Chars")})
+    techniqueBox->addItem(UiText(technique), QString(technique));
   MakeRule(p, "Line1", 120, 3600, 4590);
-  optionsExitButton = MakeButton(p, "cmdExit", "&Exit", 120, 3720, 1095, 375);
-  nextButton = MakeButton(p, "cmdNext", "&Next >>", 3510, 3720, 1095, 375);
+  optionsExitButton = MakeButton(p, "cmdExit", tr("&Exit"), 120, 3720, 1095, 375);
+  nextButton = MakeButton(p, "cmdNext", tr("&Next >>"), 3510, 3720, 1095, 375);
 }
 
 void FrmMain::BuildListPage() {
   QFrame* p = listPage;
-  listHeading = MakeLabel(p, "Label3", "Select Files ", 120, 60, 1185, 195);
+  listHeading = MakeLabel(p, "Label3",
+                          //: The trailing space is the page's own; keep one.
+                          tr("Select Files "), 120, 60, 1185, 195);
   listHeading->setFont(VerdanaFont(8.25, true));
-  listIntro = MakeLabel(p, "Label10", "Velmora allows you to choose the files and folders you want to destroy forever.",
+  listIntro = MakeLabel(p, "Label10",
+                        tr("Velmora allows you to choose the files and folders you want to destroy forever."),
                         120, 240, 4455, 495, true);
   pathListView = MakeListView(p, "ListFiles");
   shredListView = MakeListView(p, "NoExtension");
   shredListView->raise();  // the names are what the user sees
-  addButton = MakeButton(p, "cmdAdd", "&Add File / Folder To Shred", 120, 2160, 3255, 375);
-  clearButton = MakeButton(p, "cmdClear", "&Clear", 3570, 2160, 1095, 375);
-  listWarning = MakeLabel(p, "Label11", "You will not be able to recover the files once it has been shred.", 120, 2640,
+  addButton = MakeButton(p, "cmdAdd", tr("&Add File / Folder To Shred"), 120, 2160, 3255, 375);
+  clearButton = MakeButton(p, "cmdClear", tr("&Clear"), 3570, 2160, 1095, 375);
+  listWarning = MakeLabel(p, "Label11",
+                          //: "has been shred": the page's own English; say that shredded files
+                          //: cannot be recovered.
+                          tr("You will not be able to recover the files once it has been shred."), 120, 2640,
                           4455, 495, true);
-  shredNowButton = MakeButton(p, "cmdRemove", "&Shred Now", 120, 3120, 4575, 375);
+  shredNowButton = MakeButton(p, "cmdRemove", tr("&Shred Now"), 120, 3120, 4575, 375);
   MakeRule(p, "Line3", 120, 3600, 4740);
-  backButton = MakeButton(p, "cmdBack", "<< &Back", 2280, 3720, 1095, 375);
-  listExitButton = MakeButton(p, "cmdEx", "&Exit", 3510, 3720, 1095, 375);
+  backButton = MakeButton(p, "cmdBack", tr("<< &Back"), 2280, 3720, 1095, 375);
+  listExitButton = MakeButton(p, "cmdEx", tr("&Exit"), 3510, 3720, 1095, 375);
 }
 
 void FrmMain::BuildResultPage() {
   QFrame* p = resultPage;
   resultCaption = MakeLabel(p, "lblResultCaption", "ResultCaption", 120, 60, 4455, 375, true);
-  reportButton = MakeButton(p, "cmdLog", "See Velmora Report", 120, 1320, 4455, 495);
+  reportButton = MakeButton(p, "cmdLog", tr("See Velmora Report"), 120, 1320, 4455, 495);
   reportButton->setFont(VerdanaFont(9.75, true));
-  startAgainButton = MakeButton(p, "cmdBack1", "Back", 120, 3720, 1095, 375);
+  startAgainButton = MakeButton(p, "cmdBack1", tr("Back"), 120, 3720, 1095, 375);
   startAgainButton->setFont(PageFont());
-  finishButton = MakeButton(p, "cmdFinish", "&Exit ", 3510, 3720, 1095, 375);
+  finishButton = MakeButton(p, "cmdFinish",
+                            //: The trailing space is the result page's own; keep one.
+                            tr("&Exit "), 3510, 3720, 1095, 375);
   finishButton->setFont(PageFont());
 }
 
 void FrmMain::BuildAboutPage() {
   QFrame* p = aboutPage;
-  aboutTitle = MakeLabel(p, "Label16", "Velmora v1.0", 120, 60, 2745, 270);
+  aboutTitle = MakeLabel(p, "Label16", tr("Velmora v1.0"), 120, 60, 2745, 270);
   aboutTitle->setFont(VerdanaFont(12, true));
   aboutText = MakeLabel(p, "Label13",
-                        "Velmora is the ultimate solution to making data unrecoverable from files and folders in "
-                        "your hard disks. Velmora permanently destroys files/folders from your computer.",
+                        tr("Velmora is the ultimate solution to making data unrecoverable from files and folders "
+                           "in your hard disks. Velmora permanently destroys files/folders from your computer."),
                         120, 480, 4470, 1170, true);
   const std::string& home = env_.addresses.home;
   homeLink = Place(new LinkLabel(p), "Label14", 735, 2280, 3855, 255);
-  homeLink->setText(home.empty() ? "Visit us on the web" : "Visit us at " + QString::fromStdString(home));
+  homeLink->setText(home.empty() ? tr("Visit us on the web") : tr("Visit us at %1").arg(QString::fromStdString(home)));
   homeLink->setAttribute(Qt::WA_TranslucentBackground);
   contactLink = Place(new LinkLabel(p), "Label15", 735, 2640, 3855, 255);
-  contactLink->setText("Contact Us");
+  contactLink->setText(tr("Contact Us"));
   contactLink->setAttribute(Qt::WA_TranslucentBackground);
   // A link with no address would lead nowhere: a build without a web site
   // shows neither.
@@ -217,31 +235,31 @@ void FrmMain::BuildAboutPage() {
     font.setUnderline(true);
     link->setFont(font);
   }
-  aboutOkButton = MakeButton(p, "cmdOK", "&OK", 3510, 3720, 1095, 375);
+  aboutOkButton = MakeButton(p, "cmdOK", tr("&OK"), 3510, 3720, 1095, 375);
   aboutOkButton->setFont(PageFont());
 }
 
 void FrmMain::BuildPanel() {
   // Below the client area: never seen, reached through access keys.
   hiddenPanel = Place(new QFrame(centralWidget()), "Frame3", 360, 4920, 4935, 4305);
-  resetButton = MakeButton(hiddenPanel, "cmdReset", "&Reset", 2010, 3810, 1335, 375);
-  panelExitButton = MakeButton(hiddenPanel, "cmdExt", "&Exit", 3465, 3810, 1095, 375);
+  resetButton = MakeButton(hiddenPanel, "cmdReset", tr("&Reset"), 2010, 3810, 1335, 375);
+  panelExitButton = MakeButton(hiddenPanel, "cmdExt", tr("&Exit"), 3465, 3810, 1095, 375);
 }
 
 void FrmMain::BuildMenu() {
-  QMenu* mnuFile = menuBar()->addMenu("&File");
+  QMenu* mnuFile = menuBar()->addMenu(tr("&File"));
   mnuFile->setObjectName("mnuFile");
-  wipeFreeSpaceAction = mnuFile->addAction("&Wipe Free Space...");
+  wipeFreeSpaceAction = mnuFile->addAction(tr("&Wipe Free Space..."));
   wipeFreeSpaceAction->setObjectName("mnuWipeFreeSpace");
-  exitAction = mnuFile->addAction("E&xit");
+  exitAction = mnuFile->addAction(tr("E&xit"));
   exitAction->setObjectName("mnuExit");
-  QMenu* mnuHelp = menuBar()->addMenu("&Help");
+  QMenu* mnuHelp = menuBar()->addMenu(tr("&Help"));
   mnuHelp->setObjectName("mnuHelp");
-  onlineHelpAction = mnuHelp->addAction("&Online Help");
+  onlineHelpAction = mnuHelp->addAction(tr("&Online Help"));
   onlineHelpAction->setObjectName("mnuOnline");
-  visitAction = mnuHelp->addAction("&Visit Us Online");
+  visitAction = mnuHelp->addAction(tr("&Visit Us Online"));
   visitAction->setObjectName("mnuVisit");
-  aboutAction = mnuHelp->addAction("&About Software");
+  aboutAction = mnuHelp->addAction(tr("&About Software"));
   aboutAction->setObjectName("mnuAbout");
 }
 
@@ -288,11 +306,11 @@ void FrmMain::SetUpKeyboard() {
 
   passCountCaption->setBuddy(passCountBox);
   techniqueCaption->setBuddy(techniqueBox);
-  shredListView->setAccessibleName("Shred list");
-  bannerPicture->setAccessibleName("Velmora");
-  bannerPicture->setAccessibleDescription("The name Velmora over a globe and a paper shredder");
-  folderIcon->setAccessibleName("Folder");
-  fileIcon->setAccessibleName("File");
+  shredListView->setAccessibleName(tr("Shred list"));
+  bannerPicture->setAccessibleName(tr("Velmora"));
+  bannerPicture->setAccessibleDescription(tr("The name Velmora over a globe and a paper shredder"));
+  folderIcon->setAccessibleName(tr("Folder"));
+  fileIcon->setAccessibleName(tr("File"));
   for (LinkLabel* link : {homeLink, contactLink}) link->setAccessibleName(link->text());
 
   FocusWhenShown(*optionsPage, [this]() -> QWidget* { return FileModeSelected() ? fileModeButton : folderModeButton; });

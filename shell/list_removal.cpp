@@ -4,11 +4,13 @@
 #include <QAction>
 #include <QTreeWidget>
 
+#include "shell/ui_texts.h"
+
 namespace velmora {
 
 QAction* SetUpListRemoval(QTreeWidget& view) {
   view.setSelectionMode(QAbstractItemView::ExtendedSelection);
-  auto* remove = new QAction("Remove from List", &view);
+  auto* remove = new QAction(Texts::tr("Remove from List"), &view);
   remove->setObjectName("mnuRemoveFromList");
   remove->setShortcut(QKeySequence::Delete);
   remove->setShortcutContext(Qt::WidgetShortcut);

@@ -7,11 +7,13 @@
 
 #include "engine/item_outcome.h"
 #include "engine/shred_options.h"
+#include "fs/ui_text.h"
 #include "run/shred_run.h"
 
 namespace velmora {
 
-// The bracketed reason for an item that was not shredded ("" for Shredded).
+// The bracketed reason for an item that was not shredded ("" for Shredded),
+// in English (standard error, the command line); the window translates it.
 std::string OutcomeReason(ItemOutcome outcome);
 
 // The warning box's text for a run: "Some items could not be shredded:" and a
@@ -19,6 +21,6 @@ std::string OutcomeReason(ItemOutcome outcome);
 // folder followed by the files inside it a stop left partly overwritten;
 // "" when every item was shredded.
 std::string OutcomeBoxText(const ShredList& items, const std::vector<ItemOutcome>& outcomes,
-                           const std::vector<PartlyOverwritten>& partly = {});
+                           const std::vector<PartlyOverwritten>& partly = {}, const TextLookup& words = English);
 
 }  // namespace velmora

@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "shell/frm_main.h"
 #include "shell/outcome_box.h"
+#include "shell/ui_texts.h"
 
 namespace velmora {
 namespace {
@@ -14,12 +15,14 @@ void AddInOrder(FrmMain& window, Dialogs& dialogs, const IntakePlan& plan) {
   // One path is one single choice: its refusal, if any, comes before the next.
   for (const std::string& path : plan.add) window.AddChosen(path);
   if (plan.unlisted.empty()) return;
-  const std::string text = UnlistedMessage(plan.unlisted);
-  // Also for whoever started the program from a terminal or a script.
-  std::fwrite(text.data(), 1, text.size(), stderr);
+  // Also for whoever started the program from a terminal or a script, in
+  // English there, as everything on standard error.
+  const std::string english = UnlistedMessage(plan.unlisted);
+  std::fwrite(english.data(), 1, english.size(), stderr);
   std::fputc('\n', stderr);
   std::fflush(stderr);
-  dialogs.ShowMessage(text, "Velmora", MessageIcon::Exclamation, MessageButtons::Ok);
+  dialogs.ShowMessage(UnlistedMessage(plan.unlisted, UiWords), BoxTitle(), MessageIcon::Exclamation,
+                      MessageButtons::Ok);
 }
 
 }  // namespace
@@ -30,15 +33,15 @@ std::string IntakeReason(IntakeRefusal refusal) {
     case IntakeRefusal::Missing: return OutcomeReason(ItemOutcome::NotFound);
     case IntakeRefusal::Link: return OutcomeReason(ItemOutcome::Link);
     case IntakeRefusal::NotRegularFile: return OutcomeReason(ItemOutcome::NotRegularFile);
-    case IntakeRefusal::Folder: return "(a folder: choose Shred Folder(s))";
-    case IntakeRefusal::File: return "(a file: choose Shred File(s))";
+    case IntakeRefusal::Folder: return VELMORA_UI_TEXT("Velmora", "(a folder: choose Shred Folder(s))");
+    case IntakeRefusal::File: return VELMORA_UI_TEXT("Velmora", "(a file: choose Shred File(s))");
   }
   return OutcomeReason(ItemOutcome::NotFound);
 }
 
-std::string UnlistedMessage(const std::vector<UnlistedPath>& unlisted) {
-  std::string text = kUnlistedHeading;
-  for (const UnlistedPath& item : unlisted) text += "\n" + item.path + " " + IntakeReason(item.reason);
+std::string UnlistedMessage(const std::vector<UnlistedPath>& unlisted, const TextLookup& words) {
+  std::string text = words(kUnlistedHeading);
+  for (const UnlistedPath& item : unlisted) text += "\n" + item.path + " " + words(IntakeReason(item.reason).c_str());
   return text;
 }
 

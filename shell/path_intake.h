@@ -31,7 +31,8 @@ void TakeHandedOverPaths(FrmMain& window, Dialogs& dialogs, const std::vector<st
 std::string IntakeReason(IntakeRefusal refusal);
 
 // The box that names what could not be listed: the heading, then one line
-// per path, "<path> (<reason>)". The same lines go to standard error.
-std::string UnlistedMessage(const std::vector<UnlistedPath>& unlisted);
+// per path, "<path> (<reason>)". The same lines go to standard error, in
+// English; the box has them in the language `words` looks up.
+std::string UnlistedMessage(const std::vector<UnlistedPath>& unlisted, const TextLookup& words = English);
 
 }  // namespace velmora

@@ -8,6 +8,7 @@
 #include "fs/path_text.h"
 #include "platform/qt_platform.h"
 #include "shell/shred_job.h"
+#include "shell/ui_texts.h"
 
 namespace velmora {
 namespace {
@@ -27,20 +28,21 @@ QString ItemName(const std::string& item_path) {
 }
 }  // namespace
 
-QString ProgressLabel(const std::string& item_path) { return "Shredding " + ItemName(item_path); }
+QString ProgressLabel(const std::string& item_path) { return Texts::tr("Shredding %1").arg(ItemName(item_path)); }
 
 QString FolderProgressLabel(const std::string& item_path, const FolderStatus& status) {
   switch (status.phase) {
     case FolderPhase::Overwriting:
+      // One pass over the pattern: a name holding "%2" stays as it is.
       if (status.total == 0)
-        return QString("Shredding %1: %2 files overwritten").arg(ItemName(item_path)).arg(status.overwritten);
-      return QString("Shredding %1: %2 of %3 files overwritten")
-          .arg(ItemName(item_path))
-          .arg(status.overwritten)
-          .arg(status.total);
-    case FolderPhase::Forcing: return "Forcing to the disk";
+        return Texts::tr("Shredding %1: %2 files overwritten")
+            .arg(ItemName(item_path), QString::number(status.overwritten));
+      return Texts::tr("Shredding %1: %2 of %3 files overwritten")
+          .arg(ItemName(item_path), QString::number(status.overwritten), QString::number(status.total));
+    case FolderPhase::Forcing: return Texts::tr("Forcing to the disk");
     case FolderPhase::Removing:
-      return QString("Every file is overwritten: removing %1 of %2 entries").arg(status.done).arg(status.total);
+      return Texts::tr("Every file is overwritten: removing %1 of %2 entries")
+          .arg(QString::number(status.done), QString::number(status.total));
   }
   return ProgressLabel(item_path);
 }
@@ -52,7 +54,7 @@ int ProgressValue(std::uint64_t done, std::uint64_t planned) {
 }
 
 ShredProgressDialog::ShredProgressDialog(QWidget* parent) : QProgressDialog(parent) {
-  setWindowTitle("Velmora");
+  setWindowTitle(QString::fromStdString(BoxTitle()));
   setWindowModality(Qt::ApplicationModal);
   setAutoClose(false);
   setAutoReset(false);
@@ -61,7 +63,7 @@ ShredProgressDialog::ShredProgressDialog(QWidget* parent) : QProgressDialog(pare
   // the middle of an update.
   bar_ = new QProgressBar(this);
   setBar(bar_);
-  stop_ = new QPushButton("&Stop", this);
+  stop_ = new QPushButton(Texts::tr("&Stop"), this);
   setCancelButton(stop_);
   // Stop asks the run to end; the dialog stays until it has.
   disconnect(this, SIGNAL(canceled()), this, SLOT(cancel()));
@@ -132,7 +134,7 @@ void RunProgress::Refresh() {
     // Answered at once, and kept until the run has ended.
     if (!shown_.stopping) {
       shown_.stopping = true;
-      SetLabel(kStoppingLabel);
+      SetLabel(UiText(kStoppingLabel));
       dialog_->stopButton()->setEnabled(false);
     }
     return;

@@ -29,7 +29,7 @@ QString ProgressLabel(const std::string& item_path);
 QString FolderProgressLabel(const std::string& item_path, const FolderStatus& status);
 
 // What the label says from a press of Stop until the run has ended.
-inline constexpr const char* kStoppingLabel = "Stopping...";
+inline constexpr const char* kStoppingLabel = QT_TRANSLATE_NOOP("Velmora", "Stopping...");
 
 // The bar's value: thousandths of the planned bytes (0 when none planned).
 int ProgressValue(std::uint64_t done, std::uint64_t planned);

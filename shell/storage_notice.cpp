@@ -4,11 +4,11 @@
 #include <QStringList>
 
 #include "shell/outcome_box.h"
+#include "shell/ui_texts.h"
 
 namespace velmora {
 namespace {
 
-constexpr const char* kTitle = "Velmora";
 const QString kQuietKey = QStringLiteral("QuietFlashDrives");
 
 // A flash line goes when every drive it names was silenced; a drive
@@ -25,24 +25,25 @@ bool Silenced(const StorageClass& storage, const std::set<std::string>& quiet) {
 std::string StorageReason(StorageRisk risk) {
   switch (risk) {
     case StorageRisk::None: return "";
-    case StorageRisk::Flash: return "(flash storage)";
-    case StorageRisk::DataJournal: return "(data journaled by ext4)";
-    case StorageRisk::CopyOnWrite: return "(copy-on-write file system)";
-    case StorageRisk::Overlay: return "(overlay: the original may stay in a lower layer)";
-    case StorageRisk::UserSpace: return "(user-space file system)";
-    case StorageRisk::Network: return "(network file system)";
+    case StorageRisk::Flash: return VELMORA_UI_TEXT("Velmora", "(flash storage)");
+    case StorageRisk::DataJournal: return VELMORA_UI_TEXT("Velmora", "(data journaled by ext4)");
+    case StorageRisk::CopyOnWrite: return VELMORA_UI_TEXT("Velmora", "(copy-on-write file system)");
+    case StorageRisk::Overlay: return VELMORA_UI_TEXT("Velmora", "(overlay: the original may stay in a lower layer)");
+    case StorageRisk::UserSpace: return VELMORA_UI_TEXT("Velmora", "(user-space file system)");
+    case StorageRisk::Network: return VELMORA_UI_TEXT("Velmora", "(network file system)");
   }
   return "";
 }
 
 StorageSection StorageSectionFor(const ShredList& items, const std::vector<ItemOutcome>& outcomes,
-                                 const std::vector<StorageClass>& storage, const std::set<std::string>& quiet) {
+                                 const std::vector<StorageClass>& storage, const std::set<std::string>& quiet,
+                                 const TextLookup& words) {
   StorageSection section;
   std::string lines;
   for (std::size_t i = 0; i < items.size() && i < outcomes.size() && i < storage.size(); ++i) {
     if (outcomes[i] != ItemOutcome::Shredded || storage[i].risk == StorageRisk::None) continue;
     if (Silenced(storage[i], quiet)) continue;
-    lines += "\n" + items[i].path + " " + StorageReason(storage[i].risk);
+    lines += "\n" + items[i].path + " " + words(StorageReason(storage[i].risk).c_str());
     if (storage[i].risk != StorageRisk::Flash) continue;
     for (const std::string& drive : storage[i].drives) {
       bool named = false;
@@ -50,7 +51,7 @@ StorageSection StorageSectionFor(const ShredList& items, const std::vector<ItemO
       if (!drive.empty() && !named && quiet.count(drive) == 0) section.flash_drives.push_back(drive);
     }
   }
-  if (!lines.empty()) section.text = kStorageHeading + lines;
+  if (!lines.empty()) section.text = words(kStorageHeading) + lines;
   return section;
 }
 
@@ -71,17 +72,18 @@ void AddQuietFlashDrives(SettingsStore& settings, const std::vector<std::string>
 
 void ShowRunOutcome(Dialogs& dialogs, SettingsStore& settings, const ShredList& items,
                     const ShredRunResult& result) {
-  const std::string left = OutcomeBoxText(items, result.outcomes, result.partly_overwritten);
-  const StorageSection storage = StorageSectionFor(items, result.outcomes, result.storage, QuietFlashDrives(settings));
+  const std::string left = OutcomeBoxText(items, result.outcomes, result.partly_overwritten, UiWords);
+  const StorageSection storage =
+      StorageSectionFor(items, result.outcomes, result.storage, QuietFlashDrives(settings), UiWords);
   std::string text = left;
   if (!left.empty() && !storage.text.empty()) text += "\n\n";
   text += storage.text;
   if (text.empty()) return;
   if (storage.flash_drives.empty()) {
-    dialogs.ShowMessage(text, kTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+    dialogs.ShowMessage(text, BoxTitle(), MessageIcon::Exclamation, MessageButtons::Ok);
     return;
   }
-  if (dialogs.ShowMessageWithCheckBox(text, kTitle, MessageIcon::Exclamation, kQuietFlashCheckBox))
+  if (dialogs.ShowMessageWithCheckBox(text, BoxTitle(), MessageIcon::Exclamation, UiWords(kQuietFlashCheckBox)))
     AddQuietFlashDrives(settings, storage.flash_drives);
 }
 

@@ -11,13 +11,15 @@
 #include "engine/item_outcome.h"
 #include "engine/shred_options.h"
 #include "fs/storage_class.h"
+#include "fs/ui_text.h"
 #include "platform/platform.h"
 #include "run/shred_run.h"
 
 namespace velmora {
 
-inline constexpr const char* kStorageHeading = "Shredded, but the disk may keep old copies:";
-inline constexpr const char* kQuietFlashCheckBox = "Don't tell me again for these drives";
+inline constexpr const char* kStorageHeading =
+    VELMORA_UI_TEXT("Velmora", "Shredded, but the disk may keep old copies:");
+inline constexpr const char* kQuietFlashCheckBox = VELMORA_UI_TEXT("Velmora", "Don't tell me again for these drives");
 
 // The bracketed reason for a shredded item's storage ("" for None).
 std::string StorageReason(StorageRisk risk);
@@ -34,7 +36,8 @@ struct StorageSection {
 // Lines for shredded items only. A flash line goes when every drive it
 // names is in `quiet`.
 StorageSection StorageSectionFor(const ShredList& items, const std::vector<ItemOutcome>& outcomes,
-                                 const std::vector<StorageClass>& storage, const std::set<std::string>& quiet);
+                                 const std::vector<StorageClass>& storage, const std::set<std::string>& quiet,
+                                 const TextLookup& words = English);
 
 // The flash drives the user asked not to be told of again, kept in the
 // settings store as `QuietFlashDrives`, one identity a line.

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "platform/qt_platform.h"
+#include "shell/ui_texts.h"
 
 namespace velmora {
 namespace {
@@ -85,7 +86,7 @@ QWidget* ShowReportWindow(QWidget* parent, const std::string& report_path) {
   QByteArray bytes = ReadAll(FromLocalPath(report_path));
   bytes.replace("\r\n", "\n");
   text->setPlainText(QString::fromLocal8Bit(bytes));
-  return ShowWindow(parent, "ReportWindow", "Velmora Report", text, QSize(560, 360));
+  return ShowWindow(parent, "ReportWindow", Texts::tr("Velmora Report"), text, QSize(560, 360));
 }
 
 QWidget* ShowGuideWindow(QWidget* parent, const std::string& guide_path) {
@@ -95,7 +96,7 @@ QWidget* ShowGuideWindow(QWidget* parent, const std::string& guide_path) {
   browser->setObjectName("GuideText");
   browser->setOpenLinks(false);  // the guide links nothing outside itself
   browser->setHtml(QString::fromUtf8(html));
-  return ShowWindow(parent, "GuideWindow", "Velmora Help", browser, QSize(640, 520));
+  return ShowWindow(parent, "GuideWindow", Texts::tr("Velmora Help"), browser, QSize(640, 520));
 }
 
 }  // namespace velmora

@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 
+#include "shell/ui_texts.h"
+
 namespace velmora {
 
 void RunUpdateReminder(SettingsStore& settings, Clock& clock, Dialogs& dialogs, WebLinks& links) {
@@ -19,7 +21,7 @@ void RunUpdateReminder(SettingsStore& settings, Clock& clock, Dialogs& dialogs, 
   }
   // A date in the future (the clock was set back) counts the same.
   if (std::llabs(last.daysTo(today)) < kReminderDays) return;
-  MessageAnswer answer = dialogs.ShowMessage("Do You Wish To Update The Software ?", "Velmora",
+  MessageAnswer answer = dialogs.ShowMessage(Utf8(Texts::tr("Do You Wish To Update The Software ?")), BoxTitle(),
                                              MessageIcon::Exclamation, MessageButtons::YesNo);
   if (answer == MessageAnswer::Yes) links.OpenUpdatePage();
   settings.Write(kLastUpdateKey, today_text);

@@ -56,7 +56,10 @@ std::string MessageText(AddMessage message) {
     case AddMessage::OwnExecutable: return VELMORA_UI_TEXT("Velmora", "Velmora Application Cannot Be Shredded");
     case AddMessage::OnlyFolder: return VELMORA_UI_TEXT("Velmora", "Only Folder Can Be Shredded");
     case AddMessage::ProgramFolder: return VELMORA_UI_TEXT("Velmora", "Velmora Cannot Be Shredded");
+    //: Said of /usr/bin: the system's folder of programs ("Window" is the
+    //: message's own English).
     case AddMessage::SystemFolder: return VELMORA_UI_TEXT("Velmora", "Window System Folder Cannot Be Shredded");
+    //: Said of /usr, the system's own folder.
     case AddMessage::WindowsFolder: return VELMORA_UI_TEXT("Velmora", "Window Folder Cannot Be Shredded");
   }
   return "";

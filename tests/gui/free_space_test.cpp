@@ -274,6 +274,8 @@ TEST(FreeSpaceTexts, SizesAreInBinaryUnitsWithOneDecimal) {
       {1048524, "1023.9 KiB"}, {1048575, "1 MiB"},      {3 * kMiB, "3 MiB"},
       {1610612736, "1.5 GiB"}, {5000000000, "4.7 GiB"}, {UINT64_MAX, "16 EiB"}};
   for (auto [bytes, text] : rows) EXPECT_EQ(HumanSize(bytes), text) << bytes;
+  // What varies is put in once: a "%1" in a path stays as it is.
+  EXPECT_EQ(FreeSpaceProgressText("/media/u/%1%2"), "Wiping free space on /media/u/%1%2");
 }
 
 TEST(FreeSpaceTexts, TheOutcomeSaysWhatWasDoneAndWhy) {
