@@ -97,35 +97,35 @@ TEST_P(FreeSpaceFaults, TheFillIsAlwaysRemovedAndTheOutcomeIsWhatReachedTheDisk)
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, FreeSpaceFaults,
-    ::testing::Values(
-        FreeSpaceFault{"NoSpaceAtTheFirstWrite", 0, nullptr, 0, true, FreeSpaceEnd::Wiped, 0, 0},
-        FreeSpaceFault{"FullPartWayThroughTheFirstFile", 3 * kMiB + 5000, nullptr, 0, true, FreeSpaceEnd::Wiped,
-                       3 * kMiB + 5000, 0},
-        FreeSpaceFault{"WriteErrorInTheMiddle", 8 * kMiB, [](auto& d) { d.FailWriteAfter(2 * kMiB); }, 0, true,
-                       FreeSpaceEnd::WriteFailed, 0, 0},
-        FreeSpaceFault{"FailedSync", kMiB, [](auto& d) { d.FailSync(); }, 0, true, FreeSpaceEnd::SyncFailed, 0, 0},
-        FreeSpaceFault{"StopBeforeTheFirstFile", 3 * kMiB, nullptr, 1, true, FreeSpaceEnd::Stopped, 0, 0},
-        FreeSpaceFault{"StopInTheMiddleOfAFile", 3 * kMiB, nullptr, 3, true, FreeSpaceEnd::Stopped, 0, 0},
-        // The 1 GiB file asks five times (before it and each MiB), then
-        // finds the disk full: Stop before the first smaller file.
-        FreeSpaceFault{"StopAtTheSmallerFiles", 3 * kMiB + 5000, nullptr, 6, true, FreeSpaceEnd::Stopped,
-                       3 * kMiB + 5000, 0},
-        FreeSpaceFault{"OrdinaryUserDoesNotReachTheReserve", kMiB, [](auto& d) { d.Reserve(64 << 10); }, 0, false,
-                       FreeSpaceEnd::ReservedNotReached, kMiB, 0},
-        FreeSpaceFault{"WhatTheFileSystemHoldsBackIsSaid", kMiB, [](auto& d) { d.Reserve(64 << 10); }, 0, true,
-                       FreeSpaceEnd::Wiped, kMiB, 64 << 10},
-        // ext4's own reserve is filled too, by the administrator only, and
-        // put back however the fill ends.
-        FreeSpaceFault{"TheAdministratorFillsExt4sReserve", kMiB, [](auto& d) { d.Ext4Reserve(16); }, 0, true,
-                       FreeSpaceEnd::Wiped, kMiB + (64 << 10), 0},
-        FreeSpaceFault{"WriteErrorInExt4sReserve", kMiB,
-                       [](auto& d) {
-                         d.Ext4Reserve(16);
-                         d.FailWriteAfter(kMiB + 8192);
-                       },
-                       0, true, FreeSpaceEnd::WriteFailed, kMiB, 0},
-        FreeSpaceFault{"OrdinaryUserLeavesExt4sReserve", kMiB, [](auto& d) { d.Ext4Reserve(16); }, 0, false,
-                       FreeSpaceEnd::Wiped, kMiB, 0}),
+    ::testing::Values(FreeSpaceFault{"NoSpaceAtTheFirstWrite", 0, nullptr, 0, true, FreeSpaceEnd::Wiped, 0, 0},
+                      FreeSpaceFault{"FullPartWayThroughTheFirstFile", 3 * kMiB + 5000, nullptr, 0, true,
+                                     FreeSpaceEnd::Wiped, 3 * kMiB + 5000, 0},
+                      FreeSpaceFault{"WriteErrorInTheMiddle", 8 * kMiB, [](auto& d) { d.FailWriteAfter(2 * kMiB); }, 0,
+                                     true, FreeSpaceEnd::WriteFailed, 0, 0},
+                      FreeSpaceFault{"FailedSync", kMiB, [](auto& d) { d.FailSync(); }, 0, true,
+                                     FreeSpaceEnd::SyncFailed, 0, 0},
+                      FreeSpaceFault{"StopBeforeTheFirstFile", 3 * kMiB, nullptr, 1, true, FreeSpaceEnd::Stopped, 0, 0},
+                      FreeSpaceFault{"StopInTheMiddleOfAFile", 3 * kMiB, nullptr, 3, true, FreeSpaceEnd::Stopped, 0, 0},
+                      // The 1 GiB file asks five times (before it and each MiB), then
+                      // finds the disk full: Stop before the first smaller file.
+                      FreeSpaceFault{"StopAtTheSmallerFiles", 3 * kMiB + 5000, nullptr, 6, true, FreeSpaceEnd::Stopped,
+                                     3 * kMiB + 5000, 0},
+                      FreeSpaceFault{"OrdinaryUserDoesNotReachTheReserve", kMiB, [](auto& d) { d.Reserve(64 << 10); },
+                                     0, false, FreeSpaceEnd::ReservedNotReached, kMiB, 0},
+                      FreeSpaceFault{"WhatTheFileSystemHoldsBackIsSaid", kMiB, [](auto& d) { d.Reserve(64 << 10); }, 0,
+                                     true, FreeSpaceEnd::Wiped, kMiB, 64 << 10},
+                      // ext4's own reserve is filled too, by the administrator only, and
+                      // put back however the fill ends.
+                      FreeSpaceFault{"TheAdministratorFillsExt4sReserve", kMiB, [](auto& d) { d.Ext4Reserve(16); }, 0,
+                                     true, FreeSpaceEnd::Wiped, kMiB + (64 << 10), 0},
+                      FreeSpaceFault{"WriteErrorInExt4sReserve", kMiB,
+                                     [](auto& d) {
+                                       d.Ext4Reserve(16);
+                                       d.FailWriteAfter(kMiB + 8192);
+                                     },
+                                     0, true, FreeSpaceEnd::WriteFailed, kMiB, 0},
+                      FreeSpaceFault{"OrdinaryUserLeavesExt4sReserve", kMiB, [](auto& d) { d.Ext4Reserve(16); }, 0,
+                                     false, FreeSpaceEnd::Wiped, kMiB, 0}),
     [](const auto& row_info) { return std::string(row_info.param.name); });
 
 // A session killed at any step of the fill leaves a fill (a full disk) that
@@ -212,50 +212,51 @@ TEST_P(FreeSpaceLeftovers, OnlyOurOwnFillIsRemoved) {
   EXPECT_EQ(Snapshot(kept), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, FreeSpaceLeftovers,
-    ::testing::Values(
-        LeftoverCase{"FolderMadeAnewUnderItsName",
-                     [](const std::string&, const std::string& fill) {
-                       std::filesystem::remove_all(fill);
-                       MakeDir(fill);
-                       WriteFile(fill + "/fill-00000000", Bytes(10, 1));
-                       return fill;
-                     },
-                     LeftoverFill::NotOurs},
-        LeftoverCase{"LinkUnderItsName",
-                     [](const std::string& parent, const std::string& fill) {
-                       ::rename(fill.c_str(), (parent + "/moved").c_str());
-                       ::symlink((parent + "/moved").c_str(), fill.c_str());
-                       return parent + "/moved";
-                     },
-                     LeftoverFill::NotOurs},
-        // The very folder, moved into another folder now at its parent's path.
-        LeftoverCase{"ParentMadeAnew",
-                     [](const std::string& parent, const std::string& fill) {
-                       const std::string old = parent + "-old";
-                       ::rename(parent.c_str(), old.c_str());
-                       MakeDir(parent);
-                       ::rename((old + fill.substr(parent.size())).c_str(), fill.c_str());
-                       return parent;
-                     },
-                     LeftoverFill::NotOurs},
-        // Its disk not mounted, say: kept in the record for a later start.
-        LeftoverCase{"ParentNotThere",
-                     [](const std::string& parent, const std::string&) {
-                       ::rename(parent.c_str(), (parent + "-away").c_str());
-                       return parent + "-away";
-                     },
-                     LeftoverFill::Kept},
-        LeftoverCase{"SomethingElseInside",
-                     [](const std::string&, const std::string& fill) {
-                       WriteFile(fill + "/notes.txt", Bytes(10, 2));
-                       return fill + "/notes.txt";
-                     },
-                     LeftoverFill::Kept},
-        AlmostAFillFile("LettersForDigits", "fill-abcdefgh"), AlmostAFillFile("LastDigitALetter", "fill-0000000x"),
-        AlmostAFillFile("SevenDigits", "fill-0000000"), AlmostAFillFile("NineDigits", "fill-000000000")),
-    [](const auto& row_info) { return std::string(row_info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, FreeSpaceLeftovers,
+                         ::testing::Values(LeftoverCase{"FolderMadeAnewUnderItsName",
+                                                        [](const std::string&, const std::string& fill) {
+                                                          std::filesystem::remove_all(fill);
+                                                          MakeDir(fill);
+                                                          WriteFile(fill + "/fill-00000000", Bytes(10, 1));
+                                                          return fill;
+                                                        },
+                                                        LeftoverFill::NotOurs},
+                                           LeftoverCase{"LinkUnderItsName",
+                                                        [](const std::string& parent, const std::string& fill) {
+                                                          ::rename(fill.c_str(), (parent + "/moved").c_str());
+                                                          ::symlink((parent + "/moved").c_str(), fill.c_str());
+                                                          return parent + "/moved";
+                                                        },
+                                                        LeftoverFill::NotOurs},
+                                           // The very folder, moved into another folder now at its parent's path.
+                                           LeftoverCase{"ParentMadeAnew",
+                                                        [](const std::string& parent, const std::string& fill) {
+                                                          const std::string old = parent + "-old";
+                                                          ::rename(parent.c_str(), old.c_str());
+                                                          MakeDir(parent);
+                                                          ::rename((old + fill.substr(parent.size())).c_str(),
+                                                                   fill.c_str());
+                                                          return parent;
+                                                        },
+                                                        LeftoverFill::NotOurs},
+                                           // Its disk not mounted, say: kept in the record for a later start.
+                                           LeftoverCase{"ParentNotThere",
+                                                        [](const std::string& parent, const std::string&) {
+                                                          ::rename(parent.c_str(), (parent + "-away").c_str());
+                                                          return parent + "-away";
+                                                        },
+                                                        LeftoverFill::Kept},
+                                           LeftoverCase{"SomethingElseInside",
+                                                        [](const std::string&, const std::string& fill) {
+                                                          WriteFile(fill + "/notes.txt", Bytes(10, 2));
+                                                          return fill + "/notes.txt";
+                                                        },
+                                                        LeftoverFill::Kept},
+                                           AlmostAFillFile("LettersForDigits", "fill-abcdefgh"),
+                                           AlmostAFillFile("LastDigitALetter", "fill-0000000x"),
+                                           AlmostAFillFile("SevenDigits", "fill-0000000"),
+                                           AlmostAFillFile("NineDigits", "fill-000000000")),
+                         [](const auto& row_info) { return std::string(row_info.param.name); });
 
 TEST(FreeSpaceLeftover, ARecordWhoseNameIsNotAFillFolderNameIsNeverFollowed) {
   TempDir dir;
@@ -278,7 +279,6 @@ TEST(FreeSpaceLeftover, ARecordWhoseNameIsNotAFillFolderNameIsNeverFollowed) {
   EXPECT_EQ(RemoveLeftoverFill(id), LeftoverFill::NotOurs);
   EXPECT_TRUE(Exists(dir / "mine/fill-00000000"));
 }
-
 
 }  // namespace
 }  // namespace velmora

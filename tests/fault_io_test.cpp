@@ -279,10 +279,11 @@ class StopInside : public testing::FixedHost {
 // One row per way a run ends with folders still there.
 TEST(Faults, FoldersThatStayKeepTheirModesAttributesAndAcl) {
   enum class Fault { Stop, FailingSync, SubfolderNotRemoved, ListedFolderNotRemoved };
-  const std::pair<const char*, Fault> rows[] = {{"stopped before the first file", Fault::Stop},
-                                                {"the sync failed", Fault::FailingSync},
-                                                {"a subfolder could not be removed", Fault::SubfolderNotRemoved},
-                                                {"the listed folder could not be removed", Fault::ListedFolderNotRemoved}};
+  const std::pair<const char*, Fault> rows[] = {
+      {"stopped before the first file", Fault::Stop},
+      {"the sync failed", Fault::FailingSync},
+      {"a subfolder could not be removed", Fault::SubfolderNotRemoved},
+      {"the listed folder could not be removed", Fault::ListedFolderNotRemoved}};
   for (const auto& [how, fault] : rows) {
     SCOPED_TRACE(how);
     TempDir dir;
