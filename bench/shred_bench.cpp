@@ -51,7 +51,13 @@ using velmora::bench::WriteRandomFile;
 
 // Alternating runs per figure; VELMORA_BENCH_RUNS may ask for others.
 int kRuns = 5;
-constexpr int kDefaultPosition = 2;
+// Every figure is one pass: the list's "1" (its fill block of 440 bytes).
+constexpr int kBenchPosition = 0;
+
+velmora::ShredOptions AtBenchPosition(velmora::ShredOptions options) {
+  velmora::ChoosePasses(options, kBenchPosition, 0);
+  return options;
+}
 constexpr std::uint64_t kGiB = 1ull << 30;
 
 std::string g_self;
@@ -94,11 +100,11 @@ std::string Quote(const std::string& path) { return "'" + path + "'"; }
 std::string LimitProgram() { return g_self.substr(0, g_self.rfind('/')) + "/shred_limit"; }
 
 // What the engine writes over each 4 KiB file of the trees: the fill block at
-// the default position, to the end of its last file-system block.
+// the bench's position, to the end of its last file-system block.
 std::size_t BytesPerTreeFile(const std::string& folder) {
   struct stat st {};
   ::stat(folder.c_str(), &st);
-  const off_t period = static_cast<off_t>(velmora::FillPattern(100 * kDefaultPosition).period());
+  const off_t period = static_cast<off_t>(velmora::FillPattern(100 * kBenchPosition).period());
   return static_cast<std::size_t>(velmora::RoundUpToBlock(std::max<off_t>(4096, period), st.st_blksize > 0 ? st.st_blksize : 4096));
 }
 
@@ -123,7 +129,7 @@ bool RunAsTheWindow(const std::string& path, bool folder_mode, const std::string
   velmora::bench::BenchReport report(report_folder);
   velmora::ShredOptions options;
   options.FolderMode = folder_mode;
-  velmora::ShredRunResult result = velmora::RunShred(options, {{path, path}}, kDefaultPosition, report, host);
+  velmora::ShredRunResult result = velmora::RunShred(AtBenchPosition(options), {{path, path}}, report, host);
   report.Delete();  // as the window's next run or its way out does
   return result.item_shredded == std::vector<bool>{true};
 }
@@ -227,7 +233,7 @@ StoppedRun StopPartWay(const std::string& path, const std::string& report_folder
   } host;
   velmora::bench::BenchReport report(report_folder);
   velmora::ScopedSysCalls ledger(Ledger());
-  velmora::ShredRunResult result = velmora::RunShred({}, {{path, path}}, kDefaultPosition, report, host);
+  velmora::ShredRunResult result = velmora::RunShred(AtBenchPosition({}), {{path, path}}, report, host);
   const auto end = std::chrono::steady_clock::now();
   report.Delete();
   if (result.outcomes != std::vector<velmora::ItemOutcome>{velmora::ItemOutcome::StoppedPartWay}) {
@@ -347,7 +353,7 @@ void ThreadSweep(const std::string& folder, const char* label) {
         velmora::TreeShredOptions options;
         options.threads = threads;
         times[threads].push_back(Seconds([&] {
-          if (velmora::ShredTree(tree, velmora::FillPattern(100 * kDefaultPosition), velmora::NoRunControl(), options)
+          if (velmora::ShredTree(tree, velmora::FillPattern(100 * kBenchPosition), velmora::NoRunControl(), options)
                   .outcome != velmora::ItemOutcome::Shredded)
             std::exit(1);
         }));
@@ -460,7 +466,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < (tree_only ? 0 : kRuns); ++i) {
     WriteRandomFile(big, kGiB);
     engine.push_back(Seconds([&] {
-      if (velmora::WipeFile(big, *velmora::PatternForPosition(kDefaultPosition)) != velmora::WipeOutcome::Shredded)
+      if (velmora::WipeFile(big, *velmora::PatternForPosition(kBenchPosition)) != velmora::WipeOutcome::Shredded)
         std::exit(1);
     }));
     WriteRandomFile(big, kGiB);

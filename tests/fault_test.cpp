@@ -55,7 +55,7 @@ ShredRunResult RunWithChecks(const ShredList& list, bool folder_mode, const std:
   options.FolderMode = folder_mode;
   testing::ReportInFolder keeper(report_folder);
   int fds = testing::OpenDescriptorCount();
-  ShredRunResult result = RunShred(options, list, 5, keeper, host);
+  ShredRunResult result = RunShred(testing::AtPosition(options, 5), list, keeper, host);
   EXPECT_EQ(testing::OpenDescriptorCount(), fds) << "descriptors leaked";
   return result;
 }
@@ -340,7 +340,7 @@ TEST(Faults, FoldersThatStayKeepTheirModesAttributesAndAcl) {
     ShredOptions options;
     options.FolderMode = true;
     testing::ReportInFolder keeper(dir.path());
-    RunShred(options, {{dir / "t", dir / "t"}}, 2, keeper,
+    RunShred(testing::AtPosition(options, 2), {{dir / "t", dir / "t"}}, keeper,
              fault == Fault::Stop ? static_cast<ShredRunHost&>(stopping) : going_on);
     EXPECT_EQ(FolderMetadata(dir / "t"), before[0]);
     if (fault != Fault::ListedFolderNotRemoved) {
