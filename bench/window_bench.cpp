@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -71,6 +72,8 @@ WindowRun ShredThroughTheWindow(const std::string& folder, const std::string& pa
   window.Form_Load();
   window.show();
   window.OptFile->click();
+  // One pass, as every figure is taken.
+  window.findChild<QComboBox*>("cboOverwriteNoOfTimes")->setCurrentIndex(kBenchPosition);
   window.cmdNext->click();
   fakes.dialogs.file_choices = {path};
   window.cmdAdd->click();

@@ -3,6 +3,7 @@
 
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 
@@ -25,6 +26,11 @@ class ShredJob::Host : public ShredRunHost {
     snapshot_.done = done;
     snapshot_.planned = planned;
     if (snapshot_.item != item) snapshot_.item = item;
+  }
+  void FilePass(int pass, int passes) override {
+    std::lock_guard lock(mutex_);
+    snapshot_.pass = pass;
+    snapshot_.passes = passes;
   }
   void FolderProgress(const std::string& item, const FolderStatus& status) override {
     std::lock_guard lock(mutex_);
@@ -62,7 +68,12 @@ bool ShredJob::Start(ShredOrder order) {
   result_ = {};
   const std::uint64_t run = ++runs_;
   thread_ = QThread::create([this, host = host_.get(), order = std::move(order)] {
-    result_ = RunShred(order.options, order.items, order.position, *order.report, *host);
+    // The run follows what Next took: the count shown and the technique named.
+    ShredOptions options = order.options;
+    const auto* count = std::find(kPassCounts.begin(), kPassCounts.end(), options.OverwriteNoOfTimes);
+    ChoosePasses(options, static_cast<int>(count - kPassCounts.begin()),
+                 options.OverwriteWith == kTechniques[1].name ? 1 : 0);
+    result_ = RunShred(options, order.items, *order.report, *host);
   });
   // Queued to this thread; a run delivered early by Wait() is not delivered
   // again.

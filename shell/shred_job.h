@@ -32,6 +32,7 @@ struct RunSnapshot {
   std::uint64_t done = 0;
   std::uint64_t planned = 0;  // 0 when unknown (folder mode)
   std::string item;           // the listed path in hand; "" before the first
+  int pass = 1, passes = 1;   // file mode: the pass over the item in hand
   FolderStatus folder;        // folder mode: where the folder in hand stands
 };
 
