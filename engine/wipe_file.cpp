@@ -285,9 +285,17 @@ WipeOutcome OverwriteAt(int dirfd, const std::string& name, const PassPlan& plan
   // whole file system instead (its progress does).
   FileWriteback writeback(fd.get(), policy.progress, /*pace=*/policy.sync_now);
   int passes_done = 0;
-  writeback.FileBegins(CoveredLength(opened, plan.fill()));
-  const WipeOutcome covered = CoverOpened(fd.get(), opened, plan, policy, writeback, passes_done);
-  writeback.FileEnds();
+  WipeOutcome covered;
+  {
+    // Ended however the writes end (a throw included): a folder shred's
+    // other large files wait for it.
+    struct Writes {
+      FileWriteback& writeback;
+      ~Writes() { writeback.FileEnds(); }
+    } writes{writeback};
+    writeback.FileBegins(CoveredLength(opened, plan.fill()));
+    covered = CoverOpened(fd.get(), opened, plan, policy, writeback, passes_done);
+  }
   if (policy.passes_done != nullptr) *policy.passes_done = passes_done;
   if (!Overwritten(covered)) return covered;
   if (!ZeroAttributesAndForce(fd.get(), policy, writeback)) return WipeOutcome::SyncFailed;
