@@ -3,7 +3,6 @@
 
 #include <QThread>
 
-#include <algorithm>
 #include <atomic>
 #include <mutex>
 
@@ -68,12 +67,7 @@ bool ShredJob::Start(ShredOrder order) {
   result_ = {};
   const std::uint64_t run = ++runs_;
   thread_ = QThread::create([this, host = host_.get(), order = std::move(order)] {
-    // The run follows what Next took: the count shown and the technique named.
-    ShredOptions options = order.options;
-    const auto* count = std::find(kPassCounts.begin(), kPassCounts.end(), options.OverwriteNoOfTimes);
-    ChoosePasses(options, static_cast<int>(count - kPassCounts.begin()),
-                 options.OverwriteWith == kTechniques[1].name ? 1 : 0);
-    result_ = RunShred(options, order.items, *order.report, *host);
+    result_ = RunShred(order.options, order.items, *order.report, *host);
   });
   // Queued to this thread; a run delivered early by Wait() is not delivered
   // again.

@@ -22,7 +22,6 @@ namespace velmora {
 struct ShredOrder {
   ShredOptions options;
   ShredList items;
-  int position = 0;  // of the pass-count list, read at the click
   ReportSink* report = nullptr;  // written on the worker, before anything is destroyed
   std::string date, time;  // the report's, read on the window's thread
 };
