@@ -25,7 +25,11 @@ namespace {
 int RunWithoutWindow(const velmora::CliCommand& command) {
   velmora::QtSettingsStore settings;
   velmora::SettingsRecord fill_record(settings, velmora::kFreeSpaceFillKey);
-  const velmora::ReasonTexts texts{velmora::OutcomeReason, velmora::StorageReason, velmora::kStorageHeading};
+  // In English: standard error is read by scripts and logs as well.
+  auto item = [](velmora::ItemOutcome outcome, int done, int passes) {
+    return velmora::OutcomeReason(outcome, done, passes);
+  };
+  const velmora::ReasonTexts texts{item, velmora::StorageReason, velmora::kStorageHeading};
   return velmora::RunCli(command, texts, fill_record);
 }
 

@@ -163,11 +163,13 @@ void FrmMain::BuildOptionsPage() {
   for (std::int16_t count : kPassCounts) passCountBox->addItem(QString::number(count));
   techniqueCaption = MakeLabel(p, "Label6", tr("Over write with"), 120, 3120, 1305, 195);
   techniqueBox = Place(new QComboBox(p), "cboOverwriteWith", 2280, 3120, 1815, 315);
-  // Shown in the user's language; the report and the caption's English
-  // name the technique by the item's data.
-  for (const char* technique :
-       {QT_TRANSLATE_NOOP("Velmora", "Ones and Zeros"), QT_TRANSLATE_NOOP("Velmora", "Random Chars")})
-    techniqueBox->addItem(UiText(technique), QString(technique));
+  // Shown in the user's language; the report and the caption take the
+  // table's English name by the chosen index.
+  for (const TechniqueEntry& technique : kTechniques) techniqueBox->addItem(UiText(technique.name));
+  passCountBox->setToolTip(tr("How many times each file is overwritten in full, each pass forced to the disk"));
+  techniqueBox->setToolTip(
+      tr("What the passes before the last write: Ones and Zeros writes 0xFF and 0x00 in turn, Random Chars random "
+         "bytes; the last pass always writes the fill pattern"));
   MakeRule(p, "Line1", 120, 3600, 4590);
   optionsExitButton = MakeButton(p, "cmdExit", tr("&Exit"), 120, 3720, 1095, 375);
   nextButton = MakeButton(p, "cmdNext", tr("&Next >>"), 3510, 3720, 1095, 375);

@@ -72,7 +72,7 @@ void AddQuietFlashDrives(SettingsStore& settings, const std::vector<std::string>
 
 void ShowRunOutcome(Dialogs& dialogs, SettingsStore& settings, const ShredList& items,
                     const ShredRunResult& result) {
-  const std::string left = OutcomeBoxText(items, result.outcomes, result.partly_overwritten, UiWords);
+  const std::string left = OutcomeBoxText(items, result, UiWords);
   const StorageSection storage =
       StorageSectionFor(items, result.outcomes, result.storage, QuietFlashDrives(settings), UiWords);
   std::string text = left;

@@ -312,6 +312,14 @@ Velmora füllt jeden freien Block dieses Dateisystems mit seinem Muster, schreib
         <source>Choose A Folder On The Disk To Wipe</source>
         <translation>Einen Ordner auf dem zu löschenden Datenträger wählen</translation>
     </message>
+    <message>
+        <source>(stopped after %1 of %2 passes: removed)</source>
+        <translation>(nach %1 von %2 Durchgängen angehalten: entfernt)</translation>
+    </message>
+    <message>
+        <source>Shredding %1: pass %2 of %3</source>
+        <translation>%1 wird vernichtet: Durchgang %2 von %3</translation>
+    </message>
 </context>
 <context>
     <name>velmora::FrmMain</name>
@@ -475,6 +483,14 @@ Velmora füllt jeden freien Block dieses Dateisystems mit seinem Muster, schreib
     <message>
         <source>File</source>
         <translation>Datei</translation>
+    </message>
+    <message>
+        <source>How many times each file is overwritten in full, each pass forced to the disk</source>
+        <translation>Wie oft jede Datei vollständig überschrieben wird; jeder Durchgang wird auf den Datenträger geschrieben</translation>
+    </message>
+    <message>
+        <source>What the passes before the last write: Ones and Zeros writes 0xFF and 0x00 in turn, Random Chars random bytes; the last pass always writes the fill pattern</source>
+        <translation>Was die Durchgänge vor dem letzten schreiben: Einsen und Nullen schreibt abwechselnd 0xFF und 0x00, Zufallszeichen zufällige Bytes; der letzte Durchgang schreibt immer das Füllmuster</translation>
     </message>
 </context>
 </TS>

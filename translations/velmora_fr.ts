@@ -312,6 +312,14 @@ Velmora remplit chaque bloc libre de ce système de fichiers avec son motif, le 
         <source>Choose A Folder On The Disk To Wipe</source>
         <translation>Choisir un dossier sur le disque à effacer</translation>
     </message>
+    <message>
+        <source>(stopped after %1 of %2 passes: removed)</source>
+        <translation>(arrêté après %1 passes sur %2 : supprimé)</translation>
+    </message>
+    <message>
+        <source>Shredding %1: pass %2 of %3</source>
+        <translation>Destruction de %1 : passe %2 sur %3</translation>
+    </message>
 </context>
 <context>
     <name>velmora::FrmMain</name>
@@ -475,6 +483,14 @@ Velmora remplit chaque bloc libre de ce système de fichiers avec son motif, le 
     <message>
         <source>File</source>
         <translation>Fichier</translation>
+    </message>
+    <message>
+        <source>How many times each file is overwritten in full, each pass forced to the disk</source>
+        <translation>Combien de fois chaque fichier est entièrement écrasé, chaque passe étant forcée sur le disque</translation>
+    </message>
+    <message>
+        <source>What the passes before the last write: Ones and Zeros writes 0xFF and 0x00 in turn, Random Chars random bytes; the last pass always writes the fill pattern</source>
+        <translation>Ce qu&apos;écrivent les passes avant la dernière : Uns et zéros écrit 0xFF et 0x00 en alternance, Caractères aléatoires des octets aléatoires ; la dernière passe écrit toujours le motif de remplissage</translation>
     </message>
 </context>
 </TS>
