@@ -64,6 +64,11 @@ struct WipePolicy {
   // here after a Shredded overwrite instead of being closed, so the lease
   // lasts until the caller has removed the name.
   UniqueFd* hold_open = nullptr;
+  // When given, receives the errno of the system call that decided a
+  // failure (OpenFailed, WriteFailed, SyncFailed, RemoveFailed; 0 when none
+  // did), so the report can say why in the system's words. Other outcomes
+  // come from a look or a stop and leave it as it was.
+  int* error = nullptr;
 };
 
 // `value` rounded up to a multiple of `unit`, or the largest off_t when that
@@ -110,8 +115,9 @@ WipeOutcome OverwriteAt(int dirfd, const std::string& name, const FillPattern& p
 WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& pattern,
                    const WipePolicy& policy = {});
 
-// The whole engine on a path as the user listed it.
-WipeOutcome WipeFile(const std::string& path, const FillPattern& pattern, WriteProgress* progress = nullptr);
+// The whole engine on a path as the user listed it; `error` as in WipePolicy.
+WipeOutcome WipeFile(const std::string& path, const FillPattern& pattern, WriteProgress* progress = nullptr,
+                     int* error = nullptr);
 
 
 }  // namespace velmora

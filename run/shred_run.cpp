@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <optional>
@@ -42,29 +44,6 @@ void ScrubJournals(const ShredList& items, ShredRunResult& result) {
   }
 }
 
-// The engine's answer for one file, as the run reports it.
-ItemOutcome FileOutcome(WipeOutcome outcome) {
-  switch (outcome) {
-    case WipeOutcome::Shredded: return ItemOutcome::Shredded;
-    case WipeOutcome::InvalidPosition: return ItemOutcome::OpenFailed;
-    case WipeOutcome::NotRegularFile: return ItemOutcome::NotRegularFile;
-    case WipeOutcome::ReadOnly: return ItemOutcome::ReadOnly;
-    case WipeOutcome::OpenFailed: return ItemOutcome::OpenFailed;
-    case WipeOutcome::WriteFailed: return ItemOutcome::WriteFailed;
-    case WipeOutcome::SyncFailed: return ItemOutcome::SyncFailed;
-    case WipeOutcome::RemoveFailed: return ItemOutcome::RemoveFailed;
-    case WipeOutcome::Link: return ItemOutcome::Link;
-    case WipeOutcome::MountPoint: return ItemOutcome::MountPoint;
-    case WipeOutcome::InUse: return ItemOutcome::InUse;
-    case WipeOutcome::Gone: return ItemOutcome::NotFound;
-    case WipeOutcome::Changed:
-    case WipeOutcome::OtherLinks: return ItemOutcome::Changed;
-    case WipeOutcome::StoppedPartWay: return ItemOutcome::StoppedPartWay;
-    case WipeOutcome::StoppedBeforeStart: return ItemOutcome::StoppedBeforeReached;
-  }
-  return ItemOutcome::OpenFailed;
-}
-
 // Whether `path` is one of `removed`, or inside one of them.
 bool RemovedEarlier(const std::vector<std::string>& removed, const std::string& path) {
   for (const std::string& folder : removed) {
@@ -95,8 +74,17 @@ class FolderStep : public ItemStep {
     host_.Progress(0, 0, path);
     TreeShredResult tree;
     if (pattern_) tree = ShredTree(path, *pattern_, host_);
-    for (const std::string& inside : tree.partly_overwritten)
+    const std::size_t first_kept = result.kept_inside.size();
+    for (const std::string& inside : tree.partly_overwritten) {
       result.partly_overwritten.push_back({index, JoinPath(path, inside)});
+      result.kept_inside.push_back({index, JoinPath(path, inside), ItemOutcome::StoppedPartWay, 0});
+    }
+    for (const KeptEntry& kept : tree.kept)
+      result.kept_inside.push_back({index, JoinPath(path, kept.path), kept.outcome, kept.error});
+    std::sort(result.kept_inside.begin() + static_cast<std::ptrdiff_t>(first_kept), result.kept_inside.end(),
+              [](const KeptInside& a, const KeptInside& b) { return a.path < b.path; });
+    result.errors[index] = tree.error;
+    result.files_left[index] = {tree.files_left, tree.files_total};
     ItemOutcome outcome = tree.outcome;
     // A folder already shredded earlier in this run (listed twice, or
     // inside another listed folder) is gone because we removed it.
@@ -128,9 +116,10 @@ class FileStep : public ItemStep {
   FileStep(const std::optional<FillPattern>& pattern, const ShredList& items, ShredRunHost& host)
       : pattern_(pattern), progress_(host, PlannedOverwrites(items, pattern)) {}
 
-  ItemOutcome Shred(std::size_t index, const std::string& path, ShredRunResult&) override {
+  ItemOutcome Shred(std::size_t index, const std::string& path, ShredRunResult& result) override {
     progress_.BeginItem(index, path);
-    const ItemOutcome outcome = pattern_ ? FileOutcome(WipeFile(path, *pattern_, &progress_)) : ItemOutcome::OpenFailed;
+    const ItemOutcome outcome = pattern_ ? OutcomeOfFile(WipeFile(path, *pattern_, &progress_, &result.errors[index]))
+                                         : ItemOutcome::OpenFailed;
     // A file stopped part way is not done: the bar stays where the device is.
     if (outcome != ItemOutcome::StoppedPartWay) progress_.EndItem();
     return outcome;
@@ -142,7 +131,34 @@ class FileStep : public ItemStep {
   FileRunProgress progress_;
 };
 
+// Where anything was left: the report of what was done replaces the plan
+// (if there is a plan to replace), and its lines go to standard error too.
+void TellWhatWasDone(const std::string& date, const std::string& time, const ShredOptions& options,
+                     const ShredList& items, ReportSink& report, ShredRunResult& result) {
+  const std::vector<NotShredded> left = WhatWasLeft(items, result);
+  for (const NotShredded& line : left) std::fprintf(stderr, "%s\n", NotShreddedLine(line, true).c_str());
+  if (!result.report_written) return;
+  ShredList shredded;
+  for (std::size_t i = 0; i < items.size(); ++i)
+    if (result.item_shredded[i]) shredded.push_back(items[i]);
+  // A failure here shreds the plan: it must not pass for what was done.
+  result.report_written = report.Write(FormatDoneReport(date, time, options, shredded, left));
+}
+
 }  // namespace
+
+std::vector<NotShredded> WhatWasLeft(const ShredList& items, const ShredRunResult& result) {
+  std::vector<NotShredded> left;
+  for (std::size_t i = 0; i < items.size() && i < result.outcomes.size(); ++i) {
+    if (result.outcomes[i] == ItemOutcome::Shredded) continue;
+    const FilesLeft files = i < result.files_left.size() ? result.files_left[i] : FilesLeft{};
+    left.push_back({items[i].path, result.outcomes[i], i < result.errors.size() ? result.errors[i] : 0, files.left,
+                    files.total});
+    for (const KeptInside& kept : result.kept_inside)
+      if (kept.item == i) left.push_back({kept.path, kept.outcome, kept.error, 0, 0, /*inside=*/true});
+  }
+  return left;
+}
 
 std::string FileModeCaption(const ShredOptions& options) {
   return "Velmora has shred the " + options.OverwriteWith + " Technique and " +
@@ -154,12 +170,22 @@ std::string FolderModeCaption(const ShredOptions& options) {
          std::to_string(options.OverwriteNoOfTimes) + " Number of times";
 }
 
+std::size_t ItemsLeft(const ShredRunResult& result) {
+  return static_cast<std::size_t>(std::count_if(result.outcomes.begin(), result.outcomes.end(),
+                                                 [](ItemOutcome outcome) { return outcome != ItemOutcome::Shredded; }));
+}
+
 ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int position,
                         ReportSink& report, ShredRunHost& host) {
   ShredRunResult result;
+  result.errors.assign(items.size(), 0);
+  result.files_left.assign(items.size(), FilesLeft{});
   // Written and closed before anything is destroyed: it names what was meant
-  // to be shredded.
-  result.report_written = WriteReport(report, options, items, host);
+  // to be shredded. The date and time are read once, for it and for the
+  // report of what was done.
+  const std::string date = host.ShortDateNow();
+  const std::string time = host.ShortTimeNow();
+  result.report_written = report.Write(FormatReport(date, time, options, items));
   // The pattern is built once for the whole run.
   const std::optional<FillPattern> pattern = PatternForPosition(position);
   std::unique_ptr<ItemStep> step;
@@ -178,6 +204,7 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int
   host.Repaint();
   result.caption = step->Caption(options);
   for (ItemOutcome outcome : result.outcomes) result.item_shredded.push_back(outcome == ItemOutcome::Shredded);
+  if (ItemsLeft(result) != 0) TellWhatWasDone(date, time, options, items, report, result);
   return result;
 }
 

@@ -10,6 +10,7 @@
 #include "engine/shred_options.h"
 #include "engine/wipe_file.h"
 #include "fs/storage_class.h"
+#include "report/not_shredded.h"
 #include "report/report.h"
 
 namespace velmora {
@@ -28,12 +29,37 @@ struct PartlyOverwritten {
   bool operator==(const PartlyOverwritten&) const = default;
 };
 
+// Something inside a listed folder that stayed, by its full path: a file a
+// stop left partly overwritten, or anything kept for a reason of its own;
+// `item` the position of its listed folder, `error` the errno of the call
+// that decided it (0: none did).
+struct KeptInside {
+  std::size_t item = 0;
+  std::string path;
+  ItemOutcome outcome = ItemOutcome::OpenFailed;
+  int error = 0;
+  bool operator==(const KeptInside&) const = default;
+};
+
+// Of a listed folder left unfinished: its files still there, of those its
+// walk listed.
+struct FilesLeft {
+  std::size_t left = 0;
+  std::size_t total = 0;
+  bool operator==(const FilesLeft&) const = default;
+};
+
 // What happened to each item, in list order. The window shows the caption,
 // and a warning for every item that was not shredded.
 struct ShredRunResult {
   std::string caption;
+  // Whether a report of this run is on the disk: the plan, replaced by what
+  // was done when anything was left.
   bool report_written = false;
   std::vector<ItemOutcome> outcomes;
+  std::vector<int> errors;           // per item: the errno of the call that decided its outcome (0: none)
+  std::vector<FilesLeft> files_left;  // per item: folder mode's count
+  std::vector<KeptInside> kept_inside;  // folder mode, in list order, each folder's sorted by path
   std::vector<bool> item_shredded;  // outcomes[i] == ItemOutcome::Shredded
   // Per item: what its storage may keep of the old data. Told only for
   // items shredded (None for the others).
@@ -41,12 +67,22 @@ struct ShredRunResult {
   std::vector<PartlyOverwritten> partly_overwritten;  // folder mode, in list order
 };
 
+// The items of `result` that were not shredded.
+std::size_t ItemsLeft(const ShredRunResult& result);
+
+// What `result` left, in list order: each item not shredded, followed by
+// what stayed inside it.
+std::vector<NotShredded> WhatWasLeft(const ShredList& items, const ShredRunResult& result);
+
 std::string FileModeCaption(const ShredOptions& options);
 std::string FolderModeCaption(const ShredOptions& options);
 
 // Runs the whole shred with the pass-count position selected now. In file
 // mode each item's path goes through the engine once; in folder mode every
-// listed folder is shredded, in list order. The report goes to `report`.
+// listed folder is shredded, in list order. The report goes to `report`:
+// the plan before anything is destroyed; where anything was left, the
+// report of what was done replaces it at the end, and its lines naming what
+// was left go to standard error.
 ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int position,
                         ReportSink& report, ShredRunHost& host);
 

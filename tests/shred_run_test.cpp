@@ -327,12 +327,16 @@ TEST(ShredRunProgress, ReportsOnlyWhenTheThousandthChangesOrAnItemBeginsOrEnds) 
 
 // Stop in the middle of a large file: the part written is overwritten and
 // forced to the disk, the rest of it is untouched, it keeps its name; the
-// files not reached are untouched.
+// files not reached are untouched. The report of what was done replaces the
+// plan and names each with its reason, and the system's error where a call
+// decided it.
 TEST(ShredRunStop, FileModeStopsInsideTheFileInHandAndLeavesItPartlyOverwritten) {
   TempDir dir;
   const Bytes big = testing::RandomBytes((5 << 20) + 123, 'a');
   WriteFile(dir / "a", big);
-  ShredList items{{dir / "a", "a"}};
+  WriteFile(dir / "s", Bytes(10, 1));
+  WriteFile(dir / "denied", Bytes(10, 2));
+  ShredList items{{dir / "s", "s"}, {dir / "denied", "denied"}, {dir / "a", "a"}};
   for (std::string name : {"b", "c"}) {
     WriteFile(dir / name, testing::RandomBytes(5000, name[0]));
     items.push_back({dir / name, name});
@@ -354,6 +358,11 @@ TEST(ShredRunStop, FileModeStopsInsideTheFileInHandAndLeavesItPartlyOverwritten)
     if (offset == (1 << 20)) second_chunk = true;
     return done;
   };
+  calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
+    if (std::string_view(path) != "denied") return ::openat(dirfd, path, flags, mode);
+    errno = EACCES;
+    return -1;
+  };
   calls.fdatasync = [](int fd) {
     char link[4096];
     ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link);
@@ -362,11 +371,12 @@ TEST(ShredRunStop, FileModeStopsInsideTheFileInHandAndLeavesItPartlyOverwritten)
   };
   ScopedSysCalls counting(calls);
   CaptureRemovals capture;
-  ReportInFolder keeper(dir.path());
+  testing::ReportsInMemory keeper;
   ShredRunResult result = RunShred({}, items, 2, keeper, host);
-  EXPECT_EQ(result.outcomes, (std::vector<ItemOutcome>{ItemOutcome::StoppedPartWay, ItemOutcome::StoppedBeforeReached,
-                                                        ItemOutcome::StoppedBeforeReached}));
-  EXPECT_TRUE(capture.removed_files.empty());
+  EXPECT_EQ(result.outcomes,
+            (std::vector<ItemOutcome>{ItemOutcome::Shredded, ItemOutcome::OpenFailed, ItemOutcome::StoppedPartWay,
+                                      ItemOutcome::StoppedBeforeReached, ItemOutcome::StoppedBeforeReached}));
+  EXPECT_EQ(capture.removed_files.size(), 1u);
   ASSERT_TRUE(Exists(dir / "a"));
   const Bytes now = ReadFile(dir / "a");
   ASSERT_EQ(now.size(), big.size());
@@ -379,7 +389,15 @@ TEST(ShredRunStop, FileModeStopsInsideTheFileInHandAndLeavesItPartlyOverwritten)
   EXPECT_LT(host.reports.back().done, Planned(dir / "a", FillBlockLength(200)));
   EXPECT_EQ(ReadFile(dir / "b"), testing::RandomBytes(5000, 'b'));
   EXPECT_EQ(ReadFile(dir / "c"), testing::RandomBytes(5000, 'c'));
-  EXPECT_NE(ReadText(dir / "note.txt").find(dir / "c"), std::string::npos);
+  ASSERT_EQ(keeper.written.size(), 2u);
+  EXPECT_EQ(keeper.written[1], std::string(kHeader) +
+                                   "Technique Used: Ones and Zeros\r\nFiles Overwritten: 3 times\r\n\r\n"
+                                   "Files Have Been Shredded Are: \r\n\r\n" + (dir / "s") +
+                                   "\r\n\r\nFiles Not Shredded Are: \r\n" + (dir / "denied") +
+                                   " (could not be opened: Permission denied)\r\n" + (dir / "a") +
+                                   " (stopped part way: partly overwritten)\r\n" + (dir / "b") +
+                                   " (stopped before it was reached)\r\n" + (dir / "c") +
+                                   " (stopped before it was reached)\r\n");
 }
 
 // Stop while a folder's files are overwritten: the files overwritten so far
@@ -412,7 +430,7 @@ TEST(ShredRunStop, FolderModeStopsInsideTheFileInHandAndKeepsTheRestInTheirFolde
     bool StopRequested() override { return big_begun.load(); }
   } host;
   CaptureRemovals capture;
-  ReportInFolder keeper(dir.path());
+  testing::ReportsInMemory keeper;
   ShredRunResult result =
       RunShred(options, {{dir / "one", dir / "one"}, {dir / "two", dir / "two"}}, 2, keeper, host);
   EXPECT_EQ(result.outcomes,
@@ -435,6 +453,12 @@ TEST(ShredRunStop, FolderModeStopsInsideTheFileInHandAndKeepsTheRestInTheirFolde
   // What went was overwritten whole first.
   ASSERT_EQ(capture.removed_files.size(), gone);
   for (const Bytes& removed : capture.removed_files) EXPECT_EQ(removed, testing::ExpectedCover(2, 3000));
+  EXPECT_EQ(result.files_left, (std::vector<FilesLeft>{{4 - gone, 4}, {0, 0}}));
+  const std::string done = keeper.written.back();
+  EXPECT_EQ(done.substr(done.find("Files Not Shredded")),
+            "Files Not Shredded Are: \r\n" + (dir / "one") + " (stopped before it was finished: " +
+                std::to_string(4 - gone) + " of 4 files left)\r\n" + (dir / "one/big") +
+                " (stopped part way: partly overwritten)\r\n" + (dir / "two") + " (stopped before it was reached)\r\n");
   EXPECT_EQ(ReadFile(dir / "two/w"), testing::RandomBytes(3000, 20));
 }
 
