@@ -14,6 +14,7 @@ namespace velmora {
 // One thing a run did not shred: a listed item, or a name inside a listed
 // folder (on lines of its own, under its folder's).
 struct NotShredded {
+  std::size_t item = 0;  // the position of its listed item
   std::string path;
   ItemOutcome outcome = ItemOutcome::OpenFailed;
   int error = 0;                // the errno of the call that decided it (0: none did)

@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <optional>
@@ -75,10 +74,8 @@ class FolderStep : public ItemStep {
     TreeShredResult tree;
     if (pattern_) tree = ShredTree(path, *pattern_, host_);
     const std::size_t first_kept = result.kept_inside.size();
-    for (const std::string& inside : tree.partly_overwritten) {
-      result.partly_overwritten.push_back({index, JoinPath(path, inside)});
+    for (const std::string& inside : tree.partly_overwritten)
       result.kept_inside.push_back({index, JoinPath(path, inside), ItemOutcome::StoppedPartWay, 0});
-    }
     for (const KeptEntry& kept : tree.kept)
       result.kept_inside.push_back({index, JoinPath(path, kept.path), kept.outcome, kept.error});
     std::sort(result.kept_inside.begin() + static_cast<std::ptrdiff_t>(first_kept), result.kept_inside.end(),
@@ -131,13 +128,12 @@ class FileStep : public ItemStep {
   FileRunProgress progress_;
 };
 
-// Where anything was left: the report of what was done replaces the plan
-// (if there is a plan to replace), and its lines go to standard error too.
+// Where anything was left, the report of what was done replaces the plan
+// (if there is a plan to replace).
 void TellWhatWasDone(const std::string& date, const std::string& time, const ShredOptions& options,
                      const ShredList& items, ReportSink& report, ShredRunResult& result) {
-  const std::vector<NotShredded> left = WhatWasLeft(items, result);
-  for (const NotShredded& line : left) std::fprintf(stderr, "%s\n", NotShreddedLine(line, true).c_str());
   if (!result.report_written) return;
+  const std::vector<NotShredded> left = WhatWasLeft(items, result);
   ShredList shredded;
   for (std::size_t i = 0; i < items.size(); ++i)
     if (result.item_shredded[i]) shredded.push_back(items[i]);
@@ -152,10 +148,10 @@ std::vector<NotShredded> WhatWasLeft(const ShredList& items, const ShredRunResul
   for (std::size_t i = 0; i < items.size() && i < result.outcomes.size(); ++i) {
     if (result.outcomes[i] == ItemOutcome::Shredded) continue;
     const FilesLeft files = i < result.files_left.size() ? result.files_left[i] : FilesLeft{};
-    left.push_back({items[i].path, result.outcomes[i], i < result.errors.size() ? result.errors[i] : 0, files.left,
-                    files.total});
+    left.push_back({i, items[i].path, result.outcomes[i], i < result.errors.size() ? result.errors[i] : 0,
+                    files.left, files.total});
     for (const KeptInside& kept : result.kept_inside)
-      if (kept.item == i) left.push_back({kept.path, kept.outcome, kept.error, 0, 0, /*inside=*/true});
+      if (kept.item == i) left.push_back({i, kept.path, kept.outcome, kept.error, 0, 0, /*inside=*/true});
   }
   return left;
 }

@@ -21,14 +21,6 @@ class ShredRunHost : public ReportClock, public RunControl {
   virtual void Repaint() = 0;
 };
 
-// A file inside a listed folder that a stop left partly overwritten, under
-// its own name: `path` in full, `item` the position of its listed folder.
-struct PartlyOverwritten {
-  std::size_t item = 0;
-  std::string path;
-  bool operator==(const PartlyOverwritten&) const = default;
-};
-
 // Something inside a listed folder that stayed, by its full path: a file a
 // stop left partly overwritten, or anything kept for a reason of its own;
 // `item` the position of its listed folder, `error` the errno of the call
@@ -64,7 +56,6 @@ struct ShredRunResult {
   // Per item: what its storage may keep of the old data. Told only for
   // items shredded (None for the others).
   std::vector<StorageClass> storage;
-  std::vector<PartlyOverwritten> partly_overwritten;  // folder mode, in list order
 };
 
 // The items of `result` that were not shredded.
@@ -81,8 +72,8 @@ std::string FolderModeCaption(const ShredOptions& options);
 // mode each item's path goes through the engine once; in folder mode every
 // listed folder is shredded, in list order. The report goes to `report`:
 // the plan before anything is destroyed; where anything was left, the
-// report of what was done replaces it at the end, and its lines naming what
-// was left go to standard error.
+// report of what was done replaces it at the end (its lines naming what was
+// left are WhatWasLeft's, for standard error).
 ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int position,
                         ReportSink& report, ShredRunHost& host);
 

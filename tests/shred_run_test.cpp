@@ -437,7 +437,7 @@ TEST(ShredRunStop, FolderModeStopsInsideTheFileInHandAndKeepsTheRestInTheirFolde
       RunShred(options, {{dir / "one", dir / "one"}, {dir / "two", dir / "two"}}, 2, keeper, host);
   EXPECT_EQ(result.outcomes,
             (std::vector<ItemOutcome>{ItemOutcome::StoppedBeforeFinished, ItemOutcome::StoppedBeforeReached}));
-  EXPECT_EQ(result.partly_overwritten, (std::vector<PartlyOverwritten>{{0, dir / "one/big"}}));
+  EXPECT_EQ(result.kept_inside, (std::vector<KeptInside>{{0, dir / "one/big", ItemOutcome::StoppedPartWay, 0}}));
   ASSERT_TRUE(Exists(dir / "one/big"));
   const Bytes now = ReadFile(dir / "one/big");
   ASSERT_EQ(now.size(), big.size());
