@@ -26,7 +26,7 @@ namespace {
 int RealOpenat(int dirfd, const char* path, int flags, mode_t mode) {
   return ::openat(dirfd, path, flags, mode);
 }
-int RealRenameat(int olddirfd, const char* oldpath, int newdirfd, const char* newpath) {
+int RealRenameNoReplace(int olddirfd, const char* oldpath, int newdirfd, const char* newpath) {
   // Never replace an existing entry: the new name is one we invented, or
   // one we are giving back.
   return ::renameat2(olddirfd, oldpath, newdirfd, newpath, RENAME_NOREPLACE);
@@ -111,12 +111,14 @@ int RealSetExt4Reserve(int fd, unsigned long long clusters) {
 }
 
 SysCalls& Table() {
+  // clang-format off: the table in the members' order, several to a line.
   static SysCalls table{RealOpenat, ::pwrite,       ::fdatasync,  ::fsync,      ::syncfs,    ::close,
-                        ::unlinkat, RealRenameat,   RealCheckpointJournal,      RealStatx,   ::lseek,
+                        ::unlinkat, RealRenameNoReplace,   RealCheckpointJournal,      RealStatx,   ::lseek,
                         RealGetdents64,             ::fchmod,     ::fstatfs,    ::flistxattr, ::fgetxattr,
                         ::fsetxattr, ::fremovexattr, ::uname, RealSetlease, ::nanosleep, ::chmod,
                         ::geteuid,  ::mkdirat,      ::linkat,     RealSyncFileRange, ::faccessat,
                         RealDiscardFree, RealReservedBlocks, RealGetExt4Reserve, RealSetExt4Reserve};
+  // clang-format on
   return table;
 }
 
