@@ -3,39 +3,32 @@
 
 namespace velmora {
 
-std::string OutcomeReason(ItemOutcome outcome) {
-  switch (outcome) {
-    case ItemOutcome::Shredded: return "";
-    case ItemOutcome::ReadOnly: return "(read-only)";
-    case ItemOutcome::Link: return "(a link)";
-    case ItemOutcome::NotRegularFile: return "(not a regular file)";
-    case ItemOutcome::NotFolder: return "(not a folder)";
-    case ItemOutcome::MountPoint: return "(a mount point)";
-    case ItemOutcome::NotFound: return "(not found)";
-    case ItemOutcome::OpenFailed: return "(could not be opened)";
-    case ItemOutcome::InUse: return "(in use by another program)";
-    case ItemOutcome::WriteFailed: return "(could not be written)";
-    case ItemOutcome::SyncFailed: return "(could not be forced to the disk)";
-    case ItemOutcome::RemoveFailed: return "(could not be removed)";
-    case ItemOutcome::Changed: return "(changed while being shredded)";
-    case ItemOutcome::SomethingInsideKept: return "(something inside could not be shredded)";
-    case ItemOutcome::StoppedBeforeReached: return "(stopped before it was reached)";
-    case ItemOutcome::StoppedBeforeFinished: return "(stopped before it was finished)";
-    case ItemOutcome::StoppedPartWay: return "(stopped part way: partly overwritten)";
+std::string OutcomeBoxText(const ShredList& items, const ShredRunResult& result) {
+  std::string text, folder;
+  std::size_t inside = 0, more = 0;
+  const auto count_more = [&] {
+    if (more != 0) text += "\n" + folder + ": and " + std::to_string(more) + " more (see the report)";
+    more = 0;
+  };
+  for (const NotShredded& left : WhatWasLeft(items, result)) {
+    if (!left.inside) {
+      count_more();
+      folder = left.path;
+      inside = 0;
+    } else if (++inside > kNamedInsidePerFolder) {
+      ++more;
+      continue;
+    }
+    text += "\n" + NotShreddedLine(left, /*with_error=*/false);
   }
-  return "(could not be opened)";
+  count_more();
+  return text.empty() ? text : "Some items could not be shredded:" + text;
 }
 
-std::string OutcomeBoxText(const ShredList& items, const std::vector<ItemOutcome>& outcomes,
-                           const std::vector<PartlyOverwritten>& partly) {
+std::string WhatWasLeftText(const ShredList& items, const ShredRunResult& result) {
   std::string text;
-  for (std::size_t i = 0; i < items.size() && i < outcomes.size(); ++i) {
-    if (outcomes[i] == ItemOutcome::Shredded) continue;
-    text += "\n" + items[i].path + " " + OutcomeReason(outcomes[i]);
-    for (const PartlyOverwritten& file : partly)
-      if (file.item == i) text += "\n" + file.path + " " + OutcomeReason(ItemOutcome::StoppedPartWay);
-  }
-  return text.empty() ? text : "Some items could not be shredded:" + text;
+  for (const NotShredded& left : WhatWasLeft(items, result)) text += NotShreddedLine(left, /*with_error=*/true) + "\n";
+  return text;
 }
 
 }  // namespace velmora
