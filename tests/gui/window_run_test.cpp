@@ -204,6 +204,19 @@ TEST_F(WindowRun, ItemsLeftAreNamedInAWarningAfterTheResultPage) {
   EXPECT_FALSE(Control<QLabel>(w, "lblResultNote")->isVisibleTo(&w)) << "everything shredded: as it always was";
 }
 
+// Where no report could be written, the result page points to none.
+TEST_F(WindowRun, WithoutAReportTheResultPageSaysOnlyWhatWasLeft) {
+  testing::MakeDir(dir / "prog/note.txt");  // the user's: never written to
+  WriteFile(dir / "state", Bytes(1, 0));     // and no state folder can be made
+  WriteFile(dir / "ok", Bytes(10, 1));
+  ASSERT_EQ(::symlink("ok", (dir / "link").c_str()), 0);
+  FrmMain& w = OpenAtList(false);
+  fakes.dialogs.file_choices = {dir / "ok", dir / "link"};
+  for (int i = 0; i < 2; ++i) Control(w, "cmdAdd")->click();
+  ShredNow(w);
+  EXPECT_EQ(Control<QLabel>(w, "lblResultNote")->text(), "1 of 2 items could not be shredded.");
+}
+
 // Shredded items on storage that may keep old copies are named after the
 // items left, in a section of their own. A flash drive with an identity can
 // be silenced with the box's one check box, and stays silent on the next
