@@ -33,13 +33,13 @@ class NoReport : public ReportSink {
 // Why a path of this kind cannot be shredded in this mode ("" when it can).
 std::string KindRefusal(PathKind kind, bool folders, const ReasonTexts& texts) {
   switch (kind) {
-    case PathKind::Missing: return texts.item(ItemOutcome::NotFound);
-    case PathKind::Link: return texts.item(ItemOutcome::Link);
-    case PathKind::Special: return texts.item(ItemOutcome::NotRegularFile);
+    case PathKind::Missing: return texts.item(ItemOutcome::NotFound, 0, 0);
+    case PathKind::Link: return texts.item(ItemOutcome::Link, 0, 0);
+    case PathKind::Special: return texts.item(ItemOutcome::NotRegularFile, 0, 0);
     case PathKind::Folder: return folders ? "" : kFolderWithoutFolders;
     case PathKind::File: return folders ? kFileWithFolders : "";
   }
-  return texts.item(ItemOutcome::NotFound);
+  return texts.item(ItemOutcome::NotFound, 0, 0);
 }
 
 // The protection rules, as one path chosen alone in the window meets them;
@@ -106,12 +106,11 @@ ShredRunResult Run(const CliCommand& command, const ShredList& list, const CliSt
   if (list.empty()) return {};
   ShredOptions options;
   options.FolderMode = command.folders;
-  options.OverwriteNoOfTimes = kPassCounts[static_cast<std::size_t>(command.position)];
-  options.OverwriteWith = command.technique;
+  ChoosePasses(options, command.position, command.technique == kTechniques[1].name ? 1 : 0);
   CliRunHost host(streams.stop);
   NoReport report;
   ProgressLine line(host, streams.err, "Shredding");
-  return RunShred(options, list, command.position, report, host);
+  return RunShred(options, list, report, host);
 }
 
 }  // namespace

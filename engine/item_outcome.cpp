@@ -23,6 +23,7 @@ ItemOutcome OutcomeOfFile(WipeOutcome outcome) {
     case WipeOutcome::OtherLinks: return ItemOutcome::Changed;
     case WipeOutcome::StoppedPartWay: return ItemOutcome::StoppedPartWay;
     case WipeOutcome::StoppedBeforeStart: return ItemOutcome::StoppedBeforeReached;
+    case WipeOutcome::StoppedAfterPasses: return ItemOutcome::StoppedAfterPasses;
   }
   return ItemOutcome::OpenFailed;
 }

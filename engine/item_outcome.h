@@ -24,6 +24,7 @@ enum class ItemOutcome {
   StoppedBeforeReached,   // the user stopped the run before this item
   StoppedBeforeFinished,  // the user stopped the run in the middle of this folder
   StoppedPartWay,         // the user stopped the run in the middle of this file: partly overwritten
+  StoppedAfterPasses,     // stopped once this file's first pass was whole: later passes skipped, removed
 };
 
 // What the engine's answer for one file means for the user. Two codes, as

@@ -117,7 +117,8 @@ SysCalls& Table() {
                         RealGetdents64,             ::fchmod,     ::fstatfs,    ::flistxattr, ::fgetxattr,
                         ::fsetxattr, ::fremovexattr, ::uname, RealSetlease, ::nanosleep, ::chmod,
                         ::geteuid,  ::mkdirat,      ::linkat,     RealSyncFileRange, ::faccessat,
-                        RealDiscardFree, RealReservedBlocks, RealGetExt4Reserve, RealSetExt4Reserve};
+                        RealDiscardFree, RealReservedBlocks, RealGetExt4Reserve, RealSetExt4Reserve,
+                        ::clock_gettime};
   // clang-format on
   return table;
 }

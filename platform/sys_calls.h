@@ -83,6 +83,9 @@ struct SysCalls {
   // file system `fd` is on); other file systems fail with ENOENT.
   SysCall<int(int fd, unsigned long long* clusters)> get_ext4_reserve;
   SysCall<int(int fd, unsigned long long clusters)> set_ext4_reserve;
+  // The clock the writeback pacing measures the device's speed by, so a
+  // test's slow device can be as slow as it likes without taking the time.
+  SysCall<int(clockid_t clock, struct timespec* now)> clock_gettime;
 };
 
 // The table in force; the real calls unless a test replaced some.

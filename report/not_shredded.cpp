@@ -9,7 +9,7 @@ namespace velmora {
 namespace {
 
 // The reason's text between its brackets.
-const char* ReasonText(ItemOutcome outcome) {
+std::string ReasonText(ItemOutcome outcome, int passes_done, int passes) {
   switch (outcome) {
     case ItemOutcome::Shredded: return "";
     case ItemOutcome::ReadOnly: return "read-only";
@@ -28,19 +28,22 @@ const char* ReasonText(ItemOutcome outcome) {
     case ItemOutcome::StoppedBeforeReached: return "stopped before it was reached";
     case ItemOutcome::StoppedBeforeFinished: return "stopped before it was finished";
     case ItemOutcome::StoppedPartWay: return "stopped part way: partly overwritten";
+    case ItemOutcome::StoppedAfterPasses:
+      if (passes == 0) return "stopped after <k> of <P> passes: removed";
+      return "stopped after " + std::to_string(passes_done) + " of " + std::to_string(passes) + " passes: removed";
   }
   return "could not be opened";
 }
 
 }  // namespace
 
-std::string OutcomeReason(ItemOutcome outcome) {
+std::string OutcomeReason(ItemOutcome outcome, int passes_done, int passes) {
   if (outcome == ItemOutcome::Shredded) return "";
-  return std::string("(") + ReasonText(outcome) + ")";
+  return "(" + ReasonText(outcome, passes_done, passes) + ")";
 }
 
 std::string NotShreddedLine(const NotShredded& left, bool with_error) {
-  std::string reason = ReasonText(left.outcome);
+  std::string reason = ReasonText(left.outcome, left.passes_done, left.passes);
   if (left.outcome == ItemOutcome::StoppedBeforeFinished && left.files_total != 0)
     reason += ": " + std::to_string(left.files_left) + " of " + std::to_string(left.files_total) + " files left";
   // Not the locale's words: the report is in English, and its reader may

@@ -20,12 +20,16 @@ struct NotShredded {
   int error = 0;                // the errno of the call that decided it (0: none did)
   std::size_t files_left = 0;   // a folder stopped before it was finished:
   std::size_t files_total = 0;  // its files still there, of those listed
+  int passes_done = 0;          // a file stopped after whole passes:
+  int passes = 0;               // how many of how many
   bool inside = false;          // a name inside a listed folder
   bool operator==(const NotShredded&) const = default;
 };
 
-// The bracketed reason for an outcome ("" for Shredded): "(read-only)".
-std::string OutcomeReason(ItemOutcome outcome);
+// The bracketed reason for an outcome ("" for Shredded): "(read-only)". A
+// file stopped after `passes_done` of `passes` passes says so; without them
+// its reason reads "<k> of <P>".
+std::string OutcomeReason(ItemOutcome outcome, int passes_done = 0, int passes = 0);
 
 // "<path> (<reason>)", a stopped folder's reason with its count; with
 // `with_error`, the system's English words for the error where a call

@@ -61,7 +61,7 @@ bool RemovedEarlier(const std::vector<std::string>& removed, const std::string& 
 }
 
 // How the run's mode shreds one listed item; the run around it is the same
-// for both. Without a pattern (no such position) nothing is written.
+// for both. Without a plan (no such position) nothing is written.
 class ItemStep {
  public:
   virtual ~ItemStep() = default;
@@ -72,21 +72,20 @@ class ItemStep {
 // Folder mode: every listed folder is shredded whole.
 class FolderStep : public ItemStep {
  public:
-  FolderStep(const std::optional<FillPattern>& pattern, ShredRunHost& host) : pattern_(pattern), host_(host) {}
+  FolderStep(const std::optional<PassPlan>& plan, ShredRunHost& host) : plan_(plan), host_(host) {}
 
   ItemOutcome Shred(std::size_t index, const std::string& path, ShredRunResult& result) override {
     // The folder in hand, before its first file.
     host_.FolderProgress(path, FolderStatus{});
     host_.Progress(0, 0, path);
     TreeShredResult tree;
-    if (pattern_) tree = ShredTree(path, *pattern_, host_);
-    const std::size_t first_kept = result.kept_inside.size();
+    if (plan_) tree = ShredTree(path, *plan_, host_);
     for (const std::string& inside : tree.partly_overwritten)
-      result.kept_inside.push_back({index, JoinPath(path, inside), ItemOutcome::StoppedPartWay, 0});
+      result.partly_overwritten.push_back({index, JoinPath(path, inside)});
+    for (const StoppedAfterPasses& inside : tree.stopped_after_passes)
+      result.partly_overwritten.push_back({index, JoinPath(path, inside.path), inside.passes_done});
     for (const KeptEntry& kept : tree.kept)
       result.kept_inside.push_back({index, JoinPath(path, kept.path), kept.outcome, kept.error});
-    std::sort(result.kept_inside.begin() + static_cast<std::ptrdiff_t>(first_kept), result.kept_inside.end(),
-              [](const KeptInside& a, const KeptInside& b) { return a.path < b.path; });
     result.errors[index] = tree.error;
     result.files_left[index] = {tree.files_left, tree.files_total};
     ItemOutcome outcome = tree.outcome;
@@ -99,17 +98,19 @@ class FolderStep : public ItemStep {
   std::string Caption(const ShredOptions& options) const override { return FolderModeCaption(options); }
 
  private:
-  const std::optional<FillPattern>& pattern_;
+  const std::optional<PassPlan>& plan_;
   ShredRunHost& host_;
   std::vector<std::string> removed_;
 };
 
-// What each file will take, for a bar of the whole run: one look at each,
-// no reading.
-std::vector<std::uint64_t> PlannedOverwrites(const ShredList& items, const std::optional<FillPattern>& pattern) {
+// What each file will take, every pass, for a bar of the whole run: one
+// look at each, no reading.
+std::vector<std::uint64_t> PlannedOverwrites(const ShredList& items, const std::optional<PassPlan>& plan) {
   std::vector<std::uint64_t> planned;
   for (const ShredListItem& item : items)
-    planned.push_back(pattern ? PlannedOverwrite(item.path, pattern->period()) : 0);
+    planned.push_back(plan ? PlannedOverwrite(item.path, plan->fill().period()) *
+                                 static_cast<std::uint64_t>(plan->passes())
+                           : 0);
   return planned;
 }
 
@@ -117,13 +118,14 @@ std::vector<std::uint64_t> PlannedOverwrites(const ShredList& items, const std::
 // may be a bare file name that would resolve in the working directory.
 class FileStep : public ItemStep {
  public:
-  FileStep(const std::optional<FillPattern>& pattern, const ShredList& items, ShredRunHost& host)
-      : pattern_(pattern), progress_(host, PlannedOverwrites(items, pattern)) {}
+  FileStep(const std::optional<PassPlan>& plan, const ShredList& items, ShredRunHost& host)
+      : plan_(plan), progress_(host, PlannedOverwrites(items, plan), plan ? plan->passes() : 1) {}
 
   ItemOutcome Shred(std::size_t index, const std::string& path, ShredRunResult& result) override {
     progress_.BeginItem(index, path);
-    const ItemOutcome outcome = pattern_ ? OutcomeOfFile(WipeFile(path, *pattern_, &progress_, &result.errors[index]))
-                                         : ItemOutcome::OpenFailed;
+    const ItemOutcome outcome =
+        plan_ ? OutcomeOfFile(WipeFile(path, *plan_, &progress_, &result.passes_done[index], &result.errors[index]))
+              : ItemOutcome::OpenFailed;
     // A file stopped part way is not done: the bar stays where the device is.
     if (outcome != ItemOutcome::StoppedPartWay) progress_.EndItem();
     return outcome;
@@ -131,7 +133,7 @@ class FileStep : public ItemStep {
   std::string Caption(const ShredOptions& options) const override { return FileModeCaption(options); }
 
  private:
-  const std::optional<FillPattern>& pattern_;
+  const std::optional<PassPlan>& plan_;
   FileRunProgress progress_;
 };
 
@@ -151,14 +153,25 @@ void TellWhatWasDone(const std::string& date, const std::string& time, const Shr
 }  // namespace
 
 std::vector<NotShredded> WhatWasLeft(const ShredList& items, const ShredRunResult& result) {
+  const auto at = [](const auto& values, std::size_t i, auto none) { return i < values.size() ? values[i] : none; };
   std::vector<NotShredded> left;
   for (std::size_t i = 0; i < items.size() && i < result.outcomes.size(); ++i) {
     if (result.outcomes[i] == ItemOutcome::Shredded) continue;
-    const FilesLeft files = i < result.files_left.size() ? result.files_left[i] : FilesLeft{};
-    left.push_back({i, items[i].path, result.outcomes[i], i < result.errors.size() ? result.errors[i] : 0,
-                    files.left, files.total});
+    const FilesLeft files = at(result.files_left, i, FilesLeft{});
+    left.push_back({.item = i, .path = items[i].path, .outcome = result.outcomes[i], .error = at(result.errors, i, 0),
+                    .files_left = files.left, .files_total = files.total,
+                    .passes_done = at(result.passes_done, i, 0), .passes = result.passes});
+    const std::size_t first = left.size();
+    for (const PartlyOverwritten& file : result.partly_overwritten)
+      if (file.item == i)
+        left.push_back({.item = i, .path = file.path,
+                        .outcome = file.passes_done == 0 ? ItemOutcome::StoppedPartWay : ItemOutcome::StoppedAfterPasses,
+                        .passes_done = file.passes_done, .passes = result.passes, .inside = true});
     for (const KeptInside& kept : result.kept_inside)
-      if (kept.item == i) left.push_back({i, kept.path, kept.outcome, kept.error, 0, 0, /*inside=*/true});
+      if (kept.item == i)
+        left.push_back({.item = i, .path = kept.path, .outcome = kept.outcome, .error = kept.error, .inside = true});
+    std::sort(left.begin() + static_cast<std::ptrdiff_t>(first), left.end(),
+              [](const NotShredded& a, const NotShredded& b) { return a.path < b.path; });
   }
   return left;
 }
@@ -178,8 +191,8 @@ std::size_t ItemsLeft(const ShredRunResult& result) {
                                                  [](ItemOutcome outcome) { return outcome != ItemOutcome::Shredded; }));
 }
 
-ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int position,
-                        ReportSink& report, ShredRunHost& host) {
+ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, ReportSink& report,
+                        ShredRunHost& host) {
   ShredRunResult result;
   result.errors.assign(items.size(), 0);
   result.files_left.assign(items.size(), FilesLeft{});
@@ -189,13 +202,15 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int
   const std::string date = host.ShortDateNow();
   const std::string time = host.ShortTimeNow();
   result.report_written = report.Write(FormatReport(date, time, options, items));
-  // The pattern is built once for the whole run.
-  const std::optional<FillPattern> pattern = PatternForPosition(position);
+  // The plan (its fill pattern built) once for the whole run.
+  const std::optional<PassPlan> plan = PlanForPosition(options.position, options.technique);
+  result.passes = plan ? plan->passes() : 0;
+  result.passes_done.assign(items.size(), 0);
   std::unique_ptr<ItemStep> step;
   if (options.FolderMode)
-    step = std::make_unique<FolderStep>(pattern, host);
+    step = std::make_unique<FolderStep>(plan, host);
   else
-    step = std::make_unique<FileStep>(pattern, items, host);
+    step = std::make_unique<FileStep>(plan, items, host);
   for (std::size_t i = 0; i < items.size(); ++i) {
     // A stop pressed while an item's names went (when it could save nothing
     // there) is answered here: the items not started stay.

@@ -21,10 +21,11 @@ class ShredRunHost : public ReportClock, public RunControl {
   virtual void Repaint() = 0;
 };
 
-// Something inside a listed folder that stayed, by its full path: a file a
-// stop left partly overwritten, or anything kept for a reason of its own;
-// `item` the position of its listed folder, `error` the errno of the call
-// that decided it (0: none did).
+// Something inside a listed folder that stayed for a reason of its own (a
+// mount, a file in use, one that could not be opened or removed), by its
+// full path; `item` the position of its listed folder, `error` the errno of
+// the call that decided it (0: none did). What a stop came to is in
+// partly_overwritten.
 struct KeptInside {
   std::size_t item = 0;
   std::string path;
@@ -41,6 +42,17 @@ struct FilesLeft {
   bool operator==(const FilesLeft&) const = default;
 };
 
+// A file inside a listed folder that a stop came to: `path` in full, `item`
+// the position of its listed folder. With no pass whole it is partly
+// overwritten, under its own name; after `passes_done` whole passes it was
+// removed.
+struct PartlyOverwritten {
+  std::size_t item = 0;
+  std::string path;
+  int passes_done = 0;
+  bool operator==(const PartlyOverwritten&) const = default;
+};
+
 // What happened to each item, in list order. The window shows the caption,
 // and a warning for every item that was not shredded.
 struct ShredRunResult {
@@ -51,30 +63,36 @@ struct ShredRunResult {
   std::vector<ItemOutcome> outcomes;
   std::vector<int> errors;           // per item: the errno of the call that decided its outcome (0: none)
   std::vector<FilesLeft> files_left;  // per item: folder mode's count
-  std::vector<KeptInside> kept_inside;  // folder mode, in list order, each folder's sorted by path
+  std::vector<KeptInside> kept_inside;  // folder mode, in list order
   std::vector<bool> item_shredded;  // outcomes[i] == ItemOutcome::Shredded
   // Per item: what its storage may keep of the old data. Told only for
   // items shredded (None for the others).
   std::vector<StorageClass> storage;
+  std::vector<PartlyOverwritten> partly_overwritten;  // folder mode, in list order
+  // The passes each file got; per item, the passes made whole (file mode:
+  // what a StoppedAfterPasses item got).
+  int passes = 1;
+  std::vector<int> passes_done;
 };
 
 // The items of `result` that were not shredded.
 std::size_t ItemsLeft(const ShredRunResult& result);
 
-// What `result` left, in list order: each item not shredded, followed by
-// what stayed inside it.
+// What `result` left, in list order: each item not fully shredded (one
+// stopped after some passes included), followed by what stayed inside it or
+// a stop came to there, by path.
 std::vector<NotShredded> WhatWasLeft(const ShredList& items, const ShredRunResult& result);
 
 std::string FileModeCaption(const ShredOptions& options);
 std::string FolderModeCaption(const ShredOptions& options);
 
-// Runs the whole shred with the pass-count position selected now. In file
+// Runs the whole shred with the passes and technique of `options`. In file
 // mode each item's path goes through the engine once; in folder mode every
 // listed folder is shredded, in list order. The report goes to `report`:
 // the plan before anything is destroyed; where anything was left, the
 // report of what was done replaces it at the end (its lines naming what was
 // left are WhatWasLeft's, for standard error).
-ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int position,
-                        ReportSink& report, ShredRunHost& host);
+ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, ReportSink& report,
+                        ShredRunHost& host);
 
 }  // namespace velmora

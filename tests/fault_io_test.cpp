@@ -322,7 +322,7 @@ TEST(Faults, FoldersThatStayKeepTheirModesAttributesAndAcl) {
     ShredOptions options;
     options.FolderMode = true;
     testing::ReportInFolder keeper(dir.path());
-    RunShred(options, {{dir / "t", dir / "t"}}, 2, keeper,
+    RunShred(testing::AtPosition(options, 2), {{dir / "t", dir / "t"}}, keeper,
              fault == Fault::Stop ? static_cast<ShredRunHost&>(stopping) : going_on);
     EXPECT_EQ(FolderMetadata(dir / "t"), before[0]);
     if (fault != Fault::ListedFolderNotRemoved) {

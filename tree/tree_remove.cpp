@@ -109,7 +109,8 @@ bool CoverLateGrowth(int dirfd, const TreeEntry& entry, const FillPattern& patte
       IsOtherMount(opened, mount))
     return false;
   const off_t fs_block = FsBlockSize(opened.st);
-  return CoverGrowth(fd.get(), entry.covered, fs_block, pattern) == WipeOutcome::Shredded &&
+  FillBytes bytes(pattern);
+  return CoverGrowth(fd.get(), entry.covered, fs_block, bytes) == WipeOutcome::Shredded &&
          RetryOnEintr([&] { return Sys().fdatasync(fd.get()); }) == 0 && fd.Close();
 }
 
@@ -166,7 +167,7 @@ ChunkRemoval RemoveChunk(FolderNode& node, int fd, std::size_t begin, std::size_
     entry.removed = removal != FileRemoval::Stays;
     if (removal == FileRemoval::Removed) chunk.removed_inside = true;
     if (removal != FileRemoval::Stays) continue;
-    if (Removable(entry) && entry.outcome == WipeOutcome::Shredded) {
+    if (Removable(entry) && Overwritten(entry.outcome)) {
       entry.outcome = WipeOutcome::RemoveFailed;
       entry.error = errno;
     }

@@ -193,8 +193,8 @@ TEST(UserGuide, ExplainsEveryReasonOfBothBoxes) {
   const std::string guide = file.readAll().toStdString();
   // Past the last outcome the words fall back to a known reason.
   for (int code = 1; code < 64; ++code) {
-    const std::string reason = OutcomeReason(static_cast<ItemOutcome>(code));
-    EXPECT_NE(guide.find("<dt>" + reason + "</dt>"), std::string::npos) << reason;
+    const QString reason = QString::fromStdString(OutcomeReason(static_cast<ItemOutcome>(code))).toHtmlEscaped();
+    EXPECT_NE(guide.find("<dt>" + reason.toStdString() + "</dt>"), std::string::npos) << reason.toStdString();
   }
   for (const std::string text : {"files left)", "more (see the report)", "Files Not Shredded Are:",
                                  "items could not be shredded; the report names them and says why.",

@@ -20,7 +20,7 @@ inline ShredRunResult RunWithChecks(const ShredList& list, bool folder_mode, con
   options.FolderMode = folder_mode;
   ReportInFolder keeper(report_folder);
   int fds = OpenDescriptorCount();
-  ShredRunResult result = RunShred(options, list, 5, keeper, host);
+  ShredRunResult result = RunShred(AtPosition(options, 5), list, keeper, host);
   EXPECT_EQ(OpenDescriptorCount(), fds) << "descriptors leaked";
   return result;
 }
