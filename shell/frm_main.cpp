@@ -298,8 +298,12 @@ void FrmMain::ShredRunFinished() {
 void FrmMain::ShowResult(const ShredRunResult& result) {
   const auto n = static_cast<qulonglong>(result.outcomes.size());
   const auto k = static_cast<qulonglong>(ItemsLeft(result));
-  // A run that shreds everything (or an empty list) says only what it always said.
-  const bool none = n != 0 && k == n;
+  // A run that shreds everything (or an empty list) says only what it always
+  // said. Nothing was shredded only where nothing went: a file stopped after
+  // a whole pass went, with fewer passes than asked.
+  const bool none = n != 0 && std::none_of(result.outcomes.begin(), result.outcomes.end(), [](ItemOutcome outcome) {
+                      return outcome == ItemOutcome::Shredded || outcome == ItemOutcome::StoppedAfterPasses;
+                    });
   QString note;
   if (none)
     resultCaption->setText(result.report_written ? tr("Nothing was shredded; the report names every item and says why.")

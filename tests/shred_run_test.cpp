@@ -456,7 +456,7 @@ TEST(ShredRunStop, FileModeStopsInsideTheFileInHandAndLeavesItPartlyOverwritten)
   EXPECT_EQ(ReadFile(dir / "c"), testing::RandomBytes(5000, 'c'));
   ASSERT_EQ(keeper.written.size(), 2u);
   EXPECT_EQ(keeper.written[1], std::string(kHeader) +
-                                   "Technique Used: Ones and Zeros\r\nFiles Overwritten: 3 times\r\n\r\n"
+                                   "Technique Used: Ones and Zeros\r\nFiles Overwritten: 1 times\r\n\r\n"
                                    "Files Have Been Shredded Are: \r\n\r\n"
                                    "\r\nFiles Not Shredded Are: \r\n" + (dir / "a") +
                                    " (stopped part way: partly overwritten)\r\n" + (dir / "b") +

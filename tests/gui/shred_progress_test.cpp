@@ -269,11 +269,14 @@ TEST_F(WindowWorker, StopAfterTheFirstOfThreeFilesLeavesTheOthersUntouched) {
                                             " (stopped before it was reached)\n" + (dir / "c") +
                                             " (stopped before it was reached)",
                                         "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));
+  // "a" went, with fewer passes than asked: not fully shredded, but not
+  // "nothing was shredded" either.
   EXPECT_EQ(Control<QLabel>(w, "lblResultNote")->text(),
-            "2 of 3 items could not be shredded; the report names them and says why.");
+            "3 of 3 items could not be shredded; the report names them and says why.");
   EXPECT_EQ(testing::ReadText(report_path).substr(testing::ReadText(report_path).find("Are: ")),
-            "Are: \r\n\r\n" + (dir / "a") + "\r\n\r\nFiles Not Shredded Are: \r\n" + (dir / "b") +
-                " (stopped before it was reached)\r\n" + (dir / "c") + " (stopped before it was reached)\r\n");
+            "Are: \r\n\r\n\r\nFiles Not Shredded Are: \r\n" + (dir / "a") + " (stopped after 1 of 3 passes: removed)\r\n" +
+                (dir / "b") + " (stopped before it was reached)\r\n" + (dir / "c") +
+                " (stopped before it was reached)\r\n");
 }
 
 TEST_F(WindowWorker, NoSecondRunFromADoubleClickAndNoOtherInputDuringTheRun) {
