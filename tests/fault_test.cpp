@@ -683,7 +683,10 @@ INSTANTIATE_TEST_SUITE_P(
                        },
                        0, true, FreeSpaceEnd::WriteFailed, kMiB, 0},
         FreeSpaceFault{"OrdinaryUserLeavesExt4sReserve", kMiB, [](auto& d) { d.Ext4Reserve(16); }, 0, false,
-                       FreeSpaceEnd::Wiped, kMiB, 0}),
+                       FreeSpaceEnd::Wiped, kMiB, 0},
+        // Btrfs: a folder opened before the fill was written lists none of it.
+        FreeSpaceFault{"AListingThatHidesNewEntries", 3 * kMiB + 5000, [](auto& d) { d.HideNewEntries(); }, 0, true,
+                       FreeSpaceEnd::Wiped, 3 * kMiB + 5000, 0}),
     [](const auto& row_info) { return std::string(row_info.param.name); });
 
 // A session killed at any step of the fill leaves a fill (a full disk) that
@@ -696,6 +699,8 @@ TEST_P(FreeSpaceKilled, TheNextStartRemovesTheFillAndNothingElse) {
   MakeDir(dir / "world");
   WriteFile(dir / "world/keep", testing::RandomBytes(3000, 2));
   auto before = Snapshot(dir.path());
+  TempDir sys;  // ext4's reserve file, outside the folder
+  const std::string reserve = sys / "reserved_clusters";
   testing::MemoryRecord record;
   FillKeeper keeper(record);
   {
@@ -707,6 +712,7 @@ TEST_P(FreeSpaceKilled, TheNextStartRemovesTheFillAndNothingElse) {
     pid_t child = ::fork();
     if (child == 0) {
       testing::FakeFillDisk disk(3 * kMiB + 5000);
+      disk.Ext4Reserve(16, reserve);
       disk.Hook([](const std::string& step) {
         if (step == kill_at) ::raise(SIGKILL);
       });
@@ -717,6 +723,10 @@ TEST_P(FreeSpaceKilled, TheNextStartRemovesTheFillAndNothingElse) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "not killed at " << kill_at;
   }
+  // The watchdog puts ext4's reserve back when the program dies: waited
+  // for (it runs on its own), never timed.
+  for (int i = 0; i < 1000 && testing::ReadText(reserve) != "16\n"; ++i) ::usleep(10000);
+  EXPECT_EQ(testing::ReadText(reserve), "16\n");
   // The next start.
   FillKeeper next(record);
   EXPECT_TRUE(next.RemoveLeftovers());
@@ -727,7 +737,8 @@ TEST_P(FreeSpaceKilled, TheNextStartRemovesTheFillAndNothingElse) {
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, FreeSpaceKilled,
                          ::testing::Values(testing::FakeFillDisk::kWrite, testing::FakeFillDisk::kSync,
-                                           testing::FakeFillDisk::kRemove, testing::FakeFillDisk::kSyncFs));
+                                           testing::FakeFillDisk::kLowered, testing::FakeFillDisk::kRemove,
+                                           testing::FakeFillDisk::kSyncFs));
 
 // What holds a recorded fill folder's place at the next start is removed
 // only when it is that very folder; inside it, only our fill files go.
@@ -787,13 +798,13 @@ INSTANTIATE_TEST_SUITE_P(
                        return parent;
                      },
                      LeftoverFill::NotOurs},
-        // Its disk not mounted, say: kept in the record for a later start.
+        // Its disk not mounted, say: kept in the record for later starts.
         LeftoverCase{"ParentNotThere",
                      [](const std::string& parent, const std::string&) {
                        ::rename(parent.c_str(), (parent + "-away").c_str());
                        return parent + "-away";
                      },
-                     LeftoverFill::Kept},
+                     LeftoverFill::Away},
         LeftoverCase{"SomethingElseInside",
                      [](const std::string&, const std::string& fill) {
                        WriteFile(fill + "/notes.txt", Bytes(10, 2));
@@ -823,6 +834,87 @@ TEST(FreeSpaceLeftover, ARecordWhoseNameIsNotAFillFolderNameIsNeverFollowed) {
   EXPECT_EQ(RemoveLeftoverFill(id), LeftoverFill::NotOurs);
   EXPECT_TRUE(Exists(dir / "mine/fill-00000000"));
 }
+
+// The fill's record is untrusted input, bounded as the report's: what is
+// beyond the bounds is dropped whole, nothing it names touched; an entry for
+// a disk away waits through eight starts; a reserve left lowered is put back
+// by the administrator's next start, on that very file system only.
+struct FillRecordCase {
+  const char* name;
+  std::function<std::string(FillIdentity&)> record;  // from the live fill's identity
+  int starts;
+  bool fill_stays;
+  std::string record_after;  // "" or "kept": the entry as it was, with its waits
+  const char* reserve_after;
+};
+
+class FillRecords : public ::testing::TestWithParam<FillRecordCase> {};
+
+TEST_P(FillRecords, AreBoundedAndActedOnOnlyWithinTheirBounds) {
+  const FillRecordCase& row = GetParam();
+  TempDir dir, sys;
+  testing::FakeFillDisk disk(kMiB);
+  disk.Ext4Reserve(16, sys / "reserved_clusters");
+  FreeSpaceTarget target = PrepareFreeSpaceWipe(dir.path());
+  ASSERT_EQ(target.refusal, FreeSpaceRefusal::None);
+  ASSERT_EQ(target.identity.ext4_reserve, 16u);
+  WriteFile(target.identity.path + "/fill-00000000", Bytes(10, 1));
+  testing::WriteText(sys / "reserved_clusters", "0\n");  // lowered when the program died
+  FillIdentity id = target.identity;
+  testing::MemoryRecord record;
+  record.text = row.record(id);
+  for (int i = 0; i < row.starts; ++i) FillKeeper(record).RemoveLeftovers();
+  EXPECT_EQ(Exists(target.identity.path), row.fill_stays);
+  EXPECT_EQ(record.text, row.record_after == "kept" ? FormatFillRecord({id}) : row.record_after);
+  EXPECT_EQ(testing::ReadText(sys / "reserved_clusters"), row.reserve_after);
+}
+
+std::string Repeat(const std::string& text, std::size_t times) {
+  std::string out;
+  while (times-- > 0) out += text;
+  return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FillRecords,
+    ::testing::Values(
+        FillRecordCase{"OneEntry", [](FillIdentity& id) { return FormatFillRecord({id}); }, 1, false, "", "16\n"},
+        FillRecordCase{"NineEntries", [](FillIdentity& id) { return Repeat(FormatFillRecord({id}), 9); }, 1, true, "",
+                       "0\n"},
+        FillRecordCase{"OverSixtyFourKiB",
+                       [](FillIdentity& id) { return FormatFillRecord({id}) + std::string(64 << 10, ' '); }, 1, true,
+                       "", "0\n"},
+        // As written before the reserve was recorded: the fill still goes.
+        FillRecordCase{"FirstFormat",
+                       [](FillIdentity& id) {
+                         std::string line = FormatFillRecord({id});
+                         const std::size_t path = line.rfind(' ');
+                         std::size_t cut = path;
+                         for (int i = 0; i < 3; ++i) cut = line.rfind(' ', cut - 1);
+                         return line.erase(cut, path - cut);
+                       },
+                       1, false, "", "0\n"},
+        FillRecordCase{"ReserveOfAnotherFileSystem",
+                       [](FillIdentity& id) {
+                         id.fs_id ^= 1;
+                         return FormatFillRecord({id});
+                       },
+                       1, false, "", "0\n"},
+        FillRecordCase{"DiskAwaySevenStarts",
+                       [](FillIdentity& id) {
+                         id.path = id.path + ".away/" + id.path.substr(id.path.rfind('/') + 1);
+                         std::string text = FormatFillRecord({id});
+                         id.waits = 7;
+                         return text;
+                       },
+                       7, true, "kept", "0\n"},
+        FillRecordCase{"DiskAwayEightStarts",
+                       [](FillIdentity& id) {
+                         id.path = id.path + ".away/" + id.path.substr(id.path.rfind('/') + 1);
+                         return FormatFillRecord({id});
+                       },
+                       8, true, "", "0\n"}),
+    [](const auto& row_info) { return std::string(row_info.param.name); });
 
 }  // namespace
 }  // namespace velmora

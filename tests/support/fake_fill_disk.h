@@ -5,6 +5,7 @@
 // full once `capacity` bytes are written, and the file system reports that
 // much free. A fault can be put at any step (a write error after some bytes,
 // a failed sync), and the worker held, or the process killed, at one.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/statfs.h>
 #include <unistd.h>
@@ -12,11 +13,18 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <map>
+#include <optional>
+#include <set>
 #include <string>
 
 #include "freespace/free_space_wipe.h"
 #include "platform/sys_calls.h"
+#include "support/temp_dir.h"
 #include "support/worker_gate.h"
 
 namespace velmora::testing {
@@ -28,6 +36,7 @@ class FakeFillDisk {
   static constexpr const char* kSync = "fdatasync";
   static constexpr const char* kRemove = "unlinkat";
   static constexpr const char* kSyncFs = "syncfs";
+  static constexpr const char* kLowered = "reserve lowered";  // right after ext4's reserve went to 0
 
   // Made before the worker starts, so the worker sees these settings.
   explicit FakeFillDisk(std::uint64_t capacity) : scope_(Replacement()) {
@@ -36,7 +45,10 @@ class FakeFillDisk {
     S().fail_write_after = UINT64_MAX;
     S().sync_fails = false;
     S().reserved = 0;
-    S().ext4_reserve = S().ext4_reserve_now = 0;
+    S().ext4_reserve = 0;
+    S().reserve_file = "";
+    S().hide_new_entries = false;
+    S().listed_at_open.clear();
     S().hook = nullptr;
     S().hold.clear();
     S().gate.Reset();
@@ -52,8 +64,17 @@ class FakeFillDisk {
   void Reserve(std::uint64_t bytes) { S().reserved = bytes; }
   // Blocks ext4 keeps from every writer, root included, on top of the
   // capacity and the administrator's reserve: writable only while lowered.
-  void Ext4Reserve(std::uint64_t blocks) { S().ext4_reserve = S().ext4_reserve_now = blocks; }
-  std::uint64_t ext4_reserve_now() const { return S().ext4_reserve_now; }
+  // Its "sysfs file" is `file`, or one in a folder of the disk's own.
+  void Ext4Reserve(std::uint64_t blocks, std::string file = "") {
+    if (file.empty()) file = own_.emplace() / "reserved_clusters";
+    S().ext4_reserve = blocks;
+    S().reserve_file = file;
+    WriteReserve(blocks);
+  }
+  std::uint64_t ext4_reserve_now() const { return ReserveNow(); }
+  // A folder's listing shows only the entries it held when it was opened,
+  // as Btrfs does.
+  void HideNewEntries() { S().hide_new_entries = true; }
   // Runs at every step of the fill (in the calling thread).
   void Hook(std::function<void(const std::string& step)> hook) { S().hook = std::move(hook); }
   // Holds the worker at the first `step` until Release().
@@ -69,7 +90,10 @@ class FakeFillDisk {
     std::atomic<std::uint64_t> used{0};
     std::uint64_t fail_write_after = UINT64_MAX;
     std::uint64_t reserved = 0;
-    std::uint64_t ext4_reserve = 0, ext4_reserve_now = 0;
+    std::uint64_t ext4_reserve = 0;
+    std::string reserve_file;
+    bool hide_new_entries = false;
+    std::map<int, std::set<std::string>> listed_at_open;  // folder descriptor -> names then
     bool sync_fails = false;
     std::function<void(const std::string&)> hook;
     std::string hold;
@@ -79,6 +103,37 @@ class FakeFillDisk {
     return state;
   }
   static bool InFill(int fd) { return PathOfFd(fd).find(kFillFolderPrefix) != std::string::npos; }
+  static std::uint64_t ReserveNow() {
+    if (S().ext4_reserve == 0) return 0;
+    std::ifstream in(S().reserve_file);
+    std::uint64_t value = 0;
+    in >> value;
+    return value;
+  }
+  static void WriteReserve(std::uint64_t blocks) { std::ofstream(S().reserve_file) << blocks << "\n"; }
+  static std::set<std::string> NamesIn(int fd) {
+    std::set<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(PathOfFd(fd), error))
+      names.insert(entry.path().filename().string());
+    return names;
+  }
+  // Drops from a getdents64 buffer what the folder did not hold when opened.
+  static ssize_t Hide(int fd, char* buffer, ssize_t n) {
+    const std::set<std::string>& shown = S().listed_at_open[fd];
+    ssize_t out = 0;
+    for (ssize_t at = 0; at < n;) {
+      auto* entry = reinterpret_cast<struct ::dirent64*>(buffer + at);
+      const auto length = entry->d_reclen;
+      const std::string name = entry->d_name;
+      if (name == "." || name == ".." || shown.count(name)) {
+        std::memmove(buffer + out, buffer + at, length);
+        out += length;
+      }
+      at += length;
+    }
+    return out;
+  }
   static void Step(const std::string& step) {
     if (S().hook) S().hook(step);
     if (!S().hold.empty() && S().hold == step) S().gate.HoldOnce();
@@ -86,13 +141,18 @@ class FakeFillDisk {
   static SysCalls Replacement() {
     SysCalls calls = Sys();
     calls.pwrite = [](int fd, const void* buf, size_t count, off_t at) -> ssize_t {
+      if (S().ext4_reserve != 0 && PathOfFd(fd) == S().reserve_file) {
+        const ssize_t done = ::pwrite(fd, buf, count, at);
+        if (ReserveNow() == 0) Step(kLowered);
+        return done;
+      }
       if (!InFill(fd)) return ::pwrite(fd, buf, count, at);
       Step(kWrite);
       if (S().used >= S().fail_write_after) {
         errno = EIO;
         return -1;
       }
-      const std::uint64_t usable = S().capacity + (S().ext4_reserve - S().ext4_reserve_now) * 4096;
+      const std::uint64_t usable = S().capacity + (S().ext4_reserve - std::min(S().ext4_reserve, ReserveNow())) * 4096;
       const std::uint64_t room = usable - std::min(usable, S().used.load());
       if (room == 0) {
         errno = ENOSPC;
@@ -135,21 +195,21 @@ class FakeFillDisk {
       errno = ENOTTY;
       return -1;
     };
-    calls.get_ext4_reserve = [](int, unsigned long long* blocks) {
+    calls.open_ext4_reserve = [](int, int flags) {
       if (S().ext4_reserve == 0) {
         errno = ENOENT;
         return -1;
       }
-      *blocks = S().ext4_reserve_now;
-      return 0;
+      return ::open(S().reserve_file.c_str(), flags | O_CLOEXEC);
     };
-    calls.set_ext4_reserve = [](int, unsigned long long blocks) {
-      if (S().ext4_reserve == 0) {
-        errno = ENOENT;
-        return -1;
-      }
-      S().ext4_reserve_now = std::min<std::uint64_t>(blocks, S().ext4_reserve);
-      return 0;
+    calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
+      const int fd = ::openat(dirfd, path, flags, mode);
+      if (fd >= 0 && (flags & O_DIRECTORY) && S().hide_new_entries) S().listed_at_open[fd] = NamesIn(fd);
+      return fd;
+    };
+    calls.getdents64 = [](int fd, void* buffer, size_t size) -> ssize_t {
+      const ssize_t n = ::getdents64(fd, buffer, size);
+      return n > 0 && S().hide_new_entries ? Hide(fd, static_cast<char*>(buffer), n) : n;
     };
     calls.discard_free = [](int) {
       errno = EOPNOTSUPP;
@@ -158,6 +218,7 @@ class FakeFillDisk {
     return calls;
   }
   ScopedSysCalls scope_;
+  std::optional<TempDir> own_;
 };
 
 }  // namespace velmora::testing
