@@ -2,8 +2,10 @@
 #pragma once
 // The path readers: the folders the protection rules guard.
 #include <string>
+#include <vector>
 
 #include "platform/program_location.h"
+#include "shredlist/add_rules.h"
 
 namespace velmora {
 
@@ -11,5 +13,13 @@ namespace velmora {
 std::string ReadSystemFolder();
 // The system's installation tree.
 std::string ReadWindowsFolder();
+
+// The folders the system itself lives in (/etc, /var, /home... where they
+// exist; "/" and /usr have rules of their own) and the user's home folder
+// (`home`: $HOME, and the password database's entry), by identity, as
+// CurrentSystemFiles() finds them.
+std::vector<ProtectedFolder> ReadProtectedFolders(const std::vector<std::string>& homes);
+// $HOME and the password database's home folder of the effective user.
+std::vector<std::string> UserHomeFolders();
 
 }  // namespace velmora

@@ -2,16 +2,25 @@
 #include "shredlist/add_rules.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/mount_points.h"
+#include "shredlist/program_paths.h"
 #include "support/bind_mount.h"
+#include "support/fake_system_files.h"
 #include "support/temp_dir.h"
 
 namespace velmora {
 namespace {
 
 using namespace std::string_literals;
+
+FileIdentity Identity(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+  return {st.st_dev, st.st_ino};
+}
 
 AddContext Context() {
   AddContext c;
@@ -103,6 +112,64 @@ TEST(AddRulesByIdentity, MountRootIsRefusedLiveWhateverPathReachesIt) {
   for (std::string chosen : {dir / "real/usb", dir / "alias/usb"})
     EXPECT_EQ(AddFolder(chosen, Context(), list, folder).message, AddMessage::OnlyFolder) << chosen;
   EXPECT_EQ(AddFolder(dir / "real", Context(), list, folder).message, AddMessage::None);
+}
+
+// The folders the system lives in and the user's home folder are refused
+// by identity, whatever path reaches them; what is inside them is not. The
+// system is described: no test comes near the real folders but one, below.
+struct ProtectedCase {
+  const char* chosen;  // in the test's folder
+  AddMessage message;
+};
+
+class ProtectedFolders : public ::testing::TestWithParam<ProtectedCase> {};
+
+TEST_P(ProtectedFolders, AreRefusedByIdentityAndWhatIsInsideIsNot) {
+  testing::TempDir dir;
+  for (const char* folder : {"etc", "etc/app", "var", "home", "home/u", "home/u/Documents", "root"})
+    testing::MakeDir(dir / folder);
+  ASSERT_EQ(::symlink((dir / "etc").c_str(), (dir / "alias").c_str()), 0);
+  testing::FakeSystemFiles system;
+  for (const char* folder : {"etc", "var", "home", "root"}) system.identities["/"s + folder] = Identity(dir / folder);
+  system.identities["/home/u"] = Identity(dir / "home/u");
+  ScopedSystemFiles described(system);
+  AddContext c = Context();
+  c.protected_folders = ReadProtectedFolders({"/home/u", "/root"});
+  ASSERT_EQ(c.protected_folders.size(), 6u) << "only the folders that exist";
+  ShredList list;
+  std::string folder;
+  AddOutcome out = AddFolder(dir / GetParam().chosen, c, list, folder);
+  EXPECT_EQ(out.message, GetParam().message);
+  EXPECT_EQ(list.size(), GetParam().message == AddMessage::None ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ProtectedFolders,
+                         ::testing::Values(ProtectedCase{"etc", AddMessage::TopSystemFolder},
+                                           ProtectedCase{"alias", AddMessage::TopSystemFolder},
+                                           ProtectedCase{"var/", AddMessage::TopSystemFolder},
+                                           ProtectedCase{"home", AddMessage::TopSystemFolder},
+                                           ProtectedCase{"home/u", AddMessage::HomeFolder},
+                                           ProtectedCase{"root", AddMessage::HomeFolder},  // root's own home
+                                           ProtectedCase{"etc/app", AddMessage::None},
+                                           ProtectedCase{"home/u/Documents", AddMessage::None}));
+
+// The real /etc, seen through a read-only bind mount of the root file
+// system: the same folder, so refused; /etc bound alone is a mount's root.
+TEST(AddRulesByIdentity, TheRealEtcIsRefusedThroughABindMount) {
+  testing::TempDir dir;
+  testing::MakeDir(dir / "root");
+  testing::MakeDir(dir / "etc");
+  testing::BindMounts mounts;
+  if (std::string why = mounts.Bind("/", dir / "root", true); !why.empty()) GTEST_SKIP() << why;
+  if (std::string why = mounts.Bind("/etc", dir / "etc", true); !why.empty()) GTEST_SKIP() << why;
+  AddContext c = Context();
+  c.protected_folders = ReadProtectedFolders(UserHomeFolders());
+  ShredList list;
+  std::string folder;
+  EXPECT_EQ(AddFolder(dir / "root/etc", c, list, folder).message, AddMessage::TopSystemFolder);
+  EXPECT_EQ(MessageText(AddMessage::TopSystemFolder), "System Folder Cannot Be Shredded");
+  EXPECT_EQ(AddFolder(dir / "etc", c, list, folder).message, AddMessage::OnlyFolder);
+  EXPECT_TRUE(list.empty());
 }
 
 TEST(AddFiles, WholeTextOnlyNoPrefixMatch) {
