@@ -36,6 +36,7 @@
 #include "bench_report.h"
 #include "engine/fill_block.h"
 #include "engine/wipe_file.h"
+#include "freespace/free_space_leftover.h"
 #include "freespace/free_space_wipe.h"
 #include "platform/lease_signal.h"
 #include "platform/sys_calls.h"
@@ -400,24 +401,33 @@ void FreeSpaceVsDd(const std::string& folder) {
   std::printf("free_space_vs_dd: %.3f\n", Median(wipe) / Median(dd));
 }
 
-// The start's look for killed sessions' reports (the keeper's first
-// Delete), in milliseconds, median of the runs.
-double KeeperStartMs(const std::string& folder, const std::string& record) {
+// The start's look for what killed sessions left (the report keeper's
+// first Delete, and the free-space fill's leftovers), in milliseconds,
+// median of the runs.
+double KeeperStartMs(const std::string& folder, const std::string& record, const std::string& fill_record) {
   std::vector<double> times;
   for (int i = 0; i < kRuns; ++i) {
-    velmora::bench::BenchRecord store(record);
+    velmora::bench::BenchRecord store(record), fill_store(fill_record);
     velmora::ReportKeeper keeper({folder, folder + "/state"}, store);
-    times.push_back(1000 * Seconds([&] { keeper.Delete(); }));
+    velmora::FillKeeper fills(fill_store);
+    times.push_back(1000 * Seconds([&] {
+                      keeper.Delete();
+                      fills.RemoveLeftovers();
+                    }));
   }
   return Median(times);
 }
 
-// What a record of 100,000 stale lines adds to the start.
+// What a record of 100,000 stale lines in each of both records adds to the
+// start.
 double KeeperGarbageRecordMs(const std::string& folder) {
-  std::string garbage;
-  for (int i = 0; i < 100000; ++i)
+  std::string garbage, fill_garbage;
+  for (int i = 0; i < 100000; ++i) {
     garbage += "note 2049 " + std::to_string(1000000 + i) + " 1700000000 0 " + folder + "/note.txt\n";
-  return KeeperStartMs(folder, garbage) - KeeperStartMs(folder, "");
+    fill_garbage += "fill 2049 " + std::to_string(1000000 + i) + " 2049 2 1700000000 0 0 0 0 " + folder +
+                    "/gone/.velmora-free-space-abcdefghijkl\n";
+  }
+  return KeeperStartMs(folder, garbage, fill_garbage) - KeeperStartMs(folder, "", "");
 }
 
 }  // namespace
