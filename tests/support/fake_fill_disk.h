@@ -13,13 +13,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
-#include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 
 #include "freespace/free_space_wipe.h"
@@ -48,7 +45,7 @@ class FakeFillDisk {
     S().ext4_reserve = 0;
     S().reserve_file = "";
     S().hide_new_entries = false;
-    S().listed_at_open.clear();
+    S().opened_at.clear();
     S().hook = nullptr;
     S().hold.clear();
     S().gate.Reset();
@@ -72,8 +69,8 @@ class FakeFillDisk {
     WriteReserve(blocks);
   }
   std::uint64_t ext4_reserve_now() const { return ReserveNow(); }
-  // A folder's listing shows only the entries it held when it was opened,
-  // as Btrfs does.
+  // A folder opened before files were made in it lists nothing, as Btrfs
+  // lists a folder as it was at its opening.
   void HideNewEntries() { S().hide_new_entries = true; }
   // Runs at every step of the fill (in the calling thread).
   void Hook(std::function<void(const std::string& step)> hook) { S().hook = std::move(hook); }
@@ -93,7 +90,8 @@ class FakeFillDisk {
     std::uint64_t ext4_reserve = 0;
     std::string reserve_file;
     bool hide_new_entries = false;
-    std::map<int, std::set<std::string>> listed_at_open;  // folder descriptor -> names then
+    unsigned created = 0;                // files made so far
+    std::map<int, unsigned> opened_at;   // folder descriptor -> files made when it was opened
     bool sync_fails = false;
     std::function<void(const std::string&)> hook;
     std::string hold;
@@ -111,29 +109,6 @@ class FakeFillDisk {
     return value;
   }
   static void WriteReserve(std::uint64_t blocks) { std::ofstream(S().reserve_file) << blocks << "\n"; }
-  static std::set<std::string> NamesIn(int fd) {
-    std::set<std::string> names;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(PathOfFd(fd), error))
-      names.insert(entry.path().filename().string());
-    return names;
-  }
-  // Drops from a getdents64 buffer what the folder did not hold when opened.
-  static ssize_t Hide(int fd, char* buffer, ssize_t n) {
-    const std::set<std::string>& shown = S().listed_at_open[fd];
-    ssize_t out = 0;
-    for (ssize_t at = 0; at < n;) {
-      auto* entry = reinterpret_cast<struct ::dirent64*>(buffer + at);
-      const auto length = entry->d_reclen;
-      const std::string name = entry->d_name;
-      if (name == "." || name == ".." || shown.count(name)) {
-        std::memmove(buffer + out, buffer + at, length);
-        out += length;
-      }
-      at += length;
-    }
-    return out;
-  }
   static void Step(const std::string& step) {
     if (S().hook) S().hook(step);
     if (!S().hold.empty() && S().hold == step) S().gate.HoldOnce();
@@ -152,7 +127,8 @@ class FakeFillDisk {
         errno = EIO;
         return -1;
       }
-      const std::uint64_t usable = S().capacity + (S().ext4_reserve - std::min(S().ext4_reserve, ReserveNow())) * 4096;
+      const std::uint64_t lowered = S().ext4_reserve - std::min(S().ext4_reserve, ReserveNow());
+      const std::uint64_t usable = S().capacity + lowered * 4096;
       const std::uint64_t room = usable - std::min(usable, S().used.load());
       if (room == 0) {
         errno = ENOSPC;
@@ -204,12 +180,12 @@ class FakeFillDisk {
     };
     calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
       const int fd = ::openat(dirfd, path, flags, mode);
-      if (fd >= 0 && (flags & O_DIRECTORY) && S().hide_new_entries) S().listed_at_open[fd] = NamesIn(fd);
+      if (fd >= 0 && (flags & O_CREAT)) ++S().created;
+      if (fd >= 0 && (flags & O_DIRECTORY)) S().opened_at[fd] = S().created;
       return fd;
     };
     calls.getdents64 = [](int fd, void* buffer, size_t size) -> ssize_t {
-      const ssize_t n = ::getdents64(fd, buffer, size);
-      return n > 0 && S().hide_new_entries ? Hide(fd, static_cast<char*>(buffer), n) : n;
+      return S().hide_new_entries && S().opened_at[fd] != S().created ? 0 : ::getdents64(fd, buffer, size);
     };
     calls.discard_free = [](int) {
       errno = EOPNOTSUPP;
