@@ -1,17 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The least a shred of a tree can do, as a baseline for the folder figures:
-// write the same number of bytes over every regular file in place, one
-// syncfs, then remove the tree with as many threads as the engine uses.
-// No checks, no report, no names scrubbed: what is left is only what any
-// shred must pay for.
+// write over every regular file in place what the engine writes (its size,
+// at least one fill block of PERIOD bytes, rounded up to the file system's
+// block, PASSES times, each pass but the last forced to the device before
+// the next), one syncfs, then remove the tree with as many threads as the
+// engine uses. No checks, no report, no names scrubbed, no pattern built:
+// what is left is only what any shred must pay for.
 //
-//   shred_limit TREE BYTES WRITE_THREADS REMOVE_THREADS
+//   shred_limit TREE PERIOD PASSES WRITE_THREADS REMOVE_THREADS
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -66,24 +69,47 @@ void Parallel(std::size_t count, unsigned threads, const std::function<bool(std:
   if (failed) ok = false;
 }
 
+// What the engine covers of a file: its length or the fill block's,
+// whichever is longer, to the end of its block.
+off_t Covered(const struct stat& st, off_t period) {
+  const off_t block = st.st_blksize > 0 ? st.st_blksize : 4096;
+  return (std::max(st.st_size, period) + block - 1) / block * block;
+}
+
+// PASSES passes over the open file from offset 0 to `covered`, the data
+// forced to the device after each pass but the last.
+bool WritePasses(int fd, off_t covered, int passes, const std::vector<char>& chunk) {
+  for (int pass = 0; pass < passes; ++pass) {
+    for (off_t at = 0; at < covered;) {
+      const auto want = static_cast<std::size_t>(std::min<off_t>(covered - at, static_cast<off_t>(chunk.size())));
+      if (::pwrite(fd, chunk.data(), want, at) != static_cast<ssize_t>(want)) return false;
+      at += static_cast<off_t>(want);
+    }
+    if (pass + 1 < passes && ::fdatasync(fd) != 0) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: shred_limit TREE BYTES WRITE_THREADS REMOVE_THREADS\n");
+  if (argc != 6) {
+    std::fprintf(stderr, "usage: shred_limit TREE PERIOD PASSES WRITE_THREADS REMOVE_THREADS\n");
     return 2;
   }
   const std::string top = argv[1];
-  const std::size_t bytes = std::strtoul(argv[2], nullptr, 10);
-  const unsigned writers = std::max(1u, static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10)));
-  const unsigned removers = std::max(1u, static_cast<unsigned>(std::strtoul(argv[4], nullptr, 10)));
+  const auto period = static_cast<off_t>(std::strtoul(argv[2], nullptr, 10));
+  const int passes = std::max(1, std::atoi(argv[3]));
+  const unsigned writers = std::max(1u, static_cast<unsigned>(std::strtoul(argv[4], nullptr, 10)));
+  const unsigned removers = std::max(1u, static_cast<unsigned>(std::strtoul(argv[5], nullptr, 10)));
   Tree tree;
   bool ok = Walk(top, 0, tree);
-  const std::vector<char> pattern(bytes, 'x');
+  const std::vector<char> chunk(1 << 20, 'x');
   Parallel(tree.files.size(), writers, [&](std::size_t i) {
     int fd = ::open(tree.files[i].c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return errno == ELOOP;  // a link is only removed
-    const bool written = ::pwrite(fd, pattern.data(), bytes, 0) == static_cast<ssize_t>(bytes);
+    struct stat st {};
+    const bool written = ::fstat(fd, &st) == 0 && WritePasses(fd, Covered(st, period), passes, chunk);
     return ::close(fd) == 0 && written;
   }, ok);
   int root = ::open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
