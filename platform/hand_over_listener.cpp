@@ -159,7 +159,8 @@ void HandOverListener::Read(Connection* c) {
   }
   Answer(c->fd);
   Drop(c);
-  if (receive_) receive_(std::move(paths));
+  // A copy: taking the paths may end the program, and this listener with it.
+  if (auto receive = receive_) receive(std::move(paths));
 }
 
 bool HandOverListener::Holds(const Connection* c) const {
