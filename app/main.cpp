@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "cli/cli_run.h"
 #include "platform/close_signals.h"
 #include "platform/lease_signal.h"
 #include "platform/qt_hand_over.h"
@@ -10,13 +11,32 @@
 #include "shell/close_requests.h"
 #include "shell/command_line.h"
 #include "shell/frm_main.h"
+#include "shell/outcome_box.h"
 #include "shell/path_intake.h"
+#include "shell/settings_record.h"
+#include "shell/storage_notice.h"
 #include "shredlist/given_paths.h"
+
+namespace {
+
+// --shred and --wipe-free-space: no application object, no display, no
+// event loop. Only the free-space fill's record is kept in the settings,
+// so either kind of start removes a fill a killed run left.
+int RunWithoutWindow(const velmora::CliCommand& command) {
+  velmora::QtSettingsStore settings;
+  velmora::SettingsRecord fill_record(settings, velmora::kFreeSpaceFillKey);
+  const velmora::ReasonTexts texts{velmora::OutcomeReason, velmora::StorageReason, velmora::kStorageHeading};
+  return velmora::RunCli(command, texts, fill_record);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   // Before any thread: a file's write lease, broken by another program that
   // opens it mid-shred, must not end the program.
   velmora::IgnoreLeaseBreakSignal();
+  const velmora::CliCommand cli = velmora::ParseCliCommand(argc, argv);
+  if (cli.action != velmora::CliCommand::Action::None) return RunWithoutWindow(cli);
   // --help and --version are answered before anything needs a display.
   const velmora::CommandLine command = velmora::ParseCommandLine(argc, argv);
   if (command.action != velmora::CommandLine::Action::Run) return velmora::FinishWithoutWindow(command);

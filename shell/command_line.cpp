@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/cli_command.h"
+
 namespace velmora {
 namespace {
 
@@ -48,7 +50,8 @@ void SetUpParser(QCommandLineParser& parser, const QCommandLineOption& help, con
   parser.setApplicationDescription(
       "Velmora overwrites files, or every file in a folder, forces the data to the disk and deletes them.\n"
       "Paths given here are put on the shred list as if chosen in the window; nothing is shredded until\n"
-      "you press \"Shred Now\". Folder mode when every path is a folder, file mode otherwise.");
+      "you press \"Shred Now\". Folder mode when every path is a folder, file mode otherwise.\n"
+      "With --shred they are shredded at once, without a window (see below).");
   parser.addOption(help);
   parser.addOption(version);
   AddQtOptions(parser);
@@ -70,7 +73,7 @@ std::string HelpText(const QCommandLineParser& parser) {
   // Without an application object Qt cannot know the program's name.
   QString text = parser.helpText();
   text.replace(QRegularExpression("^Usage: \\S+"), QString("Usage: ") + kProgram);
-  return ToBytes(text);
+  return ToBytes(text) + "\n" + CliHelp();
 }
 
 }  // namespace

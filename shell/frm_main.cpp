@@ -151,8 +151,7 @@ void FrmMain::cmdReset_Click() {
 // ---- The shred list ------------------------------------------------------
 
 AddContext FrmMain::RulesContext() const {
-  return AddContext{env_.program.folder, env_.program.executable_name, ReadSystemFolder(), ReadWindowsFolder(),
-                    env_.mount_points};
+  return RulesContextFor(env_.program, env_.mount_points);
 }
 
 void FrmMain::ShowShredList() {

@@ -4,7 +4,7 @@
 // Stop and ways out; at the end a box says what was done.
 #include "freespace/free_space_wipe.h"
 #include "fs/storage_class.h"
-#include "shell/free_space_texts.h"
+#include "freespace/free_space_texts.h"
 #include "shell/frm_main.h"
 #include "shell/input_guard.h"
 #include "shell/shred_job.h"

@@ -42,4 +42,9 @@ std::vector<std::string> UserHomeFolders() {
   return homes;
 }
 
+AddContext RulesContextFor(const ProgramPaths& program, const std::vector<std::string>& mount_points) {
+  return AddContext{program.folder, program.executable_name, ReadSystemFolder(), ReadWindowsFolder(), mount_points,
+                    ReadProtectedFolders(UserHomeFolders())};
+}
+
 }  // namespace velmora

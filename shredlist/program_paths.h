@@ -21,5 +21,9 @@ std::string ReadWindowsFolder();
 std::vector<ProtectedFolder> ReadProtectedFolders(const std::vector<std::string>& homes);
 // $HOME and the password database's home folder of the effective user.
 std::vector<std::string> UserHomeFolders();
+// What the protection rules compare against: the running program, read
+// at start, and the system folders, read now. The window and the command
+// line build it here, so both keep the same things off the list.
+AddContext RulesContextFor(const ProgramPaths& program, const std::vector<std::string>& mount_points);
 
 }  // namespace velmora

@@ -11,10 +11,12 @@
 #include <atomic>
 #include <chrono>
 
+#include "cli/cli_shred.h"
 #include "engine/fill_block.h"
 #include "engine/writeback_pacer.h"
 #include "run/run_progress.h"
 #include "support/capture.h"
+#include "support/fake_system_files.h"
 #include "support/fixed_host.h"
 #include "support/report_in_folder.h"
 #include "support/temp_dir.h"
@@ -436,6 +438,46 @@ TEST(ShredRunStop, FolderModeStopsInsideTheFileInHandAndKeepsTheRestInTheirFolde
   ASSERT_EQ(capture.removed_files.size(), gone);
   for (const Bytes& removed : capture.removed_files) EXPECT_EQ(removed, testing::ExpectedCover(2, 3000));
   EXPECT_EQ(ReadFile(dir / "two/w"), testing::RandomBytes(3000, 20));
+}
+
+// From a terminal, on a disk that says it is flash: a line per path left,
+// in the order given, the storage section once for the items shredded, and
+// "shredded:" lines on standard output with --verbose only; a path given
+// twice is one item.
+TEST(ShredRunWithoutWindow, EachPathIsToldOnceOnItsStream) {
+  TempDir dir;
+  WriteFile(dir / "a", Bytes(100, 1));
+  WriteFile(dir / "b", Bytes(100, 2));
+  MakeDir(dir / "sub");
+  struct statx x;
+  ASSERT_EQ(::statx(AT_FDCWD, dir.path().c_str(), 0, STATX_MNT_ID, &x), 0);
+  const std::string device = std::to_string(x.stx_dev_major) + ":" + std::to_string(x.stx_dev_minor);
+  testing::FakeSystemFiles sys;
+  sys.Mount(x.stx_mnt_id, device, "ext4");
+  sys.Disk(device, "vdz", /*rotational=*/false);
+  ScopedSystemFiles scoped(sys);
+  const ReasonTexts texts{[](ItemOutcome o) { return "(item " + std::to_string(static_cast<int>(o)) + ")"; },
+                          [](StorageRisk r) { return "(risk " + std::to_string(static_cast<int>(r)) + ")"; },
+                          "Old copies:"};
+  for (bool verbose : {false, true}) {
+    WriteFile(dir / "a", Bytes(100, 1));
+    WriteFile(dir / "b", Bytes(100, 2));
+    CliCommand command;
+    command.verbose = verbose;
+    command.paths = {dir / "a", dir / "sub", dir / "gone", dir / "b", dir / "a"};
+    char *out = nullptr, *err = nullptr;
+    std::size_t out_size = 0, err_size = 0;
+    CliStreams streams{::open_memstream(&out, &out_size), ::open_memstream(&err, &err_size), [] { return false; }};
+    EXPECT_EQ(RunCliShred(command, texts, streams), 1);
+    std::fclose(streams.out);
+    std::fclose(streams.err);
+    EXPECT_EQ(std::string(out), verbose ? "shredded: " + (dir / "a") + "\nshredded: " + (dir / "b") + "\n" : "");
+    EXPECT_EQ(std::string(err), (dir / "sub") + " (a folder: use --folders)\n" + (dir / "gone") + " (item 6)\n" +
+                                    "Old copies:\n" + (dir / "a") + " (risk 1)\n" + (dir / "b") + " (risk 1)\n");
+    std::free(out);
+    std::free(err);
+    EXPECT_FALSE(Exists(dir / "a"));
+  }
 }
 
 }  // namespace

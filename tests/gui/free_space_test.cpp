@@ -18,7 +18,7 @@
 #include "platform/close_signals.h"
 #include "platform/mount_points.h"
 #include "shell/close_requests.h"
-#include "shell/free_space_texts.h"
+#include "freespace/free_space_texts.h"
 #include "shell/settings_record.h"
 #include "shell/shred_progress.h"
 #include "support/fake_fill_disk.h"

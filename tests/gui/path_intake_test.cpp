@@ -8,6 +8,7 @@
 
 #include <QFile>
 
+#include "cli/cli_shred.h"
 #include "shell/drop_target.h"
 #include "shell/outcome_box.h"
 #include "shell/path_intake.h"
@@ -172,6 +173,8 @@ TEST(UserGuide, ExplainsEveryReasonOfBothBoxes) {
   for (IntakeRefusal refusal : {IntakeRefusal::Missing, IntakeRefusal::Link, IntakeRefusal::NotRegularFile,
                                 IntakeRefusal::Folder, IntakeRefusal::File})
     EXPECT_NE(guide.find(IntakeReason(refusal)), std::string::npos) << IntakeReason(refusal);
+  for (const std::string reason : {kFolderWithoutFolders, kFileWithFolders})
+    EXPECT_NE(guide.find("<dt>" + reason + "</dt>"), std::string::npos) << reason;
 }
 
 // ---- Drops on the list page ----------------------------------------------

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/free_space_texts.h"
+#include "freespace/free_space_texts.h"
 
 #include <cmath>
 #include <system_error>
