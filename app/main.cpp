@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> absolute;
   for (const std::string& path : command.paths)
     absolute.push_back(velmora::AbsolutePath(path, velmora::CurrentFolder()));
-  if (!window.Form_Load(absolute)) return 0;
+  if (!window.StartUp(absolute)) return 0;
   window.show();
   // Paths given are added once the window is up, so their messages have it behind them.
   QTimer::singleShot(0, &window, [&] {

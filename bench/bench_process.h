@@ -3,6 +3,7 @@
 // Programs run as processes of their own: timed from start to exit, and
 // the peak memory of a process read by the process itself.
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,8 +18,9 @@ namespace velmora::bench {
 
 // Runs `argv` (no shell) and waits for it: its exit status, or -1 when it
 // could not start or did not exit normally. Standard output and error go to
-// /dev/null when `quiet`.
-inline int Spawn(const std::vector<std::string>& argv, bool quiet = false) {
+// /dev/null when `quiet`; `cpu_ms`, when given, gets the processor time it
+// used (user and system).
+inline int Spawn(const std::vector<std::string>& argv, bool quiet = false, double* cpu_ms = nullptr) {
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
@@ -33,7 +35,10 @@ inline int Spawn(const std::vector<std::string>& argv, bool quiet = false) {
   posix_spawn_file_actions_destroy(&actions);
   if (failed != 0) return -1;
   int status = 0;
-  if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  struct rusage usage {};
+  if (::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status)) return -1;
+  auto ms = [](const timeval& t) { return 1000.0 * static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1000; };
+  if (cpu_ms != nullptr) *cpu_ms = ms(usage.ru_utime) + ms(usage.ru_stime);
   return WEXITSTATUS(status);
 }
 

@@ -24,10 +24,10 @@
 
 #include "bench_files.h"
 #include "bench_report.h"
-#include "platform/fake_platform.h"
 #include "platform/lease_signal.h"
 #include "run/shred_run.h"
 #include "shell/frm_main.h"
+#include "support/fake_platform.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ WindowRun ShredThroughTheWindow(const std::string& folder, const std::string& pa
   env.state_folder = folder + "/state";
   env.mount_points = {"/"};
   velmora::FrmMain window(fakes.platform(), env);
-  window.Form_Load();
+  window.StartUp();
   window.show();
   // By the controls' names, as a user's tools find them: "1" pass, file mode.
   window.findChild<QComboBox*>("cboOverwriteNoOfTimes")->setCurrentIndex(kPosition);

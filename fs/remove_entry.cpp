@@ -27,7 +27,7 @@ std::string ScrubName(int dirfd, const std::string& name) {
   // A handful of tries covers collisions even for one-letter names.
   for (int attempt = 0; attempt < 16; ++attempt) {
     std::string scrubbed = RandomName(name.size());
-    if (Sys().renameat(dirfd, name.c_str(), dirfd, scrubbed.c_str()) == 0) return scrubbed;
+    if (Sys().rename_noreplace(dirfd, name.c_str(), dirfd, scrubbed.c_str()) == 0) return scrubbed;
     if (errno != EEXIST) break;  // refused for good
   }
   return name;
@@ -52,7 +52,7 @@ bool RemoveExpected(int dirfd, const std::string& name, const struct stat& expec
   if (Sys().unlinkat(dirfd, current.c_str(), flags) == 0) return true;
   // The entry stays: under its own name again where it can be, else under
   // the random one; the caller reports it kept either way.
-  if (current != name) BestEffort(Sys().renameat(dirfd, current.c_str(), dirfd, name.c_str()));
+  if (current != name) BestEffort(Sys().rename_noreplace(dirfd, current.c_str(), dirfd, name.c_str()));
   return false;
 }
 

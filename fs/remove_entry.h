@@ -18,7 +18,7 @@ namespace velmora {
 //
 // What remains is the race between each check and the call after it: Linux
 // has no "remove this name only if it is this inode", so a swap in the
-// microseconds between an fstatat and the renameat or unlinkat that follows
+// microseconds between an fstatat and the rename or unlinkat that follows
 // still wins. The window is kept to those two calls.
 bool RemoveExpected(int dirfd, const std::string& name, const struct stat& expected, bool is_folder,
                     bool scrub_name = true);

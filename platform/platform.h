@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/chosen_files.h"
 
 namespace velmora {
 
@@ -22,10 +23,8 @@ enum class MessageAnswer { Ok, Yes, No };
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
-  // A modal chooser of one or several files. Returns one full path, or the
-  // folder followed by the chosen names, each after a NUL character, or ""
-  // when cancelled.
-  virtual std::string ChooseFiles(const std::string& title) = 0;
+  // A modal chooser of one or several files (nothing when cancelled).
+  virtual ChosenFiles ChooseFiles(const std::string& title) = 0;
   // A modal folder chooser: a full path without a trailing "/" (except "/"),
   // or "" when cancelled.
   virtual std::string ChooseFolder(const std::string& title) = 0;

@@ -29,15 +29,12 @@ QString FromLocalPath(const std::string& path) {
   return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
 }
 
-std::string ChooserResult(const QStringList& paths) {
+ChosenFiles ChooserResult(const QStringList& paths) {
   if (paths.isEmpty()) return {};
-  if (paths.size() == 1) return ToLocalPath(paths.front());
+  if (paths.size() == 1) return ChosenFiles(ToLocalPath(paths.front()));
   // A multiple selection always comes from one folder.
-  std::string out = ToLocalPath(QFileInfo(paths.front()).absolutePath());
-  for (const QString& path : paths) {
-    out.push_back('\0');
-    out += ToLocalPath(QFileInfo(path).fileName());
-  }
+  ChosenFiles out(ToLocalPath(QFileInfo(paths.front()).absolutePath()), {});
+  for (const QString& path : paths) out.names.push_back(ToLocalPath(QFileInfo(path).fileName()));
   return out;
 }
 
@@ -57,7 +54,7 @@ void CloseAllTopLevelWindows() {
   }
 }
 
-std::string QtDialogs::ChooseFiles(const std::string& title) {
+ChosenFiles QtDialogs::ChooseFiles(const std::string& title) {
   return ChooserResult(QFileDialog::getOpenFileNames(nullptr, QString::fromStdString(title)));
 }
 

@@ -13,7 +13,7 @@ namespace velmora {
 
 class QtDialogs : public Dialogs {
  public:
-  std::string ChooseFiles(const std::string& title) override;
+  ChosenFiles ChooseFiles(const std::string& title) override;
   std::string ChooseFolder(const std::string& title) override;
   MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                             MessageButtons buttons) override;
@@ -62,8 +62,8 @@ bool InstallQtTranslations(QCoreApplication& app, const QLocale& locale = QLocal
 // Closes every top-level window of the program (not menus or tool tips).
 void CloseAllTopLevelWindows();
 
-// The chooser's list of full paths in the form the add expects.
-std::string ChooserResult(const QStringList& paths);
+// The chooser's list of full paths as the add takes them.
+ChosenFiles ChooserResult(const QStringList& paths);
 
 // Paths as the file system spells them, and back.
 std::string ToLocalPath(const QString& path);

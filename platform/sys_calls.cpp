@@ -25,7 +25,7 @@ namespace {
 int RealOpenat(int dirfd, const char* path, int flags, mode_t mode) {
   return ::openat(dirfd, path, flags, mode);
 }
-int RealRenameat(int olddirfd, const char* oldpath, int newdirfd, const char* newpath) {
+int RealRenameNoReplace(int olddirfd, const char* oldpath, int newdirfd, const char* newpath) {
   // Never replace an existing entry: the new name is one we invented, or
   // one we are giving back.
   return ::renameat2(olddirfd, oldpath, newdirfd, newpath, RENAME_NOREPLACE);
@@ -91,12 +91,14 @@ int RealOpenExt4Reserve(int fd, int flags) {
 }
 
 SysCalls& Table() {
+  // clang-format off: the table in the members' order, several to a line.
   static SysCalls table{RealOpenat, ::pwrite,       ::fdatasync,  ::fsync,      ::syncfs,    ::close,
-                        ::unlinkat, RealRenameat,   RealCheckpointJournal,      RealStatx,   ::lseek,
+                        ::unlinkat, RealRenameNoReplace,   RealCheckpointJournal,      RealStatx,   ::lseek,
                         RealGetdents64,             ::fchmod,     ::fstatfs,    ::flistxattr, ::fgetxattr,
                         ::fsetxattr, ::fremovexattr, ::uname, RealSetlease, ::nanosleep, ::chmod,
                         ::geteuid,  ::mkdirat,      ::linkat,     RealSyncFileRange, ::faccessat,
                         RealDiscardFree, RealReservedBlocks, RealOpenExt4Reserve};
+  // clang-format on
   return table;
 }
 

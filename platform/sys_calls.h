@@ -43,7 +43,8 @@ struct SysCalls {
   SysCall<int(int fd)> syncfs;
   SysCall<int(int fd)> close;
   SysCall<int(int dirfd, const char* path, int flags)> unlinkat;
-  SysCall<int(int olddirfd, const char* oldpath, int newdirfd, const char* newpath)> renameat;
+  // renameat2(..., RENAME_NOREPLACE): fails with EEXIST rather than replace.
+  SysCall<int(int olddirfd, const char* oldpath, int newdirfd, const char* newpath)> rename_noreplace;
   SysCall<int(int fd, unsigned flags)> checkpoint_journal;  // ext4's journal checkpoint
   SysCall<int(int dirfd, const char* path, int flags, unsigned mask, struct statx* out)> statx;
   SysCall<off_t(int fd, off_t offset, int whence)> lseek;

@@ -161,7 +161,7 @@ bool TakeTemporaryName(int dirfd, const std::string& folder, const Look& seen,
                        const std::function<bool(const ReportIdentity&)>& moving, std::string& name) {
   const std::string temporary = NewTemporaryReportName();
   if (!moving(TemporaryIdentity(JoinPath(folder, temporary), seen)) ||
-      Sys().renameat(dirfd, name.c_str(), dirfd, temporary.c_str()) != 0)
+      Sys().rename_noreplace(dirfd, name.c_str(), dirfd, temporary.c_str()) != 0)
     return false;
   name = temporary;
   return true;
@@ -179,7 +179,7 @@ OwnFile OverwriteAndRemove(int dirfd, const std::string& name, const std::string
   WipeOutcome outcome = OverwriteAt(dirfd, name, ReportPattern(), policy, st);
   if (outcome == WipeOutcome::Changed || outcome == WipeOutcome::OtherLinks) {
     // Someone keeps it after all: it gets its own name back, if still free.
-    if (name != own_name) BestEffort(Sys().renameat(dirfd, name.c_str(), dirfd, own_name.c_str()));
+    if (name != own_name) BestEffort(Sys().rename_noreplace(dirfd, name.c_str(), dirfd, own_name.c_str()));
     return OwnFile::NotOurs;
   }
   if (outcome != WipeOutcome::Shredded) return OwnFile::Kept;
@@ -241,7 +241,7 @@ bool WriteAll(int fd, const std::string& bytes) {
 
 // Gives the new file the report's name, never replacing whatever holds it.
 bool MoveInPlace(int dirfd, const std::string& temporary) {
-  if (Sys().renameat(dirfd, temporary.c_str(), dirfd, kReportFileName) == 0) return true;
+  if (Sys().rename_noreplace(dirfd, temporary.c_str(), dirfd, kReportFileName) == 0) return true;
   if (errno != EINVAL && errno != ENOSYS) return false;
   // A file system without RENAME_NOREPLACE: a new hard link never replaces
   // an entry either.

@@ -24,11 +24,18 @@ namespace {
 // so old copies of directory blocks (the names) do not outlive the run. On
 // the same look at each item's folder (whose mount a shredded item was on),
 // what its storage may keep of the old data.
+// An item kept whole under its name (stopped part way, or never reached)
+// took no name off the disk, and is not looked at: a file system only such
+// items touched keeps its journal as it is (zeroing it takes seconds after a
+// Stop on a slow device).
 void ScrubJournals(const ShredList& items, ShredRunResult& result) {
   std::map<dev_t, bool> zeroed;  // per file system touched: whether its journal is zeroed now
   StorageSurvey survey;
   result.storage.assign(items.size(), StorageClass{});
   for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i < result.outcomes.size() && (result.outcomes[i] == ItemOutcome::StoppedPartWay ||
+                                       result.outcomes[i] == ItemOutcome::StoppedBeforeReached))
+      continue;
     std::string folder, name;
     SplitPath(items[i].path, folder, name);
     UniqueFd fd(RetryOnEintr(

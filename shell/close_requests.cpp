@@ -14,8 +14,8 @@ void ConnectCloseRequests(QGuiApplication& app, FrmMain& window, CloseSignals& c
   // Qt asks programs not to end from here: the session may yet be
   // cancelled. Only the report goes; the close step follows on quit.
   QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
-                   [&window](QSessionManager&) { window.Session_CommitData(); });
-  QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &FrmMain::Application_AboutToQuit);
+                   [&window](QSessionManager&) { window.SessionCommitting(); });
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &FrmMain::AboutToQuit);
 }
 
 }  // namespace velmora

@@ -16,7 +16,7 @@ class DialogWatch : public Dialogs {
   // Runs each time the last open dialog has closed.
   void OnAllClosed(std::function<void()> closed) { closed_ = std::move(closed); }
 
-  std::string ChooseFiles(const std::string& title) override {
+  ChosenFiles ChooseFiles(const std::string& title) override {
     Scope scope(*this);
     return inner_.ChooseFiles(title);
   }

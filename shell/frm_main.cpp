@@ -39,40 +39,40 @@ FrmMain::FrmMain(Platform platform, AppEnvironment environment, QWidget* parent)
       fill_record_(platform.settings, kFreeSpaceFillKey), fill_keeper_(fill_record_) {
   BuildWindow();
   Connect();
-  connect(job_, &ShredJob::Finished, this, &FrmMain::ShredRun_Finished);
+  connect(job_, &ShredJob::Finished, this, &FrmMain::ShredRunFinished);
   // Paths handed over while a dialog was open are taken once it is closed,
   // from the event loop, after whatever opened the dialog has finished.
   dialogs_.OnAllClosed([this] { QTimer::singleShot(0, this, &FrmMain::TakeWaitingPaths); });
   new DropTarget(
-      fraResult, [this] { return FrontPage() == Page::Result && cmdAdd->isEnabled(); },
+      listPage, [this] { return FrontPage() == Page::Result && addButton->isEnabled(); },
       [this](const std::vector<std::string>& paths) { AddDroppedPaths(*this, platform_.dialogs, paths); });
-  // Until the start-up sequence runs, the window shows its designed state.
+  // Until the start-up sequence runs, the window shows its first state.
   BringToFront(Page::Selection);
 }
 
 void FrmMain::Connect() {
-  connect(OptFile, &QRadioButton::clicked, this, &FrmMain::OptFile_Click);
-  connect(OptFolder, &QRadioButton::clicked, this, &FrmMain::OptFolder_Click);
-  connect(cmdNext, &QPushButton::clicked, this, &FrmMain::cmdNext_Click);
-  connect(cmdBack, &QPushButton::clicked, this, &FrmMain::cmdBack_Click);
-  connect(cmdBack1, &QPushButton::clicked, this, &FrmMain::cmdBack1_Click);
-  connect(mnuAbout, &QAction::triggered, this, &FrmMain::mnuAbout_Click);
-  connect(cmdOK, &QPushButton::clicked, this, &FrmMain::cmdOK_Click);
-  connect(cmdReset, &QPushButton::clicked, this, &FrmMain::cmdReset_Click);
-  connect(cmdAdd, &QPushButton::clicked, this, &FrmMain::cmdAdd_Click);
-  connect(cmdClear, &QPushButton::clicked, this, &FrmMain::cmdClear_Click);
-  connect(cmdRemove, &QPushButton::clicked, this, &FrmMain::cmdRemove_Click);
-  connect(cmdLog, &QPushButton::clicked, this, &FrmMain::cmdLog_Click);
-  connect(cmdExit, &QPushButton::clicked, this, &FrmMain::cmdExit_Click);
-  connect(cmdEx, &QPushButton::clicked, this, &FrmMain::cmdEx_Click);
-  connect(cmdFinish, &QPushButton::clicked, this, &FrmMain::cmdFinish_Click);
-  connect(mnuExit, &QAction::triggered, this, &FrmMain::mnuExit_Click);
-  connect(cmdExt, &QPushButton::clicked, this, &FrmMain::cmdExt_Click);
-  connect(mnuOnline, &QAction::triggered, this, &FrmMain::mnuOnline_Click);
-  connect(mnuVisit, &QAction::triggered, this, &FrmMain::mnuVisit_Click);
-  connect(Label14, &LinkLabel::clicked, this, &FrmMain::Label14_Click);
-  connect(Label15, &LinkLabel::clicked, this, &FrmMain::Label15_Click);
-  connect(mnuWipeFreeSpace, &QAction::triggered, this, &FrmMain::mnuWipeFreeSpace_Click);
+  connect(fileModeButton, &QRadioButton::clicked, this, &FrmMain::ChooseFileMode);
+  connect(folderModeButton, &QRadioButton::clicked, this, &FrmMain::ChooseFolderMode);
+  connect(nextButton, &QPushButton::clicked, this, &FrmMain::Next);
+  connect(backButton, &QPushButton::clicked, this, &FrmMain::BackToOptions);
+  connect(startAgainButton, &QPushButton::clicked, this, &FrmMain::StartAgain);
+  connect(aboutAction, &QAction::triggered, this, &FrmMain::ShowAbout);
+  connect(aboutOkButton, &QPushButton::clicked, this, &FrmMain::CloseAbout);
+  connect(resetButton, &QPushButton::clicked, this, &FrmMain::Reset);
+  connect(addButton, &QPushButton::clicked, this, &FrmMain::ChooseAndAdd);
+  connect(clearButton, &QPushButton::clicked, this, &FrmMain::ClearList);
+  connect(shredNowButton, &QPushButton::clicked, this, &FrmMain::ShredNow);
+  connect(reportButton, &QPushButton::clicked, this, &FrmMain::OpenReport);
+  for (QPushButton* exit : {optionsExitButton, listExitButton})
+    connect(exit, &QPushButton::clicked, this, &FrmMain::close);
+  connect(finishButton, &QPushButton::clicked, this, &FrmMain::Finish);
+  connect(exitAction, &QAction::triggered, this, &FrmMain::ExitFromMenu);
+  connect(panelExitButton, &QPushButton::clicked, this, &FrmMain::CloseEveryWindow);
+  connect(onlineHelpAction, &QAction::triggered, this, [this] { links_.OpenFeaturesPage(); });
+  connect(visitAction, &QAction::triggered, this, [this] { links_.OpenHomePage(); });
+  connect(homeLink, &LinkLabel::clicked, this, [this] { links_.OpenHomePage(); });
+  connect(contactLink, &LinkLabel::clicked, this, [this] { links_.OpenContactPage(); });
+  connect(wipeFreeSpaceAction, &QAction::triggered, this, &FrmMain::StartFreeSpaceWipe);
 }
 
 // ---- Page flow -----------------------------------------------------------
@@ -97,55 +97,62 @@ void FrmMain::ApplyPageOrder() {
 
 void FrmMain::DeselectModes() {
   // Clearing a button is not a click: the list heading keeps its text.
-  for (QRadioButton* option : {OptFile, OptFolder}) {
+  for (QRadioButton* option : {fileModeButton, folderModeButton}) {
     option->setAutoExclusive(false);
     option->setChecked(false);
     option->setAutoExclusive(true);
   }
 }
 
-void FrmMain::OptFile_Click() {
-  cmdNext->setEnabled(true);
-  Label3->setText("Select Files to Shred:");
-  Label3->adjustSize();
+void FrmMain::ChooseFileMode() {
+  nextButton->setEnabled(true);
+  listHeading->setText("Select Files to Shred:");
+  listHeading->adjustSize();
 }
 
-void FrmMain::OptFolder_Click() {
-  cmdNext->setEnabled(true);
-  Label3->setText("Select a Folder to Shred:");
-  Label3->adjustSize();
+void FrmMain::ChooseFolderMode() {
+  nextButton->setEnabled(true);
+  listHeading->setText("Select a Folder to Shred:");
+  listHeading->adjustSize();
 }
 
-void FrmMain::cmdNext_Click() {
+void FrmMain::OpenListPage(bool folders) {
+  (folders ? folderModeButton : fileModeButton)->click();
+  nextButton->click();
+}
+
+bool FrmMain::FileModeSelected() const { return fileModeButton->isChecked(); }
+
+void FrmMain::Next() {
   BringToFront(Page::Result);
-  options_.FolderMode = OptFolder->isChecked();
-  options_.OverwriteNoOfTimes = PassCountAt(cboOverwriteNoOfTimes->currentIndex()).value_or(0);
-  options_.OverwriteWith = cboOverwriteWith->currentText().toStdString();
+  options_.FolderMode = folderModeButton->isChecked();
+  options_.OverwriteNoOfTimes = PassCountAt(passCountBox->currentIndex()).value_or(0);
+  options_.OverwriteWith = techniqueBox->currentText().toStdString();
 }
 
-void FrmMain::cmdBack_Click() {
-  cmdRemove->setEnabled(false);
+void FrmMain::BackToOptions() {
+  shredNowButton->setEnabled(false);
   ClearShredList();
   BringToFront(Page::Selection);
   DeselectModes();
-  cmdNext->setEnabled(false);
+  nextButton->setEnabled(false);
 }
 
-void FrmMain::cmdBack1_Click() {
-  cmdRemove->setEnabled(false);
+void FrmMain::StartAgain() {
+  shredNowButton->setEnabled(false);
   report_.Delete();
   if (report_window_) report_window_->close();  // the report is gone
   BringToFront(Page::Selection);
 }
 
-void FrmMain::mnuAbout_Click() { BringToFront(Page::About); }
+void FrmMain::ShowAbout() { BringToFront(Page::About); }
 
-void FrmMain::cmdOK_Click() { SendToBack(Page::About); }
+void FrmMain::CloseAbout() { SendToBack(Page::About); }
 
-void FrmMain::cmdReset_Click() {
+void FrmMain::Reset() {
   BringToFront(Page::Selection);
   DeselectModes();
-  cmdNext->setEnabled(false);
+  nextButton->setEnabled(false);
 }
 
 // ---- The shred list ------------------------------------------------------
@@ -156,70 +163,73 @@ AddContext FrmMain::RulesContext() const {
 
 void FrmMain::ShowShredList() {
   // The two views hold the list in step: paths behind, names in front.
-  ListFiles->clear();
-  NoExtension->clear();
+  pathListView->clear();
+  shredListView->clear();
   for (const ShredListItem& item : list_) {
-    new QTreeWidgetItem(ListFiles, {FromLocalPath(item.path)});
-    auto* row = new QTreeWidgetItem(NoExtension, {FromLocalPath(item.name)});
+    new QTreeWidgetItem(pathListView, {FromLocalPath(item.path)});
+    auto* row = new QTreeWidgetItem(shredListView, {FromLocalPath(item.name)});
     row->setToolTip(0, FromLocalPath(item.path));
   }
 }
 
 void FrmMain::ClearShredList() {
   list_.clear();
-  ListFiles->clear();
-  NoExtension->clear();
+  pathListView->clear();
+  shredListView->clear();
 }
 
-void FrmMain::cmdAdd_Click() {
-  AddChosen(OptFile->isChecked() ? platform_.dialogs.ChooseFiles(kFileChooserTitle)
-                                 : platform_.dialogs.ChooseFolder(""));
+void FrmMain::ChooseAndAdd() {
+  if (FileModeSelected())
+    ShowAddOutcome(AddFiles(platform_.dialogs.ChooseFiles(kFileChooserTitle), RulesContext(), list_));
+  else
+    ShowAddOutcome(AddFolder(platform_.dialogs.ChooseFolder(""), RulesContext(), list_, options_.FolderToShred));
 }
 
 void FrmMain::AddChosen(const std::string& chosen) {
-  AddOutcome outcome;
-  if (OptFile->isChecked()) {
-    outcome = AddFiles(chosen, RulesContext(), list_);
-  } else {
-    outcome = AddFolder(chosen, RulesContext(), list_, options_.FolderToShred);
-  }
+  if (FileModeSelected())
+    ShowAddOutcome(AddFiles(ChosenFiles(chosen), RulesContext(), list_));
+  else
+    ShowAddOutcome(AddFolder(chosen, RulesContext(), list_, options_.FolderToShred));
+}
+
+void FrmMain::ShowAddOutcome(const AddOutcome& outcome) {
   if (outcome.message != AddMessage::None)
     platform_.dialogs.ShowMessage(MessageText(outcome.message), kTitle, MessageIcon::Critical,
                                   MessageButtons::Ok);
-  if (outcome.remove_enabled) cmdRemove->setEnabled(*outcome.remove_enabled);
+  if (outcome.remove_enabled) shredNowButton->setEnabled(*outcome.remove_enabled);
   ShowShredList();
 }
 
-void FrmMain::cmdClear_Click() {
-  cmdRemove->setEnabled(false);
+void FrmMain::ClearList() {
+  shredNowButton->setEnabled(false);
   ClearShredList();
 }
 
 void FrmMain::RemoveSelectedItems() {
   std::vector<int> rows;
-  for (QTreeWidgetItem* item : NoExtension->selectedItems()) rows.push_back(NoExtension->indexOfTopLevelItem(item));
+  for (QTreeWidgetItem* item : shredListView->selectedItems()) rows.push_back(shredListView->indexOfTopLevelItem(item));
   if (rows.empty()) return;
   std::sort(rows.rbegin(), rows.rend());
   for (int row : rows) list_.erase(list_.begin() + row);
   ShowShredList();
   if (list_.empty()) {
-    cmdRemove->setEnabled(false);  // as "&Clear" leaves it
+    shredNowButton->setEnabled(false);  // as "&Clear" leaves it
     return;
   }
   // The row after the last one removed takes the selection, so Delete can
   // go on down the list.
-  const int next = std::min(rows.back(), NoExtension->topLevelItemCount() - 1);
-  NoExtension->setCurrentItem(NoExtension->topLevelItem(next));
+  const int next = std::min(rows.back(), shredListView->topLevelItemCount() - 1);
+  shredListView->setCurrentItem(shredListView->topLevelItem(next));
 }
 
 // ---- The shred run and its report ----------------------------------------
 
-void FrmMain::cmdRemove_Click() {
+void FrmMain::ShredNow() {
   // The worker gets its own copy of all it reads, the report's date and
   // time included (read here, in the report's order).
   std::string date = platform_.clock.ShortDateNow();
   std::string time = platform_.clock.ShortTimeNow();
-  ShredOrder order{options_, list_, cboOverwriteNoOfTimes->currentIndex(), &report_, date, time};
+  ShredOrder order{options_, list_, passCountBox->currentIndex(), &report_, date, time};
   if (!job_->Start(std::move(order))) return;  // one run at a time, however the click came
   if (report_window_) report_window_->close();  // its report is shredded by this run
   input_guard_->Engage();
@@ -228,15 +238,15 @@ void FrmMain::cmdRemove_Click() {
 
 bool FrmMain::Running() const { return job_->Running(); }
 
-void FrmMain::ShredRun_Finished() {
+void FrmMain::ShredRunFinished() {
   if (free_space_) {
-    FreeSpace_Finished();
+    FreeSpaceFinished();
     return;
   }
   progress_->End();
   input_guard_->Release();
   const ShredRunResult& result = job_->Result();
-  lblResultCaption->setText(QString::fromStdString(result.caption));
+  resultCaption->setText(QString::fromStdString(result.caption));
   const ShredList shredded = list_;
   ClearShredList();
   BringToFront(Page::Final);
@@ -244,7 +254,7 @@ void FrmMain::ShredRun_Finished() {
   // A close asked for during the run follows now; a message box would hold
   // up a logout or a kill.
   if (close_after_run_) {
-    Form_Unload();
+    CloseStep();
   } else {
     // The result page says what was meant; this says what was left, and
     // where the disk may keep old copies of what was shredded.
@@ -253,7 +263,7 @@ void FrmMain::ShredRun_Finished() {
   emit shredRunEnded();
 }
 
-void FrmMain::cmdLog_Click() {
+void FrmMain::OpenReport() {
   const std::string path = report_.Path();
   QPointer<FrmMain> self(this);
   platform_.shell.OpenFile(path, [self, path] {
@@ -278,7 +288,7 @@ void FrmMain::OpenGuide() {
 
 // ---- Start-up and every way out ------------------------------------------
 
-bool FrmMain::Form_Load(const std::vector<std::string>& hand_over) {
+bool FrmMain::StartUp(const std::vector<std::string>& hand_over) {
   if (!platform_.instance.TryAcquire()) {
     // The other copy's report and the farewell page are not ours to touch:
     // the refusal ends without the close step. Paths go to the other copy;
@@ -291,20 +301,20 @@ bool FrmMain::Form_Load(const std::vector<std::string>& hand_over) {
   }
   // Only the holder of the lock may take over a socket a dead copy left.
   if (platform_.instance.Holds())
-    platform_.hand_over.Listen([this](std::vector<std::string> paths) { HandOver_Received(std::move(paths)); });
+    platform_.hand_over.Listen([this](std::vector<std::string> paths) { ReceiveHandOver(std::move(paths)); });
   report_.Delete();  // the report of a session that was killed
   fill_keeper_.RemoveLeftovers();  // and a free-space fill it left, holding a disk full
   RunUpdateReminder(platform_.settings, platform_.clock, platform_.dialogs, links_);
   BringToFront(Page::Selection);
-  cmdNext->setEnabled(false);
-  cboOverwriteNoOfTimes->setCurrentIndex(kDefaultPassPosition);
-  cboOverwriteWith->setCurrentIndex(0);
-  cmdRemove->setEnabled(false);
+  nextButton->setEnabled(false);
+  passCountBox->setCurrentIndex(kDefaultPassPosition);
+  techniqueBox->setCurrentIndex(0);
+  shredNowButton->setEnabled(false);
   // A signal may have closed the program while the reminder asked.
   return !unloaded_;
 }
 
-void FrmMain::Form_Unload() {
+void FrmMain::CloseStep() {
   if (unloaded_) return;  // once per close, however it was reached
   unloaded_ = true;
   report_.Delete();
@@ -321,55 +331,46 @@ void FrmMain::closeEvent(QCloseEvent* event) {
     CloseRequested();
     return;
   }
-  Form_Unload();
+  CloseStep();
   event->accept();
 }
 
 void FrmMain::CloseRequested() {
   if (!Running()) {
-    Form_Unload();
+    CloseStep();
     return;
   }
   close_after_run_ = true;
   progress_->RequestStop();
 }
 
-void FrmMain::Session_CommitData() { report_.Delete(); }
+void FrmMain::SessionCommitting() { report_.Delete(); }
 
-void FrmMain::Application_AboutToQuit() {
+void FrmMain::AboutToQuit() {
   if (Running()) {
     // No event loop will deliver the run's end: wait for it here.
     close_after_run_ = true;
     progress_->RequestStop();
     job_->Wait();
   }
-  Form_Unload();
+  CloseStep();
 }
 
-void FrmMain::cmdExit_Click() { close(); }
-
-void FrmMain::cmdEx_Click() { close(); }
-
-void FrmMain::cmdFinish_Click() {
+void FrmMain::Finish() {
   report_.Delete();
   CloseAllWindows();
 }
 
-void FrmMain::mnuExit_Click() {
+void FrmMain::ExitFromMenu() {
   report_.Delete();  // a missing report is no failure
-  cmdExit_Click();
+  close();
 }
 
-void FrmMain::cmdExt_Click() { CloseAllWindows(); }
-
-void FrmMain::mnuOnline_Click() { links_.OpenFeaturesPage(); }
-void FrmMain::mnuVisit_Click() { links_.OpenHomePage(); }
-void FrmMain::Label14_Click() { links_.OpenHomePage(); }
-void FrmMain::Label15_Click() { links_.OpenContactPage(); }
+void FrmMain::CloseEveryWindow() { CloseAllWindows(); }
 
 // ---- Paths from a second copy --------------------------------------------
 
-void FrmMain::HandOver_Received(std::vector<std::string> paths) {
+void FrmMain::ReceiveHandOver(std::vector<std::string> paths) {
   if (unloaded_) return;
   // Brought forward for the user who asked for it from the file manager.
   setWindowState(windowState() & ~Qt::WindowMinimized);

@@ -2,7 +2,9 @@
 #pragma once
 // FrmMain: Velmora's one window. It turns the user's clicks into calls on the
 // shred list rules and the shred run, and their results into captions and
-// messages. Handlers are named after the control and the event.
+// messages. Its controls are private and named for their role; each keeps
+// the object name the program has always given it (cmdRemove is "&Shred
+// Now"), which accessibility and the tests find it by.
 #include <QAction>
 #include <QComboBox>
 #include <QFrame>
@@ -45,45 +47,25 @@ class FrmMain : public QMainWindow {
   // program was closed meanwhile): it must then end without showing the
   // window. `hand_over` (absolute paths) goes to a copy that already runs,
   // which then shows no box here.
-  bool Form_Load(const std::vector<std::string>& hand_over = {});
+  bool StartUp(const std::vector<std::string>& hand_over = {});
 
   // Page flow.
   void BringToFront(Page page);
   void SendToBack(Page page);
   Page FrontPage() const { return pages_.Front(); }
   const PageOrder& pageOrder() const { return pages_; }
-  QFrame* PageFrame(Page page) const { return frames_.at(page); }
 
   // State the shred run reads.
   const ShredOptions& options() const { return options_; }
   const ShredList& shredList() const { return list_; }
   const AppEnvironment& environment() const { return env_; }
 
-  // Handlers.
-  void OptFile_Click();
-  void OptFolder_Click();
-  void cmdNext_Click();
-  void cmdBack_Click();
-  void cmdBack1_Click();
-  void mnuAbout_Click();
-  void cmdOK_Click();
-  void cmdReset_Click();
-  void cmdAdd_Click();
-  void cmdClear_Click();
-  void cmdRemove_Click();
-  void cmdLog_Click();
-  void cmdExit_Click();
-  void cmdEx_Click();
-  void cmdFinish_Click();
-  void mnuExit_Click();
-  void cmdExt_Click();
-  void mnuOnline_Click();
-  void mnuVisit_Click();
-  void Label14_Click();
-  void Label15_Click();
-  // "&Wipe Free Space..." (File menu): not one of the wizard's pages; it
-  // runs on the shred run's worker, with its progress dialog and Stop.
-  void mnuWipeFreeSpace_Click();
+  // The list page as if a mode had been chosen and "&Next >>" pressed:
+  // folder mode when `folders`, file mode otherwise.
+  void OpenListPage(bool folders);
+  // Whether file mode is selected; "&Add File / Folder To Shred" adds
+  // folders otherwise.
+  bool FileModeSelected() const;
 
   // The shred run goes on a worker thread; these follow it.
   bool Running() const;
@@ -93,8 +75,8 @@ class FrmMain : public QMainWindow {
   // in progress first (it ends at its next write); the end of the
   // session only removes the report.
   void CloseRequested();
-  void Session_CommitData();
-  void Application_AboutToQuit();
+  void SessionCommitting();
+  void AboutToQuit();
 
  signals:
   // Everything after a run is done: caption, list, result page, warning box.
@@ -104,41 +86,20 @@ class FrmMain : public QMainWindow {
 
  public:
   // Adds what a chooser handed back in the mode selected now, with the
-  // rules' message, "&Shred Now" and the list as cmdAdd does. A path handed
-  // in from outside (command line, drop) comes here as a single choice.
+  // rules' message, "&Shred Now" and the list as "&Add File / Folder To
+  // Shred" does. A path handed in from outside (command line, drop) comes
+  // here as a single choice.
   void AddChosen(const std::string& chosen);
-
-  // Takes the selected rows off the shred list ("Remove from List", Delete).
-  void RemoveSelectedItems();
 
   // Paths a second copy handed over: the window comes forward at once; the
   // paths wait while a run goes or a dialog is open.
-  void HandOver_Received(std::vector<std::string> paths);
+  void ReceiveHandOver(std::vector<std::string> paths);
 
   // The window's dialogs, counted (see DialogWatch).
   Dialogs& dialogs() { return platform_.dialogs; }
 
   // The user guide ("Online Help" and "Visit Us Online" without a web site).
   void OpenGuide();
-
-  // Controls, by their names.
-  QLabel* Pic;
-  QFrame *fraSelection, *fraResult, *fraFinal, *fraAbout, *Frame3;
-  QLabel *Label1, *Label2, *Image1, *Image2, *Label5, *Label6;
-  QRadioButton *OptFolder, *OptFile;
-  QComboBox *cboOverwriteNoOfTimes, *cboOverwriteWith;
-  QPushButton *cmdExit, *cmdNext;
-  QLabel *Label3, *Label10, *Label11;
-  QTreeWidget *ListFiles, *NoExtension;
-  QPushButton *cmdAdd, *cmdClear, *cmdRemove, *cmdBack, *cmdEx;
-  QLabel* lblResultCaption;
-  QPushButton *cmdLog, *cmdBack1, *cmdFinish;
-  QLabel *Label16, *Label13;
-  LinkLabel *Label14, *Label15;
-  QPushButton* cmdOK;
-  QPushButton *cmdReset, *cmdExt;
-  QAction *mnuExit, *mnuOnline, *mnuVisit, *mnuAbout;
-  QAction* mnuWipeFreeSpace;
 
  protected:
   // The close step, however the window is closed.
@@ -153,18 +114,65 @@ class FrmMain : public QMainWindow {
   void BuildPanel();
   void BuildMenu();
   void SetTabOrder();
+  void SetUpKeyboard();
   void Connect();
+
+  // What the controls do.
+  void ChooseFileMode();
+  void ChooseFolderMode();
+  void Next();
+  void BackToOptions();
+  void StartAgain();
+  void ShowAbout();
+  void CloseAbout();
+  void Reset();
+  void ChooseAndAdd();
+  void ShowAddOutcome(const AddOutcome& outcome);
+  void ClearList();
+  void RemoveSelectedItems();
+  void ShredNow();
+  void OpenReport();
+  void Finish();
+  void ExitFromMenu();
+  void CloseEveryWindow();
+  // "&Wipe Free Space..." (File menu): not one of the wizard's pages; it
+  // runs on the shred run's worker, with its progress dialog and Stop.
+  void StartFreeSpaceWipe();
 
   void ApplyPageOrder();
   void ShowShredList();
   void ClearShredList();
   void DeselectModes();
-  void Form_Unload();
-  void ShredRun_Finished();
-  void FreeSpace_Finished();
+  void CloseStep();
+  void ShredRunFinished();
+  void FreeSpaceFinished();
   AddContext RulesContext() const;
   bool Busy() const;
   void TakeWaitingPaths();
+
+  // The controls, page by page, as the window shows them.
+  QLabel* bannerPicture;
+  QFrame *optionsPage, *listPage, *resultPage, *aboutPage;
+  // Options page.
+  QLabel *optionsTitle, *optionsIntro, *folderIcon, *fileIcon, *passCountCaption, *techniqueCaption;
+  QRadioButton *folderModeButton, *fileModeButton;
+  QComboBox *passCountBox, *techniqueBox;
+  QPushButton *optionsExitButton, *nextButton;
+  // List page: the names the user sees in front, their paths behind.
+  QLabel *listHeading, *listIntro, *listWarning;
+  QTreeWidget *pathListView, *shredListView;
+  QPushButton *addButton, *clearButton, *shredNowButton, *backButton, *listExitButton;
+  // Result page.
+  QLabel* resultCaption;
+  QPushButton *reportButton, *startAgainButton, *finishButton;
+  // About page.
+  QLabel *aboutTitle, *aboutText;
+  LinkLabel *homeLink, *contactLink;
+  QPushButton* aboutOkButton;
+  // The panel below the client area, reached through access keys only.
+  QFrame* hiddenPanel;
+  QPushButton *resetButton, *panelExitButton;
+  QAction *exitAction, *onlineHelpAction, *visitAction, *aboutAction, *wipeFreeSpaceAction;
 
   DialogWatch dialogs_;  // before platform_, which hands it out
   Platform platform_;

@@ -33,7 +33,7 @@ std::string OldCopiesReason(int fd) {
 }
 }  // namespace
 
-void FrmMain::mnuWipeFreeSpace_Click() {
+void FrmMain::StartFreeSpaceWipe() {
   if (Running()) return;
   const std::string folder = platform_.dialogs.ChooseFolder(kFreeSpaceChooserTitle);
   if (folder.empty()) return;
@@ -66,14 +66,14 @@ void FrmMain::mnuWipeFreeSpace_Click() {
   progress_->Begin(QString::fromStdString(FreeSpaceProgressText(run->target.mount_point)));
 }
 
-void FrmMain::FreeSpace_Finished() {
+void FrmMain::FreeSpaceFinished() {
   progress_->End();
   input_guard_->Release();
   const std::shared_ptr<FreeSpaceRun> run = std::exchange(free_space_, nullptr);
   if (run->result.fill_removed) fill_keeper_.Forget(run->target.identity);
   if (close_after_run_) {
     // A close asked for during the wipe follows now; the fill is gone.
-    Form_Unload();
+    CloseStep();
   } else {
     const bool whole = run->result.end == FreeSpaceEnd::Wiped && run->result.fill_removed;
     platform_.dialogs.ShowMessage(FreeSpaceOutcomeText(run->target.mount_point, run->result, run->old_copies,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// FrmMain's controls, placed as designed. Positions are given in twips, as
-// designed, and converted at 15 twips to the pixel.
+// FrmMain's controls, built and placed in one place. Positions are given in
+// twips, the unit the window has always been laid out in, and converted at
+// 15 twips to the pixel.
 #include <QApplication>
 #include <QHeaderView>
 #include <QMenuBar>
@@ -107,15 +108,15 @@ void FrmMain::BuildWindow() {
   client->setFixedSize(Px(kClientWidth), Px(kClientHeight));
   setCentralWidget(client);
 
-  Pic = Place(new QLabel(client), "Pic", 0, 0, 2625, 4275);
-  ShowArtwork(Pic, BannerPicture);
+  bannerPicture = Place(new QLabel(client), "Pic", 0, 0, 2625, 4275);
+  ShowArtwork(bannerPicture, BannerPicture);
 
-  fraSelection = MakePage(client, "fraSelection");
-  fraResult = MakePage(client, "fraResult");
-  fraFinal = MakePage(client, "fraFinal");
-  fraAbout = MakePage(client, "fraAbout");
-  frames_ = {{Page::Selection, fraSelection}, {Page::Result, fraResult}, {Page::Final, fraFinal},
-             {Page::About, fraAbout}};
+  optionsPage = MakePage(client, "fraSelection");
+  listPage = MakePage(client, "fraResult");
+  resultPage = MakePage(client, "fraFinal");
+  aboutPage = MakePage(client, "fraAbout");
+  frames_ = {
+      {Page::Selection, optionsPage}, {Page::Result, listPage}, {Page::Final, resultPage}, {Page::About, aboutPage}};
 
   BuildOptionsPage();
   BuildListPage();
@@ -124,8 +125,8 @@ void FrmMain::BuildWindow() {
   BuildPanel();
   BuildMenu();
   SetTabOrder();
-  SetUpKeyboardAndScreenReaders(*this);
-  SetUpListRemoval(*this);
+  SetUpKeyboard();
+  connect(SetUpListRemoval(*shredListView), &QAction::triggered, this, &FrmMain::RemoveSelectedItems);
 
   setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -135,130 +136,169 @@ void FrmMain::BuildWindow() {
 }
 
 void FrmMain::BuildOptionsPage() {
-  QFrame* p = fraSelection;
-  Label1 = MakeLabel(p, "Label1", "Velmora", 120, 60, 1545, 195);
+  QFrame* p = optionsPage;
+  optionsTitle = MakeLabel(p, "Label1", "Velmora", 120, 60, 1545, 195);
   QFont title = VerdanaFont(8.25, true);
   title.setUnderline(true);
-  Label1->setFont(title);
-  Label2 = MakeLabel(p, "Label2",
-                     "Velmora is the ultimate file shredder software. By \"shredding\" a file/ folder it gets "
-                     "encrypted and can never be recovered. Velmora permanently destroys files/folders from "
-                     "your computer.",
-                     120, 360, 4455, 975, true);
-  Image1 = Place(new QLabel(p), "Image1", 120, 1710, 195, 195);
-  ShowArtwork(Image1, FolderIcon);
-  OptFolder = Place(new QRadioButton("Shred Folder(s)", p), "OptFolder", 480, 1680, 2175, 255);
-  Image2 = Place(new QLabel(p), "Image2", 120, 2145, 195, 195);
-  ShowArtwork(Image2, DocumentIcon);
-  OptFile = Place(new QRadioButton("Shred File(s)", p), "OptFile", 480, 2130, 1695, 225);
-  Label5 = MakeLabel(p, "Label5", "Over write No. of Times", 120, 2640, 2040, 195);
-  cboOverwriteNoOfTimes = Place(new QComboBox(p), "cboOverwriteNoOfTimes", 2280, 2640, 1815, 315);
-  for (std::int16_t count : kPassCounts) cboOverwriteNoOfTimes->addItem(QString::number(count));
-  Label6 = MakeLabel(p, "Label6", "Over write with", 120, 3120, 1305, 195);
-  cboOverwriteWith = Place(new QComboBox(p), "cboOverwriteWith", 2280, 3120, 1815, 315);
-  cboOverwriteWith->addItems({"Ones and Zeros", "Random Chars"});
+  optionsTitle->setFont(title);
+  optionsIntro = MakeLabel(p, "Label2",
+                           "Velmora is the ultimate file shredder software. By \"shredding\" a file/ folder it gets "
+                           "encrypted and can never be recovered. Velmora permanently destroys files/folders from "
+                           "your computer.",
+                           120, 360, 4455, 975, true);
+  folderIcon = Place(new QLabel(p), "Image1", 120, 1710, 195, 195);
+  ShowArtwork(folderIcon, FolderIcon);
+  folderModeButton = Place(new QRadioButton("Shred Folder(s)", p), "OptFolder", 480, 1680, 2175, 255);
+  fileIcon = Place(new QLabel(p), "Image2", 120, 2145, 195, 195);
+  ShowArtwork(fileIcon, DocumentIcon);
+  fileModeButton = Place(new QRadioButton("Shred File(s)", p), "OptFile", 480, 2130, 1695, 225);
+  passCountCaption = MakeLabel(p, "Label5", "Over write No. of Times", 120, 2640, 2040, 195);
+  passCountBox = Place(new QComboBox(p), "cboOverwriteNoOfTimes", 2280, 2640, 1815, 315);
+  for (std::int16_t count : kPassCounts) passCountBox->addItem(QString::number(count));
+  techniqueCaption = MakeLabel(p, "Label6", "Over write with", 120, 3120, 1305, 195);
+  techniqueBox = Place(new QComboBox(p), "cboOverwriteWith", 2280, 3120, 1815, 315);
+  techniqueBox->addItems({"Ones and Zeros", "Random Chars"});
   MakeRule(p, "Line1", 120, 3600, 4590);
-  cmdExit = MakeButton(p, "cmdExit", "&Exit", 120, 3720, 1095, 375);
-  cmdNext = MakeButton(p, "cmdNext", "&Next >>", 3510, 3720, 1095, 375);
+  optionsExitButton = MakeButton(p, "cmdExit", "&Exit", 120, 3720, 1095, 375);
+  nextButton = MakeButton(p, "cmdNext", "&Next >>", 3510, 3720, 1095, 375);
 }
 
 void FrmMain::BuildListPage() {
-  QFrame* p = fraResult;
-  Label3 = MakeLabel(p, "Label3", "Select Files ", 120, 60, 1185, 195);
-  Label3->setFont(VerdanaFont(8.25, true));
-  Label10 = MakeLabel(p, "Label10",
-                      "Velmora allows you to choose the files and folders you want to destroy forever.", 120,
-                      240, 4455, 495, true);
-  ListFiles = MakeListView(p, "ListFiles");
-  NoExtension = MakeListView(p, "NoExtension");
-  NoExtension->raise();  // the names are what the user sees
-  cmdAdd = MakeButton(p, "cmdAdd", "&Add File / Folder To Shred", 120, 2160, 3255, 375);
-  cmdClear = MakeButton(p, "cmdClear", "&Clear", 3570, 2160, 1095, 375);
-  Label11 = MakeLabel(p, "Label11", "You will not be able to recover the files once it has been shred.", 120,
-                      2640, 4455, 495, true);
-  cmdRemove = MakeButton(p, "cmdRemove", "&Shred Now", 120, 3120, 4575, 375);
+  QFrame* p = listPage;
+  listHeading = MakeLabel(p, "Label3", "Select Files ", 120, 60, 1185, 195);
+  listHeading->setFont(VerdanaFont(8.25, true));
+  listIntro = MakeLabel(p, "Label10", "Velmora allows you to choose the files and folders you want to destroy forever.",
+                        120, 240, 4455, 495, true);
+  pathListView = MakeListView(p, "ListFiles");
+  shredListView = MakeListView(p, "NoExtension");
+  shredListView->raise();  // the names are what the user sees
+  addButton = MakeButton(p, "cmdAdd", "&Add File / Folder To Shred", 120, 2160, 3255, 375);
+  clearButton = MakeButton(p, "cmdClear", "&Clear", 3570, 2160, 1095, 375);
+  listWarning = MakeLabel(p, "Label11", "You will not be able to recover the files once it has been shred.", 120, 2640,
+                          4455, 495, true);
+  shredNowButton = MakeButton(p, "cmdRemove", "&Shred Now", 120, 3120, 4575, 375);
   MakeRule(p, "Line3", 120, 3600, 4740);
-  cmdBack = MakeButton(p, "cmdBack", "<< &Back", 2280, 3720, 1095, 375);
-  cmdEx = MakeButton(p, "cmdEx", "&Exit", 3510, 3720, 1095, 375);
+  backButton = MakeButton(p, "cmdBack", "<< &Back", 2280, 3720, 1095, 375);
+  listExitButton = MakeButton(p, "cmdEx", "&Exit", 3510, 3720, 1095, 375);
 }
 
 void FrmMain::BuildResultPage() {
-  QFrame* p = fraFinal;
-  lblResultCaption = MakeLabel(p, "lblResultCaption", "ResultCaption", 120, 60, 4455, 375, true);
-  cmdLog = MakeButton(p, "cmdLog", "See Velmora Report", 120, 1320, 4455, 495);
-  cmdLog->setFont(VerdanaFont(9.75, true));
-  cmdBack1 = MakeButton(p, "cmdBack1", "Back", 120, 3720, 1095, 375);
-  cmdBack1->setFont(PageFont());
-  cmdFinish = MakeButton(p, "cmdFinish", "&Exit ", 3510, 3720, 1095, 375);
-  cmdFinish->setFont(PageFont());
+  QFrame* p = resultPage;
+  resultCaption = MakeLabel(p, "lblResultCaption", "ResultCaption", 120, 60, 4455, 375, true);
+  reportButton = MakeButton(p, "cmdLog", "See Velmora Report", 120, 1320, 4455, 495);
+  reportButton->setFont(VerdanaFont(9.75, true));
+  startAgainButton = MakeButton(p, "cmdBack1", "Back", 120, 3720, 1095, 375);
+  startAgainButton->setFont(PageFont());
+  finishButton = MakeButton(p, "cmdFinish", "&Exit ", 3510, 3720, 1095, 375);
+  finishButton->setFont(PageFont());
 }
 
 void FrmMain::BuildAboutPage() {
-  QFrame* p = fraAbout;
-  Label16 = MakeLabel(p, "Label16", "Velmora v1.0", 120, 60, 2745, 270);
-  Label16->setFont(VerdanaFont(12, true));
-  Label13 = MakeLabel(p, "Label13",
-                      "Velmora is the ultimate solution to making data unrecoverable from files and folders in "
-                      "your hard disks. Velmora permanently destroys files/folders from your computer.",
-                      120, 480, 4470, 1170, true);
+  QFrame* p = aboutPage;
+  aboutTitle = MakeLabel(p, "Label16", "Velmora v1.0", 120, 60, 2745, 270);
+  aboutTitle->setFont(VerdanaFont(12, true));
+  aboutText = MakeLabel(p, "Label13",
+                        "Velmora is the ultimate solution to making data unrecoverable from files and folders in "
+                        "your hard disks. Velmora permanently destroys files/folders from your computer.",
+                        120, 480, 4470, 1170, true);
   const std::string& home = env_.addresses.home;
-  Label14 = Place(new LinkLabel(p), "Label14", 735, 2280, 3855, 255);
-  Label14->setText(home.empty() ? "Visit us on the web"
-                                : "Visit us at " + QString::fromStdString(home));
-  Label14->setAttribute(Qt::WA_TranslucentBackground);
-  Label15 = Place(new LinkLabel(p), "Label15", 735, 2640, 3855, 255);
-  Label15->setText("Contact Us");
-  Label15->setAttribute(Qt::WA_TranslucentBackground);
+  homeLink = Place(new LinkLabel(p), "Label14", 735, 2280, 3855, 255);
+  homeLink->setText(home.empty() ? "Visit us on the web" : "Visit us at " + QString::fromStdString(home));
+  homeLink->setAttribute(Qt::WA_TranslucentBackground);
+  contactLink = Place(new LinkLabel(p), "Label15", 735, 2640, 3855, 255);
+  contactLink->setText("Contact Us");
+  contactLink->setAttribute(Qt::WA_TranslucentBackground);
   // A link with no address would lead nowhere: a build without a web site
   // shows neither.
-  Label14->setVisible(!home.empty());
-  Label15->setVisible(!env_.addresses.contact.empty());
-  for (LinkLabel* link : {Label14, Label15}) {
+  homeLink->setVisible(!home.empty());
+  contactLink->setVisible(!env_.addresses.contact.empty());
+  for (LinkLabel* link : {homeLink, contactLink}) {
     QFont font = link->font();
     font.setUnderline(true);
     link->setFont(font);
   }
-  cmdOK = MakeButton(p, "cmdOK", "&OK", 3510, 3720, 1095, 375);
-  cmdOK->setFont(PageFont());
+  aboutOkButton = MakeButton(p, "cmdOK", "&OK", 3510, 3720, 1095, 375);
+  aboutOkButton->setFont(PageFont());
 }
 
 void FrmMain::BuildPanel() {
-  // Below the designed client area: never seen, reached through access keys.
-  Frame3 = Place(new QFrame(centralWidget()), "Frame3", 360, 4920, 4935, 4305);
-  cmdReset = MakeButton(Frame3, "cmdReset", "&Reset", 2010, 3810, 1335, 375);
-  cmdExt = MakeButton(Frame3, "cmdExt", "&Exit", 3465, 3810, 1095, 375);
+  // Below the client area: never seen, reached through access keys.
+  hiddenPanel = Place(new QFrame(centralWidget()), "Frame3", 360, 4920, 4935, 4305);
+  resetButton = MakeButton(hiddenPanel, "cmdReset", "&Reset", 2010, 3810, 1335, 375);
+  panelExitButton = MakeButton(hiddenPanel, "cmdExt", "&Exit", 3465, 3810, 1095, 375);
 }
 
 void FrmMain::BuildMenu() {
   QMenu* mnuFile = menuBar()->addMenu("&File");
   mnuFile->setObjectName("mnuFile");
-  mnuWipeFreeSpace = mnuFile->addAction("&Wipe Free Space...");
-  mnuWipeFreeSpace->setObjectName("mnuWipeFreeSpace");
-  mnuExit = mnuFile->addAction("E&xit");
-  mnuExit->setObjectName("mnuExit");
+  wipeFreeSpaceAction = mnuFile->addAction("&Wipe Free Space...");
+  wipeFreeSpaceAction->setObjectName("mnuWipeFreeSpace");
+  exitAction = mnuFile->addAction("E&xit");
+  exitAction->setObjectName("mnuExit");
   QMenu* mnuHelp = menuBar()->addMenu("&Help");
   mnuHelp->setObjectName("mnuHelp");
-  mnuOnline = mnuHelp->addAction("&Online Help");
-  mnuOnline->setObjectName("mnuOnline");
-  mnuVisit = mnuHelp->addAction("&Visit Us Online");
-  mnuVisit->setObjectName("mnuVisit");
-  mnuAbout = mnuHelp->addAction("&About Software");
-  mnuAbout->setObjectName("mnuAbout");
+  onlineHelpAction = mnuHelp->addAction("&Online Help");
+  onlineHelpAction->setObjectName("mnuOnline");
+  visitAction = mnuHelp->addAction("&Visit Us Online");
+  visitAction->setObjectName("mnuVisit");
+  aboutAction = mnuHelp->addAction("&About Software");
+  aboutAction->setObjectName("mnuAbout");
 }
 
 void FrmMain::SetTabOrder() {
-  // The designed keyboard order of the whole window.
+  // The keyboard order of the whole window.
   const std::multimap<int, QWidget*> order = {
-      {2, cmdEx},          {3, cmdBack},       {4, cmdClear},          {5, cmdRemove},
-      {6, cmdAdd},         {12, OptFolder},    {13, OptFile},          {14, cmdExit},
-      {15, cmdNext},       {18, cboOverwriteNoOfTimes}, {20, cboOverwriteWith}, {31, lblResultCaption},
-      {32, cmdFinish},     {33, ListFiles},    {34, NoExtension},      {46, cmdBack1},
-      {49, cmdLog},        {53, cmdOK},        {54, Label14},          {55, Label15}};
+      {2, listExitButton},    {3, backButton},      {4, clearButton},        {5, shredNowButton}, {6, addButton},
+      {12, folderModeButton}, {13, fileModeButton}, {14, optionsExitButton}, {15, nextButton},    {18, passCountBox},
+      {20, techniqueBox},     {31, resultCaption},  {32, finishButton},      {33, pathListView},  {34, shredListView},
+      {46, startAgainButton}, {49, reportButton},   {53, aboutOkButton},     {54, homeLink},      {55, contactLink}};
   QWidget* previous = nullptr;
   for (const auto& [index, widget] : order) {
     if (previous != nullptr) QWidget::setTabOrder(previous, widget);
     previous = widget;
   }
+}
+
+}  // namespace velmora
+
+namespace velmora {
+
+// Keyboard and screen-reader use of the window:
+// - Alt+E ends the program on every page at the first press: through the
+//   page's own Exit button, and through the hidden panel's only on the about
+//   page, which has none (two live "&Exit" keys would make Qt move the focus
+//   instead of pressing either);
+// - the hidden panel's buttons and the hidden path view take no Tab focus;
+// - Enter and Return press the focused button;
+// - the drop-down lists have their labels as buddies, the list, the artwork
+//   and the links have accessible names;
+// - a page brought to the front takes the focus on its main control.
+void FrmMain::SetUpKeyboard() {
+  panelExitButton->setShortcut(QKeySequence());
+  AddAccessKey(*panelExitButton, *aboutPage);
+  resetButton->setFocusPolicy(Qt::NoFocus);
+  panelExitButton->setFocusPolicy(Qt::NoFocus);
+  // The panel is never seen, so it is hidden, and a screen reader does not
+  // report it as showing; Alt+R stays the window's.
+  hiddenPanel->hide();
+  AddAccessKey(*resetButton, *this);
+  pathListView->setFocusPolicy(Qt::NoFocus);
+  pathListView->hide();
+  PressButtonsWithEnter(*this);
+
+  passCountCaption->setBuddy(passCountBox);
+  techniqueCaption->setBuddy(techniqueBox);
+  shredListView->setAccessibleName("Shred list");
+  bannerPicture->setAccessibleName("Velmora");
+  bannerPicture->setAccessibleDescription("The name Velmora over a globe and a paper shredder");
+  folderIcon->setAccessibleName("Folder");
+  fileIcon->setAccessibleName("File");
+  for (LinkLabel* link : {homeLink, contactLink}) link->setAccessibleName(link->text());
+
+  FocusWhenShown(*optionsPage, [this]() -> QWidget* { return FileModeSelected() ? fileModeButton : folderModeButton; });
+  FocusWhenShown(*listPage, [this] { return addButton; });
+  FocusWhenShown(*resultPage, [this] { return reportButton; });
+  FocusWhenShown(*aboutPage, [this] { return aboutOkButton; });
 }
 
 }  // namespace velmora

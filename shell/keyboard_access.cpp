@@ -4,8 +4,7 @@
 #include <QAbstractButton>
 #include <QKeyEvent>
 #include <QShortcut>
-
-#include "shell/frm_main.h"
+#include <QWidget>
 
 namespace velmora {
 namespace {
@@ -52,40 +51,16 @@ class FocusOnShow : public QObject {
 
 }  // namespace
 
-void SetUpKeyboardAndScreenReaders(FrmMain& w) {
-  // The about page has no Exit button of its own: there Alt+E is cmdExt's.
-  w.cmdExt->setShortcut(QKeySequence());
-  auto* exit_key = new QShortcut(QKeySequence::mnemonic(w.cmdExt->text()), w.fraAbout);
-  QObject::connect(exit_key, &QShortcut::activated, w.cmdExt, &QAbstractButton::click);
-
-  // Reached through their access keys only.
-  w.cmdReset->setFocusPolicy(Qt::NoFocus);
-  w.cmdExt->setFocusPolicy(Qt::NoFocus);
-  // The panel below the client area is never seen, so it is hidden, and a
-  // screen reader does not report it as showing; Alt+R stays the window's.
-  w.Frame3->hide();
-  auto* reset_key = new QShortcut(QKeySequence::mnemonic(w.cmdReset->text()), &w);
-  QObject::connect(reset_key, &QShortcut::activated, w.cmdReset, &QAbstractButton::click);
-  // The path view lies behind the name view and is never seen.
-  w.ListFiles->setFocusPolicy(Qt::NoFocus);
-  w.ListFiles->hide();
-
-  auto* enter = new EnterPressesButton(&w);
-  for (QAbstractButton* button : w.findChildren<QAbstractButton*>()) button->installEventFilter(enter);
-
-  w.Label5->setBuddy(w.cboOverwriteNoOfTimes);
-  w.Label6->setBuddy(w.cboOverwriteWith);
-  w.NoExtension->setAccessibleName("Shred list");
-  w.Pic->setAccessibleName("Velmora");
-  w.Pic->setAccessibleDescription("The name Velmora over a globe and a paper shredder");
-  w.Image1->setAccessibleName("Folder");
-  w.Image2->setAccessibleName("File");
-  for (LinkLabel* link : {w.Label14, w.Label15}) link->setAccessibleName(link->text());
-
-  new FocusOnShow(w.fraSelection, [&w]() -> QWidget* { return w.OptFile->isChecked() ? w.OptFile : w.OptFolder; });
-  new FocusOnShow(w.fraResult, [&w] { return w.cmdAdd; });
-  new FocusOnShow(w.fraFinal, [&w] { return w.cmdLog; });
-  new FocusOnShow(w.fraAbout, [&w] { return w.cmdOK; });
+void PressButtonsWithEnter(QWidget& window) {
+  auto* enter = new EnterPressesButton(&window);
+  for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) button->installEventFilter(enter);
 }
+
+void AddAccessKey(QAbstractButton& button, QWidget& scope) {
+  auto* key = new QShortcut(QKeySequence::mnemonic(button.text()), &scope);
+  QObject::connect(key, &QShortcut::activated, &button, &QAbstractButton::click);
+}
+
+void FocusWhenShown(QWidget& page, std::function<QWidget*()> target) { new FocusOnShow(&page, std::move(target)); }
 
 }  // namespace velmora

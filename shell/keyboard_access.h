@@ -1,20 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Keyboard and screen-reader use of the window, set up once its controls
-// exist:
-// - Alt+E ends the program on every page at the first press: through the
-//   page's own Exit button, and through the hidden cmdExt only on the about
-//   page, which has none (two live "&Exit" keys would make Qt move the focus
-//   instead of pressing either);
-// - the hidden panel's buttons and the hidden path view take no Tab focus;
-// - Enter and Return press the focused button (no button is a default);
-// - the drop-down lists have their labels as buddies, the list, the artwork
-//   and the links have accessible names;
-// - a page brought to the front takes the focus on its main control.
+// Keyboard use of a window beyond what Qt gives: Enter on a button, access
+// keys of hidden buttons, and the focus of a page that comes to the front.
+#include <functional>
+
+class QAbstractButton;
+class QWidget;
+
 namespace velmora {
 
-class FrmMain;
+// Enter and Return press the focused button of `window`, as Space does (no
+// button is a default), once per press however long the key is held.
+void PressButtonsWithEnter(QWidget& window);
 
-void SetUpKeyboardAndScreenReaders(FrmMain& window);
+// `button`'s access key (Alt and its underlined letter) presses it wherever
+// the focus is inside `scope`, even while `button` itself is hidden.
+void AddAccessKey(QAbstractButton& button, QWidget& scope);
+
+// `page`, when it comes to the front, gives the focus to what `target`
+// returns (when it is enabled), so the keyboard is never left on a control
+// of a page that is gone.
+void FocusWhenShown(QWidget& page, std::function<QWidget*()> target);
 
 }  // namespace velmora

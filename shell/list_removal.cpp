@@ -2,25 +2,22 @@
 #include "shell/list_removal.h"
 
 #include <QAction>
-
-#include "shell/frm_main.h"
+#include <QTreeWidget>
 
 namespace velmora {
 
-void SetUpListRemoval(FrmMain& w) {
-  // The visible view; the path view behind it follows through the list.
-  QTreeWidget* view = w.NoExtension;
-  view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  auto* remove = new QAction("Remove from List", view);
+QAction* SetUpListRemoval(QTreeWidget& view) {
+  view.setSelectionMode(QAbstractItemView::ExtendedSelection);
+  auto* remove = new QAction("Remove from List", &view);
   remove->setObjectName("mnuRemoveFromList");
   remove->setShortcut(QKeySequence::Delete);
   remove->setShortcutContext(Qt::WidgetShortcut);
   remove->setEnabled(false);
-  view->addAction(remove);
-  view->setContextMenuPolicy(Qt::ActionsContextMenu);
-  QObject::connect(view, &QTreeWidget::itemSelectionChanged, remove,
-                   [view, remove] { remove->setEnabled(!view->selectedItems().isEmpty()); });
-  QObject::connect(remove, &QAction::triggered, &w, &FrmMain::RemoveSelectedItems);
+  view.addAction(remove);
+  view.setContextMenuPolicy(Qt::ActionsContextMenu);
+  QObject::connect(&view, &QTreeWidget::itemSelectionChanged, remove,
+                   [&view, remove] { remove->setEnabled(!view.selectedItems().isEmpty()); });
+  return remove;
 }
 
 }  // namespace velmora

@@ -47,15 +47,14 @@ void OpenListWithPaths(FrmMain& window, Dialogs& dialogs, const std::vector<std:
   if (given.empty()) return;
   const std::vector<GivenPath> paths = LookAtPaths(given, cwd);
   const bool folders = AllFolders(paths);
-  (folders ? window.OptFolder : window.OptFile)->click();
-  window.cmdNext->click();
+  window.OpenListPage(folders);
   AddInOrder(window, dialogs, PlanIntake(paths, folders));
 }
 
 void AddDroppedPaths(FrmMain& window, Dialogs& dialogs, const std::vector<std::string>& paths) {
   if (paths.empty()) return;
   // The mode is read as "&Add File / Folder To Shred" reads it.
-  const bool folders = !window.OptFile->isChecked();
+  const bool folders = !window.FileModeSelected();
   AddInOrder(window, dialogs, PlanIntake(LookAtPaths(paths, CurrentFolder()), folders));
 }
 

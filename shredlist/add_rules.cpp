@@ -51,20 +51,6 @@ AddMessage ProtectedMessage(const std::string& path, const std::vector<Protected
   return AddMessage::None;
 }
 
-std::vector<std::string> SplitAtNul(const std::string& text) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  for (;;) {
-    std::size_t nul = text.find('\0', start);
-    if (nul == std::string::npos) {
-      parts.push_back(text.substr(start));
-      return parts;
-    }
-    parts.push_back(text.substr(start, nul - start));
-    start = nul + 1;
-  }
-}
-
 // A name from a multiple selection must be a file's name, nothing more: a
 // chooser never hands back "" or a name with a "/" in it, and such a name
 // would reach beyond the chosen folder.
@@ -88,34 +74,33 @@ std::string MessageText(AddMessage message) {
   return "";
 }
 
-AddOutcome AddFiles(const std::string& chosen, const AddContext& context, ShredList& list) {
+AddOutcome AddFiles(const ChosenFiles& chosen, const AddContext& context, ShredList& list) {
   AddOutcome outcome;
-  if (chosen.empty()) {  // cancelled
+  if (chosen.names.empty()) {  // cancelled
     outcome.remove_enabled = !list.empty();
     return outcome;
   }
-  const std::vector<std::string> parts = SplitAtNul(chosen);
-  const bool single = parts.size() == 1;
+  const bool alone = chosen.Alone();
   const std::string own_path = JoinPath(context.program_folder, context.executable_name);
 
   const std::string own_compared = WithoutEmptySteps(own_path);
 
-  for (std::size_t i = single ? 0 : 1; i < parts.size(); ++i) {
-    if (!single && !IsPlainName(parts[i])) continue;
-    const std::string candidate = single ? parts[0] : JoinPath(parts[0], parts[i]);
+  for (const std::string& name : chosen.names) {
+    if (alone ? name.empty() : !IsPlainName(name)) continue;
+    const std::string candidate = alone ? name : JoinPath(chosen.folder, name);
     if (IsListed(list, candidate)) continue;
     // In a multiple selection the bare name decides too, whatever folder;
     // every candidate is also the program's own file under any other name
     // (a hard link, a link, an alias in the path).
-    const bool own = (!single && parts[i] == context.executable_name) ||
-                     WithoutEmptySteps(candidate) == own_compared || SameFile(candidate, own_path);
+    const bool own = (!alone && name == context.executable_name) || WithoutEmptySteps(candidate) == own_compared ||
+                     SameFile(candidate, own_path);
     if (own) {
       outcome.message = AddMessage::OwnExecutable;
       outcome.remove_enabled = false;
       list.clear();
       return outcome;
     }
-    list.push_back({candidate, parts[i]});
+    list.push_back({candidate, name});
   }
   outcome.remove_enabled = true;
   return outcome;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/shred_options.h"
+#include "platform/chosen_files.h"
 #include "platform/system_files.h"
 
 namespace velmora {
@@ -52,9 +53,8 @@ struct AddOutcome {
 // The title of the file chooser.
 inline constexpr const char* kFileChooserTitle = "Choose A File ....";
 
-// File mode. `chosen` is what the chooser handed back: one full path, or the
-// folder then the names separated by NUL characters, or "" on cancel.
-AddOutcome AddFiles(const std::string& chosen, const AddContext& context, ShredList& list);
+// File mode. `chosen` is what the chooser handed back.
+AddOutcome AddFiles(const ChosenFiles& chosen, const AddContext& context, ShredList& list);
 
 // Folder mode. `chosen` is the folder browser's result ("" on cancel).
 AddOutcome AddFolder(const std::string& chosen, const AddContext& context, ShredList& list,

@@ -34,7 +34,7 @@ AddContext Context() {
 
 TEST(AddFiles, SingleSelectionAppendsFullPathToBoth) {
   ShredList list;
-  AddOutcome out = AddFiles("/home/u/a.txt", Context(), list);
+  AddOutcome out = AddFiles(ChosenFiles("/home/u/a.txt"), Context(), list);
   EXPECT_EQ(out.message, AddMessage::None);
   EXPECT_EQ(out.remove_enabled, true);
   EXPECT_EQ(list, (ShredList{{"/home/u/a.txt", "/home/u/a.txt"}}));
@@ -42,23 +42,23 @@ TEST(AddFiles, SingleSelectionAppendsFullPathToBoth) {
 
 TEST(AddFiles, MultipleSelectionJoinsFolderAndNamesInDialogOrder) {
   ShredList list;
-  AddFiles("/home/u\0b.txt\0a.txt"s, Context(), list);
+  AddFiles({"/home/u", {"b.txt", "a.txt"}}, Context(), list);
   EXPECT_EQ(list, (ShredList{{"/home/u/b.txt", "b.txt"}, {"/home/u/a.txt", "a.txt"}}));
 }
 
 TEST(AddFiles, FolderEndingInSlashIsNotDoubled) {
   ShredList list;
-  AddFiles("/\0x\0y"s, Context(), list);
+  AddFiles({"/", {"x", "y"}}, Context(), list);
   EXPECT_EQ(list, (ShredList{{"/x", "x"}, {"/y", "y"}}));
 }
 
 // "Secret.txt" and "secret.txt" are two files on Linux: both go on the list.
 TEST(AddFiles, DuplicatesAreTheSamePathExactlyAndStillEnableShredNow) {
   ShredList list = {{"/home/u/A.txt", "/home/u/A.txt"}};
-  AddOutcome out = AddFiles("/home/u//./A.txt", Context(), list);
+  AddOutcome out = AddFiles(ChosenFiles("/home/u//./A.txt"), Context(), list);
   EXPECT_EQ(list.size(), 1u);
   EXPECT_EQ(out.remove_enabled, true);
-  AddFiles("/home/u\0A.txt\0a.txt"s, Context(), list);
+  AddFiles({"/home/u", {"A.txt", "a.txt"}}, Context(), list);
   EXPECT_EQ(list, (ShredList{{"/home/u/A.txt", "/home/u/A.txt"}, {"/home/u/a.txt", "a.txt"}}));
 }
 
@@ -90,7 +90,7 @@ TEST(AddRulesByIdentity, AliasesOfProtectedFoldersAndOfTheProgramAreRefused) {
   testing::WriteFile(dir / "prog/notes", {});
   for (const char* alias : {"helper", "shortcut"}) {
     list = {{"/earlier", "/earlier"}};
-    own = AddFiles(dir / "prog" + '\0' + "notes" + '\0' + alias, c, list);
+    own = AddFiles({dir / "prog", {"notes", alias}}, c, list);
     EXPECT_EQ(own.message, AddMessage::OwnExecutable) << alias;
     EXPECT_EQ(own.remove_enabled, false) << alias;
     EXPECT_TRUE(list.empty()) << alias;
@@ -174,13 +174,13 @@ TEST(AddRulesByIdentity, TheRealEtcIsRefusedThroughABindMount) {
 
 TEST(AddFiles, WholeTextOnlyNoPrefixMatch) {
   ShredList list = {{"/x/a b.txt", "/x/a b.txt"}};
-  AddFiles("/x/a", Context(), list);
+  AddFiles(ChosenFiles("/x/a"), Context(), list);
   EXPECT_EQ(list.size(), 2u);
 }
 
 TEST(AddFiles, OwnExecutableInTheMiddleEmptiesTheWholeList) {
   ShredList list = {{"/earlier", "/earlier"}};
-  AddOutcome out = AddFiles("/anywhere\0one\0velmora\0three"s, Context(), list);
+  AddOutcome out = AddFiles({"/anywhere", {"one", "velmora", "three"}}, Context(), list);
   EXPECT_EQ(out.message, AddMessage::OwnExecutable);
   EXPECT_EQ(MessageText(out.message), "Velmora Application Cannot Be Shredded");
   EXPECT_EQ(out.remove_enabled, false);
@@ -189,34 +189,34 @@ TEST(AddFiles, OwnExecutableInTheMiddleEmptiesTheWholeList) {
 
 TEST(AddFiles, OwnExecutableAloneIsRefusedOnlyAtItsOwnPathAndCase) {
   ShredList list;
-  EXPECT_EQ(AddFiles("/opt/velmora/velmora", Context(), list).message, AddMessage::OwnExecutable);
-  EXPECT_EQ(AddFiles("/elsewhere/velmora", Context(), list).message, AddMessage::None);
-  EXPECT_EQ(AddFiles("/opt/velmora/Velmora", Context(), list).message, AddMessage::None);
+  EXPECT_EQ(AddFiles(ChosenFiles("/opt/velmora/velmora"), Context(), list).message, AddMessage::OwnExecutable);
+  EXPECT_EQ(AddFiles(ChosenFiles("/elsewhere/velmora"), Context(), list).message, AddMessage::None);
+  EXPECT_EQ(AddFiles(ChosenFiles("/opt/velmora/Velmora"), Context(), list).message, AddMessage::None);
   EXPECT_EQ(list.size(), 2u);
 }
 
 TEST(AddFiles, MalformedNamesInAMultipleSelectionAreSkipped) {
   ShredList list;
-  AddOutcome out = AddFiles("/home/u\0\0a\0..\0.\0sub/b\0c"s, Context(), list);
+  AddOutcome out = AddFiles({"/home/u", {"", "a", "..", ".", "sub/b", "c"}}, Context(), list);
   EXPECT_EQ(out.message, AddMessage::None);
   EXPECT_EQ(list, (ShredList{{"/home/u/a", "a"}, {"/home/u/c", "c"}}));
   // A name with a slash could otherwise reach the program's own file.
-  EXPECT_EQ(AddFiles("\0opt/velmora/velmora"s, Context(), list).message, AddMessage::None);
+  EXPECT_EQ(AddFiles({"/", {"opt/velmora/velmora"}}, Context(), list).message, AddMessage::None);
   EXPECT_EQ(list.size(), 2u);
 }
 
 TEST(AddFiles, OwnExecutableIsRecognisedThroughDoubledSlashesAndDotSteps) {
   ShredList list;
-  EXPECT_EQ(AddFiles("/opt//velmora/./velmora", Context(), list).message, AddMessage::OwnExecutable);
-  EXPECT_EQ(AddFiles("/opt/velmora/\0velmora"s, Context(), list).message, AddMessage::OwnExecutable);
+  EXPECT_EQ(AddFiles(ChosenFiles("/opt//velmora/./velmora"), Context(), list).message, AddMessage::OwnExecutable);
+  EXPECT_EQ(AddFiles({"/opt/velmora/", {"velmora"}}, Context(), list).message, AddMessage::OwnExecutable);
   EXPECT_TRUE(list.empty());
 }
 
 TEST(AddFiles, CancelSetsShredNowByWhetherTheListHoldsAnything) {
   ShredList empty;
-  EXPECT_EQ(AddFiles("", Context(), empty).remove_enabled, false);
+  EXPECT_EQ(AddFiles(ChosenFiles(), Context(), empty).remove_enabled, false);
   ShredList filled = {{"/a", "/a"}};
-  EXPECT_EQ(AddFiles("", Context(), filled).remove_enabled, true);
+  EXPECT_EQ(AddFiles(ChosenFiles(), Context(), filled).remove_enabled, true);
   EXPECT_EQ(filled.size(), 1u);
 }
 

@@ -511,7 +511,7 @@ TEST_F(Races, FileRenamedOntoTheScrubNameBeforeTheRemovalIsKept) {
   static std::function<void()> swap;
   scrubbed.clear();
   swap = [this] { ::rename((dir / "world/decoy").c_str(), (dir / "listed/" + scrubbed).c_str()); };
-  calls.renameat = [](int from_dir, const char* from, int to_dir, const char* to) {
+  calls.rename_noreplace = [](int from_dir, const char* from, int to_dir, const char* to) {
     int rc = ::renameat2(from_dir, from, to_dir, to, RENAME_NOREPLACE);
     if (rc == 0 && scrubbed.empty() && !testing::IsReportName(from)) scrubbed = to;  // not the report's move
     return rc;

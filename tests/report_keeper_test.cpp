@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 #include "run/shred_run.h"
 #include "support/capture.h"
@@ -333,17 +334,18 @@ class KilledSession : public Keeper, public ::testing::WithParamInterface<const 
       // Renaming into place is the first rename of a first report.
       if (when == "while its bytes are written")
         calls.pwrite = [](int, const void*, size_t, off_t) -> ssize_t { ::_exit(0); };
-      if (when == "before its rename") calls.renameat = [](int, const char*, int, const char*) -> int { ::_exit(0); };
+      if (when == "before its rename")
+        calls.rename_noreplace = [](int, const char*, int, const char*) -> int { ::_exit(0); };
       if (when == "after its rename before the record is saved")
-        calls.renameat = [](int olddirfd, const char* oldpath, int newdirfd, const char* newpath) -> int {
-          ::renameat(olddirfd, oldpath, newdirfd, newpath);
+        calls.rename_noreplace = [](int olddirfd, const char* oldpath, int newdirfd, const char* newpath) -> int {
+          ::renameat2(olddirfd, oldpath, newdirfd, newpath, RENAME_NOREPLACE);
           ::_exit(0);
         };
       // The folder's sync after the rename is the first fsync of a first report.
       if (when == "during the folder sync") calls.fsync = [](int) -> int { ::_exit(0); };
       if (when == "between its link and the removal of its temporary name") {
         // A file system without RENAME_NOREPLACE.
-        calls.renameat = [](int, const char*, int, const char*) -> int {
+        calls.rename_noreplace = [](int, const char*, int, const char*) -> int {
           errno = EINVAL;
           return -1;
         };
@@ -357,9 +359,9 @@ class KilledSession : public Keeper, public ::testing::WithParamInterface<const 
           errno = EIO;
           return -1;
         };
-        calls.renameat = [](int olddirfd, const char* oldpath, int newdirfd, const char* newpath) -> int {
+        calls.rename_noreplace = [](int olddirfd, const char* oldpath, int newdirfd, const char* newpath) -> int {
           g_renamed_from = oldpath;
-          return ::renameat(olddirfd, oldpath, newdirfd, newpath);
+          return ::renameat2(olddirfd, oldpath, newdirfd, newpath, RENAME_NOREPLACE);
         };
       }
       // The report's own sync is the first; the second is its overwrite's.
@@ -535,8 +537,8 @@ TEST_F(Keeper, WithoutRenameNoReplaceTheReportStillNeverReplacesAnything) {
   static std::string plant_at;
   plant_at.clear();
   SysCalls calls = Sys();
-  calls.renameat = [](int olddirfd, const char* oldpath, int newdirfd, const char* newpath) -> int {
-    if (std::string(newpath) != "note.txt") return ::renameat(olddirfd, oldpath, newdirfd, newpath);
+  calls.rename_noreplace = [](int olddirfd, const char* oldpath, int newdirfd, const char* newpath) -> int {
+    if (std::string(newpath) != "note.txt") return ::renameat2(olddirfd, oldpath, newdirfd, newpath, RENAME_NOREPLACE);
     if (!plant_at.empty()) WriteText(std::exchange(plant_at, ""), "the user's own");
     errno = EINVAL;
     return -1;

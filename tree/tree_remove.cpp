@@ -117,7 +117,7 @@ bool CoverLateGrowth(int dirfd, const TreeEntry& entry, const FillPattern& patte
 void NameBack(int dirfd, std::string& name, const std::string& original, ino_t inode, bool folder,
               std::uint64_t mount) {
   if (name != original && StillHolds(dirfd, name, inode, folder, mount) &&
-      Sys().renameat(dirfd, name.c_str(), dirfd, original.c_str()) == 0)
+      Sys().rename_noreplace(dirfd, name.c_str(), dirfd, original.c_str()) == 0)
     name = original;
 }
 
@@ -180,7 +180,7 @@ void GiveNamesBack(int root, std::uint64_t mount, TreeModel& model) {
     bool renamed = false, waiting = false;
     const auto back = [&](int dirfd, std::string& name, const std::string& original, ino_t inode, bool folder) {
       if (name == original || !StillHolds(dirfd, name, inode, folder, mount)) return;
-      if (Sys().renameat(dirfd, name.c_str(), dirfd, original.c_str()) == 0) {
+      if (Sys().rename_noreplace(dirfd, name.c_str(), dirfd, original.c_str()) == 0) {
         name = original;
         renamed = true;
       } else {

@@ -26,6 +26,20 @@ std::string Cleaned(const std::string& path) {
   return out.empty() && !path.empty() && path[0] == '/' ? "/" : out;
 }
 
+// A chooser string as the chooser's structure: the folder, then the names,
+// separated by NUL characters; no NUL: one path alone.
+velmora::ChosenFiles Chosen(const std::string& text) {
+  std::size_t nul = text.find('\0');
+  if (nul == std::string::npos) return velmora::ChosenFiles(text);
+  velmora::ChosenFiles out(text.substr(0, nul), {});
+  while (nul != std::string::npos) {
+    const std::size_t next = text.find('\0', nul + 1);
+    out.names.push_back(text.substr(nul + 1, next == std::string::npos ? std::string::npos : next - nul - 1));
+    nul = next;
+  }
+  return out;
+}
+
 void Check(bool ok) {
   if (!ok) std::abort();
 }
@@ -64,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(chosen != "/" && chosen != "/usr" && chosen != "/usr/bin" && chosen != "/opt/velmora");
       }
     } else {
-      velmora::AddOutcome out = velmora::AddFiles(chosen, context, list);
+      velmora::AddOutcome out = velmora::AddFiles(Chosen(chosen), context, list);
       Check(out.remove_enabled.has_value());
       if (out.message == velmora::AddMessage::OwnExecutable) {
         Check(list.empty() && *out.remove_enabled == false);

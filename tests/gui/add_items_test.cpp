@@ -10,7 +10,7 @@
 namespace velmora {
 namespace {
 
-using testing::Nul;
+using testing::Control;
 using testing::WindowTest;
 
 using AddItems = WindowTest;
@@ -21,67 +21,69 @@ ShownMessage Refusal(const std::string& text) {
 
 TEST_F(AddItems, FileChooserHasItsTitleAndViewsStayInStep) {
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices = {"/home/u/alone.txt", "/home/u/docs" + Nul() + "b.txt" + Nul() + "a.txt"};
-  w.cmdAdd->click();
-  w.cmdAdd->click();
+  fakes.dialogs.file_choices = {"/home/u/alone.txt", ChosenFiles{"/home/u/docs", {"b.txt", "a.txt"}}};
+  Control(w, "cmdAdd")->click();
+  Control(w, "cmdAdd")->click();
   EXPECT_EQ(fakes.dialogs.file_titles, (std::vector<std::string>{"Choose A File ....", "Choose A File ...."}));
-  EXPECT_EQ(Texts(w.ListFiles),
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")),
             (std::vector<std::string>{"/home/u/alone.txt", "/home/u/docs/b.txt", "/home/u/docs/a.txt"}));
   // What the user sees: the full path for the single file, bare names after.
-  EXPECT_EQ(Texts(w.NoExtension), (std::vector<std::string>{"/home/u/alone.txt", "b.txt", "a.txt"}));
-  EXPECT_EQ(w.NoExtension->headerItem()->text(0), "Files");
-  EXPECT_EQ(w.NoExtension->columnCount(), 1);
-  EXPECT_TRUE(w.cmdRemove->isEnabled());
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "NoExtension")),
+            (std::vector<std::string>{"/home/u/alone.txt", "b.txt", "a.txt"}));
+  EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->headerItem()->text(0), "Files");
+  EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->columnCount(), 1);
+  EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
   EXPECT_TRUE(fakes.dialogs.messages.empty());
 }
 
 TEST_F(AddItems, OwnExecutableInAMultipleSelectionEmptiesEverything) {
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices = {"/earlier", "/any" + Nul() + "first" + Nul() + "velmora" + Nul() + "third"};
-  w.cmdAdd->click();
-  w.cmdAdd->click();
+  fakes.dialogs.file_choices = {"/earlier", ChosenFiles{"/any", {"first", "velmora", "third"}}};
+  Control(w, "cmdAdd")->click();
+  Control(w, "cmdAdd")->click();
   EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Refusal("Velmora Application Cannot Be Shredded")});
-  EXPECT_EQ(w.ListFiles->topLevelItemCount(), 0);
-  EXPECT_EQ(w.NoExtension->topLevelItemCount(), 0);
-  EXPECT_FALSE(w.cmdRemove->isEnabled());
+  EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
+  EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->topLevelItemCount(), 0);
+  EXPECT_FALSE(Control(w, "cmdRemove")->isEnabled());
 }
 
 TEST_F(AddItems, OwnExecutableAloneIsRefusedAtItsPathOnly) {
   FrmMain& w = OpenAtList(false);
   fakes.dialogs.file_choices = {dir / "prog/velmora", "/other/velmora", dir / "prog/VELMORA"};
-  w.cmdAdd->click();
-  w.cmdAdd->click();
-  w.cmdAdd->click();
+  Control(w, "cmdAdd")->click();
+  Control(w, "cmdAdd")->click();
+  Control(w, "cmdAdd")->click();
   EXPECT_EQ(fakes.dialogs.messages.size(), 1u);
-  EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{"/other/velmora", dir / "prog/VELMORA"}));
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")),
+            (std::vector<std::string>{"/other/velmora", dir / "prog/VELMORA"}));
 }
 
 // On Linux "A.txt" and "a.txt" are two files: both are listed.
 TEST_F(AddItems, DuplicatesAreSkippedSilentlyLetterCaseCounts) {
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices = {"/d/A.txt", "/d//./A.txt", "/d" + Nul() + "A.txt" + Nul() + "a.txt"};
-  for (int i = 0; i < 3; ++i) w.cmdAdd->click();
-  EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{"/d/A.txt", "/d/a.txt"}));
-  EXPECT_EQ(Texts(w.NoExtension), (std::vector<std::string>{"/d/A.txt", "a.txt"}));
+  fakes.dialogs.file_choices = {"/d/A.txt", "/d//./A.txt", ChosenFiles{"/d", {"A.txt", "a.txt"}}};
+  for (int i = 0; i < 3; ++i) Control(w, "cmdAdd")->click();
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), (std::vector<std::string>{"/d/A.txt", "/d/a.txt"}));
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "NoExtension")), (std::vector<std::string>{"/d/A.txt", "a.txt"}));
   EXPECT_TRUE(fakes.dialogs.messages.empty());
 }
 
 TEST_F(AddItems, CancelWithAnEmptyAndWithAFilledList) {
   FrmMain& w = OpenAtList(false);
-  w.cmdAdd->click();  // no choice queued: cancelled
-  EXPECT_FALSE(w.cmdRemove->isEnabled());
+  Control(w, "cmdAdd")->click();  // no choice queued: cancelled
+  EXPECT_FALSE(Control(w, "cmdRemove")->isEnabled());
   fakes.dialogs.file_choices = {"/x"};
-  w.cmdAdd->click();
-  w.cmdAdd->click();  // cancelled again
-  EXPECT_TRUE(w.cmdRemove->isEnabled());
-  EXPECT_EQ(w.ListFiles->topLevelItemCount(), 1);
+  Control(w, "cmdAdd")->click();
+  Control(w, "cmdAdd")->click();  // cancelled again
+  EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
+  EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 1);
 }
 
 TEST_F(AddItems, FolderRulesAndTheirMessagesInOrder) {
   FrmMain& w = OpenAtList(true);
   ASSERT_EQ(ReadSystemFolder(), "/usr/bin");
   fakes.dialogs.folder_choices = {"/", "/boot", dir / "prog", "/usr/bin", "/usr", "/USR", dir.path(), ""};
-  for (int i = 0; i < 8; ++i) w.cmdAdd->click();
+  for (int i = 0; i < 8; ++i) Control(w, "cmdAdd")->click();
   EXPECT_EQ(fakes.dialogs.folder_titles, std::vector<std::string>(8, ""));
   EXPECT_EQ(fakes.dialogs.messages,
             (std::vector<ShownMessage>{Refusal("Only Folder Can Be Shredded"), Refusal("Only Folder Can Be Shredded"),
@@ -89,32 +91,32 @@ TEST_F(AddItems, FolderRulesAndTheirMessagesInOrder) {
                                        Refusal("Window System Folder Cannot Be Shredded"),
                                        Refusal("Window Folder Cannot Be Shredded")}));
   // The parent of the program folder and another letter case are accepted.
-  EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{"/USR", dir.path()}));
-  EXPECT_EQ(Texts(w.NoExtension), (std::vector<std::string>{"/USR", dir.path()}));
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), (std::vector<std::string>{"/USR", dir.path()}));
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "NoExtension")), (std::vector<std::string>{"/USR", dir.path()}));
   EXPECT_EQ(w.options().FolderToShred, dir.path());
 }
 
 TEST_F(AddItems, FolderCancelChangesNothing) {
   FrmMain& w = OpenAtList(true);
-  w.cmdAdd->click();
-  EXPECT_FALSE(w.cmdRemove->isEnabled());
-  EXPECT_EQ(w.ListFiles->topLevelItemCount(), 0);
+  Control(w, "cmdAdd")->click();
+  EXPECT_FALSE(Control(w, "cmdRemove")->isEnabled());
+  EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
   EXPECT_TRUE(fakes.dialogs.messages.empty());
 }
 
 TEST_F(AddItems, ClearEmptiesBothViewsAndKeepsFolderToShred) {
   FrmMain& w = OpenAtList(true);
   fakes.dialogs.folder_choices = {"/home/u/a", "/home/u/b"};
-  w.cmdAdd->click();
-  w.cmdAdd->click();
+  Control(w, "cmdAdd")->click();
+  Control(w, "cmdAdd")->click();
   EXPECT_EQ(w.options().FolderToShred, "/home/u/b");
-  w.cmdClear->click();
-  EXPECT_EQ(w.ListFiles->topLevelItemCount(), 0);
-  EXPECT_EQ(w.NoExtension->topLevelItemCount(), 0);
-  EXPECT_FALSE(w.cmdRemove->isEnabled());
+  Control(w, "cmdClear")->click();
+  EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
+  EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->topLevelItemCount(), 0);
+  EXPECT_FALSE(Control(w, "cmdRemove")->isEnabled());
   EXPECT_EQ(w.options().FolderToShred, "/home/u/b");
-  w.cmdClear->click();  // on an empty list too
-  EXPECT_FALSE(w.cmdRemove->isEnabled());
+  Control(w, "cmdClear")->click();  // on an empty list too
+  EXPECT_FALSE(Control(w, "cmdRemove")->isEnabled());
 }
 
 // One item off the list: Delete or "Remove from List" on the selected rows;
@@ -124,38 +126,40 @@ TEST_F(AddItems, DeleteAndRemoveFromListTakeOffTheSelectedRowsOnly) {
   w.show();
   w.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-  fakes.dialogs.file_choices = {"/d/alone", "/d" + Nul() + "b" + Nul() + "c" + Nul() + "e"};
-  w.cmdAdd->click();
-  w.cmdAdd->click();
-  QAction* remove = w.NoExtension->findChild<QAction*>("mnuRemoveFromList");
+  fakes.dialogs.file_choices = {"/d/alone", ChosenFiles{"/d", {"b", "c", "e"}}};
+  Control(w, "cmdAdd")->click();
+  Control(w, "cmdAdd")->click();
+  QAction* remove = Control<QTreeWidget>(w, "NoExtension")->findChild<QAction*>("mnuRemoveFromList");
   ASSERT_NE(remove, nullptr);
   EXPECT_EQ(remove->text(), "Remove from List");
-  EXPECT_TRUE(w.NoExtension->actions().contains(remove)) << "the list's context menu offers it";
+  EXPECT_TRUE(Control<QTreeWidget>(w, "NoExtension")->actions().contains(remove))
+      << "the list's context menu offers it";
 
-  w.NoExtension->setFocus();
-  w.NoExtension->setCurrentItem(w.NoExtension->topLevelItem(1));
-  QTest::keyClick(w.NoExtension, Qt::Key_Delete);
-  EXPECT_EQ(Texts(w.NoExtension), (std::vector<std::string>{"/d/alone", "c", "e"}));
-  EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{"/d/alone", "/d/c", "/d/e"}));
+  Control<QTreeWidget>(w, "NoExtension")->setFocus();
+  Control<QTreeWidget>(w, "NoExtension")->setCurrentItem(Control<QTreeWidget>(w, "NoExtension")->topLevelItem(1));
+  QTest::keyClick(Control<QTreeWidget>(w, "NoExtension"), Qt::Key_Delete);
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "NoExtension")), (std::vector<std::string>{"/d/alone", "c", "e"}));
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), (std::vector<std::string>{"/d/alone", "/d/c", "/d/e"}));
   EXPECT_EQ(w.shredList().size(), 3u);
-  EXPECT_TRUE(w.cmdRemove->isEnabled());
+  EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
 
   // The next row took the selection, so Delete can go on down the list.
-  EXPECT_EQ(w.NoExtension->currentItem(), w.NoExtension->topLevelItem(1));
+  EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->currentItem(),
+            Control<QTreeWidget>(w, "NoExtension")->topLevelItem(1));
   // Two rows at once through the menu entry.
-  w.NoExtension->clearSelection();
-  w.NoExtension->topLevelItem(0)->setSelected(true);
-  w.NoExtension->topLevelItem(2)->setSelected(true);
+  Control<QTreeWidget>(w, "NoExtension")->clearSelection();
+  Control<QTreeWidget>(w, "NoExtension")->topLevelItem(0)->setSelected(true);
+  Control<QTreeWidget>(w, "NoExtension")->topLevelItem(2)->setSelected(true);
   remove->trigger();
-  EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{"/d/c"});
-  EXPECT_TRUE(w.cmdRemove->isEnabled());
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{"/d/c"});
+  EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
 
-  w.NoExtension->setCurrentItem(w.NoExtension->topLevelItem(0));
-  QTest::keyClick(w.NoExtension, Qt::Key_Delete);
+  Control<QTreeWidget>(w, "NoExtension")->setCurrentItem(Control<QTreeWidget>(w, "NoExtension")->topLevelItem(0));
+  QTest::keyClick(Control<QTreeWidget>(w, "NoExtension"), Qt::Key_Delete);
   EXPECT_TRUE(w.shredList().empty());
-  EXPECT_EQ(w.ListFiles->topLevelItemCount(), 0);
-  EXPECT_FALSE(w.cmdRemove->isEnabled());
-  QTest::keyClick(w.NoExtension, Qt::Key_Delete);  // nothing left: nothing happens
+  EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
+  EXPECT_FALSE(Control(w, "cmdRemove")->isEnabled());
+  QTest::keyClick(Control<QTreeWidget>(w, "NoExtension"), Qt::Key_Delete);  // nothing left: nothing happens
   EXPECT_TRUE(fakes.dialogs.messages.empty());
 }
 

@@ -27,6 +27,7 @@
 namespace velmora {
 namespace {
 
+using testing::Control;
 using testing::FakeFillDisk;
 using testing::WindowTest;
 
@@ -51,7 +52,7 @@ class FreeSpace : public WindowTest {
     fakes.dialogs.folder_choices = {dir / "disk"};
     fakes.dialogs.answers = {answer};
     QSignalSpy ended(&w, &FrmMain::freeSpaceWipeEnded);
-    w.mnuWipeFreeSpace->trigger();
+    Control<QAction>(w, "mnuWipeFreeSpace")->trigger();
     if (wait && w.Running()) WaitUntil([&] { return !ended.isEmpty(); });
   }
   ShredProgressDialog* FireDelay(FrmMain& w) {
@@ -77,14 +78,14 @@ TEST_F(FreeSpace, TheFileMenuHoldsTheItemAboveExitAndNothingElseChanged) {
   auto* file = w.menuBar()->findChild<QMenu*>("mnuFile");
   ASSERT_NE(file, nullptr);
   ASSERT_EQ(file->actions().size(), 2);
-  EXPECT_EQ(file->actions()[0], w.mnuWipeFreeSpace);
-  EXPECT_EQ(file->actions()[1], w.mnuExit);
-  EXPECT_EQ(w.mnuWipeFreeSpace->text(), "&Wipe Free Space...");
+  EXPECT_EQ(file->actions()[0], Control<QAction>(w, "mnuWipeFreeSpace"));
+  EXPECT_EQ(file->actions()[1], Control<QAction>(w, "mnuExit"));
+  EXPECT_EQ(Control<QAction>(w, "mnuWipeFreeSpace")->text(), "&Wipe Free Space...");
 }
 
 TEST_F(FreeSpace, CancelInTheBrowserAndNoToTheQuestionLeaveEverythingAsItWas) {
   FrmMain& w = Open();
-  w.mnuWipeFreeSpace->trigger();  // no folder chosen
+  Control<QAction>(w, "mnuWipeFreeSpace")->trigger();  // no folder chosen
   EXPECT_EQ(fakes.dialogs.folder_titles, std::vector<std::string>{"Choose A Folder On The Disk To Wipe"});
   EXPECT_TRUE(fakes.dialogs.messages.empty());
 
@@ -123,7 +124,7 @@ TEST_P(FreeSpaceRefusals, AreSaidWithTheirReasonAndNothingIsMade) {
   const std::string folder = dir / row.folder;
   fakes.dialogs.folder_choices = {folder};
   fakes.dialogs.answers = {MessageAnswer::Yes};
-  w.mnuWipeFreeSpace->trigger();
+  Control<QAction>(w, "mnuWipeFreeSpace")->trigger();
   std::string text = row.text;
   text.replace(text.find("%s"), 2, folder);
   if (std::size_t e = text.find("%e"); e != std::string::npos) text.replace(e, 2, std::strerror(ENOENT));

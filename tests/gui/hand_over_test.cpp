@@ -14,6 +14,7 @@
 namespace velmora {
 namespace {
 
+using testing::Control;
 using testing::MakeDir;
 using testing::WindowTest;
 using testing::WriteText;
@@ -52,7 +53,7 @@ TEST_F(HandOverBetweenProcesses, PathsOfASecondStartAreListedByTheRunningCopy) {
   QtHandOver hand_over(QString::fromStdString(run + "/velmora.socket"));
   Platform platform{fakes.dialogs, fakes.shell, fakes.clock, fakes.settings, lock, hand_over};
   FrmMain w(platform, env);
-  ASSERT_TRUE(w.Form_Load());
+  ASSERT_TRUE(w.StartUp());
   w.show();
 
   QProcess second;
@@ -62,8 +63,9 @@ TEST_F(HandOverBetweenProcesses, PathsOfASecondStartAreListedByTheRunningCopy) {
   EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(second.exitCode(), 0);
   EXPECT_EQ(w.FrontPage(), Page::Result);
-  EXPECT_TRUE(w.OptFile->isChecked());
-  EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{dir / "docs/x.txt", dir / "docs/y z.txt"}));
+  EXPECT_TRUE(Control<QRadioButton>(w, "OptFile")->isChecked());
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")),
+            (std::vector<std::string>{dir / "docs/x.txt", dir / "docs/y z.txt"}));
   EXPECT_TRUE(fakes.dialogs.messages.empty());
   EXPECT_TRUE(testing::Exists(dir / "docs/x.txt")) << "nothing is shredded before Shred Now";
 

@@ -11,6 +11,7 @@
 namespace velmora {
 namespace {
 
+using testing::Control;
 using testing::WindowTest;
 
 // Sum of the squared differences between neighbouring pixels: an edge spread
@@ -62,18 +63,18 @@ TEST_F(HiDpiWindow, TheWindowShowsArtworkDrawnForItsScreen) {
   const qreal ratio = w.devicePixelRatioF();
   const char* scale = std::getenv("QT_SCALE_FACTOR");
   EXPECT_EQ(ratio, scale ? std::atof(scale) : 1.0) << "the scale this run was started with";
-  for (QLabel* label : {w.Pic, w.Image1, w.Image2}) {
+  for (QLabel* label : {Control<QLabel>(w, "Pic"), Control<QLabel>(w, "Image1"), Control<QLabel>(w, "Image2")}) {
     label->repaint();
     EXPECT_EQ(label->pixmap().devicePixelRatio(), ratio) << label->objectName().toStdString();
   }
   // What is on screen is the picture as drawn, pixel for pixel.
-  const QImage shown = w.Pic->grab().toImage();
+  const QImage shown = Control<QLabel>(w, "Pic")->grab().toImage();
   const QImage drawn = BannerPicture(ratio).toImage();
   ASSERT_GE(shown.width(), 2 * drawn.width() / 3);
   for (QPoint p : {QPoint(40, 40), QPoint(shown.width() / 2, shown.height() / 2), QPoint(30, shown.height() - 30)})
     EXPECT_EQ(shown.pixel(p), drawn.pixel(p)) << p.x() << "," << p.y();
   // The designed geometry does not move with the ratio.
-  EXPECT_EQ(w.Pic->size(), QSize(175, 285));
+  EXPECT_EQ(Control<QLabel>(w, "Pic")->size(), QSize(175, 285));
   EXPECT_EQ(w.centralWidget()->size(), QSize(488, 283));
 }
 

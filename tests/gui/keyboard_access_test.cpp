@@ -9,7 +9,7 @@
 namespace velmora {
 namespace {
 
-using testing::Nul;
+using testing::Control;
 using testing::WindowTest;
 
 class Keyboard : public WindowTest {
@@ -62,28 +62,28 @@ TEST_F(Keyboard, TabVisitsOnlyTheVisibleControlsOfEachPageInTheDesignedOrder) {
   Press(Qt::Key_Down);
   EXPECT_EQ(Focus(), "OptFile");
   Press(Qt::Key_Space);
-  EXPECT_TRUE(w.OptFile->isChecked());
+  EXPECT_TRUE(Control<QRadioButton>(w, "OptFile")->isChecked());
   EXPECT_EQ(TabChain(), (Chain{"OptFile", "cmdExit", "cmdNext", "cboOverwriteNoOfTimes", "cboOverwriteWith"}));
 
-  w.cmdNext->click();
+  Control(w, "cmdNext")->click();
   EXPECT_EQ(TabChain(), (Chain{"cmdAdd", "NoExtension", "cmdEx", "cmdBack", "cmdClear"}));
   fakes.dialogs.file_choices = {"/x/a"};
-  w.cmdAdd->click();
+  Control(w, "cmdAdd")->click();
   EXPECT_EQ(TabChain(), (Chain{"cmdAdd", "NoExtension", "cmdEx", "cmdBack", "cmdClear", "cmdRemove"}));
 
   w.BringToFront(Page::Final);
   EXPECT_EQ(TabChain(), (Chain{"cmdLog", "cmdFinish", "cmdBack1"}));
 
-  w.mnuAbout->trigger();
+  Control<QAction>(w, "mnuAbout")->trigger();
   EXPECT_EQ(TabChain(), (Chain{"cmdOK", "Label14", "Label15"}));
 }
 
 TEST_F(Keyboard, HiddenControlsTakeNoFocus) {
   FrmMain& w = Open();
-  EXPECT_EQ(w.cmdReset->focusPolicy(), Qt::NoFocus);
-  EXPECT_EQ(w.cmdExt->focusPolicy(), Qt::NoFocus);
-  EXPECT_EQ(w.ListFiles->focusPolicy(), Qt::NoFocus);
-  EXPECT_FALSE(w.ListFiles->isVisibleTo(&w));
+  EXPECT_EQ(Control(w, "cmdReset")->focusPolicy(), Qt::NoFocus);
+  EXPECT_EQ(Control(w, "cmdExt")->focusPolicy(), Qt::NoFocus);
+  EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->focusPolicy(), Qt::NoFocus);
+  EXPECT_FALSE(Control<QTreeWidget>(w, "ListFiles")->isVisibleTo(&w));
 }
 
 class AltE : public Keyboard, public ::testing::WithParamInterface<Page> {};
@@ -91,11 +91,11 @@ class AltE : public Keyboard, public ::testing::WithParamInterface<Page> {};
 TEST_P(AltE, EndsTheProgramAtTheFirstPress) {
   FrmMain& w = OpenActive();
   if (GetParam() == Page::Result) {
-    w.OptFile->click();
-    w.cmdNext->click();
+    Control<QRadioButton>(w, "OptFile")->click();
+    Control(w, "cmdNext")->click();
   }
   if (GetParam() == Page::Final) w.BringToFront(Page::Final);
-  if (GetParam() == Page::About) w.mnuAbout->trigger();
+  if (GetParam() == Page::About) Control<QAction>(w, "mnuAbout")->trigger();
   ASSERT_EQ(w.FrontPage(), GetParam());
   AltEEnds(w);
 }
@@ -110,13 +110,13 @@ INSTANTIATE_TEST_SUITE_P(EveryPage, AltE, ::testing::Values(Page::Selection, Pag
 
 TEST_F(Keyboard, AltRStillResetsFromAnyPage) {
   FrmMain& w = OpenActive();
-  w.OptFolder->click();
-  w.cmdNext->click();
+  Control<QRadioButton>(w, "OptFolder")->click();
+  Control(w, "cmdNext")->click();
   fakes.dialogs.folder_choices = {"/home/u/f"};
-  w.cmdAdd->click();
+  Control(w, "cmdAdd")->click();
   Press(Qt::Key_R, Qt::AltModifier);
   EXPECT_TRUE(QTest::qWaitFor([&] { return w.FrontPage() == Page::Selection; }));
-  EXPECT_FALSE(w.OptFolder->isChecked());
+  EXPECT_FALSE(Control<QRadioButton>(w, "OptFolder")->isChecked());
   EXPECT_EQ(w.shredList().size(), 1u);
   EXPECT_TRUE(w.isVisible());
 }
@@ -127,11 +127,11 @@ TEST_F(Keyboard, EnterAndReturnPressTheFocusedButtonAndNoneIsADefault) {
     EXPECT_FALSE(button->isDefault()) << button->objectName().toStdString();
     EXPECT_FALSE(button->autoDefault()) << button->objectName().toStdString();
   }
-  w.OptFile->setFocus();
+  Control<QRadioButton>(w, "OptFile")->setFocus();
   Press(Qt::Key_Return);
-  EXPECT_TRUE(w.OptFile->isChecked());
-  EXPECT_EQ(w.Label3->text(), "Select Files to Shred:");
-  w.cmdNext->setFocus();
+  EXPECT_TRUE(Control<QRadioButton>(w, "OptFile")->isChecked());
+  EXPECT_EQ(Control<QLabel>(w, "Label3")->text(), "Select Files to Shred:");
+  Control(w, "cmdNext")->setFocus();
   Press(Qt::Key_Enter, Qt::KeypadModifier);
   EXPECT_EQ(w.FrontPage(), Page::Result);
   // The page in front takes the keyboard on its main control.
@@ -140,7 +140,7 @@ TEST_F(Keyboard, EnterAndReturnPressTheFocusedButtonAndNoneIsADefault) {
   Press(Qt::Key_Return);
   EXPECT_EQ(fakes.dialogs.file_titles.size(), 1u);
   // A disabled button is not pressed, and Enter with Ctrl is not Enter.
-  w.cmdBack->setFocus();
+  Control(w, "cmdBack")->setFocus();
   Press(Qt::Key_Return, Qt::ControlModifier);
   EXPECT_EQ(w.FrontPage(), Page::Result);
   Press(Qt::Key_Return);
@@ -150,7 +150,7 @@ TEST_F(Keyboard, EnterAndReturnPressTheFocusedButtonAndNoneIsADefault) {
 
 TEST_F(Keyboard, AboutPageLinksWorkFromTheKeyboard) {
   FrmMain& w = OpenActive();
-  w.mnuAbout->trigger();
+  Control<QAction>(w, "mnuAbout")->trigger();
   EXPECT_EQ(Focus(), "cmdOK");
   Press(Qt::Key_Tab);
   ASSERT_EQ(Focus(), "Label14");
@@ -168,7 +168,8 @@ QAccessibleInterface* Accessible(QObject* object) { return QAccessible::queryAcc
 
 TEST_F(Keyboard, DropDownListsAreLabelledByTheirCaptions) {
   FrmMain& w = Open();
-  for (auto [list, label] : {std::pair{w.cboOverwriteNoOfTimes, w.Label5}, std::pair{w.cboOverwriteWith, w.Label6}}) {
+  for (auto [list, label] : {std::pair{Control<QComboBox>(w, "cboOverwriteNoOfTimes"), Control<QLabel>(w, "Label5")},
+                             std::pair{Control<QComboBox>(w, "cboOverwriteWith"), Control<QLabel>(w, "Label6")}}) {
     EXPECT_EQ(label->buddy(), list);
     bool labelled = false;
     for (const auto& [other, relation] : Accessible(list)->relations(QAccessible::Label))
@@ -176,21 +177,21 @@ TEST_F(Keyboard, DropDownListsAreLabelledByTheirCaptions) {
     EXPECT_TRUE(labelled) << list->objectName().toStdString();
   }
   // The captions themselves are unchanged: no access key was added.
-  EXPECT_EQ(w.Label5->text(), "Over write No. of Times");
-  EXPECT_EQ(w.Label6->text(), "Over write with");
+  EXPECT_EQ(Control<QLabel>(w, "Label5")->text(), "Over write No. of Times");
+  EXPECT_EQ(Control<QLabel>(w, "Label6")->text(), "Over write with");
 }
 
 TEST_F(Keyboard, ListArtworkAndLinksHaveNames) {
   FrmMain& w = Open();
-  EXPECT_EQ(Accessible(w.NoExtension)->text(QAccessible::Name), "Shred list");
-  EXPECT_EQ(Accessible(w.Pic)->text(QAccessible::Name), "Velmora");
-  EXPECT_EQ(Accessible(w.Image1)->text(QAccessible::Name), "Folder");
-  EXPECT_EQ(Accessible(w.Image2)->text(QAccessible::Name), "File");
-  QAccessibleInterface* contact = Accessible(w.Label15);
+  EXPECT_EQ(Accessible(Control<QTreeWidget>(w, "NoExtension"))->text(QAccessible::Name), "Shred list");
+  EXPECT_EQ(Accessible(Control<QLabel>(w, "Pic"))->text(QAccessible::Name), "Velmora");
+  EXPECT_EQ(Accessible(Control<QLabel>(w, "Image1"))->text(QAccessible::Name), "Folder");
+  EXPECT_EQ(Accessible(Control<QLabel>(w, "Image2"))->text(QAccessible::Name), "File");
+  QAccessibleInterface* contact = Accessible(Control<LinkLabel>(w, "Label15"));
   EXPECT_EQ(contact->role(), QAccessible::Link);
   EXPECT_EQ(contact->text(QAccessible::Name), "Contact Us");
-  QAccessibleInterface* home = Accessible(w.Label14);
-  EXPECT_EQ(home->text(QAccessible::Name), w.Label14->text());
+  QAccessibleInterface* home = Accessible(Control<LinkLabel>(w, "Label14"));
+  EXPECT_EQ(home->text(QAccessible::Name), Control<LinkLabel>(w, "Label14")->text());
   ASSERT_NE(home->actionInterface(), nullptr);
   EXPECT_TRUE(home->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
   home->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
@@ -199,12 +200,12 @@ TEST_F(Keyboard, ListArtworkAndLinksHaveNames) {
 
 TEST_F(Keyboard, EachRowShowsItsFullPathAsATooltip) {
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices = {"/home/u/alone.txt", "/home/u/docs" + Nul() + "b.txt" + Nul() + "a.txt"};
-  w.cmdAdd->click();
-  w.cmdAdd->click();
+  fakes.dialogs.file_choices = {"/home/u/alone.txt", ChosenFiles{"/home/u/docs", {"b.txt", "a.txt"}}};
+  Control(w, "cmdAdd")->click();
+  Control(w, "cmdAdd")->click();
   std::vector<std::string> tips;
-  for (int i = 0; i < w.NoExtension->topLevelItemCount(); ++i)
-    tips.push_back(w.NoExtension->topLevelItem(i)->toolTip(0).toStdString());
+  for (int i = 0; i < Control<QTreeWidget>(w, "NoExtension")->topLevelItemCount(); ++i)
+    tips.push_back(Control<QTreeWidget>(w, "NoExtension")->topLevelItem(i)->toolTip(0).toStdString());
   EXPECT_EQ(tips, (std::vector<std::string>{"/home/u/alone.txt", "/home/u/docs/b.txt", "/home/u/docs/a.txt"}));
 }
 
@@ -212,10 +213,10 @@ TEST_F(Keyboard, EachRowShowsItsFullPathAsATooltip) {
 // must not list its buttons as showing on any page.
 TEST_F(Keyboard, WorkingControlsBelowTheClientAreaAreNotReportedAsShowing) {
   FrmMain& w = OpenActive();
-  for (QWidget* hidden : {static_cast<QWidget*>(w.Frame3), static_cast<QWidget*>(w.cmdReset),
-                          static_cast<QWidget*>(w.cmdExt)})
+  for (QWidget* hidden : {static_cast<QWidget*>(Control<QFrame>(w, "Frame3")),
+                          static_cast<QWidget*>(Control(w, "cmdReset")), static_cast<QWidget*>(Control(w, "cmdExt"))})
     EXPECT_TRUE(Accessible(hidden)->state().invisible) << hidden->objectName().toStdString();
-  EXPECT_FALSE(Accessible(w.cmdExit)->state().invisible);
+  EXPECT_FALSE(Accessible(Control(w, "cmdExit"))->state().invisible);
 }
 
 }  // namespace

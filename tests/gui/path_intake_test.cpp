@@ -17,6 +17,7 @@
 namespace velmora {
 namespace {
 
+using testing::Control;
 using testing::Exists;
 using testing::MakeDir;
 using testing::WindowTest;
@@ -54,14 +55,15 @@ class GivenPaths : public WindowTest {
 TEST_F(GivenPaths, TwoFilesOpenTheListPageInFileModeAndShredNothingYet) {
   FrmMain& w = StartWith({"docs/a.txt", dir / "docs/b.txt"}, dir.path());
   EXPECT_EQ(w.FrontPage(), Page::Result);
-  EXPECT_TRUE(w.OptFile->isChecked());
-  EXPECT_EQ(w.Label3->text(), "Select Files to Shred:");
+  EXPECT_TRUE(Control<QRadioButton>(w, "OptFile")->isChecked());
+  EXPECT_EQ(Control<QLabel>(w, "Label3")->text(), "Select Files to Shred:");
   EXPECT_FALSE(w.options().FolderMode);
   EXPECT_EQ(w.options().OverwriteNoOfTimes, 3);
   // Single choices: the full path is what the user sees.
-  EXPECT_EQ(Texts(w.NoExtension), (std::vector<std::string>{dir / "docs/a.txt", dir / "docs/b.txt"}));
-  EXPECT_EQ(Texts(w.ListFiles), Texts(w.NoExtension));
-  EXPECT_TRUE(w.cmdRemove->isEnabled());
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "NoExtension")),
+            (std::vector<std::string>{dir / "docs/a.txt", dir / "docs/b.txt"}));
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), Texts(Control<QTreeWidget>(w, "NoExtension")));
+  EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
   EXPECT_TRUE(fakes.dialogs.messages.empty());
   EXPECT_TRUE(fakes.dialogs.file_titles.empty()) << "no chooser is shown";
   EXPECT_TRUE(Exists(dir / "docs/a.txt"));
@@ -70,28 +72,29 @@ TEST_F(GivenPaths, TwoFilesOpenTheListPageInFileModeAndShredNothingYet) {
 
 TEST_F(GivenPaths, FoldersOnlyOpenFolderModeAndTheLastIsTheFolderToShred) {
   FrmMain& w = StartWith({dir / "tree/", dir / "tree2"});
-  EXPECT_TRUE(w.OptFolder->isChecked());
-  EXPECT_EQ(w.Label3->text(), "Select a Folder to Shred:");
+  EXPECT_TRUE(Control<QRadioButton>(w, "OptFolder")->isChecked());
+  EXPECT_EQ(Control<QLabel>(w, "Label3")->text(), "Select a Folder to Shred:");
   EXPECT_TRUE(w.options().FolderMode);
-  EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{dir / "tree", dir / "tree2"}));
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), (std::vector<std::string>{dir / "tree", dir / "tree2"}));
   EXPECT_EQ(w.options().FolderToShred, dir / "tree2");
   EXPECT_TRUE(fakes.dialogs.messages.empty());
 }
 
 TEST_F(GivenPaths, FoldersAmongFilesAndMissingPathsAreNamedInOneBoxAfterTheRest) {
   FrmMain& w = StartWith({"tree", "docs/a.txt", "nothing-here", "docs/b.txt"}, dir.path());
-  EXPECT_TRUE(w.OptFile->isChecked());
-  EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{dir / "docs/a.txt", dir / "docs/b.txt"}));
+  EXPECT_TRUE(Control<QRadioButton>(w, "OptFile")->isChecked());
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")),
+            (std::vector<std::string>{dir / "docs/a.txt", dir / "docs/b.txt"}));
   EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({{dir / "tree", kFolder}, {dir / "nothing-here", kMissing}})});
-  EXPECT_TRUE(w.cmdRemove->isEnabled());
+  EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
 }
 
 TEST_F(GivenPaths, NothingThatExistsStillOpensFileModeWithAnEmptyList) {
   FrmMain& w = StartWith({dir / "gone"});
   EXPECT_EQ(w.FrontPage(), Page::Result);
-  EXPECT_TRUE(w.OptFile->isChecked());
-  EXPECT_EQ(w.ListFiles->topLevelItemCount(), 0);
-  EXPECT_FALSE(w.cmdRemove->isEnabled());
+  EXPECT_TRUE(Control<QRadioButton>(w, "OptFile")->isChecked());
+  EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
+  EXPECT_FALSE(Control(w, "cmdRemove")->isEnabled());
   EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({{dir / "gone", kMissing}})});
 }
 
@@ -102,24 +105,24 @@ TEST_F(GivenPaths, RefusalsComeAsTheyComeAndTheBoxLast) {
   FrmMain& w = StartWith({dir / "docs/a.txt", dir / "prog/velmora", dir / "missing", dir / "docs/b.txt"});
   EXPECT_EQ(fakes.dialogs.messages, (std::vector<ShownMessage>{Refusal("Velmora Application Cannot Be Shredded"),
                                                                Unlisted({{dir / "missing", kMissing}})}));
-  EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{dir / "docs/b.txt"});
-  EXPECT_TRUE(w.cmdRemove->isEnabled());
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "docs/b.txt"});
+  EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
 }
 
 TEST_F(GivenPaths, ProtectedFoldersAreRefusedWithTheirOwnMessages) {
   FrmMain& w = StartWith({"/", dir / "prog", dir / "tree", "/usr/bin/.."});
-  EXPECT_TRUE(w.OptFolder->isChecked());
+  EXPECT_TRUE(Control<QRadioButton>(w, "OptFolder")->isChecked());
   // "/usr/bin/.." is /usr itself, however it is spelled.
   EXPECT_EQ(fakes.dialogs.messages,
             (std::vector<ShownMessage>{Refusal("Only Folder Can Be Shredded"), Refusal("Velmora Cannot Be Shredded"),
                                        Refusal("Window Folder Cannot Be Shredded")}));
-  EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{dir / "tree"});
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "tree"});
 }
 
 TEST_F(GivenPaths, NoPathsLeaveTheOptionsPageAlone) {
   FrmMain& w = StartWith({});
   EXPECT_EQ(w.FrontPage(), Page::Selection);
-  EXPECT_FALSE(w.OptFile->isChecked() || w.OptFolder->isChecked());
+  EXPECT_FALSE(Control<QRadioButton>(w, "OptFile")->isChecked() || Control<QRadioButton>(w, "OptFolder")->isChecked());
 }
 
 // Links, FIFOs, sockets and devices can never be shredded: they are refused
@@ -132,8 +135,8 @@ TEST_F(GivenPaths, EveryKindThatCannotBeListedIsRefusedAtOnceWithItsReason) {
   FrmMain& w = StartWith({dir / "docs/a.txt", dir / "link", dir / "folder-link", dir / "fifo", "/dev/null",
                           dir / "tree", dir / "gone"});
   const std::string err = ::testing::internal::GetCapturedStderr();
-  EXPECT_TRUE(w.OptFile->isChecked());
-  EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{dir / "docs/a.txt"});
+  EXPECT_TRUE(Control<QRadioButton>(w, "OptFile")->isChecked());
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "docs/a.txt"});
   const ShownMessage box = Unlisted({{dir / "link", "(a link)"},
                                      {dir / "folder-link", "(a link)"},
                                      {dir / "fifo", "(not a regular file)"},
@@ -152,9 +155,9 @@ TEST_F(GivenPaths, FolderModeRefusesFilesAndLinksToFolders) {
   // Folder mode is chosen only when every path is a folder; a drop in folder
   // mode meets the rest.
   FrmMain& w = StartWith({dir / "tree"});
-  ASSERT_TRUE(w.OptFolder->isChecked());
+  ASSERT_TRUE(Control<QRadioButton>(w, "OptFolder")->isChecked());
   AddDroppedPaths(w, fakes.dialogs, {dir / "folder-link", dir / "docs/b.txt", dir / "tree2"});
-  EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{dir / "tree", dir / "tree2"}));
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), (std::vector<std::string>{dir / "tree", dir / "tree2"}));
   EXPECT_EQ(fakes.dialogs.messages,
             std::vector<ShownMessage>{Unlisted({{dir / "folder-link", "(a link)"}, {dir / "docs/b.txt", kFile}})});
 }
@@ -186,10 +189,10 @@ class Drops : public GivenPaths {
     QMimeData data;
     data.setUrls(urls);
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w.fraResult, &enter);
+    QApplication::sendEvent(Control<QFrame>(w, "fraResult"), &enter);
     if (!enter.isAccepted()) return false;
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w.fraResult, &drop);
+    QApplication::sendEvent(Control<QFrame>(w, "fraResult"), &drop);
     EXPECT_EQ(drop.dropAction(), Qt::CopyAction) << "the source must never delete what was dropped";
     QApplication::processEvents();  // the add runs after the drop is over
     return drop.isAccepted();
@@ -200,13 +203,14 @@ class Drops : public GivenPaths {
 TEST_F(Drops, FilesDroppedInFileModeAreAddedAsSingleChoices) {
   FrmMain& w = OpenAtList(false);
   fakes.dialogs.file_choices = {dir / "docs/a.txt"};
-  w.cmdAdd->click();
+  Control(w, "cmdAdd")->click();
   ASSERT_TRUE(Drop(w, {File(dir / "docs/A.TXT"), File(dir / "docs/b.txt")}));
   // A.TXT does not exist: it is named, not compared as a duplicate.
-  EXPECT_EQ(Texts(w.NoExtension), (std::vector<std::string>{dir / "docs/a.txt", dir / "docs/b.txt"}));
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "NoExtension")),
+            (std::vector<std::string>{dir / "docs/a.txt", dir / "docs/b.txt"}));
   EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({{dir / "docs/A.TXT", kMissing}})});
   ASSERT_TRUE(Drop(w, {File(dir / "docs/b.txt")}));  // a duplicate: skipped silently
-  EXPECT_EQ(w.NoExtension->topLevelItemCount(), 2);
+  EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->topLevelItemCount(), 2);
   EXPECT_EQ(fakes.dialogs.messages.size(), 1u);
 }
 
@@ -214,14 +218,14 @@ TEST_F(Drops, WrongKindForTheModeIsNamedNotAdded) {
   FrmMain& w = OpenAtList(false);
   ASSERT_TRUE(Drop(w, {File(dir / "tree")}));
   EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({{dir / "tree", kFolder}})});
-  EXPECT_EQ(w.ListFiles->topLevelItemCount(), 0);
+  EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
 
   fakes.dialogs.messages.clear();
-  w.cmdBack->click();
-  w.OptFolder->click();
-  w.cmdNext->click();
+  Control(w, "cmdBack")->click();
+  Control<QRadioButton>(w, "OptFolder")->click();
+  Control(w, "cmdNext")->click();
   ASSERT_TRUE(Drop(w, {File(dir / "docs/a.txt"), File(dir / "tree")}));
-  EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{dir / "tree"});
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "tree"});
   EXPECT_EQ(w.options().FolderToShred, dir / "tree");
   EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({{dir / "docs/a.txt", kFile}})});
 }
@@ -247,12 +251,12 @@ TEST_F(Drops, AnEncodedNulNeverReachesTheRules) {
 TEST_F(Drops, RefusedWhereNoAddCouldHappen) {
   FrmMain& w = Open();
   EXPECT_FALSE(Drop(w, {File(dir / "docs/a.txt")})) << "the list page is not in front";
-  w.OptFile->click();
-  w.cmdNext->click();
+  Control<QRadioButton>(w, "OptFile")->click();
+  Control(w, "cmdNext")->click();
   EXPECT_FALSE(Drop(w, {QUrl("https://example.org/a.txt")}));
   EXPECT_FALSE(Drop(w, {File(dir / "docs/a.txt"), QUrl("https://example.org/b.txt")}));
   EXPECT_FALSE(Drop(w, {QUrl("file://otherhost/etc/passwd")}));
-  w.cmdAdd->setEnabled(false);  // as while a run is going on
+  Control(w, "cmdAdd")->setEnabled(false);  // as while a run is going on
   EXPECT_FALSE(Drop(w, {File(dir / "docs/a.txt")}));
   EXPECT_TRUE(w.shredList().empty());
   EXPECT_TRUE(fakes.dialogs.messages.empty());

@@ -12,11 +12,12 @@
 namespace velmora {
 namespace {
 
+using testing::Bytes;
+using testing::Control;
 using testing::Exists;
 using testing::HoldSyncOf;
-using testing::ReadFile;
 using testing::RandomBytes;
-using testing::Bytes;
+using testing::ReadFile;
 using testing::WindowTest;
 using testing::WriteFile;
 
@@ -29,7 +30,7 @@ class WindowWorker : public WindowTest {
     for (std::size_t i = 0; i < names.size(); ++i) {
       WriteFile(dir / names[i], RandomBytes(5000 + 1000 * i, 30 + i));
       fakes.dialogs.file_choices = {dir / names[i]};
-      w.cmdAdd->click();
+      Control(w, "cmdAdd")->click();
     }
     return w;
   }
@@ -52,7 +53,7 @@ TEST_F(WindowWorker, DialogOnlyPastTheDelayThenItFollowsTheRunAndGoesWithIt) {
   FrmMain& w = ListFiles({"a", "b"});
   QSignalSpy ended(&w, &FrmMain::shredRunEnded);
   HoldSyncOf hold(dir / "a");
-  w.cmdRemove->click();
+  Control(w, "cmdRemove")->click();
   hold.WaitUntilHeld();
   ASSERT_TRUE(w.Running());
   EXPECT_EQ(w.runProgress().dialog(), nullptr);
@@ -83,11 +84,11 @@ TEST_F(WindowWorker, DialogOnlyPastTheDelayThenItFollowsTheRunAndGoesWithIt) {
   EXPECT_TRUE(fakes.dialogs.messages.empty());
 
   // A run that ends before the delay leaves nothing behind to fire.
-  w.cmdBack1->click();
-  w.cmdNext->click();
+  Control(w, "cmdBack1")->click();
+  Control(w, "cmdNext")->click();
   WriteFile(dir / "c", RandomBytes(100, 3));
   fakes.dialogs.file_choices = {dir / "c"};
-  w.cmdAdd->click();
+  Control(w, "cmdAdd")->click();
   ShredNow(w);
   EXPECT_FALSE(w.runProgress().delay().isActive());
   EXPECT_EQ(w.runProgress().dialog(), nullptr);
@@ -121,11 +122,11 @@ TEST_F(WindowWorker, FolderModeLabelNamesThePhaseAndStopIsOffOnceEveryFileIsOver
     fakes.dialogs.messages.clear();
     for (std::string folder : {"album", "later"}) {
       fakes.dialogs.folder_choices = {dir / folder};
-      w.cmdAdd->click();
+      Control(w, "cmdAdd")->click();
     }
     QSignalSpy ended(&w, &FrmMain::shredRunEnded);
     testing::HoldCallOn hold(row.call, dir / row.path);
-    w.cmdRemove->click();
+    Control(w, "cmdRemove")->click();
     hold.WaitUntilHeld();
     QPointer<ShredProgressDialog> dialog = FireDelay(w);
     ASSERT_TRUE(dialog);
@@ -180,14 +181,17 @@ TEST_F(WindowWorker, StopInsideALargeFileLeavesItPartlyOverwrittenAndTheBoxSaysS
     w.show();
     fakes.dialogs.messages.clear();
     for (const std::string& path : {folder_mode ? dir / "album" : big, next}) {
-      (folder_mode ? fakes.dialogs.folder_choices : fakes.dialogs.file_choices) = {path};
-      w.cmdAdd->click();
+      if (folder_mode)
+        fakes.dialogs.folder_choices = {path};
+      else
+        fakes.dialogs.file_choices = {path};
+      Control(w, "cmdAdd")->click();
     }
     QSignalSpy ended(&w, &FrmMain::shredRunEnded);
     // Held before its third chunk is written: Stop is pressed there, the
     // chunk goes through, and no other starts.
     testing::HoldCallOn hold(testing::HoldCallOn::Call::Pwrite, big, 2 << 20);
-    w.cmdRemove->click();
+    Control(w, "cmdRemove")->click();
     hold.WaitUntilHeld();
     QPointer<ShredProgressDialog> dialog = FireDelay(w);
     ASSERT_TRUE(dialog);
@@ -226,7 +230,7 @@ TEST_F(WindowWorker, StopAfterTheFirstOfThreeFilesLeavesTheOthersUntouched) {
   FrmMain& w = ListFiles({"a", "b", "c"});
   QSignalSpy ended(&w, &FrmMain::shredRunEnded);
   HoldSyncOf hold(dir / "a");
-  w.cmdRemove->click();
+  Control(w, "cmdRemove")->click();
   hold.WaitUntilHeld();
   QPointer<ShredProgressDialog> dialog = FireDelay(w);
   ASSERT_TRUE(dialog);
@@ -249,8 +253,9 @@ TEST_F(WindowWorker, StopAfterTheFirstOfThreeFilesLeavesTheOthersUntouched) {
   EXPECT_TRUE(Untouched("b", 1));
   EXPECT_TRUE(Untouched("c", 2));
   EXPECT_EQ(w.FrontPage(), Page::Final);
-  EXPECT_EQ(w.lblResultCaption->text(), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
-  EXPECT_EQ(w.ListFiles->topLevelItemCount(), 0);
+  EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
+            "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
+  EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
   EXPECT_EQ(fakes.dialogs.messages,
             (std::vector<ShownMessage>{{"Some items could not be shredded:\n" + (dir / "b") +
                                             " (stopped before it was reached)\n" + (dir / "c") +
@@ -264,17 +269,17 @@ TEST_F(WindowWorker, NoSecondRunFromADoubleClickAndNoOtherInputDuringTheRun) {
   FrmMain& w = ListFiles({"a", "b"});
   QSignalSpy ended(&w, &FrmMain::shredRunEnded);
   HoldSyncOf hold(dir / "a");
-  QTest::mouseClick(w.cmdRemove, Qt::LeftButton);
+  QTest::mouseClick(Control(w, "cmdRemove"), Qt::LeftButton);
   hold.WaitUntilHeld();
   // The second click of a double click, by mouse and by a direct call.
-  QTest::mouseDClick(w.cmdRemove, Qt::LeftButton);
-  w.cmdRemove->click();
+  QTest::mouseDClick(Control(w, "cmdRemove"), Qt::LeftButton);
+  Control(w, "cmdRemove")->click();
   // Nothing else in the window moves either.
-  QTest::mouseClick(w.cmdClear, Qt::LeftButton);
-  w.cmdBack->setFocus();
-  QTest::keyClick(w.cmdBack, Qt::Key_Space);
+  QTest::mouseClick(Control(w, "cmdClear"), Qt::LeftButton);
+  Control(w, "cmdBack")->setFocus();
+  QTest::keyClick(Control(w, "cmdBack"), Qt::Key_Space);
   QTest::keyClick(&w, Qt::Key_C, Qt::AltModifier);
-  EXPECT_EQ(Texts(w.ListFiles).size(), 2u);
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")).size(), 2u);
   EXPECT_EQ(w.FrontPage(), Page::Result);
 
   hold.Release();
@@ -287,7 +292,7 @@ TEST_F(WindowWorker, NoSecondRunFromADoubleClickAndNoOtherInputDuringTheRun) {
   EXPECT_FALSE(Exists(dir / "b"));
   EXPECT_TRUE(fakes.dialogs.messages.empty());
   // The window takes input again.
-  QTest::mouseClick(w.cmdBack1, Qt::LeftButton);
+  QTest::mouseClick(Control(w, "cmdBack1"), Qt::LeftButton);
   EXPECT_EQ(w.FrontPage(), Page::Selection);
 }
 

@@ -23,6 +23,7 @@ namespace velmora {
 namespace {
 
 using testing::CaptureRemovals;
+using testing::Control;
 using testing::Exists;
 using testing::WindowTest;
 using StartUp = WindowTest;
@@ -37,13 +38,13 @@ TEST_F(StartUp, OptionsPageWithItsDefaults) {
   FrmMain& w = Open();
   ASSERT_TRUE(loaded);
   EXPECT_EQ(w.FrontPage(), Page::Selection);
-  EXPECT_FALSE(w.cmdNext->isEnabled());
-  EXPECT_FALSE(w.cmdRemove->isEnabled());
-  EXPECT_EQ(w.cboOverwriteNoOfTimes->currentText(), "3");
-  EXPECT_EQ(w.cboOverwriteWith->currentText(), "Ones and Zeros");
-  EXPECT_FALSE(w.OptFile->isChecked());
-  EXPECT_FALSE(w.OptFolder->isChecked());
-  EXPECT_EQ(w.ListFiles->topLevelItemCount(), 0);
+  EXPECT_FALSE(Control(w, "cmdNext")->isEnabled());
+  EXPECT_FALSE(Control(w, "cmdRemove")->isEnabled());
+  EXPECT_EQ(Control<QComboBox>(w, "cboOverwriteNoOfTimes")->currentText(), "3");
+  EXPECT_EQ(Control<QComboBox>(w, "cboOverwriteWith")->currentText(), "Ones and Zeros");
+  EXPECT_FALSE(Control<QRadioButton>(w, "OptFile")->isChecked());
+  EXPECT_FALSE(Control<QRadioButton>(w, "OptFolder")->isChecked());
+  EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
   EXPECT_TRUE(fakes.dialogs.messages.empty());
   EXPECT_TRUE(fakes.shell.addresses.empty());
 }
@@ -53,11 +54,11 @@ TEST_F(StartUp, QtsOwnTextsSpeakTheUsersLanguageOursStayAsDesigned) {
       << "Qt's German translation is missing (qt6-translations-l10n)";
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), "&Ja");
   FrmMain& w = Open();
-  EXPECT_EQ(w.cmdExit->text(), "&Exit");
-  EXPECT_EQ(w.OptFile->text(), "Shred File(s)");
-  EXPECT_EQ(w.cboOverwriteWith->currentText(), "Ones and Zeros");
-  EXPECT_EQ(w.mnuAbout->text(), "&About Software");
-  EXPECT_EQ(w.NoExtension->headerItem()->text(0), "Files");
+  EXPECT_EQ(Control(w, "cmdExit")->text(), "&Exit");
+  EXPECT_EQ(Control<QRadioButton>(w, "OptFile")->text(), "Shred File(s)");
+  EXPECT_EQ(Control<QComboBox>(w, "cboOverwriteWith")->currentText(), "Ones and Zeros");
+  EXPECT_EQ(Control<QAction>(w, "mnuAbout")->text(), "&About Software");
+  EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->headerItem()->text(0), "Files");
   for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
     QCoreApplication::removeTranslator(translator);
     delete translator;
@@ -96,11 +97,11 @@ class WayOut : public WindowTest, public ::testing::WithParamInterface<const cha
  protected:
   void LeaveBy(FrmMain& w) {
     const std::string way = GetParam();
-    if (way == "cmdExit") w.cmdExit->click();
-    if (way == "cmdEx") w.cmdEx->click();
-    if (way == "cmdFinish") w.cmdFinish->click();
-    if (way == "mnuExit") w.mnuExit->trigger();
-    if (way == "cmdExt") w.cmdExt->click();
+    if (way == "cmdExit") Control(w, "cmdExit")->click();
+    if (way == "cmdEx") Control(w, "cmdEx")->click();
+    if (way == "cmdFinish") Control(w, "cmdFinish")->click();
+    if (way == "mnuExit") Control<QAction>(w, "mnuExit")->trigger();
+    if (way == "cmdExt") Control(w, "cmdExt")->click();
     if (way == "closeBox") w.close();
   }
 };
@@ -159,10 +160,10 @@ class SignalClose : public WindowTest, public ::testing::WithParamInterface<int>
 TEST_P(SignalClose, OnTheResultPageRunsTheCloseStepOnce) {
   testing::WriteFile(dir / "f", testing::RandomBytes(100, 1));
   FrmMain& w = OpenWithSignals();
-  w.OptFile->click();
-  w.cmdNext->click();
+  Control<QRadioButton>(w, "OptFile")->click();
+  Control(w, "cmdNext")->click();
   fakes.dialogs.file_choices = {dir / "f"};
-  w.cmdAdd->click();
+  Control(w, "cmdAdd")->click();
   ShredNow(w);
   ASSERT_TRUE(Exists(report_path));
   ASSERT_EQ(::raise(GetParam()), 0);
@@ -175,7 +176,7 @@ TEST_P(SignalClose, OnTheResultPageRunsTheCloseStepOnce) {
   ASSERT_EQ(::raise(SIGTERM), 0);
   QTest::qWait(0);
   QCoreApplication::processEvents();
-  w.Application_AboutToQuit();
+  w.AboutToQuit();
   EXPECT_EQ(fakes.shell.addresses.size(), 1u);
   EXPECT_EQ(fakes.instance.releases, 1);
 }
@@ -190,14 +191,14 @@ TEST_F(StartUp, SignalOrCloseBoxMidRunStopsAfterTheFileInHandThenCloses) {
     local.settings.values["LastUpdate"] = local.clock.today.toString(Qt::ISODate);
     CloseSignals close_signals;
     FrmMain w(local.platform(), env);
-    ASSERT_TRUE(w.Form_Load());
+    ASSERT_TRUE(w.StartUp());
     w.show();
     ConnectCloseRequests(*qApp, w, close_signals);
-    w.OptFile->click();
-    w.cmdNext->click();
+    Control<QRadioButton>(w, "OptFile")->click();
+    Control(w, "cmdNext")->click();
     ListThreeFiles(w, local.dialogs, files.path());
     testing::HoldSyncOf hold(files / "a");
-    w.cmdRemove->click();
+    Control(w, "cmdRemove")->click();
     hold.WaitUntilHeld();
     ASSERT_TRUE(Exists(report_path));
     QTimer& delay = w.runProgress().delay();
@@ -231,7 +232,7 @@ TEST_F(StartUp, SignalWhileTheReminderAsksEndsTheStartWithoutTheWindow) {
   fakes.settings.values["LastUpdate"] = fakes.clock.today.addDays(-20).toString(Qt::ISODate);
   fakes.dialogs.while_shown = [this] { window->CloseRequested(); };
   window = std::make_unique<FrmMain>(fakes.platform(), env);
-  EXPECT_FALSE(window->Form_Load());
+  EXPECT_FALSE(window->StartUp());
   EXPECT_EQ(fakes.dialogs.messages.size(), 1u);
   EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
   EXPECT_EQ(fakes.instance.releases, 1);
@@ -242,11 +243,11 @@ TEST_F(StartUp, QuitInTheMiddleOfARunWaitsForItThenRunsTheCloseStep) {
   w.show();
   ListThreeFiles(w, fakes.dialogs, dir.path());
   testing::HoldSyncOf hold(dir / "a");
-  w.cmdRemove->click();
+  Control(w, "cmdRemove")->click();
   hold.WaitUntilHeld();
   // No event loop runs after quit: the run's end is waited for right there.
   hold.Release();
-  w.Application_AboutToQuit();
+  w.AboutToQuit();
   EXPECT_FALSE(w.Running());
   EXPECT_FALSE(w.isVisible());
   EXPECT_FALSE(Exists(dir / "a"));
@@ -266,12 +267,12 @@ TEST_F(StartUp, EndOfSessionOnlyRemovesTheReport) {
   w.show();
   ShredAFile(w);
   ASSERT_TRUE(Exists(report_path));
-  w.Session_CommitData();
+  w.SessionCommitting();
   EXPECT_FALSE(Exists(report_path));
   EXPECT_TRUE(w.isVisible());
   EXPECT_TRUE(fakes.shell.addresses.empty());
   EXPECT_EQ(fakes.instance.releases, 0);
-  w.Application_AboutToQuit();
+  w.AboutToQuit();
   EXPECT_FALSE(w.isVisible());
   EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
   EXPECT_EQ(fakes.instance.releases, 1);
@@ -280,20 +281,20 @@ TEST_F(StartUp, EndOfSessionOnlyRemovesTheReport) {
 TEST_F(StartUp, MenuExitWithoutAReportShowsNothing) {
   FrmMain& w = Open();
   w.show();
-  w.mnuExit->trigger();
+  Control<QAction>(w, "mnuExit")->trigger();
   EXPECT_TRUE(fakes.dialogs.messages.empty());
   EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
 }
 
 TEST_F(StartUp, HelpLinksOpenTheirAddressesAndLeaveThePageInFront) {
   FrmMain& w = Open();
-  w.mnuOnline->trigger();
-  w.mnuVisit->trigger();
+  Control<QAction>(w, "mnuOnline")->trigger();
+  Control<QAction>(w, "mnuVisit")->trigger();
   EXPECT_EQ(w.FrontPage(), Page::Selection);
-  w.mnuAbout->trigger();
+  Control<QAction>(w, "mnuAbout")->trigger();
   w.show();
-  QTest::mouseClick(w.Label14, Qt::LeftButton);
-  QTest::mouseClick(w.Label15, Qt::LeftButton);
+  QTest::mouseClick(Control<LinkLabel>(w, "Label14"), Qt::LeftButton);
+  QTest::mouseClick(Control<LinkLabel>(w, "Label15"), Qt::LeftButton);
   EXPECT_EQ(w.FrontPage(), Page::About);
   EXPECT_EQ(fakes.shell.addresses,
             (std::vector<std::string>{"https://home.test/features", "https://home.test/", "https://home.test/",
@@ -303,7 +304,7 @@ TEST_F(StartUp, HelpLinksOpenTheirAddressesAndLeaveThePageInFront) {
 TEST_F(StartUp, EmptyAddressOpensNothing) {
   env.addresses.features.clear();
   FrmMain& w = Open();
-  w.mnuOnline->trigger();
+  Control<QAction>(w, "mnuOnline")->trigger();
   EXPECT_TRUE(fakes.shell.addresses.empty());
   EXPECT_EQ(w.FrontPage(), Page::Selection);
 }
@@ -316,13 +317,13 @@ TEST_F(StartUp, WithoutAddressesHelpOpensTheGuideAndTheCloseOpensNothing) {
   testing::WriteText(env.guide, "<html><body><h1>The guide</h1></body></html>");
   FrmMain& w = Open();
   w.show();
-  w.mnuOnline->trigger();
-  w.mnuVisit->trigger();
+  Control<QAction>(w, "mnuOnline")->trigger();
+  Control<QAction>(w, "mnuVisit")->trigger();
   EXPECT_EQ(fakes.shell.files, (std::vector<std::string>{env.guide, env.guide}));
-  w.mnuAbout->trigger();
-  EXPECT_FALSE(w.Label14->isVisible());
-  EXPECT_FALSE(w.Label15->isVisible());
-  w.mnuExit->trigger();
+  Control<QAction>(w, "mnuAbout")->trigger();
+  EXPECT_FALSE(Control<LinkLabel>(w, "Label14")->isVisible());
+  EXPECT_FALSE(Control<LinkLabel>(w, "Label15")->isVisible());
+  Control<QAction>(w, "mnuExit")->trigger();
   EXPECT_FALSE(w.isVisible());
   EXPECT_TRUE(fakes.shell.addresses.empty());
 }
@@ -336,7 +337,7 @@ TEST_F(StartUp, GuideNobodyCanOpenIsShownInAWindowOfItsOwn) {
   fakes.shell.file_fails = true;
   FrmMain& w = Open();
   w.show();
-  w.mnuOnline->trigger();
+  Control<QAction>(w, "mnuOnline")->trigger();
   auto* shown = w.findChild<QWidget*>("GuideWindow");
   ASSERT_NE(shown, nullptr);
   EXPECT_TRUE(shown->isVisible());
@@ -346,7 +347,7 @@ TEST_F(StartUp, GuideNobodyCanOpenIsShownInAWindowOfItsOwn) {
   env.guide.clear();  // left out of the installation: the built-in copy
   fakes.shell.files.clear();
   FrmMain other(fakes.platform(), env);
-  other.mnuVisit->trigger();
+  Control<QAction>(other, "mnuVisit")->trigger();
   EXPECT_TRUE(fakes.shell.files.empty());
   auto* built_in = other.findChild<QWidget*>("GuideWindow");
   ASSERT_NE(built_in, nullptr);
@@ -375,7 +376,7 @@ TEST(UserGuide, InstalledBesideThePrefixOrTheSourcesCopy) {
 TEST_F(StartUp, SecondCopyWithPathsHandsThemOverAndEndsWithoutABox) {
   fakes.instance.other_copy_running = true;
   window = std::make_unique<FrmMain>(fakes.platform(), env);
-  EXPECT_FALSE(window->Form_Load({"/home/u/a.txt", "/home/u/b c"}));
+  EXPECT_FALSE(window->StartUp({"/home/u/a.txt", "/home/u/b c"}));
   EXPECT_EQ(fakes.hand_over.sent, (std::vector<std::vector<std::string>>{{"/home/u/a.txt", "/home/u/b c"}}));
   EXPECT_TRUE(fakes.dialogs.messages.empty());
   EXPECT_FALSE(fakes.hand_over.listening) << "only the copy holding the lock listens";
@@ -383,10 +384,10 @@ TEST_F(StartUp, SecondCopyWithPathsHandsThemOverAndEndsWithoutABox) {
   // A running copy that does not take them: the design's box.
   fakes.hand_over.running_copy_takes = false;
   window = std::make_unique<FrmMain>(fakes.platform(), env);
-  EXPECT_FALSE(window->Form_Load({"/home/u/a.txt"}));
+  EXPECT_FALSE(window->StartUp({"/home/u/a.txt"}));
   // Without paths nothing is handed over.
   window = std::make_unique<FrmMain>(fakes.platform(), env);
-  EXPECT_FALSE(window->Form_Load());
+  EXPECT_FALSE(window->StartUp());
   EXPECT_EQ(fakes.hand_over.sent.size(), 2u);
   const ShownMessage running{"Velmora Is Already Running", "Velmora", MessageIcon::Critical, MessageButtons::Ok};
   EXPECT_EQ(fakes.dialogs.messages, (std::vector<ShownMessage>{running, running}));
@@ -413,28 +414,29 @@ TEST_F(StartUp, RunningCopyTakesHandedPathsAsTheCommandLineOrAsADrop) {
   fakes.hand_over.Deliver({dir / "tree"});
   QApplication::processEvents();
   EXPECT_EQ(w.FrontPage(), Page::Result);
-  EXPECT_TRUE(w.OptFolder->isChecked());
-  EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{dir / "tree"});
+  EXPECT_TRUE(Control<QRadioButton>(w, "OptFolder")->isChecked());
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "tree"});
   // List page, also under the about page: taken as a drop, in the mode
   // already chosen, with the same box.
-  w.mnuAbout->trigger();
+  Control<QAction>(w, "mnuAbout")->trigger();
   fakes.hand_over.Deliver({dir / "docs/a.txt", dir / "docs"});
   QApplication::processEvents();
   EXPECT_EQ(w.FrontPage(), Page::Result);
-  EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{dir / "tree", dir / "docs"}));
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), (std::vector<std::string>{dir / "tree", dir / "docs"}));
   EXPECT_EQ(fakes.dialogs.messages,
             (std::vector<ShownMessage>{{"These could not be put on the shred list:\n" + (dir / "docs/a.txt") +
                                             " (a file: choose Shred File(s))",
                                         "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));
   // Any other page: as the command line.
-  w.cmdBack->click();
-  w.mnuAbout->trigger();
+  Control(w, "cmdBack")->click();
+  Control<QAction>(w, "mnuAbout")->trigger();
   fakes.hand_over.Deliver({dir / "docs/a.txt", dir / "docs/b.txt"});
   QApplication::processEvents();
   EXPECT_EQ(w.FrontPage(), Page::Result);
-  EXPECT_TRUE(w.OptFile->isChecked());
-  EXPECT_EQ(Texts(w.ListFiles), (std::vector<std::string>{dir / "docs/a.txt", dir / "docs/b.txt"}));
-  EXPECT_TRUE(w.cmdRemove->isEnabled());
+  EXPECT_TRUE(Control<QRadioButton>(w, "OptFile")->isChecked());
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")),
+            (std::vector<std::string>{dir / "docs/a.txt", dir / "docs/b.txt"}));
+  EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
   // Closing stops the hand-over before the lock goes.
   w.close();
   EXPECT_FALSE(fakes.hand_over.listening);
@@ -456,27 +458,27 @@ TEST_F(StartUp, HandedPathsWaitForAnOpenBoxAndForARun) {
     listed_while_shown = w.shredList().size();
   };
   fakes.dialogs.file_choices = {dir / "prog/velmora"};  // refused with a box
-  w.cmdAdd->click();
+  Control(w, "cmdAdd")->click();
   EXPECT_EQ(listed_while_shown, 0u);
   QApplication::processEvents();
-  EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{dir / "a.txt"});
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "a.txt"});
 
   // Delivered during a run: taken once the run has ended, on the result page
   // as the command line would.
   testing::HoldSyncOf hold(dir / "a.txt");
   QSignalSpy ended(&w, &FrmMain::shredRunEnded);
-  w.cmdRemove->click();
+  Control(w, "cmdRemove")->click();
   hold.WaitUntilHeld();
   fakes.hand_over.Deliver({dir / "b.txt"});
   QApplication::processEvents();
   EXPECT_TRUE(w.Running());
-  EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{dir / "a.txt"});
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "a.txt"});
   hold.Release();
   WaitUntil([&] { return !ended.isEmpty(); });
   QApplication::processEvents();
   EXPECT_FALSE(testing::Exists(dir / "a.txt"));
   EXPECT_EQ(w.FrontPage(), Page::Result);
-  EXPECT_EQ(Texts(w.ListFiles), std::vector<std::string>{dir / "b.txt"});
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "b.txt"});
   EXPECT_TRUE(testing::Exists(dir / "b.txt"));
 }
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake_platform.h"
+#include "support/fake_platform.h"
 
 namespace velmora {
 namespace {

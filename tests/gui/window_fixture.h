@@ -13,19 +13,27 @@
 #include <unistd.h>
 
 #include <memory>
+#include <stdexcept>
 
 #include "fs/entry_stat.h"
-#include "platform/fake_platform.h"
 #include "platform/sys_calls.h"
 #include "report/report.h"
 #include "shell/frm_main.h"
+#include "support/fake_platform.h"
 #include "support/fake_system_files.h"
 #include "support/temp_dir.h"
 #include "support/worker_gate.h"
 
 namespace velmora::testing {
 
-inline std::string Nul() { return std::string(1, '\0'); }
+// A control of the window, found by the object name it has always had
+// ("&Shred Now" is cmdRemove), as accessibility tools find it.
+template <typename T = QPushButton>
+T* Control(const QObject& window, const char* name) {
+  T* found = window.findChild<T*>(name);
+  if (found == nullptr) throw std::logic_error(std::string("the window has no ") + name);
+  return found;
+}
 
 // Holds the shred run's worker inside one call through the seam until the
 // test releases it, the first time that call touches `path`: a pwrite to it
@@ -123,15 +131,15 @@ class WindowTest : public ::testing::Test {
 
   FrmMain& Open() {
     window = std::make_unique<FrmMain>(fakes.platform(), env);
-    loaded = window->Form_Load();
+    loaded = window->StartUp();
     return *window;
   }
 
   // Options page -> list page in the given mode.
   FrmMain& OpenAtList(bool folder_mode) {
     FrmMain& w = Open();
-    (folder_mode ? w.OptFolder : w.OptFile)->click();
-    w.cmdNext->click();
+    (folder_mode ? Control<QRadioButton>(w, "OptFolder") : Control<QRadioButton>(w, "OptFile"))->click();
+    Control(w, "cmdNext")->click();
     return w;
   }
 
@@ -139,10 +147,10 @@ class WindowTest : public ::testing::Test {
   // its report.
   void ShredAFile(FrmMain& w) {
     testing::WriteText(dir / "f", "data");
-    w.OptFile->click();
-    w.cmdNext->click();
+    Control<QRadioButton>(w, "OptFile")->click();
+    Control(w, "cmdNext")->click();
     fakes.dialogs.file_choices = {dir / "f"};
-    w.cmdAdd->click();
+    Control(w, "cmdAdd")->click();
     ShredNow(w);
     ASSERT_FALSE(Exists(dir / "f"));
   }
@@ -152,7 +160,7 @@ class WindowTest : public ::testing::Test {
     for (std::string name : {"a", "b", "c"}) {
       testing::WriteFile(folder + "/" + name, testing::RandomBytes(4000, name[0]));
       dialogs.file_choices = {folder + "/" + name};
-      w.cmdAdd->click();
+      Control(w, "cmdAdd")->click();
     }
   }
 
@@ -160,7 +168,7 @@ class WindowTest : public ::testing::Test {
   // worker thread.
   void ShredNow(FrmMain& w) {
     QSignalSpy ended(&w, &FrmMain::shredRunEnded);
-    w.cmdRemove->click();
+    Control(w, "cmdRemove")->click();
     WaitUntil([&] { return !ended.isEmpty(); });
   }
 

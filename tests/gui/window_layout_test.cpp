@@ -10,6 +10,7 @@
 namespace velmora {
 namespace {
 
+using testing::Control;
 using testing::WindowTest;
 using WindowLayout = WindowTest;
 
@@ -22,60 +23,73 @@ TEST_F(WindowLayout, CaptionsAreExact) {
   FrmMain& w = Open();
   EXPECT_EQ(w.windowTitle(), "Velmora v1.0");
   std::vector<std::pair<QAbstractButton*, QString>> buttons = {
-      {w.OptFolder, "Shred Folder(s)"}, {w.OptFile, "Shred File(s)"}, {w.cmdExit, "&Exit"},
-      {w.cmdNext, "&Next >>"}, {w.cmdAdd, "&Add File / Folder To Shred"}, {w.cmdClear, "&Clear"},
-      {w.cmdRemove, "&Shred Now"}, {w.cmdBack, "<< &Back"}, {w.cmdEx, "&Exit"},
-      {w.cmdLog, "See Velmora Report"}, {w.cmdBack1, "Back"}, {w.cmdFinish, "&Exit "},
-      {w.cmdOK, "&OK"}, {w.cmdReset, "&Reset"}, {w.cmdExt, "&Exit"}};
+      {Control<QRadioButton>(w, "OptFolder"), "Shred Folder(s)"},
+      {Control<QRadioButton>(w, "OptFile"), "Shred File(s)"},
+      {Control(w, "cmdExit"), "&Exit"},
+      {Control(w, "cmdNext"), "&Next >>"},
+      {Control(w, "cmdAdd"), "&Add File / Folder To Shred"},
+      {Control(w, "cmdClear"), "&Clear"},
+      {Control(w, "cmdRemove"), "&Shred Now"},
+      {Control(w, "cmdBack"), "<< &Back"},
+      {Control(w, "cmdEx"), "&Exit"},
+      {Control(w, "cmdLog"), "See Velmora Report"},
+      {Control(w, "cmdBack1"), "Back"},
+      {Control(w, "cmdFinish"), "&Exit "},
+      {Control(w, "cmdOK"), "&OK"},
+      {Control(w, "cmdReset"), "&Reset"},
+      {Control(w, "cmdExt"), "&Exit"}};
   for (auto& [button, text] : buttons) EXPECT_EQ(button->text(), text) << button->objectName().toStdString();
-  EXPECT_EQ(w.Label1->text(), "Velmora");
-  EXPECT_EQ(w.Label5->text(), "Over write No. of Times");
-  EXPECT_EQ(w.Label6->text(), "Over write with");
-  EXPECT_EQ(w.Label3->text(), "Select Files ");
-  EXPECT_EQ(w.lblResultCaption->text(), "ResultCaption");
-  EXPECT_EQ(w.Label16->text(), "Velmora v1.0");
-  EXPECT_EQ(w.Label15->text(), "Contact Us");
-  EXPECT_TRUE(w.Label14->text().contains("https://home.test/"));
-  EXPECT_EQ(w.Label14->cursor().shape(), Qt::PointingHandCursor);
-  EXPECT_EQ(w.Label15->cursor().shape(), Qt::PointingHandCursor);
-  EXPECT_EQ(w.Label2->text(),
+  EXPECT_EQ(Control<QLabel>(w, "Label1")->text(), "Velmora");
+  EXPECT_EQ(Control<QLabel>(w, "Label5")->text(), "Over write No. of Times");
+  EXPECT_EQ(Control<QLabel>(w, "Label6")->text(), "Over write with");
+  EXPECT_EQ(Control<QLabel>(w, "Label3")->text(), "Select Files ");
+  EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(), "ResultCaption");
+  EXPECT_EQ(Control<QLabel>(w, "Label16")->text(), "Velmora v1.0");
+  EXPECT_EQ(Control<LinkLabel>(w, "Label15")->text(), "Contact Us");
+  EXPECT_TRUE(Control<LinkLabel>(w, "Label14")->text().contains("https://home.test/"));
+  EXPECT_EQ(Control<LinkLabel>(w, "Label14")->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_EQ(Control<LinkLabel>(w, "Label15")->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_EQ(Control<QLabel>(w, "Label2")->text(),
             "Velmora is the ultimate file shredder software. By \"shredding\" a file/ folder it gets encrypted and "
             "can never be recovered. Velmora permanently destroys files/folders from your computer.");
   QStringList counts, techniques;
-  for (int i = 0; i < w.cboOverwriteNoOfTimes->count(); ++i) counts << w.cboOverwriteNoOfTimes->itemText(i);
-  for (int i = 0; i < w.cboOverwriteWith->count(); ++i) techniques << w.cboOverwriteWith->itemText(i);
+  for (int i = 0; i < Control<QComboBox>(w, "cboOverwriteNoOfTimes")->count(); ++i)
+    counts << Control<QComboBox>(w, "cboOverwriteNoOfTimes")->itemText(i);
+  for (int i = 0; i < Control<QComboBox>(w, "cboOverwriteWith")->count(); ++i)
+    techniques << Control<QComboBox>(w, "cboOverwriteWith")->itemText(i);
   EXPECT_EQ(counts, QStringList({"1", "2", "3", "5", "7", "10"}));
   EXPECT_EQ(techniques, QStringList({"Ones and Zeros", "Random Chars"}));
-  EXPECT_FALSE(w.cboOverwriteNoOfTimes->isEditable());
+  EXPECT_FALSE(Control<QComboBox>(w, "cboOverwriteNoOfTimes")->isEditable());
 
   QList<QAction*> menus = w.menuBar()->actions();
   ASSERT_EQ(menus.size(), 2);
   EXPECT_EQ(menus[0]->text(), "&File");
   EXPECT_EQ(menus[1]->text(), "&Help");
-  EXPECT_EQ(w.mnuWipeFreeSpace->text(), "&Wipe Free Space...");
-  EXPECT_EQ(w.mnuExit->text(), "E&xit");
-  EXPECT_EQ(w.mnuOnline->text(), "&Online Help");
-  EXPECT_EQ(w.mnuVisit->text(), "&Visit Us Online");
-  EXPECT_EQ(w.mnuAbout->text(), "&About Software");
+  EXPECT_EQ(Control<QAction>(w, "mnuWipeFreeSpace")->text(), "&Wipe Free Space...");
+  EXPECT_EQ(Control<QAction>(w, "mnuExit")->text(), "E&xit");
+  EXPECT_EQ(Control<QAction>(w, "mnuOnline")->text(), "&Online Help");
+  EXPECT_EQ(Control<QAction>(w, "mnuVisit")->text(), "&Visit Us Online");
+  EXPECT_EQ(Control<QAction>(w, "mnuAbout")->text(), "&About Software");
 }
 
 TEST_F(WindowLayout, ControlsSitWhereDesigned) {
   FrmMain& w = Open();
   EXPECT_EQ(w.centralWidget()->size(), QSize(488, 283));
-  EXPECT_EQ(w.Pic->geometry(), Twips(0, 0, 2625, 4275));
-  EXPECT_EQ(w.Pic->pixmap().size(), QSize(175, 285));
-  for (QFrame* page : {w.fraSelection, w.fraResult, w.fraFinal, w.fraAbout})
+  EXPECT_EQ(Control<QLabel>(w, "Pic")->geometry(), Twips(0, 0, 2625, 4275));
+  EXPECT_EQ(Control<QLabel>(w, "Pic")->pixmap().size(), QSize(175, 285));
+  for (QFrame* page : {Control<QFrame>(w, "fraSelection"), Control<QFrame>(w, "fraResult"),
+                       Control<QFrame>(w, "fraFinal"), Control<QFrame>(w, "fraAbout")})
     EXPECT_EQ(page->geometry(), Twips(2630, 0, 4700, 4275));
-  EXPECT_EQ(w.OptFolder->geometry(), Twips(480, 1680, 2175, 255));
-  EXPECT_EQ(w.cboOverwriteWith->geometry(), Twips(2280, 3120, 1815, 315));
-  EXPECT_EQ(w.cmdNext->geometry(), Twips(3510, 3720, 1095, 375));
-  EXPECT_EQ(w.ListFiles->geometry(), w.NoExtension->geometry());
-  EXPECT_EQ(w.NoExtension->geometry(), Twips(120, 720, 4545, 1335));
-  EXPECT_EQ(w.cmdRemove->geometry(), Twips(120, 3120, 4575, 375));
-  EXPECT_EQ(w.cmdLog->geometry(), Twips(120, 1320, 4455, 495));
-  EXPECT_EQ(w.Label14->geometry(), Twips(735, 2280, 3855, 255));
-  EXPECT_EQ(w.Image1->pixmap().size(), QSize(13, 13));
-  EXPECT_EQ(w.Image2->pixmap().size(), QSize(13, 13));
+  EXPECT_EQ(Control<QRadioButton>(w, "OptFolder")->geometry(), Twips(480, 1680, 2175, 255));
+  EXPECT_EQ(Control<QComboBox>(w, "cboOverwriteWith")->geometry(), Twips(2280, 3120, 1815, 315));
+  EXPECT_EQ(Control(w, "cmdNext")->geometry(), Twips(3510, 3720, 1095, 375));
+  EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->geometry(), Control<QTreeWidget>(w, "NoExtension")->geometry());
+  EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->geometry(), Twips(120, 720, 4545, 1335));
+  EXPECT_EQ(Control(w, "cmdRemove")->geometry(), Twips(120, 3120, 4575, 375));
+  EXPECT_EQ(Control(w, "cmdLog")->geometry(), Twips(120, 1320, 4455, 495));
+  EXPECT_EQ(Control<LinkLabel>(w, "Label14")->geometry(), Twips(735, 2280, 3855, 255));
+  EXPECT_EQ(Control<QLabel>(w, "Image1")->pixmap().size(), QSize(13, 13));
+  EXPECT_EQ(Control<QLabel>(w, "Image2")->pixmap().size(), QSize(13, 13));
   EXPECT_EQ(w.windowIcon().pixmap(32, 32).size(), QSize(32, 32));
   EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
   EXPECT_TRUE(w.windowFlags() & Qt::WindowCloseButtonHint);
@@ -84,9 +98,9 @@ TEST_F(WindowLayout, ControlsSitWhereDesigned) {
 TEST_F(WindowLayout, WorkingControlsBelowTheClientAreaCannotBeSeen) {
   FrmMain& w = Open();
   QRect client = w.centralWidget()->rect();
-  EXPECT_FALSE(client.intersects(w.Frame3->geometry()));
-  EXPECT_TRUE(w.cmdReset->isEnabled());
-  EXPECT_TRUE(w.cmdExt->isEnabled());
+  EXPECT_FALSE(client.intersects(Control<QFrame>(w, "Frame3")->geometry()));
+  EXPECT_TRUE(Control(w, "cmdReset")->isEnabled());
+  EXPECT_TRUE(Control(w, "cmdExt")->isEnabled());
 }
 
 // A long path loses its middle, not its file name; the tooltip keeps it all.
@@ -94,21 +108,23 @@ TEST_F(WindowLayout, LongPathsAreElidedInTheMiddle) {
   FrmMain& w = OpenAtList(false);
   const std::string path = "/home/u/" + std::string(120, 'x') + "/the-file-name.txt";
   fakes.dialogs.file_choices = {path};
-  w.cmdAdd->click();
+  Control(w, "cmdAdd")->click();
   w.show();
-  for (QTreeWidget* view : {w.ListFiles, w.NoExtension}) EXPECT_EQ(view->textElideMode(), Qt::ElideMiddle);
-  QTreeWidgetItem* row = w.NoExtension->topLevelItem(0);
+  for (QTreeWidget* view : {Control<QTreeWidget>(w, "ListFiles"), Control<QTreeWidget>(w, "NoExtension")})
+    EXPECT_EQ(view->textElideMode(), Qt::ElideMiddle);
+  QTreeWidgetItem* row = Control<QTreeWidget>(w, "NoExtension")->topLevelItem(0);
   ASSERT_NE(row, nullptr);
   // Too long for the column, so eliding is what the user sees.
-  EXPECT_GT(w.NoExtension->fontMetrics().horizontalAdvance(row->text(0)), w.NoExtension->columnWidth(0));
+  EXPECT_GT(Control<QTreeWidget>(w, "NoExtension")->fontMetrics().horizontalAdvance(row->text(0)),
+            Control<QTreeWidget>(w, "NoExtension")->columnWidth(0));
   EXPECT_EQ(row->toolTip(0).toStdString(), path);
 }
 
 TEST_F(WindowLayout, LongListHeadingIsShownInFull) {
   FrmMain& w = Open();
-  w.OptFolder->click();
-  QFontMetrics metrics(w.Label3->font());
-  EXPECT_GE(w.Label3->width(), metrics.horizontalAdvance("Select a Folder to Shred:"));
+  Control<QRadioButton>(w, "OptFolder")->click();
+  QFontMetrics metrics(Control<QLabel>(w, "Label3")->font());
+  EXPECT_GE(Control<QLabel>(w, "Label3")->width(), metrics.horizontalAdvance("Select a Folder to Shred:"));
 }
 
 TEST_F(WindowLayout, EveryPageGrabShowsTheBannerLeftAndThePageRight) {
@@ -123,7 +139,7 @@ TEST_F(WindowLayout, EveryPageGrabShowsTheBannerLeftAndThePageRight) {
     // The page's own background, in a corner free of controls.
     EXPECT_EQ(shot.pixelColor(480, 2), page_blue) << int(page);
     // The banner: its white name at the top, not the page's colour.
-    QImage banner = w.Pic->pixmap().toImage();
+    QImage banner = Control<QLabel>(w, "Pic")->pixmap().toImage();
     EXPECT_EQ(shot.pixelColor(10, 10), banner.pixelColor(10, 10));
     bool has_white = false;
     for (int x = 20; x < 160 && !has_white; ++x)

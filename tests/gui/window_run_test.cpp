@@ -16,8 +16,8 @@ namespace velmora {
 namespace {
 
 using testing::Bytes;
+using testing::Control;
 using testing::Exists;
-using testing::Nul;
 using testing::ReadFile;
 using testing::ReadText;
 using testing::WindowTest;
@@ -32,26 +32,27 @@ TEST_F(WindowRun, FileModeTwoFilesTogetherAndOneAlone) {
   WriteFile(dir / "alone.bin", testing::RandomBytes(70000, 3));
   WriteFile(dir / "untouched", testing::RandomBytes(100, 4));
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices = {dir / "docs" + Nul() + "a.txt" + Nul() + "b.txt", dir / "alone.bin"};
-  w.cmdAdd->click();
-  w.cmdAdd->click();
+  fakes.dialogs.file_choices = {ChosenFiles{dir / "docs", {"a.txt", "b.txt"}}, dir / "alone.bin"};
+  Control(w, "cmdAdd")->click();
+  Control(w, "cmdAdd")->click();
   ShredNow(w);
 
   EXPECT_EQ(w.FrontPage(), Page::Final);
-  EXPECT_EQ(w.lblResultCaption->text(), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
+  EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
+            "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
   EXPECT_FALSE(Exists(dir / "docs/a.txt"));
   EXPECT_FALSE(Exists(dir / "docs/b.txt"));
   EXPECT_FALSE(Exists(dir / "alone.bin"));
   EXPECT_EQ(ReadFile(dir / "untouched"), testing::RandomBytes(100, 4));
-  EXPECT_EQ(w.ListFiles->topLevelItemCount(), 0);
-  EXPECT_EQ(w.NoExtension->topLevelItemCount(), 0);
-  EXPECT_TRUE(w.cmdRemove->isEnabled());
+  EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
+  EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->topLevelItemCount(), 0);
+  EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
   EXPECT_EQ(ReadText(report_path),
             "Velmora\r\n07/12/2026\r\n09:41\r\n\r\nTechnique Used: Ones and Zeros\r\n"
             "Files Overwritten: 3 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n" +
                 (dir / "docs/a.txt") + "\r\n" + (dir / "docs/b.txt") + "\r\n" + (dir / "alone.bin") + "\r\n");
 
-  w.cmdLog->click();
+  Control(w, "cmdLog")->click();
   EXPECT_EQ(fakes.shell.files, std::vector<std::string>{report_path});
 }
 
@@ -63,15 +64,15 @@ TEST_F(WindowRun, FolderModeShredsTheTreeAndLeavesLinkTargetsAlone) {
   WriteFile(dir / "tree/sub/f", testing::RandomBytes(500, 5), 0444);
   ASSERT_EQ(::symlink((dir / "outside/keep").c_str(), (dir / "tree/link").c_str()), 0);
   FrmMain& w = Open();
-  w.OptFolder->click();
-  w.cboOverwriteWith->setCurrentIndex(1);
-  w.cboOverwriteNoOfTimes->setCurrentIndex(5);
-  w.cmdNext->click();
+  Control<QRadioButton>(w, "OptFolder")->click();
+  Control<QComboBox>(w, "cboOverwriteWith")->setCurrentIndex(1);
+  Control<QComboBox>(w, "cboOverwriteNoOfTimes")->setCurrentIndex(5);
+  Control(w, "cmdNext")->click();
   fakes.dialogs.folder_choices = {dir / "tree"};
-  w.cmdAdd->click();
+  Control(w, "cmdAdd")->click();
   ShredNow(w);
 
-  EXPECT_EQ(w.lblResultCaption->text(),
+  EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
             "Velmora has shred the File(s)/Folder with Random Chars Technique and 10 Number of times");
   EXPECT_FALSE(Exists(dir / "tree"));
   EXPECT_EQ(ReadFile(dir / "outside/keep"), testing::RandomBytes(500, 9));
@@ -86,14 +87,14 @@ TEST_F(WindowRun, BesideAUsersOwnNoteTheReportIsWrittenAndOpenedInTheStateFolder
   WriteFile(dir / "f", Bytes(10, 1));
   FrmMain& w = OpenAtList(false);
   fakes.dialogs.file_choices = {dir / "f"};
-  w.cmdAdd->click();
+  Control(w, "cmdAdd")->click();
   ShredNow(w);
   EXPECT_EQ(ReadText(report_path), "my own notes");
   EXPECT_EQ(ReadText(state_report_path),
             "Velmora\r\n07/12/2026\r\n09:41\r\n\r\nTechnique Used: Ones and Zeros\r\n"
             "Files Overwritten: 3 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n" +
                 (dir / "f") + "\r\n");
-  w.cmdLog->click();
+  Control(w, "cmdLog")->click();
   EXPECT_EQ(fakes.shell.files, std::vector<std::string>{state_report_path});
 }
 
@@ -104,7 +105,7 @@ TEST_F(WindowRun, ReportNoViewerTookIsShownInAWindowOfItsOwn) {
   FrmMain& w = Open();
   w.show();
   ShredAFile(w);
-  w.cmdLog->click();
+  Control(w, "cmdLog")->click();
   EXPECT_EQ(fakes.shell.files, std::vector<std::string>{report_path});
   auto* shown = w.findChild<QWidget*>("ReportWindow");
   ASSERT_NE(shown, nullptr);
@@ -120,9 +121,9 @@ TEST_F(WindowRun, ReportNoViewerTookIsShownInAWindowOfItsOwn) {
   EXPECT_EQ(w.findChild<QWidget*>("ReportWindow"), nullptr);
   EXPECT_TRUE(w.isVisible()) << "closing the report does not close the program";
 
-  w.cmdLog->click();
+  Control(w, "cmdLog")->click();
   ASSERT_NE(w.findChild<QWidget*>("ReportWindow"), nullptr);
-  w.cmdBack1->click();  // the report is gone, and so is its window
+  Control(w, "cmdBack1")->click();  // the report is gone, and so is its window
   QApplication::processEvents();
   EXPECT_EQ(w.findChild<QWidget*>("ReportWindow"), nullptr);
 }
@@ -132,8 +133,8 @@ TEST_F(WindowRun, PassCountPositionIsReadAtTheMomentOfTheRun) {
   WriteFile(dir / "f", Bytes(10, 1));
   FrmMain& w = OpenAtList(false);
   fakes.dialogs.file_choices = {dir / "f"};
-  w.cmdAdd->click();
-  w.cboOverwriteNoOfTimes->setCurrentIndex(0);
+  Control(w, "cmdAdd")->click();
+  Control<QComboBox>(w, "cboOverwriteNoOfTimes")->setCurrentIndex(0);
   testing::CaptureRemovals capture;
   ShredNow(w);
   EXPECT_FALSE(Exists(dir / "f"));
@@ -144,7 +145,8 @@ TEST_F(WindowRun, PassCountPositionIsReadAtTheMomentOfTheRun) {
   ASSERT_GE(seen.size(), 2 * block.size());
   EXPECT_EQ(Bytes(seen.begin(), seen.begin() + 440), block);
   EXPECT_EQ(Bytes(seen.begin() + 440, seen.begin() + 880), block);
-  EXPECT_EQ(w.lblResultCaption->text(), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
+  EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
+            "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
 }
 
 // What was left is named in one warning after the result page, one reason
@@ -158,11 +160,12 @@ TEST_F(WindowRun, ItemsLeftAreNamedInAWarningAfterTheResultPage) {
   const int other_program = ::open((dir / "busy").c_str(), O_RDONLY | O_CLOEXEC);
   FrmMain& w = OpenAtList(false);
   fakes.dialogs.file_choices = {dir / "ro", dir / "ok", dir / "link", dir / "fifo", dir / "busy"};
-  for (int i = 0; i < 5; ++i) w.cmdAdd->click();
+  for (int i = 0; i < 5; ++i) Control(w, "cmdAdd")->click();
   ShredNow(w);
   ::close(other_program);
   EXPECT_EQ(w.FrontPage(), Page::Final);
-  EXPECT_EQ(w.lblResultCaption->text(), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
+  EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
+            "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
   const std::string text = "Some items could not be shredded:\n" + (dir / "ro") + " (read-only)\n" + (dir / "link") +
                            " (a link)\n" + (dir / "fifo") + " (not a regular file)\n" + (dir / "busy") +
                            " (in use by another program)";
@@ -172,12 +175,12 @@ TEST_F(WindowRun, ItemsLeftAreNamedInAWarningAfterTheResultPage) {
 
   // Folder mode: a folder listed twice counts once shredded, not as missing.
   fakes.dialogs.messages.clear();
-  w.cmdBack1->click();
-  w.OptFolder->click();
-  w.cmdNext->click();
+  Control(w, "cmdBack1")->click();
+  Control<QRadioButton>(w, "OptFolder")->click();
+  Control(w, "cmdNext")->click();
   testing::MakeDir(dir / "tree");
   fakes.dialogs.folder_choices = {dir / "tree", dir / "tree", dir / "missing", dir / "fifo", dir / "link"};
-  for (int i = 0; i < 5; ++i) w.cmdAdd->click();
+  for (int i = 0; i < 5; ++i) Control(w, "cmdAdd")->click();
   ShredNow(w);
   EXPECT_EQ(fakes.dialogs.messages,
             (std::vector<ShownMessage>{{"Some items could not be shredded:\n" + (dir / "missing") + " (not found)\n" +
@@ -186,11 +189,11 @@ TEST_F(WindowRun, ItemsLeftAreNamedInAWarningAfterTheResultPage) {
   EXPECT_FALSE(Exists(dir / "tree"));
 
   fakes.dialogs.messages.clear();
-  w.cmdBack1->click();
-  w.OptFile->click();
-  w.cmdNext->click();
+  Control(w, "cmdBack1")->click();
+  Control<QRadioButton>(w, "OptFile")->click();
+  Control(w, "cmdNext")->click();
   fakes.dialogs.file_choices = {dir / "gone-already"};
-  w.cmdAdd->click();
+  Control(w, "cmdAdd")->click();
   ShredNow(w);
   EXPECT_TRUE(fakes.dialogs.messages.empty());
 }
@@ -210,8 +213,8 @@ TEST_F(WindowRun, StorageThatMayKeepOldCopiesIsNamedAndFlashIsSilencedPerDrive) 
   WriteFile(dir / "ok", Bytes(10, 2));
   FrmMain& w = OpenAtList(false);
   fakes.dialogs.file_choices = {dir / "ro", dir / "ok"};
-  w.cmdAdd->click();
-  w.cmdAdd->click();
+  Control(w, "cmdAdd")->click();
+  Control(w, "cmdAdd")->click();
   fakes.dialogs.ticks = {true};
   ShredNow(w);
   EXPECT_FALSE(Exists(dir / "ok"));
@@ -228,11 +231,14 @@ TEST_F(WindowRun, StorageThatMayKeepOldCopiesIsNamedAndFlashIsSilencedPerDrive) 
   auto next_run = [&](bool folder_mode, const std::string& item) {
     fakes.dialogs.messages.clear();
     fakes.dialogs.check_boxes.clear();
-    w.cmdBack1->click();
-    (folder_mode ? w.OptFolder : w.OptFile)->click();
-    w.cmdNext->click();
-    (folder_mode ? fakes.dialogs.folder_choices : fakes.dialogs.file_choices) = {item};
-    w.cmdAdd->click();
+    Control(w, "cmdBack1")->click();
+    (folder_mode ? Control<QRadioButton>(w, "OptFolder") : Control<QRadioButton>(w, "OptFile"))->click();
+    Control(w, "cmdNext")->click();
+    if (folder_mode)
+      fakes.dialogs.folder_choices = {item};
+    else
+      fakes.dialogs.file_choices = {item};
+    Control(w, "cmdAdd")->click();
     ShredNow(w);
     EXPECT_FALSE(Exists(item));
   };

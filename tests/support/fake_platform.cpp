@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/fake_platform.h"
+#include "support/fake_platform.h"
 
 namespace velmora {
 namespace {
@@ -12,9 +12,9 @@ T Next(std::deque<T>& queue, T fallback) {
 }
 }  // namespace
 
-std::string FakeDialogs::ChooseFiles(const std::string& title) {
+ChosenFiles FakeDialogs::ChooseFiles(const std::string& title) {
   file_titles.push_back(title);
-  return Next<std::string>(file_choices, "");
+  return Next<ChosenFiles>(file_choices, {});
 }
 
 std::string FakeDialogs::ChooseFolder(const std::string& title) {

@@ -23,7 +23,7 @@ struct ShownMessage {
 
 class FakeDialogs : public Dialogs {
  public:
-  std::deque<std::string> file_choices;    // next results of ChooseFiles; "" when empty
+  std::deque<ChosenFiles> file_choices;    // next results of ChooseFiles; none when empty
   std::deque<std::string> folder_choices;  // next results of ChooseFolder
   std::deque<MessageAnswer> answers;       // Yes/No answers; No when empty
   std::vector<std::string> file_titles;
@@ -35,7 +35,7 @@ class FakeDialogs : public Dialogs {
   std::map<std::size_t, std::string> check_boxes;
   std::deque<bool> ticks;
 
-  std::string ChooseFiles(const std::string& title) override;
+  ChosenFiles ChooseFiles(const std::string& title) override;
   std::string ChooseFolder(const std::string& title) override;
   MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                             MessageButtons buttons) override;
