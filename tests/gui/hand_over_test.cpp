@@ -5,6 +5,12 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include <QDataStream>
+#include <cstring>
 #include <thread>
 
 #include "platform/qt_hand_over.h"
@@ -18,6 +24,43 @@ using testing::Control;
 using testing::MakeDir;
 using testing::WindowTest;
 using testing::WriteText;
+
+sockaddr_un Address(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  return address;
+}
+
+// A socket bound at `path`, as a copy leaves it.
+int Bound(const std::string& path) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const sockaddr_un address = Address(path);
+  EXPECT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  return fd;
+}
+
+// A peer connected to `path` that says nothing; -1 when it could not.
+int Connect(const std::string& path) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  const sockaddr_un address = Address(path);
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return fd;
+  ::close(fd);
+  return -1;
+}
+
+bool ClosedByPeer(int fd) {
+  char byte = 0;
+  return ::recv(fd, &byte, 1, MSG_DONTWAIT | MSG_PEEK) == 0;
+}
+
+QByteArray Message(const QList<QByteArray>& paths) {
+  QByteArray message;
+  QDataStream out(&message, QIODevice::WriteOnly);
+  out.setVersion(QDataStream::Qt_6_0);
+  out << quint32{0x564c4d31} << paths;
+  return message;
+}
 
 class HandOverBetweenProcesses : public WindowTest {
  protected:
@@ -75,12 +118,21 @@ TEST_F(HandOverBetweenProcesses, PathsOfASecondStartAreListedByTheRunningCopy) {
 }
 
 // A socket left by a copy that died is taken over by the next copy that
-// holds the lock; a peer that sends nonsense is dropped, nothing is listed.
+// holds the lock, and nothing else at its path; a peer that sends nonsense
+// is dropped, nothing is listed.
 TEST_F(HandOverBetweenProcesses, LeftoverSocketIsReplacedAndNonsenseIsIgnored) {
   const QString socket_path = QString::fromStdString(run + "/velmora.socket");
-  WriteText(run + "/velmora.socket", "left by a copy that died");
-  QtHandOver hand_over(socket_path);
+  WriteText(run + "/velmora.socket", "the user's own file");
   std::vector<std::vector<std::string>> received;
+  {
+    QtHandOver off(socket_path);
+    off.Listen([&](std::vector<std::string> paths) { received.push_back(std::move(paths)); });
+    EXPECT_EQ(off.listener(), nullptr);
+  }
+  EXPECT_EQ(testing::ReadText(run + "/velmora.socket"), "the user's own file");
+  ::unlink((run + "/velmora.socket").c_str());
+  ::close(Bound(run + "/velmora.socket"));  // a copy that died
+  QtHandOver hand_over(socket_path);
   hand_over.Listen([&](std::vector<std::string> paths) { received.push_back(std::move(paths)); });
   QLocalSocket peer;
   peer.connectToServer(socket_path);
@@ -97,6 +149,52 @@ TEST_F(HandOverBetweenProcesses, LeftoverSocketIsReplacedAndNonsenseIsIgnored) {
   second.join();
   EXPECT_TRUE(taken);
   EXPECT_EQ(received, (std::vector<std::vector<std::string>>{{"/a", std::string("/caf\xe9")}}));
+}
+
+// A thousand idle connections (peers that never say a word) do not knock
+// the listener out: at most 16 are open at once, each for 2 s, the socket
+// file stays; an accept that fails for want of descriptors is tried again;
+// a real hand-over is still answered.
+TEST_F(HandOverBetweenProcesses, AThousandIdleConnectionsDoNotKnockTheListenerOut) {
+  rlimit limit{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+  rlimit raised = limit;
+  raised.rlim_cur = std::min<rlim_t>(limit.rlim_max, 4096);
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &raised), 0);
+  const std::string path = run + "/velmora.socket";
+  QtHandOver hand_over(QString::fromStdString(path));
+  std::vector<std::vector<std::string>> received;
+  hand_over.Listen([&](std::vector<std::string> paths) { received.push_back(std::move(paths)); });
+  ASSERT_NE(hand_over.listener(), nullptr);
+  std::vector<int> idle;
+  for (int i = 0; i < 1000; ++i) idle.push_back(Connect(path));
+  ASSERT_EQ(std::count(idle.begin(), idle.end(), -1), 0);
+  WaitUntil([&] {
+    EXPECT_LE(hand_over.listener()->open_connections(), HandOverListener::kMaxConnections);
+    return std::all_of(idle.begin(), idle.end(), ClosedByPeer);
+  });
+  for (int fd : idle) ::close(fd);
+  EXPECT_TRUE(testing::Exists(path));
+
+  // Out of descriptors while a hand-over waits: tried again once there are.
+  const int peer = Connect(path);
+  rlimit none = raised;
+  none.rlim_cur = static_cast<rlim_t>(::dup(0));  // the lowest free descriptor
+  ::close(static_cast<int>(none.rlim_cur));
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &none), 0);
+  for (int i = 0; i < 20; ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+  const QByteArray message = Message({"/a"});
+  ASSERT_EQ(::write(peer, message.data(), static_cast<size_t>(message.size())), message.size());
+  WaitUntil([&] { return !received.empty(); });
+  ::close(peer);
+  QtHandOver sender(QString::fromStdString(path));
+  bool taken = false;
+  std::thread second([&] { taken = sender.Send({"/b"}); });
+  WaitUntil([&] { return received.size() == 2; });
+  second.join();
+  EXPECT_TRUE(taken);
+  EXPECT_EQ(received, (std::vector<std::vector<std::string>>{{"/a"}, {"/b"}}));
 }
 
 }  // namespace
