@@ -713,8 +713,10 @@ TEST_P(FreeSpaceKilled, TheNextStartRemovesTheFillAndNothingElse) {
     if (child == 0) {
       testing::FakeFillDisk disk(3 * kMiB + 5000);
       disk.Ext4Reserve(16, reserve);
-      disk.Hook([](const std::string& step) {
-        if (step == kill_at) ::raise(SIGKILL);
+      disk.Hook([&disk](const std::string& step) {
+        // "lowered": at a write into ext4's reserve, while it is lowered.
+        if (step == kill_at || (kill_at == "lowered" && step == "pwrite" && disk.ext4_reserve_now() == 0))
+          ::raise(SIGKILL);
       });
       WipeFreeSpace(target, NoRunControl(), {.privileged = true});
       ::_exit(0);
@@ -737,7 +739,7 @@ TEST_P(FreeSpaceKilled, TheNextStartRemovesTheFillAndNothingElse) {
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, FreeSpaceKilled,
                          ::testing::Values(testing::FakeFillDisk::kWrite, testing::FakeFillDisk::kSync,
-                                           testing::FakeFillDisk::kLowered, testing::FakeFillDisk::kRemove,
+                                           "lowered", testing::FakeFillDisk::kRemove,
                                            testing::FakeFillDisk::kSyncFs));
 
 // What holds a recorded fill folder's place at the next start is removed
@@ -841,10 +843,11 @@ TEST(FreeSpaceLeftover, ARecordWhoseNameIsNotAFillFolderNameIsNeverFollowed) {
 // by the administrator's next start, on that very file system only.
 struct FillRecordCase {
   const char* name;
-  std::function<std::string(FillIdentity&)> record;  // from the live fill's identity
+  int copies;                 // lines of the one entry, `padding` blanks after them
+  std::size_t padding;
+  bool other_fs, away;        // another file system's identity; its folder not there
   int starts;
-  bool fill_stays;
-  std::string record_after;  // "" or "kept": the entry as it was, with its waits
+  bool fill_stays, kept;
   const char* reserve_after;
 };
 
@@ -856,65 +859,30 @@ TEST_P(FillRecords, AreBoundedAndActedOnOnlyWithinTheirBounds) {
   testing::FakeFillDisk disk(kMiB);
   disk.Ext4Reserve(16, sys / "reserved_clusters");
   FreeSpaceTarget target = PrepareFreeSpaceWipe(dir.path());
-  ASSERT_EQ(target.refusal, FreeSpaceRefusal::None);
   ASSERT_EQ(target.identity.ext4_reserve, 16u);
   WriteFile(target.identity.path + "/fill-00000000", Bytes(10, 1));
   testing::WriteText(sys / "reserved_clusters", "0\n");  // lowered when the program died
   FillIdentity id = target.identity;
+  id.fs_id ^= row.other_fs ? 1 : 0;
+  if (row.away) id.path += ".away/" + id.path.substr(id.path.rfind('/') + 1);
   testing::MemoryRecord record;
-  record.text = row.record(id);
+  for (int i = 0; i < row.copies; ++i) record.text += FormatFillRecord({id});
+  record.text += std::string(row.padding, ' ');
   for (int i = 0; i < row.starts; ++i) FillKeeper(record).RemoveLeftovers();
+  id.waits = static_cast<unsigned>(row.starts);
   EXPECT_EQ(Exists(target.identity.path), row.fill_stays);
-  EXPECT_EQ(record.text, row.record_after == "kept" ? FormatFillRecord({id}) : row.record_after);
+  EXPECT_EQ(record.text, row.kept ? FormatFillRecord({id}) : "");
   EXPECT_EQ(testing::ReadText(sys / "reserved_clusters"), row.reserve_after);
 }
 
-std::string Repeat(const std::string& text, std::size_t times) {
-  std::string out;
-  while (times-- > 0) out += text;
-  return out;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, FillRecords,
-    ::testing::Values(
-        FillRecordCase{"OneEntry", [](FillIdentity& id) { return FormatFillRecord({id}); }, 1, false, "", "16\n"},
-        FillRecordCase{"NineEntries", [](FillIdentity& id) { return Repeat(FormatFillRecord({id}), 9); }, 1, true, "",
-                       "0\n"},
-        FillRecordCase{"OverSixtyFourKiB",
-                       [](FillIdentity& id) { return FormatFillRecord({id}) + std::string(64 << 10, ' '); }, 1, true,
-                       "", "0\n"},
-        // As written before the reserve was recorded: the fill still goes.
-        FillRecordCase{"FirstFormat",
-                       [](FillIdentity& id) {
-                         std::string line = FormatFillRecord({id});
-                         const std::size_t path = line.rfind(' ');
-                         std::size_t cut = path;
-                         for (int i = 0; i < 3; ++i) cut = line.rfind(' ', cut - 1);
-                         return line.erase(cut, path - cut);
-                       },
-                       1, false, "", "0\n"},
-        FillRecordCase{"ReserveOfAnotherFileSystem",
-                       [](FillIdentity& id) {
-                         id.fs_id ^= 1;
-                         return FormatFillRecord({id});
-                       },
-                       1, false, "", "0\n"},
-        FillRecordCase{"DiskAwaySevenStarts",
-                       [](FillIdentity& id) {
-                         id.path = id.path + ".away/" + id.path.substr(id.path.rfind('/') + 1);
-                         std::string text = FormatFillRecord({id});
-                         id.waits = 7;
-                         return text;
-                       },
-                       7, true, "kept", "0\n"},
-        FillRecordCase{"DiskAwayEightStarts",
-                       [](FillIdentity& id) {
-                         id.path = id.path + ".away/" + id.path.substr(id.path.rfind('/') + 1);
-                         return FormatFillRecord({id});
-                       },
-                       8, true, "", "0\n"}),
-    [](const auto& row_info) { return std::string(row_info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, FillRecords,
+                         ::testing::Values(FillRecordCase{"OneEntry", 1, 0, false, false, 1, false, false, "16\n"},
+                                           FillRecordCase{"NineEntries", 9, 0, false, false, 1, true, false, "0\n"},
+                                           FillRecordCase{"Over64KiB", 1, 64 << 10, false, false, 1, true, false, "0\n"},
+                                           FillRecordCase{"AnotherFileSystem", 1, 0, true, false, 1, false, false, "0\n"},
+                                           FillRecordCase{"AwaySevenStarts", 1, 0, false, true, 7, true, true, "0\n"},
+                                           FillRecordCase{"AwayEightStarts", 1, 0, false, true, 8, true, false, "0\n"}),
+                         [](const auto& row_info) { return std::string(row_info.param.name); });
 
 }  // namespace
 }  // namespace velmora

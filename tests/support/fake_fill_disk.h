@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
@@ -33,7 +32,6 @@ class FakeFillDisk {
   static constexpr const char* kSync = "fdatasync";
   static constexpr const char* kRemove = "unlinkat";
   static constexpr const char* kSyncFs = "syncfs";
-  static constexpr const char* kLowered = "reserve lowered";  // right after ext4's reserve went to 0
 
   // Made before the worker starts, so the worker sees these settings.
   explicit FakeFillDisk(std::uint64_t capacity) : scope_(Replacement()) {
@@ -43,7 +41,6 @@ class FakeFillDisk {
     S().sync_fails = false;
     S().reserved = 0;
     S().ext4_reserve = 0;
-    S().reserve_file = "";
     S().hide_new_entries = false;
     S().opened_at.clear();
     S().hook = nullptr;
@@ -66,7 +63,7 @@ class FakeFillDisk {
     if (file.empty()) file = own_.emplace() / "reserved_clusters";
     S().ext4_reserve = blocks;
     S().reserve_file = file;
-    WriteReserve(blocks);
+    WriteText(file, std::to_string(blocks) + "\n");
   }
   std::uint64_t ext4_reserve_now() const { return ReserveNow(); }
   // A folder opened before files were made in it lists nothing, as Btrfs
@@ -101,14 +98,7 @@ class FakeFillDisk {
     return state;
   }
   static bool InFill(int fd) { return PathOfFd(fd).find(kFillFolderPrefix) != std::string::npos; }
-  static std::uint64_t ReserveNow() {
-    if (S().ext4_reserve == 0) return 0;
-    std::ifstream in(S().reserve_file);
-    std::uint64_t value = 0;
-    in >> value;
-    return value;
-  }
-  static void WriteReserve(std::uint64_t blocks) { std::ofstream(S().reserve_file) << blocks << "\n"; }
+  static std::uint64_t ReserveNow() { return S().ext4_reserve ? std::stoull(ReadText(S().reserve_file)) : 0; }
   static void Step(const std::string& step) {
     if (S().hook) S().hook(step);
     if (!S().hold.empty() && S().hold == step) S().gate.HoldOnce();
@@ -116,11 +106,6 @@ class FakeFillDisk {
   static SysCalls Replacement() {
     SysCalls calls = Sys();
     calls.pwrite = [](int fd, const void* buf, size_t count, off_t at) -> ssize_t {
-      if (S().ext4_reserve != 0 && PathOfFd(fd) == S().reserve_file) {
-        const ssize_t done = ::pwrite(fd, buf, count, at);
-        if (ReserveNow() == 0) Step(kLowered);
-        return done;
-      }
       if (!InFill(fd)) return ::pwrite(fd, buf, count, at);
       Step(kWrite);
       if (S().used >= S().fail_write_after) {

@@ -39,8 +39,7 @@ class FakeSystemFiles : public SystemFiles {
 
   std::optional<FileIdentity> Identity(const std::string& path) override {
     auto it = identities.find(path);
-    if (it == identities.end()) return std::nullopt;
-    return it->second;
+    return it == identities.end() ? std::nullopt : std::optional(it->second);
   }
 
   // A line of the mount table: mount `id` of a `type` file system on
