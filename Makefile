@@ -61,7 +61,7 @@ TSAN_FLAGS = -O1 -fsanitize=thread
 ASAN_SKIP = ^fuzz\.|Forensic
 # The tests whose runs use threads (the folder pool, the worker's faults,
 # stop and bad input) under ThreadSanitizer.
-TSAN_TESTS = tree_shred_test fault_test bad_input_test
+TSAN_TESTS = tree_shred_test fault_io_test fault_race_test fault_free_space_test bad_input_test
 sanitize: export ASAN_OPTIONS = detect_leaks=1
 sanitize: export UBSAN_OPTIONS = print_stacktrace=1:halt_on_error=1
 sanitize: export TSAN_OPTIONS = halt_on_error=1:second_deadlock_stack=1

@@ -118,8 +118,7 @@ class BenchHost : public velmora::ShredRunHost {
 velmora::ShredOptions OptionsFor(bool folder_mode, Choice choice) {
   velmora::ShredOptions options;
   options.FolderMode = folder_mode;
-  options.OverwriteNoOfTimes = static_cast<std::int16_t>(Passes(choice));
-  options.OverwriteWith = choice.technique == 0 ? "Ones and Zeros" : "Random Chars";
+  velmora::ChoosePasses(options, choice.position, choice.technique);
   return options;
 }
 
@@ -130,7 +129,7 @@ velmora::ShredRunResult RunShredAs(const std::string& path, bool folder_mode, co
                                    std::chrono::steady_clock::time_point* ended = nullptr) {
   velmora::bench::BenchReport report(report_folder);
   velmora::ShredRunResult result =
-      velmora::RunShred(OptionsFor(folder_mode, choice), {{path, path}}, choice.position, report, host);
+      velmora::RunShred(OptionsFor(folder_mode, choice), {{path, path}}, report, host);
   if (ended != nullptr) *ended = std::chrono::steady_clock::now();
   report.Delete();  // as the window's next run or its way out does
   return result;

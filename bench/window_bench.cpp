@@ -120,10 +120,10 @@ class SilentHost : public velmora::ShredRunHost {
 double ShredSilently(const std::string& folder, const std::string& path) {
   SilentHost host;
   velmora::ShredOptions options;
-  options.OverwriteNoOfTimes = *velmora::PassCountAt(kPosition);
+  velmora::ChoosePasses(options, kPosition, 0);
   velmora::bench::BenchReport report(folder);  // where the window's goes
   Clock::time_point start = Clock::now();
-  velmora::ShredRunResult result = velmora::RunShred(options, {{path, path}}, kPosition, report, host);
+  velmora::ShredRunResult result = velmora::RunShred(options, {{path, path}}, report, host);
   double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   report.Delete();
   if (result.outcomes.size() != 1 || result.outcomes[0] != velmora::ItemOutcome::Shredded) {

@@ -33,13 +33,13 @@ class NoReport : public ReportSink {
 // Why a path of this kind cannot be shredded in this mode ("" when it can).
 std::string KindRefusal(PathKind kind, bool folders, const ReasonTexts& texts) {
   switch (kind) {
-    case PathKind::Missing: return texts.item(ItemOutcome::NotFound);
-    case PathKind::Link: return texts.item(ItemOutcome::Link);
-    case PathKind::Special: return texts.item(ItemOutcome::NotRegularFile);
+    case PathKind::Missing: return texts.item(ItemOutcome::NotFound, 0, 0);
+    case PathKind::Link: return texts.item(ItemOutcome::Link, 0, 0);
+    case PathKind::Special: return texts.item(ItemOutcome::NotRegularFile, 0, 0);
     case PathKind::Folder: return folders ? "" : kFolderWithoutFolders;
     case PathKind::File: return folders ? kFileWithFolders : "";
   }
-  return texts.item(ItemOutcome::NotFound);
+  return texts.item(ItemOutcome::NotFound, 0, 0);
 }
 
 // The protection rules, as one path chosen alone in the window meets them;
@@ -86,9 +86,13 @@ void ItemLines(const Given& g, const ShredRunResult& result, const ReasonTexts& 
     if (verbose) Line(streams.out, "shredded: " + g.path);
     return;
   }
-  Line(streams.err, g.path + " " + texts.item(outcome));
-  for (const PartlyOverwritten& file : result.partly_overwritten)
-    if (file.item == g.item) Line(streams.err, file.path + " " + texts.item(ItemOutcome::StoppedPartWay));
+  const int done = g.item < result.passes_done.size() ? result.passes_done[g.item] : 0;
+  Line(streams.err, g.path + " " + texts.item(outcome, done, result.passes));
+  for (const PartlyOverwritten& file : result.partly_overwritten) {
+    if (file.item != g.item) continue;
+    const ItemOutcome inside = file.passes_done == 0 ? ItemOutcome::StoppedPartWay : ItemOutcome::StoppedAfterPasses;
+    Line(streams.err, file.path + " " + texts.item(inside, file.passes_done, result.passes));
+  }
 }
 
 void StorageLines(const ShredList& list, const ShredRunResult& result, const ReasonTexts& texts,
@@ -106,12 +110,11 @@ ShredRunResult Run(const CliCommand& command, const ShredList& list, const CliSt
   if (list.empty()) return {};
   ShredOptions options;
   options.FolderMode = command.folders;
-  options.OverwriteNoOfTimes = kPassCounts[static_cast<std::size_t>(command.position)];
-  options.OverwriteWith = command.technique;
+  ChoosePasses(options, command.position, command.technique == kTechniques[1].name ? 1 : 0);
   CliRunHost host(streams.stop);
   NoReport report;
   ProgressLine line(host, streams.err, "Shredding");
-  return RunShred(options, list, command.position, report, host);
+  return RunShred(options, list, report, host);
 }
 
 }  // namespace

@@ -18,7 +18,9 @@ namespace velmora {
 // The English words of the window's warning box: the reason for each code,
 // and the heading of its storage section.
 struct ReasonTexts {
-  std::function<std::string(ItemOutcome)> item;
+  // An item's reason; a file stopped after `passes_done` of `passes` passes
+  // is named with them.
+  std::function<std::string(ItemOutcome, int passes_done, int passes)> item;
   std::function<std::string(StorageRisk)> storage;
   std::string storage_heading;
 };

@@ -41,8 +41,13 @@ struct Measure {
 };
 
 Measure MeasureOf(const RunReport& report) {
-  if (!report.folder)
-    return {HumanSize(report.done) + " of " + HumanSize(report.planned), report.done, report.planned, true, ""};
+  if (!report.folder) {
+    const std::string pass = report.passes > 1 ? ", pass " + std::to_string(report.pass) + " of " +
+                                                     std::to_string(report.passes)
+                                               : std::string();
+    return {HumanSize(report.done) + " of " + HumanSize(report.planned) + pass, report.done, report.planned, true,
+            ""};
+  }
   const FolderStatus& s = report.status;
   switch (s.phase) {
     case FolderPhase::Overwriting:

@@ -21,6 +21,7 @@ struct RunReport {
   std::uint64_t done = 0;
   std::uint64_t planned = 0;  // 0 when unknown
   std::string item;           // the listed path in hand; "" before the first
+  int pass = 0, passes = 0;   // file mode: the pass over the file in hand begun last
   bool folder = false;        // a folder shred told where it stands
   FolderStatus status;
   bool stopping = false;

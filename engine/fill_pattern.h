@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "engine/pass_bytes.h"
 #include "engine/write_progress.h"
 
 namespace velmora {
@@ -29,10 +30,23 @@ class FillPattern {
   bool WriteRange(int fd, off_t from, off_t to, WriteProgress* progress = nullptr,
                   off_t* reached = nullptr) const;
 
+  // The pattern from offset `at` on, for at least kPassChunk bytes.
+  const std::uint8_t* At(off_t at) const { return repeated_.data() + static_cast<std::size_t>(at) % period_; }
+
  private:
   std::vector<std::uint8_t> block_;
   std::vector<std::uint8_t> repeated_;  // one chunk plus one period
   std::size_t period_;
+};
+
+// The pattern as the bytes of a pass (the last one of every shred).
+class FillBytes : public PassBytes {
+ public:
+  explicit FillBytes(const FillPattern& pattern) : pattern_(pattern) {}
+  const std::uint8_t* At(off_t at, std::size_t) override { return pattern_.At(at); }
+
+ private:
+  const FillPattern& pattern_;
 };
 
 // The one place a pass-count position becomes a pattern: nothing for a

@@ -22,6 +22,7 @@ enum class ItemOutcome {
   StoppedBeforeReached,   // the user stopped the run before this item
   StoppedBeforeFinished,  // the user stopped the run in the middle of this folder
   StoppedPartWay,         // the user stopped the run in the middle of this file: partly overwritten
+  StoppedAfterPasses,     // stopped once this file's first pass was whole: later passes skipped, removed
 };
 
 }  // namespace velmora

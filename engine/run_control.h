@@ -40,6 +40,8 @@ class RunControl {
   virtual void Progress(std::uint64_t done, std::uint64_t planned, const std::string& item) {
     (void)done, (void)planned, (void)item;
   }
+  // File mode: pass `pass` of `passes` over the item in hand begins.
+  virtual void FilePass(int pass, int passes) { (void)pass, (void)passes; }
   // Folder mode: where the listed folder `item` stands. From any of the
   // walk's threads.
   virtual void FolderProgress(const std::string& item, const FolderStatus& status) { (void)item, (void)status; }

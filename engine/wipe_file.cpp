@@ -41,9 +41,9 @@ int OpenWrite(int dirfd, const std::string& name, int extra) {
 // Writes [from, to) where [from, size) is the file's own data and the rest
 // only rounds it up to its last block. Past the largest size the file
 // system allows, that rounding cannot be written and is not needed.
-bool WriteCovering(const FillPattern& pattern, int fd, off_t from, off_t to, off_t size, WriteProgress* progress) {
+bool WriteCovering(PassBytes& bytes, int fd, off_t from, off_t to, off_t size, WriteProgress* progress) {
   off_t reached = from;
-  if (pattern.WriteRange(fd, from, to, progress, &reached)) return true;
+  if (WritePass(fd, from, to, bytes, progress, &reached)) return true;
   return errno == EFBIG && reached >= std::min(to, size);
 }
 
@@ -78,14 +78,14 @@ off_t CoveredLength(const struct stat& opened, const FillPattern& pattern) {
 }
 
 // Bytes appended meanwhile lie past what we covered.
-WipeOutcome CoverGrowth(int fd, off_t covered, off_t fs_block, const FillPattern& pattern, WriteProgress* progress) {
+WipeOutcome CoverGrowth(int fd, off_t covered, off_t fs_block, PassBytes& bytes, WriteProgress* progress) {
   for (int round = 0;; ++round) {
     EntryStat now;
     if (!StatFd(fd, now)) return WipeOutcome::WriteFailed;
     if (now.st.st_size <= covered) return WipeOutcome::Shredded;
     if (round == kGrowthRounds) return WipeOutcome::Changed;
     const off_t grown_to = RoundUpToBlock(now.st.st_size, fs_block);
-    if (!WriteCovering(pattern, fd, covered, grown_to, now.st.st_size, progress)) return WipeOutcome::WriteFailed;
+    if (!WriteCovering(bytes, fd, covered, grown_to, now.st.st_size, progress)) return WipeOutcome::WriteFailed;
     covered = grown_to;
   }
 }
@@ -126,7 +126,8 @@ off_t RoundUpToBlock(off_t value, off_t unit) {
   return down + unit;
 }
 
-bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pattern, WriteProgress* progress) {
+bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pattern, PassBytes& bytes,
+                       WriteProgress* progress) {
   const off_t block = static_cast<off_t>(pattern.period());
   const off_t size = before.st_size;
   const off_t fs_block = FsBlockSize(before);
@@ -135,12 +136,12 @@ bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pat
   // A file without holes (or one no longer than the block) is covered in one
   // sweep: the fill block from 0, the pattern on to the end of its last block.
   const bool has_holes = before.st_blocks * 512 < size;
-  if (size <= block || !has_holes) return WriteCovering(pattern, fd, 0, target, std::max(size, block), progress);
+  if (size <= block || !has_holes) return WriteCovering(bytes, fd, 0, target, std::max(size, block), progress);
 
   // A sparse file: the fill block always lands at 0, holes or not; then only
   // the data extents, each to the end of its last block. Holes hold no data,
   // and filling them could fill the disk.
-  if (!pattern.WriteRange(fd, 0, block, progress)) return false;
+  if (!WritePass(fd, 0, block, bytes, progress)) return false;
   off_t pos = 0;
   while (pos < size) {
     off_t data = Sys().lseek(fd, pos, SEEK_DATA);
@@ -157,7 +158,7 @@ bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pat
     if (data >= end) break;
     off_t from = std::max(data, block);
     off_t to = std::min(RoundUpToBlock(end, fs_block), target);
-    if (from < to && !WriteCovering(pattern, fd, from, to, size, progress)) return false;
+    if (from < to && !WriteCovering(bytes, fd, from, to, size, progress)) return false;
     pos = end;
   }
   return true;
@@ -206,23 +207,47 @@ WipeOutcome WhyNotWritten(int fd, const WipePolicy& policy, std::uint64_t mount,
 
 // How a file the progress stopped ends. What was written stays written:
 // forced to the disk (where the policy syncs per file), so the part
-// overwritten is really gone and the rest is untouched.
-WipeOutcome StoppedOutcome(int fd, const FileWriteback& writeback, bool sync_now) {
+// overwritten is really gone and the rest is untouched. Once a pass is
+// whole nothing of the old content is left to save: the file goes on to
+// its force and removal as a finished one does.
+WipeOutcome StoppedOutcome(int fd, const FileWriteback& writeback, bool sync_now, int passes_done) {
+  if (passes_done > 0) return WipeOutcome::StoppedAfterPasses;
   if (writeback.written() == 0) return WipeOutcome::StoppedBeforeStart;
   if (sync_now) BestEffort(RetryOnEintr([&] { return Sys().fdatasync(fd); }));
   return WipeOutcome::StoppedPartWay;
 }
 
-// Covers the open file `fd`, described as `opened`, and (where the policy
-// says) what it grew by meanwhile: Shredded, or why not.
-WipeOutcome CoverOpened(int fd, const struct stat& opened, const FillPattern& pattern, const WipePolicy& policy,
-                        FileWriteback& writeback) {
-  if (!OverwriteOpenFile(fd, opened, pattern, &writeback))
-    return writeback.stopped() ? StoppedOutcome(fd, writeback, policy.sync_now) : WipeOutcome::WriteFailed;
+// One pass of `bytes` over the open file `fd`, described as `now`, and
+// (where the policy says) over what it grew by meanwhile.
+WipeOutcome CoverPass(int fd, const struct stat& now, const FillPattern& fill, PassBytes& bytes,
+                      const WipePolicy& policy, FileWriteback& writeback) {
+  if (!OverwriteOpenFile(fd, now, fill, bytes, &writeback)) return WipeOutcome::WriteFailed;
   if (!policy.cover_growth_now) return WipeOutcome::Shredded;
-  const WipeOutcome covered = CoverGrowth(fd, CoveredLength(opened, pattern), FsBlockSize(opened), pattern, &writeback);
-  if (covered == WipeOutcome::WriteFailed && writeback.stopped()) return StoppedOutcome(fd, writeback, policy.sync_now);
-  return covered;
+  return CoverGrowth(fd, CoveredLength(now, fill), FsBlockSize(now), bytes, &writeback);
+}
+
+// Every pass of the plan over the open file `fd`, described as `opened`;
+// each but the last forced to the device before the next begins.
+// Shredded, StoppedAfterPasses, or why not; `passes_done` counts the passes
+// made whole.
+WipeOutcome CoverOpened(int fd, const struct stat& opened, const PassPlan& plan, const WipePolicy& policy,
+                        FileWriteback& writeback, int& passes_done) {
+  struct stat now = opened;
+  for (int pass = 1; pass <= plan.passes(); ++pass) {
+    writeback.PassBegins(pass, plan.passes());
+    EntryStat grown;  // a later pass covers what the file has grown to by then
+    if (pass > 1 && !StatFd(fd, grown)) return WipeOutcome::WriteFailed;
+    if (pass > 1) now = grown.st;
+    const WipeOutcome covered = CoverPass(fd, now, plan.fill(), *plan.Bytes(pass), policy, writeback);
+    if (covered == WipeOutcome::WriteFailed && writeback.stopped())
+      return StoppedOutcome(fd, writeback, policy.sync_now, passes_done);
+    if (covered != WipeOutcome::Shredded) return covered;
+    ++passes_done;
+    if (pass == plan.passes()) break;  // the last pass is forced as a single pass is
+    if (RetryOnEintr([&] { return Sys().fdatasync(fd); }) != 0) return WipeOutcome::SyncFailed;
+    writeback.Synced();
+  }
+  return WipeOutcome::Shredded;
 }
 
 // Zeroes the file's attributes' values and, where the policy syncs per file,
@@ -246,7 +271,7 @@ bool ZeroAttributesAndForce(int fd, const WipePolicy& policy, FileWriteback& wri
 
 }  // namespace
 
-WipeOutcome OverwriteAt(int dirfd, const std::string& name, const FillPattern& pattern, const WipePolicy& policy,
+WipeOutcome OverwriteAt(int dirfd, const std::string& name, const PassPlan& plan, const WipePolicy& policy,
                         struct stat& opened) {
   std::uint64_t mount = 0;
   if (!FolderMount(dirfd, policy, mount)) return WipeOutcome::OpenFailed;
@@ -259,16 +284,27 @@ WipeOutcome OverwriteAt(int dirfd, const std::string& name, const FillPattern& p
   // File mode paces the writeback of this file; a folder shred paces the
   // whole file system instead (its progress does).
   FileWriteback writeback(fd.get(), policy.progress, /*pace=*/policy.sync_now);
-  if (const WipeOutcome covered = CoverOpened(fd.get(), opened, pattern, policy, writeback);
-      covered != WipeOutcome::Shredded)
-    return covered;
+  int passes_done = 0;
+  WipeOutcome covered;
+  {
+    // Ended however the writes end (a throw included): a folder shred's
+    // other large files wait for it.
+    struct Writes {
+      FileWriteback& writeback;
+      ~Writes() { writeback.FileEnds(); }
+    } writes{writeback};
+    writeback.FileBegins(CoveredLength(opened, plan.fill()));
+    covered = CoverOpened(fd.get(), opened, plan, policy, writeback, passes_done);
+  }
+  if (policy.passes_done != nullptr) *policy.passes_done = passes_done;
+  if (!Overwritten(covered)) return covered;
   if (!ZeroAttributesAndForce(fd.get(), policy, writeback)) return WipeOutcome::SyncFailed;
   if (policy.hold_open != nullptr) *policy.hold_open = std::move(fd);
   else if (!fd.Close()) return WipeOutcome::SyncFailed;
-  return WipeOutcome::Shredded;
+  return covered;
 }
 
-WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& pattern, const WipePolicy& policy) {
+WipeOutcome WipeAt(int dirfd, const std::string& name, const PassPlan& plan, const WipePolicy& policy) {
   // Look first: a FIFO or a device is never opened, a link never followed,
   // and a read-only file is the user's word to leave it.
   EntryStat seen;
@@ -292,18 +328,18 @@ WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& patter
   struct stat st;
   UniqueFd leased;  // nobody else opens the file until its name is gone
   step.hold_open = &leased;
-  WipeOutcome covered = OverwriteAt(dirfd, name, pattern, step, st);
-  if (covered != WipeOutcome::Shredded) return covered;
+  const WipeOutcome covered = OverwriteAt(dirfd, name, plan, step, st);
+  if (!Overwritten(covered)) return covered;
   // Remove only the file we overwrote, not whatever took its name meanwhile.
   if (!RemoveExpected(dirfd, name, st, /*is_folder=*/false, RenameScrubsNamesOn(dirfd)))
     return WipeOutcome::RemoveFailed;
   BestEffort(Sys().fsync(dirfd));  // make the removal itself durable
   // The data was forced before the removal; a close that fails now is still said.
   if (!leased.Close()) return WipeOutcome::SyncFailed;
-  return WipeOutcome::Shredded;
+  return covered;
 }
 
-WipeOutcome WipeFile(const std::string& path, const FillPattern& pattern, WriteProgress* progress) {
+WipeOutcome WipeFile(const std::string& path, const PassPlan& plan, WriteProgress* progress, int* passes_done) {
   std::string folder, name;
   SplitPath(path, folder, name);
   if (name.empty() || name == "." || name == "..") return WipeOutcome::NotRegularFile;
@@ -311,7 +347,8 @@ WipeOutcome WipeFile(const std::string& path, const FillPattern& pattern, WriteP
   if (!dir.valid()) return WipeOutcome::OpenFailed;
   WipePolicy policy;
   policy.progress = progress;
-  return WipeAt(dir.get(), name, pattern, policy);
+  policy.passes_done = passes_done;
+  return WipeAt(dir.get(), name, plan, policy);
 }
 
 }  // namespace velmora

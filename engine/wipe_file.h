@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The overwrite engine. One file at a time: cover it with the fill
-// pattern, force the data to the device, then remove its name. File mode and
+// The overwrite engine. One file at a time: cover it with every pass of the
+// plan (each forced to the device before the next), then remove its name. File mode and
 // folder mode go through the same step (OverwriteAt); only when the data is
 // forced differs (per file here, once per file system for a folder).
 #include <sys/stat.h>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/fill_pattern.h"
+#include "engine/pass_plan.h"
 #include "engine/write_progress.h"
 #include "fs/unique_fd.h"
 
@@ -32,6 +33,7 @@ enum class WipeOutcome {
   OtherLinks,      // more names than expected: not written (folder walk only)
   StoppedPartWay,  // stopped between two writes: partly overwritten, kept
   StoppedBeforeStart,  // stopped before its first write: untouched, kept
+  StoppedAfterPasses,  // stopped once a pass was whole: later passes skipped, forced and removed
   InUse,           // open in another program (or being run): untouched and in place
   Gone,            // no longer there when it was to be opened: nothing touched
 };
@@ -64,27 +66,28 @@ struct WipePolicy {
   // here after a Shredded overwrite instead of being closed, so the lease
   // lasts until the caller has removed the name.
   UniqueFd* hold_open = nullptr;
+  // When given, gets the number of passes made whole.
+  int* passes_done = nullptr;
 };
 
 // `value` rounded up to a multiple of `unit`, or the largest off_t when that
 // would not fit (a file within one block of the largest size).
 off_t RoundUpToBlock(off_t value, off_t unit);
 
-// Covers an open regular file: the fill block from offset 0, then the
-// pattern repeated over every data extent of the original length, rounded
-// up to the block size. Holes are skipped. Never truncates.
-bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pattern,
+// One pass over an open regular file: `bytes` over the fill block's
+// length from offset 0, then over every data extent of the length `before`
+// gives, rounded up to the block size. Holes are skipped. Never truncates.
+bool OverwriteOpenFile(int fd, const struct stat& before, const FillPattern& pattern, PassBytes& bytes,
                        WriteProgress* progress = nullptr);
 
 // How far an overwrite of a file described by `opened` covers it: its
 // length or the fill block's, whichever is longer, to the end of its block.
 off_t CoveredLength(const struct stat& opened, const FillPattern& pattern);
 
-// Covers what the open file `fd` grew past `covered` by since, round after
-// round while it keeps growing: Shredded once it stops, Changed if it has not
-// after a few rounds, WriteFailed when a look or write fails.
-WipeOutcome CoverGrowth(int fd, off_t covered, off_t fs_block, const FillPattern& pattern,
-                        WriteProgress* progress = nullptr);
+// Covers with `bytes` what the open file `fd` grew past `covered` by since,
+// round after round while it keeps growing: Shredded once it stops, Changed
+// if it has not after a few rounds, WriteFailed when a look or write fails.
+WipeOutcome CoverGrowth(int fd, off_t covered, off_t fs_block, PassBytes& bytes, WriteProgress* progress = nullptr);
 
 // Zeroes the values of the extended attributes we may rewrite (user., and
 // trusted. for root) of an open file or folder, and removes the others where
@@ -97,21 +100,32 @@ std::vector<std::string> ZeroAttributeValues(int fd);
 // the inode expected), covers it and whatever it grew by meanwhile, zeroes
 // its attributes' values, forces it to the disk when the policy says so, and
 // closes it. Nothing is written unless this descriptor is the file's only
-// open one (its write lease, where the file system offers leases). On
+// open one (its write lease, where the file system offers leases). Every
+// pass but the last is forced to the device (fdatasync) before the next
+// begins, or a later pass would only replace it in the page cache. On
 // Shredded, `opened` describes the file; its name is untouched.
 // A stop the progress asks for ends the overwrite between two writes: what
-// was written is forced to the disk (where the policy syncs per file) and
-// the file is StoppedPartWay.
-WipeOutcome OverwriteAt(int dirfd, const std::string& name, const FillPattern& pattern, const WipePolicy& policy,
+// was written is forced to the disk (where the policy syncs per file). In
+// the first pass the file is StoppedPartWay; after it, StoppedAfterPasses:
+// its old content is gone, and it is handed back as a Shredded one is, to
+// be removed.
+WipeOutcome OverwriteAt(int dirfd, const std::string& name, const PassPlan& plan, const WipePolicy& policy,
                         struct stat& opened);
 
 // The whole engine on `name` in the folder `dirfd`: looks, refuses what is
 // not a regular file of this mount, overwrites, forces, removes.
-WipeOutcome WipeAt(int dirfd, const std::string& name, const FillPattern& pattern,
-                   const WipePolicy& policy = {});
+// StoppedAfterPasses once it is removed.
+WipeOutcome WipeAt(int dirfd, const std::string& name, const PassPlan& plan, const WipePolicy& policy = {});
 
 // The whole engine on a path as the user listed it.
-WipeOutcome WipeFile(const std::string& path, const FillPattern& pattern, WriteProgress* progress = nullptr);
+// `passes_done`, when given, gets the number of passes made whole.
+WipeOutcome WipeFile(const std::string& path, const PassPlan& plan, WriteProgress* progress = nullptr,
+                     int* passes_done = nullptr);
 
+// Whether the file was covered enough that its name goes: every pass, or a
+// stop after a whole pass.
+inline bool Overwritten(WipeOutcome outcome) {
+  return outcome == WipeOutcome::Shredded || outcome == WipeOutcome::StoppedAfterPasses;
+}
 
 }  // namespace velmora

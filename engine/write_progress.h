@@ -23,6 +23,12 @@ class WriteProgress {
   }
   // Asked before each write: once true, the overwrite ends there.
   virtual bool StopRequested() { return false; }
+  // The writes of one file begin, `length` bytes a pass; and end. A folder
+  // shred lets one large file at a time write, so files finish in turn.
+  virtual void FileBegins(off_t length) { (void)length; }
+  virtual void FileEnds() {}
+  // Pass `pass` of `passes` over the file in hand begins.
+  virtual void PassBegins(int pass, int passes) { (void)pass, (void)passes; }
 };
 
 }  // namespace velmora

@@ -4,7 +4,9 @@
 #include <fcntl.h>
 
 #include <algorithm>
+#include <ctime>
 
+#include "engine/pass_bytes.h"
 #include "platform/sys_calls.h"
 
 namespace velmora {
@@ -17,9 +19,15 @@ constexpr std::uint64_t kMinBatch = std::uint64_t{1} << 20;
 
 }  // namespace
 
+std::chrono::steady_clock::time_point MonotonicNow() {
+  struct timespec now {};
+  if (Sys().clock_gettime(CLOCK_MONOTONIC, &now) != 0) return std::chrono::steady_clock::now();
+  return std::chrono::steady_clock::time_point(std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec));
+}
+
 std::uint64_t WritebackWindow::Lead() const {
   const double seconds = std::chrono::duration<double>(now_() - start_).count();
-  if (acknowledged_ == 0 || seconds <= 0) return kMaxWritebackLead;
+  if (acknowledged_ == 0 || seconds <= 0) return kMinWritebackLead;
   // Bytes per second the device has taken so far: a second's worth.
   const double per_second = static_cast<double>(acknowledged_) / seconds;
   if (per_second >= static_cast<double>(kMaxWritebackLead)) return kMaxWritebackLead;
@@ -111,16 +119,37 @@ TreeWriteback::TreeWriteback(int fd, std::function<bool()> stop, std::function<v
 void TreeWriteback::Written(std::uint64_t bytes) {
   std::unique_lock lock(mutex_);
   unsynced_ += bytes;
-  const std::uint64_t lead = window_.Lead();
-  if (unsynced_ < lead) return;
-  if (syncing_) {
-    // Another thread syncs a batch: go on writing, unless the cache is a
-    // whole window further ahead again.
-    if (unsynced_ < 2 * lead) return;
-    synced_.wait(lock, [this] { return !syncing_; });
-    if (unsynced_ < window_.Lead()) return;
-  }
+  // Another thread syncing a batch holds the next writes back (StopRequested).
+  if (unsynced_ < window_.Lead() || syncing_) return;
   SyncBatch(lock);
+}
+
+bool TreeWriteback::StopRequested() {
+  {
+    std::unique_lock lock(mutex_);
+    // While a batch syncs, the cache may fill again only as far as the
+    // window exceeds its least: on a device slower than that least, not at
+    // all, so a Stop never waits for more than the sync in hand.
+    const std::uint64_t overlap = window_.Lead() - kMinWritebackLead;
+    synced_.wait(lock, [&] { return !syncing_ || unsynced_ < overlap; });
+  }
+  return stop_();
+}
+
+void TreeWriteback::FileBegins(off_t length) {
+  if (length <= static_cast<off_t>(kPassChunk)) return;
+  std::unique_lock lock(mutex_);
+  // Its writer answers a Stop at its next write, so the wait ends then too.
+  turn_.wait(lock, [this] { return !large_writing_; });
+  large_writing_ = true;
+  large_writer_ = std::this_thread::get_id();
+}
+
+void TreeWriteback::FileEnds() {
+  std::lock_guard lock(mutex_);
+  if (!large_writing_ || large_writer_ != std::this_thread::get_id()) return;
+  large_writing_ = false;
+  turn_.notify_one();
 }
 
 void TreeWriteback::FileDone(bool overwritten) {

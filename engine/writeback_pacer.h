@@ -14,6 +14,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <thread>
 
 #include "engine/write_progress.h"
 
@@ -26,12 +27,16 @@ inline constexpr std::uint64_t kMinWritebackLead = std::uint64_t{8} << 20;
 
 using SteadyNow = std::chrono::steady_clock::time_point (*)();
 
+// CLOCK_MONOTONIC (the steady clock) as the system-call table reads it.
+std::chrono::steady_clock::time_point MonotonicNow();
+
 // How much may wait for the device: one second of the speed it has shown
-// so far, within [kMinWritebackLead, kMaxWritebackLead]; the most until
-// it has shown any.
+// so far, within [kMinWritebackLead, kMaxWritebackLead]; the least until
+// it has shown any, so a slow device never holds more than a Stop can wait
+// for.
 class WritebackWindow {
  public:
-  explicit WritebackWindow(SteadyNow now = &std::chrono::steady_clock::now) : now_(now), start_(now()) {}
+  explicit WritebackWindow(SteadyNow now = &MonotonicNow) : now_(now), start_(now()) {}
   void Acknowledged(std::uint64_t bytes) { acknowledged_ += bytes; }
   std::uint64_t Lead() const;
 
@@ -50,11 +55,20 @@ class WritebackWindow {
 // remembers a stop `next` asked for.
 class FileWriteback : public WriteProgress {
  public:
-  FileWriteback(int fd, WriteProgress* next, bool pace, SteadyNow now = &std::chrono::steady_clock::now);
+  FileWriteback(int fd, WriteProgress* next, bool pace, SteadyNow now = &MonotonicNow);
 
   void Written(std::uint64_t bytes) override { WroteRange(-1, bytes); }
   void WroteRange(off_t offset, std::uint64_t bytes) override;
   bool StopRequested() override;
+  void FileBegins(off_t length) override {
+    if (next_) next_->FileBegins(length);
+  }
+  void FileEnds() override {
+    if (next_) next_->FileEnds();
+  }
+  void PassBegins(int pass, int passes) override {
+    if (next_) next_->PassBegins(pass, passes);
+  }
 
   // The file was forced to the disk whole: the rest is acknowledged too.
   void Synced();
@@ -84,9 +98,13 @@ class FileWriteback : public WriteProgress {
 };
 
 // A folder shred's overwrite, shared by its threads: files are closed right
-// after their one write, so the writeback of a whole batch is forced with
+// after their writes, so the writeback of a whole batch is forced with
 // one syncfs once about a window's worth waits, never a call per file.
-// Files are counted as done when the sync that covered them returns.
+// While a batch syncs, writers go on only as far as the window exceeds its
+// least, so what a sync in hand holds stays within about two seconds of the
+// device. Files longer than a write go one at a time, so they finish in
+// turn rather than all together at the end. Files are counted as done when
+// the sync that covered them returns.
 class TreeWriteback : public WriteProgress {
  public:
   struct Counts {
@@ -98,10 +116,13 @@ class TreeWriteback : public WriteProgress {
   // `acknowledged` hears the counts after each sync of a batch (from the
   // thread that synced, one sync at a time).
   TreeWriteback(int fd, std::function<bool()> stop, std::function<void(Counts)> acknowledged,
-                SteadyNow now = &std::chrono::steady_clock::now);
+                SteadyNow now = &MonotonicNow);
 
   void Written(std::uint64_t bytes) override;
-  bool StopRequested() override { return stop_(); }
+  // Holds the write back while the cache is far enough ahead of a sync.
+  bool StopRequested() override;
+  void FileBegins(off_t length) override;
+  void FileEnds() override;
 
   // A file is finished with (overwritten or not); from any thread.
   void FileDone(bool overwritten);
@@ -118,6 +139,9 @@ class TreeWriteback : public WriteProgress {
   mutable std::mutex mutex_;
   std::condition_variable synced_;
   bool syncing_ = false;  // one sync at a time; writers far past the window wait for it
+  std::condition_variable turn_;
+  bool large_writing_ = false;  // a file longer than one write is being written
+  std::thread::id large_writer_;
   std::uint64_t unsynced_ = 0;
   Counts done_;
   WritebackWindow window_;

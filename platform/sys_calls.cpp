@@ -97,7 +97,7 @@ SysCalls& Table() {
                         RealGetdents64,             ::fchmod,     ::fstatfs,    ::flistxattr, ::fgetxattr,
                         ::fsetxattr, ::fremovexattr, ::uname, RealSetlease, ::nanosleep, ::chmod,
                         ::geteuid,  ::mkdirat,      ::linkat,     RealSyncFileRange, ::faccessat,
-                        RealDiscardFree, RealReservedBlocks, RealOpenExt4Reserve};
+                        RealDiscardFree, RealReservedBlocks, RealOpenExt4Reserve, ::clock_gettime};
   // clang-format on
   return table;
 }

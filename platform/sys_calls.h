@@ -83,6 +83,9 @@ struct SysCalls {
   // (/sys/fs/ext4/<device>/reserved_clusters of the file system `fd` is on),
   // opened with `flags`; other file systems fail with ENOENT.
   SysCall<int(int fd, int flags)> open_ext4_reserve;
+  // The clock the writeback pacing measures the device's speed by, so a
+  // test's slow device can be as slow as it likes without taking the time.
+  SysCall<int(clockid_t clock, struct timespec* now)> clock_gettime;
 };
 
 // The table in force; the real calls unless a test replaced some.

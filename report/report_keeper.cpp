@@ -93,9 +93,10 @@ ReportIdentity TemporaryIdentity(const std::string& path, const Look& look) {
   return id;
 }
 
-// Any position covers a file whole; the shortest block is the cheapest.
-const FillPattern& ReportPattern() {
-  static const FillPattern pattern = *PatternForPosition(0);
+// One pass of any position covers a file whole; the shortest block is the
+// cheapest.
+const PassPlan& ReportPattern() {
+  static const PassPlan pattern(*PatternForPosition(0));
   return pattern;
 }
 

@@ -20,14 +20,15 @@ std::uint64_t PlannedOverwrite(const std::string& path, std::size_t block) {
   return (length + unit - 1) / unit * unit;
 }
 
-FileRunProgress::FileRunProgress(RunControl& control, std::vector<std::uint64_t> planned)
-    : control_(control), planned_(std::move(planned)),
+FileRunProgress::FileRunProgress(RunControl& control, std::vector<std::uint64_t> planned, int passes)
+    : control_(control), planned_(std::move(planned)), passes_(passes),
       total_(std::accumulate(planned_.begin(), planned_.end(), std::uint64_t{0})) {}
 
 void FileRunProgress::BeginItem(std::size_t index, const std::string& path) {
   item_ = path;
   item_share_ = index < planned_.size() ? planned_[index] : 0;
   item_written_ = 0;
+  control_.FilePass(1, passes_);  // the item's first pass, until the engine says otherwise
   Report(/*always=*/true);
 }
 

@@ -68,6 +68,7 @@ ItemOutcome FileOutcome(WipeOutcome outcome) {
     case WipeOutcome::OtherLinks: return ItemOutcome::Changed;
     case WipeOutcome::StoppedPartWay: return ItemOutcome::StoppedPartWay;
     case WipeOutcome::StoppedBeforeStart: return ItemOutcome::StoppedBeforeReached;
+    case WipeOutcome::StoppedAfterPasses: return ItemOutcome::StoppedAfterPasses;
   }
   return ItemOutcome::OpenFailed;
 }
@@ -83,7 +84,7 @@ bool RemovedEarlier(const std::vector<std::string>& removed, const std::string& 
 }
 
 // How the run's mode shreds one listed item; the run around it is the same
-// for both. Without a pattern (no such position) nothing is written.
+// for both. Without a plan (no such position) nothing is written.
 class ItemStep {
  public:
   virtual ~ItemStep() = default;
@@ -94,16 +95,18 @@ class ItemStep {
 // Folder mode: every listed folder is shredded whole.
 class FolderStep : public ItemStep {
  public:
-  FolderStep(const std::optional<FillPattern>& pattern, ShredRunHost& host) : pattern_(pattern), host_(host) {}
+  FolderStep(const std::optional<PassPlan>& plan, ShredRunHost& host) : plan_(plan), host_(host) {}
 
   ItemOutcome Shred(std::size_t index, const std::string& path, ShredRunResult& result) override {
     // The folder in hand, before its first file.
     host_.FolderProgress(path, FolderStatus{});
     host_.Progress(0, 0, path);
     TreeShredResult tree;
-    if (pattern_) tree = ShredTree(path, *pattern_, host_);
+    if (plan_) tree = ShredTree(path, *plan_, host_);
     for (const std::string& inside : tree.partly_overwritten)
       result.partly_overwritten.push_back({index, JoinPath(path, inside)});
+    for (const StoppedAfterPasses& inside : tree.stopped_after_passes)
+      result.partly_overwritten.push_back({index, JoinPath(path, inside.path), inside.passes_done});
     ItemOutcome outcome = tree.outcome;
     // A folder already shredded earlier in this run (listed twice, or
     // inside another listed folder) is gone because we removed it.
@@ -114,17 +117,19 @@ class FolderStep : public ItemStep {
   std::string Caption(const ShredOptions& options) const override { return FolderModeCaption(options); }
 
  private:
-  const std::optional<FillPattern>& pattern_;
+  const std::optional<PassPlan>& plan_;
   ShredRunHost& host_;
   std::vector<std::string> removed_;
 };
 
-// What each file will take, for a bar of the whole run: one look at each,
-// no reading.
-std::vector<std::uint64_t> PlannedOverwrites(const ShredList& items, const std::optional<FillPattern>& pattern) {
+// What each file will take, every pass, for a bar of the whole run: one
+// look at each, no reading.
+std::vector<std::uint64_t> PlannedOverwrites(const ShredList& items, const std::optional<PassPlan>& plan) {
   std::vector<std::uint64_t> planned;
   for (const ShredListItem& item : items)
-    planned.push_back(pattern ? PlannedOverwrite(item.path, pattern->period()) : 0);
+    planned.push_back(plan ? PlannedOverwrite(item.path, plan->fill().period()) *
+                                 static_cast<std::uint64_t>(plan->passes())
+                           : 0);
   return planned;
 }
 
@@ -132,12 +137,13 @@ std::vector<std::uint64_t> PlannedOverwrites(const ShredList& items, const std::
 // may be a bare file name that would resolve in the working directory.
 class FileStep : public ItemStep {
  public:
-  FileStep(const std::optional<FillPattern>& pattern, const ShredList& items, ShredRunHost& host)
-      : pattern_(pattern), progress_(host, PlannedOverwrites(items, pattern)) {}
+  FileStep(const std::optional<PassPlan>& plan, const ShredList& items, ShredRunHost& host)
+      : plan_(plan), progress_(host, PlannedOverwrites(items, plan), plan ? plan->passes() : 1) {}
 
-  ItemOutcome Shred(std::size_t index, const std::string& path, ShredRunResult&) override {
+  ItemOutcome Shred(std::size_t index, const std::string& path, ShredRunResult& result) override {
     progress_.BeginItem(index, path);
-    const ItemOutcome outcome = pattern_ ? FileOutcome(WipeFile(path, *pattern_, &progress_)) : ItemOutcome::OpenFailed;
+    const ItemOutcome outcome =
+        plan_ ? FileOutcome(WipeFile(path, *plan_, &progress_, &result.passes_done[index])) : ItemOutcome::OpenFailed;
     // A file stopped part way is not done: the bar stays where the device is.
     if (outcome != ItemOutcome::StoppedPartWay) progress_.EndItem();
     return outcome;
@@ -145,7 +151,7 @@ class FileStep : public ItemStep {
   std::string Caption(const ShredOptions& options) const override { return FileModeCaption(options); }
 
  private:
-  const std::optional<FillPattern>& pattern_;
+  const std::optional<PassPlan>& plan_;
   FileRunProgress progress_;
 };
 
@@ -161,19 +167,21 @@ std::string FolderModeCaption(const ShredOptions& options) {
          std::to_string(options.OverwriteNoOfTimes) + " Number of times";
 }
 
-ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int position,
-                        ReportSink& report, ShredRunHost& host) {
+ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, ReportSink& report,
+                        ShredRunHost& host) {
   ShredRunResult result;
   // Written and closed before anything is destroyed: it names what was meant
   // to be shredded.
   result.report_written = WriteReport(report, options, items, host);
-  // The pattern is built once for the whole run.
-  const std::optional<FillPattern> pattern = PatternForPosition(position);
+  // The plan (its fill pattern built) once for the whole run.
+  const std::optional<PassPlan> plan = PlanForPosition(options.position, options.technique);
+  result.passes = plan ? plan->passes() : 0;
+  result.passes_done.assign(items.size(), 0);
   std::unique_ptr<ItemStep> step;
   if (options.FolderMode)
-    step = std::make_unique<FolderStep>(pattern, host);
+    step = std::make_unique<FolderStep>(plan, host);
   else
-    step = std::make_unique<FileStep>(pattern, items, host);
+    step = std::make_unique<FileStep>(plan, items, host);
   for (std::size_t i = 0; i < items.size(); ++i) {
     // A stop pressed while an item's names went (when it could save nothing
     // there) is answered here: the items not started stay.

@@ -20,11 +20,14 @@ class ShredRunHost : public ReportClock, public RunControl {
   virtual void Repaint() = 0;
 };
 
-// A file inside a listed folder that a stop left partly overwritten, under
-// its own name: `path` in full, `item` the position of its listed folder.
+// A file inside a listed folder that a stop came to: `path` in full, `item`
+// the position of its listed folder. With no pass whole it is partly
+// overwritten, under its own name; after `passes_done` whole passes it was
+// removed.
 struct PartlyOverwritten {
   std::size_t item = 0;
   std::string path;
+  int passes_done = 0;
   bool operator==(const PartlyOverwritten&) const = default;
 };
 
@@ -39,15 +42,19 @@ struct ShredRunResult {
   // items shredded (None for the others).
   std::vector<StorageClass> storage;
   std::vector<PartlyOverwritten> partly_overwritten;  // folder mode, in list order
+  // The passes each file got; per item, the passes made whole (file mode:
+  // what a StoppedAfterPasses item got).
+  int passes = 1;
+  std::vector<int> passes_done;
 };
 
 std::string FileModeCaption(const ShredOptions& options);
 std::string FolderModeCaption(const ShredOptions& options);
 
-// Runs the whole shred with the pass-count position selected now. In file
+// Runs the whole shred with the passes and technique of `options`. In file
 // mode each item's path goes through the engine once; in folder mode every
 // listed folder is shredded, in list order. The report goes to `report`.
-ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, int position,
-                        ReportSink& report, ShredRunHost& host);
+ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, ReportSink& report,
+                        ShredRunHost& host);
 
 }  // namespace velmora

@@ -126,8 +126,9 @@ bool FrmMain::FileModeSelected() const { return fileModeButton->isChecked(); }
 void FrmMain::Next() {
   BringToFront(Page::Result);
   options_.FolderMode = folderModeButton->isChecked();
-  options_.OverwriteNoOfTimes = PassCountAt(passCountBox->currentIndex()).value_or(0);
-  options_.OverwriteWith = techniqueBox->currentText().toStdString();
+  // Once, here: the count shown, the technique named and what the engine
+  // writes all follow from these two choices.
+  ChoosePasses(options_, passCountBox->currentIndex(), techniqueBox->currentIndex());
 }
 
 void FrmMain::BackToOptions() {
@@ -229,7 +230,7 @@ void FrmMain::ShredNow() {
   // time included (read here, in the report's order).
   std::string date = platform_.clock.ShortDateNow();
   std::string time = platform_.clock.ShortTimeNow();
-  ShredOrder order{options_, list_, passCountBox->currentIndex(), &report_, date, time};
+  ShredOrder order{options_, list_, &report_, date, time};
   if (!job_->Start(std::move(order))) return;  // one run at a time, however the click came
   if (report_window_) report_window_->close();  // its report is shredded by this run
   input_guard_->Engage();

@@ -55,10 +55,9 @@ class FrmMain : public QMainWindow {
   Page FrontPage() const { return pages_.Front(); }
   const PageOrder& pageOrder() const { return pages_; }
 
-  // State the shred run reads.
+  // The choices "&Next >>" took and the shred list as they stand.
   const ShredOptions& options() const { return options_; }
   const ShredList& shredList() const { return list_; }
-  const AppEnvironment& environment() const { return env_; }
 
   // The list page as if a mode had been chosen and "&Next >>" pressed:
   // folder mode when `folders`, file mode otherwise.

@@ -157,7 +157,11 @@ void FrmMain::BuildOptionsPage() {
   for (std::int16_t count : kPassCounts) passCountBox->addItem(QString::number(count));
   techniqueCaption = MakeLabel(p, "Label6", "Over write with", 120, 3120, 1305, 195);
   techniqueBox = Place(new QComboBox(p), "cboOverwriteWith", 2280, 3120, 1815, 315);
-  techniqueBox->addItems({"Ones and Zeros", "Random Chars"});
+  for (const TechniqueEntry& technique : kTechniques) techniqueBox->addItem(technique.name);
+  passCountBox->setToolTip("How many times each file is overwritten in full, each pass forced to the disk");
+  techniqueBox->setToolTip(
+      "What the passes before the last write: Ones and Zeros writes 0xFF and 0x00 in turn, Random Chars random "
+      "bytes; the last pass always writes the fill pattern");
   MakeRule(p, "Line1", 120, 3600, 4590);
   optionsExitButton = MakeButton(p, "cmdExit", "&Exit", 120, 3720, 1095, 375);
   nextButton = MakeButton(p, "cmdNext", "&Next >>", 3510, 3720, 1095, 375);

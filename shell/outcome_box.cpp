@@ -3,7 +3,7 @@
 
 namespace velmora {
 
-std::string OutcomeReason(ItemOutcome outcome) {
+std::string OutcomeReason(ItemOutcome outcome, int passes_done, int passes) {
   switch (outcome) {
     case ItemOutcome::Shredded: return "";
     case ItemOutcome::ReadOnly: return "(read-only)";
@@ -22,18 +22,26 @@ std::string OutcomeReason(ItemOutcome outcome) {
     case ItemOutcome::StoppedBeforeReached: return "(stopped before it was reached)";
     case ItemOutcome::StoppedBeforeFinished: return "(stopped before it was finished)";
     case ItemOutcome::StoppedPartWay: return "(stopped part way: partly overwritten)";
+    case ItemOutcome::StoppedAfterPasses:
+      if (passes == 0) return "(stopped after <k> of <P> passes: removed)";
+      return "(stopped after " + std::to_string(passes_done) + " of " + std::to_string(passes) + " passes: removed)";
   }
   return "(could not be opened)";
 }
 
-std::string OutcomeBoxText(const ShredList& items, const std::vector<ItemOutcome>& outcomes,
-                           const std::vector<PartlyOverwritten>& partly) {
+std::string OutcomeBoxText(const ShredList& items, const ShredRunResult& result) {
+  const std::vector<ItemOutcome>& outcomes = result.outcomes;
   std::string text;
   for (std::size_t i = 0; i < items.size() && i < outcomes.size(); ++i) {
     if (outcomes[i] == ItemOutcome::Shredded) continue;
-    text += "\n" + items[i].path + " " + OutcomeReason(outcomes[i]);
-    for (const PartlyOverwritten& file : partly)
-      if (file.item == i) text += "\n" + file.path + " " + OutcomeReason(ItemOutcome::StoppedPartWay);
+    const int done = i < result.passes_done.size() ? result.passes_done[i] : 0;
+    text += "\n" + items[i].path + " " + OutcomeReason(outcomes[i], done, result.passes);
+    for (const PartlyOverwritten& file : result.partly_overwritten) {
+      if (file.item != i) continue;
+      text += "\n" + file.path + " " +
+              (file.passes_done == 0 ? OutcomeReason(ItemOutcome::StoppedPartWay)
+                                     : OutcomeReason(ItemOutcome::StoppedAfterPasses, file.passes_done, result.passes));
+    }
   }
   return text.empty() ? text : "Some items could not be shredded:" + text;
 }

@@ -12,13 +12,14 @@
 namespace velmora {
 
 // The bracketed reason for an item that was not shredded ("" for Shredded).
-std::string OutcomeReason(ItemOutcome outcome);
+// A file stopped after `passes_done` of `passes` passes says so; without
+// them its reason reads "<k> of <P>".
+std::string OutcomeReason(ItemOutcome outcome, int passes_done = 0, int passes = 0);
 
 // The warning box's text for a run: "Some items could not be shredded:" and a
 // line per item left ("<path> (<reason>)"), in list order, each listed
-// folder followed by the files inside it a stop left partly overwritten;
-// "" when every item was shredded.
-std::string OutcomeBoxText(const ShredList& items, const std::vector<ItemOutcome>& outcomes,
-                           const std::vector<PartlyOverwritten>& partly = {});
+// folder followed by the files inside it a stop came to; "" when every item
+// was shredded.
+std::string OutcomeBoxText(const ShredList& items, const ShredRunResult& result);
 
 }  // namespace velmora

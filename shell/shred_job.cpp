@@ -26,6 +26,11 @@ class ShredJob::Host : public ShredRunHost {
     snapshot_.planned = planned;
     if (snapshot_.item != item) snapshot_.item = item;
   }
+  void FilePass(int pass, int passes) override {
+    std::lock_guard lock(mutex_);
+    snapshot_.pass = pass;
+    snapshot_.passes = passes;
+  }
   void FolderProgress(const std::string& item, const FolderStatus& status) override {
     std::lock_guard lock(mutex_);
     if (snapshot_.item != item) snapshot_.item = item;
@@ -62,7 +67,7 @@ bool ShredJob::Start(ShredOrder order) {
   result_ = {};
   const std::uint64_t run = ++runs_;
   thread_ = QThread::create([this, host = host_.get(), order = std::move(order)] {
-    result_ = RunShred(order.options, order.items, order.position, *order.report, *host);
+    result_ = RunShred(order.options, order.items, *order.report, *host);
   });
   // Queued to this thread; a run delivered early by Wait() is not delivered
   // again.

@@ -22,7 +22,6 @@ namespace velmora {
 struct ShredOrder {
   ShredOptions options;
   ShredList items;
-  int position = 0;  // of the pass-count list, read at the click
   ReportSink* report = nullptr;  // written on the worker, before anything is destroyed
   std::string date, time;  // the report's, read on the window's thread
 };
@@ -32,6 +31,7 @@ struct RunSnapshot {
   std::uint64_t done = 0;
   std::uint64_t planned = 0;  // 0 when unknown (folder mode)
   std::string item;           // the listed path in hand; "" before the first
+  int pass = 1, passes = 1;   // file mode: the pass over the item in hand
   FolderStatus folder;        // folder mode: where the folder in hand stands
 };
 

@@ -27,7 +27,10 @@ QString ItemName(const std::string& item_path) {
 }
 }  // namespace
 
-QString ProgressLabel(const std::string& item_path) { return "Shredding " + ItemName(item_path); }
+QString ProgressLabel(const std::string& item_path, int pass, int passes) {
+  if (passes <= 1) return "Shredding " + ItemName(item_path);
+  return QString("Shredding %1: pass %2 of %3").arg(ItemName(item_path)).arg(pass).arg(passes);
+}
 
 QString FolderProgressLabel(const std::string& item_path, const FolderStatus& status) {
   switch (status.phase) {
@@ -140,8 +143,8 @@ void RunProgress::Refresh() {
   RunSnapshot now = job_.Snapshot();
   if (now.item.empty()) now.item = first_item_;
   if (!folder_mode_) {
-    if (!shown_.any || now.item != shown_.item)
-      SetLabel(fixed_label_.isEmpty() ? ProgressLabel(now.item) : fixed_label_);
+    if (!shown_.any || now.item != shown_.item || now.pass != shown_.pass)
+      SetLabel(fixed_label_.isEmpty() ? ProgressLabel(now.item, now.pass, now.passes) : fixed_label_);
     SetBar(1000, ProgressValue(now.done, now.planned));
   } else if (!shown_.any || now.item != shown_.item || !SameStatus(now.folder, shown_.folder)) {
     const FolderStatus& status = now.folder;
@@ -155,6 +158,7 @@ void RunProgress::Refresh() {
     dialog_->stopButton()->setEnabled(status.stoppable);
   }
   shown_.item = std::move(now.item);
+  shown_.pass = now.pass;
   shown_.folder = now.folder;
   shown_.any = true;
 }

@@ -20,8 +20,9 @@ namespace velmora {
 
 class ShredJob;
 
-// "Shredding <the item's file or folder name>".
-QString ProgressLabel(const std::string& item_path);
+// "Shredding <the item's file or folder name>", and ": pass <k> of <P>"
+// when there is more than one pass.
+QString ProgressLabel(const std::string& item_path, int pass = 1, int passes = 1);
 
 // Folder mode: "Shredding <folder name>: <n> files overwritten" (or "<n> of
 // <total>" once the total is known), "Forcing to the disk", then "Every file
@@ -97,6 +98,7 @@ class RunProgress : public QObject {
   // nothing and paints nothing.
   struct Shown {
     std::string item;
+    int pass = 1;
     FolderStatus folder;
     bool stopping = false;
     bool any = false;

@@ -71,7 +71,7 @@ void AddQuietFlashDrives(SettingsStore& settings, const std::vector<std::string>
 
 void ShowRunOutcome(Dialogs& dialogs, SettingsStore& settings, const ShredList& items,
                     const ShredRunResult& result) {
-  const std::string left = OutcomeBoxText(items, result.outcomes, result.partly_overwritten);
+  const std::string left = OutcomeBoxText(items, result);
   const StorageSection storage = StorageSectionFor(items, result.outcomes, result.storage, QuietFlashDrives(settings));
   std::string text = left;
   if (!left.empty() && !storage.text.empty()) text += "\n\n";

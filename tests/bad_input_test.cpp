@@ -51,7 +51,7 @@ class BadInput : public ::testing::Test {
     ShredOptions options;
     options.FolderMode = folder_mode;
     int fds = testing::OpenDescriptorCount();
-    ShredRunResult result = RunShred(options, list, 2, keeper, host);
+    ShredRunResult result = RunShred(testing::AtPosition(options, 2), list, keeper, host);
     EXPECT_EQ(testing::OpenDescriptorCount(), fds) << "descriptors leaked";
     outcomes = result.outcomes;
     return result.item_shredded;
@@ -347,7 +347,7 @@ TEST_F(BadInput, OrdinaryUserForcesReadOnlyAndUnreadableFoldersAway) {
     ShredOptions options;
     options.FolderMode = true;
     testing::ReportInFolder users_report(dir / "user");
-    ShredRunResult r = RunShred(options, {{dir / "user/t", dir / "user/t"}}, 2, users_report, host);
+    ShredRunResult r = RunShred(testing::AtPosition(options, 2), {{dir / "user/t", dir / "user/t"}}, users_report, host);
     ::_exit(r.item_shredded == std::vector<bool>{true} ? 0 : 1);
   }
   int status = 0;

@@ -167,7 +167,8 @@ struct ScanResult {
 
 // Plants secrets, shreds them in file mode and in folder mode, unmounts and
 // looks at the raw image.
-ScanResult ShredAndScan(LoopFs& fs, int position, unsigned seed, bool with_attributes = true) {
+ScanResult ShredAndScan(LoopFs& fs, int position, unsigned seed, bool with_attributes = true,
+                        int technique = 0) {
   Planted planted;
   Plant(fs, planted, seed, with_attributes);
   // The program beside the data, on the same disk: its report, which names
@@ -177,10 +178,11 @@ ScanResult ShredAndScan(LoopFs& fs, int position, unsigned seed, bool with_attri
   ReportKeeper report({fs / "prog", fs / "state"}, record);
   FixedHost host;
   ShredOptions options;
-  ShredRunResult files = RunShred(options, planted.files, position, report, host);
+  options.OverwriteWith = kTechniques[static_cast<std::size_t>(technique)].name;
+  ShredRunResult files = RunShred(testing::AtPosition(options, position), planted.files, report, host);
   planted.Report(fs / "prog/note.txt");
   options.FolderMode = true;
-  ShredRunResult folders = RunShred(options, planted.folders, position, report, host);
+  ShredRunResult folders = RunShred(testing::AtPosition(options, position), planted.folders, report, host);
   planted.Report(fs / "prog/note.txt");
   EXPECT_EQ(files.item_shredded, std::vector<bool>(planted.files.size(), true));
   EXPECT_EQ(folders.item_shredded, std::vector<bool>{true});
@@ -214,21 +216,26 @@ ScanResult ShredAndScan(LoopFs& fs, int position, unsigned seed, bool with_attri
   return result;
 }
 
-// Pass-count position, and ext4 with or without its journal.
-class ForensicAtPosition : public ::testing::TestWithParam<std::tuple<int, const char*>> {};
+// Pass-count position, ext4 with or without its journal, and technique.
+class ForensicAtPosition : public ::testing::TestWithParam<std::tuple<int, const char*, int>> {};
 
 TEST_P(ForensicAtPosition, NoSecretByteAndNoNameSurvivesOnTheRawImage) {
-  const auto [position, fs_type] = GetParam();
+  const auto [position, fs_type, technique] = GetParam();
   LoopFs fs;
   if (std::string why = fs.Mount(48, fs_type); !why.empty()) GTEST_SKIP() << "skipped: " << why;
-  ScanResult found = ShredAndScan(fs, position, 1000 * (position + 1));
+  ScanResult found = ShredAndScan(fs, position, 1000 * (position + 1), true, technique);
   EXPECT_EQ(found.secret_bytes, 0u) << "secret bytes found on the raw image";
   EXPECT_EQ(found.names_outside_journal, 0u) << "names found in the file system's blocks";
   EXPECT_EQ(found.names_in_journal, 0u) << "names found in the journal";
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPassCount, ForensicAtPosition,
-                         ::testing::Combine(::testing::Range(0, 6), ::testing::Values("ext4", "ext4-nojournal")));
+                         ::testing::Combine(::testing::Range(0, 6), ::testing::Values("ext4", "ext4-nojournal"),
+                                            ::testing::Values(0)));
+// "Random Chars" at "1" (the fill alone) and at "3" (two random passes first).
+INSTANTIATE_TEST_SUITE_P(RandomChars, ForensicAtPosition,
+                         ::testing::Combine(::testing::Values(0, 2), ::testing::Values("ext4", "ext4-nojournal"),
+                                            ::testing::Values(1)));
 
 // Without the privilege to checkpoint the journal (an ordinary user), the
 // data is still gone and no name stays in any folder's blocks; a file system
@@ -373,9 +380,9 @@ TEST(ForensicStorage, EachShreddedItemSaysWhatItsStorageMayKeep) {
     listed.push_back({fs / "never-there", "never-there"});  // created, filled and removed: shredded too
     testing::WriteFile(fs / "ro", testing::RandomBytes(10, 1), 0444);
     listed.push_back({fs / "ro", "ro"});  // left: no line of its own
-    ShredRunResult files = RunShred(options, listed, 2, report, host);
+    ShredRunResult files = RunShred(testing::AtPosition(options, 2), listed, report, host);
     options.FolderMode = true;
-    ShredRunResult folders = RunShred(options, planted.folders, 2, report, host);
+    ShredRunResult folders = RunShred(testing::AtPosition(options, 2), planted.folders, report, host);
     std::vector<StorageClass> want(listed.size(), expected);
     want.back() = {};
     EXPECT_EQ(files.outcomes.back(), ItemOutcome::ReadOnly) << kind.type;

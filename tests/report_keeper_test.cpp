@@ -108,7 +108,7 @@ TEST_F(Keeper, RunWritesTheExactReportBesideTheProgramAsAPrivateFileAndNothingEl
   ReportKeeper keeper(Places(), record);
   testing::WriteFile(dir / "a.txt", Bytes(10, 1));
   testing::FixedHost host;
-  ShredRunResult result = RunShred(ShredOptions{}, {{dir / "a.txt", "a.txt"}}, 2, keeper, host);
+  ShredRunResult result = RunShred(testing::AtPosition(ShredOptions{}, 2), {{dir / "a.txt", "a.txt"}}, keeper, host);
   EXPECT_TRUE(result.report_written);
   EXPECT_EQ(ReadText(beside),
             "Velmora\r\n07/12/2026\r\n09:41\r\n\r\nTechnique Used: Ones and Zeros\r\n"

@@ -58,7 +58,7 @@ TEST(ShredRun, FileModeThreeFilesReportedThenShreddedInListOrder) {
   CaptureRemovals capture;
   ShredOptions options;
   ReportInFolder keeper(dir / "prog");
-  ShredRunResult result = RunShred(options, items, 2, keeper, host);
+  ShredRunResult result = RunShred(testing::AtPosition(options, 2), items, keeper, host);
   EXPECT_EQ(result.caption, "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
   EXPECT_EQ(result.item_shredded, (std::vector<bool>{true, true, true}));
   for (std::string name : {"a", "b", "c"}) EXPECT_FALSE(Exists(dir / name));
@@ -82,7 +82,7 @@ TEST(ShredRun, BareNameIsNeverShreddedInTheWorkingDirectory) {
   ASSERT_EQ(::chdir(cwd.path().c_str()), 0);
   FixedHost host;
   ReportInFolder keeper(dir.path());
-  RunShred({}, {{dir / "sub/same", "same"}}, 0, keeper, host);
+  RunShred(testing::AtPosition(ShredOptions{}, 0), {{dir / "sub/same", "same"}}, keeper, host);
   ASSERT_EQ(::chdir(old), 0);
   EXPECT_FALSE(Exists(dir / "sub/same"));
   EXPECT_EQ(ReadFile(cwd / "same"), Bytes(10, 2));
@@ -96,7 +96,7 @@ TEST(ShredRun, UnopenableFileStaysAndTheOthersAreStillShredded) {
   FixedHost host;
   ReportInFolder keeper(dir.path());
   ShredRunResult result =
-      RunShred({}, {{dir / "a", "a"}, {dir / "ro", "ro"}, {dir / "c", "c"}}, 1, keeper, host);
+      RunShred(testing::AtPosition(ShredOptions{}, 1), {{dir / "a", "a"}, {dir / "ro", "ro"}, {dir / "c", "c"}}, keeper, host);
   EXPECT_EQ(result.item_shredded, (std::vector<bool>{true, false, true}));
   EXPECT_EQ(ReadFile(dir / "ro"), Bytes(10, 2));
   EXPECT_NE(ReadText(dir / "note.txt").find(dir / "ro"), std::string::npos);
@@ -117,7 +117,7 @@ TEST(ShredRun, FolderModeShredsEveryListedFolderInOrder) {
   CaptureRemovals capture;
   ReportInFolder keeper(dir.path());
   ShredRunResult result =
-      RunShred(options, {{dir / "one", dir / "one"}, {dir / "two", dir / "two"}}, 4, keeper, host);
+      RunShred(testing::AtPosition(options, 4), {{dir / "one", dir / "one"}, {dir / "two", dir / "two"}}, keeper, host);
   EXPECT_EQ(result.caption,
             "Velmora has shred the File(s)/Folder with Random Chars Technique and 7 Number of times");
   EXPECT_FALSE(Exists(dir / "one"));
@@ -139,7 +139,7 @@ TEST(ShredRun, FolderModeWithAMissingFolderStillEndsWithTheCaption) {
   options.FolderMode = true;
   FixedHost host;
   ReportInFolder keeper(dir.path());
-  ShredRunResult result = RunShred(options, {{dir / "gone", dir / "gone"}}, 2, keeper, host);
+  ShredRunResult result = RunShred(testing::AtPosition(options, 2), {{dir / "gone", dir / "gone"}}, keeper, host);
   EXPECT_EQ(result.item_shredded, (std::vector<bool>{false}));
   EXPECT_EQ(result.caption, FolderModeCaption(options));
 }
@@ -149,7 +149,7 @@ TEST(ShredRun, ReportFailureDoesNotStopTheShred) {
   WriteFile(dir / "a", Bytes(10, 1));
   FixedHost host;
   ReportInFolder keeper(dir / "no/such");
-  ShredRunResult result = RunShred({}, {{dir / "a", "a"}}, 2, keeper, host);
+  ShredRunResult result = RunShred(testing::AtPosition(ShredOptions{}, 2), {{dir / "a", "a"}}, keeper, host);
   EXPECT_FALSE(result.report_written);
   EXPECT_FALSE(Exists(dir / "a"));
 }
@@ -189,10 +189,11 @@ TEST(ShredRunProgress, FileModeReportsWithinEachFileUpToThePlannedBytes) {
   WriteFile(dir / "ro", Bytes(10, 3), 0444);
   const std::size_t block = FillBlockLength(200);
   const std::uint64_t big = Planned(dir / "big", block);
-  const std::uint64_t total = big + Planned(dir / "small", block) + Planned(dir / "ro", block);
+  // "3": the bar covers the three passes of every file.
+  const std::uint64_t total = 3 * (big + Planned(dir / "small", block) + Planned(dir / "ro", block));
   WatchingHost host;
   ReportInFolder keeper(dir.path());
-  RunShred({}, {{dir / "big", "big"}, {dir / "small", "small"}, {dir / "ro", "ro"}}, 2, keeper, host);
+  RunShred(testing::AtPosition(ShredOptions{}, 2), {{dir / "big", "big"}, {dir / "small", "small"}, {dir / "ro", "ro"}}, keeper, host);
 
   ASSERT_FALSE(host.reports.empty());
   std::vector<std::string> items;
@@ -215,18 +216,18 @@ TEST(ShredRunProgress, FileModeReportsWithinEachFileUpToThePlannedBytes) {
 // once fdatasync returns. The writes themselves are only counted, so a
 // large file costs no time.
 struct DeviceLedger {
-  static inline std::atomic<std::uint64_t> written{0}, acknowledged{0}, most_ahead{0};
-  static inline std::atomic<int> starts{0}, waits{0};
+  static inline std::atomic<std::uint64_t> written{0}, acknowledged{0}, most_ahead{0}, left_to_force{0};
+  static inline std::atomic<int> starts{0}, waits{0}, syncs{0};
   static SysCalls Calls() {
-    written = acknowledged = most_ahead = 0;
-    starts = waits = 0;
+    written = acknowledged = most_ahead = left_to_force = 0;
+    starts = waits = syncs = 0;
     SysCalls calls = Sys();
     calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
       // The report, written first, is not the file in hand.
       if (testing::IsReportFile(fd)) return ::pwrite(fd, buf, count, offset);
       // Before this write: how far the cache runs ahead of the device.
       most_ahead = std::max<std::uint64_t>(most_ahead, written - acknowledged);
-      written = std::max<std::uint64_t>(written, static_cast<std::uint64_t>(offset) + count);
+      written += count;
       return static_cast<ssize_t>(count);
     };
     calls.sync_file_range = [](int, off_t offset, off_t nbytes, unsigned flags) {
@@ -241,12 +242,77 @@ struct DeviceLedger {
       return 0;
     };
     calls.fdatasync = [](int fd) {
-      if (!testing::IsReportFile(fd)) acknowledged = written.load();
-      return ::fdatasync(fd);
+      if (testing::IsReportFile(fd)) return ::fdatasync(fd);
+      left_to_force = std::max<std::uint64_t>(left_to_force, written - acknowledged);
+      acknowledged = written.load();
+      return 0;
+    };
+    return calls;
+  }
+  // The same device taking 4 MiB a second: the pacing's clock reads the
+  // time it took to acknowledge what it has.
+  static SysCalls Slow() {
+    SysCalls calls = Calls();
+    calls.clock_gettime = [](clockid_t, struct timespec* now) {
+      const std::uint64_t ns = acknowledged.load() * 1000000000 / (4 << 20);
+      *now = {static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+      return 0;
+    };
+    calls.syncfs = [](int) {
+      ++syncs;
+      acknowledged = written.load();
+      return 0;
     };
     return calls;
   }
 };
+
+// File mode on a 4 MiB/s device: the cache never runs more than the least
+// window ahead (the device has not shown more), from the first write on, so
+// a Stop leaves at most that window to force: about two seconds there.
+// Folder mode: each paced sync counts more files overwritten, and the
+// overwriting ends within a window of the Stop.
+TEST(ShredRunStop, OnASlowDeviceStopLeavesAtMostOneWindowAndCountsMoveEveryWindow) {
+  for (bool folder_mode : {false, true}) {
+    TempDir dir;
+    MakeDir(dir / "t");
+    const int files = folder_mode ? 40 : 1;
+    for (int i = 0; i < files; ++i) {
+      int fd = ::open((dir / ("t/" + std::to_string(i))).c_str(), O_WRONLY | O_CREAT, 0644);
+      const int allocated = ::posix_fallocate(fd, 0, folder_mode ? 4 << 20 : 48 << 20);
+      ::close(fd);
+      if (allocated != 0) GTEST_SKIP() << "skipped: no fallocate here";
+    }
+    static std::atomic<std::uint64_t> stop_at{0}, syncs_at_stop{0}, counted_at_stop{0};
+    stop_at = 0;
+    struct SlowHost : WatchingHost {
+      bool StopRequested() override {
+        if (stop_at == 0 && DeviceLedger::written >= (20 << 20)) {
+          syncs_at_stop = static_cast<std::uint64_t>(DeviceLedger::syncs.load());
+          stop_at = DeviceLedger::written.load();
+        }
+        return stop_at != 0;
+      }
+      void FolderProgress(const std::string&, const FolderStatus& status) override {
+        if (status.phase == FolderPhase::Overwriting && stop_at == 0) counted_at_stop = status.overwritten;
+      }
+    } host;
+    ScopedSysCalls slow(DeviceLedger::Slow());
+    ShredOptions options;
+    options.FolderMode = folder_mode;
+    const std::string item = folder_mode ? dir / "t" : dir / "t/0";
+    ReportInFolder keeper(dir.path());
+    const ShredRunResult result = RunShred(testing::AtPosition(options, 0), {{item, item}}, keeper, host);
+    EXPECT_EQ(result.outcomes[0], folder_mode ? ItemOutcome::StoppedBeforeFinished : ItemOutcome::StoppedPartWay);
+    EXPECT_LE(DeviceLedger::most_ahead, kMinWritebackLead + kPassChunk) << folder_mode;
+    EXPECT_LE(DeviceLedger::left_to_force, kMinWritebackLead + kPassChunk) << folder_mode;
+    EXPECT_LE(DeviceLedger::written - stop_at, kMinWritebackLead + kPassChunk) << folder_mode;
+    // Every paced sync covered at least one more file: never "0 of 40" while files go.
+    if (folder_mode) {
+      EXPECT_GE(counted_at_stop.load(), std::max<std::uint64_t>(syncs_at_stop, 2));
+    }
+  }
+}
 
 // The bar counts what the device acknowledged, never what only reached the
 // cache; the cache runs at most the window ahead of the device, so the final
@@ -270,7 +336,7 @@ TEST(ShredRunProgress, FileModeBarNeverRunsAheadOfWhatTheDeviceAcknowledged) {
   } host;
   ScopedSysCalls ledger(DeviceLedger::Calls());
   ReportInFolder keeper(dir.path());
-  ShredRunResult result = RunShred({}, {{dir / "big", "big"}}, 2, keeper, host);
+  ShredRunResult result = RunShred(testing::AtPosition(ShredOptions{}, 0), {{dir / "big", "big"}}, keeper, host);
   ASSERT_EQ(result.outcomes, std::vector<ItemOutcome>{ItemOutcome::Shredded});
   EXPECT_EQ(DeviceLedger::written, size);
   EXPECT_LE(DeviceLedger::most_ahead, kMaxWritebackLead);
@@ -285,7 +351,7 @@ TEST(ShredRunProgress, FileModeBarNeverRunsAheadOfWhatTheDeviceAcknowledged) {
 }
 
 // The window the cache may run ahead: a second of what the device has shown
-// it takes, within 8 and 64 MiB; the most until it has shown anything.
+// it takes, within 8 and 64 MiB; the least until it has shown anything.
 TEST(ShredRunProgress, WritebackWindowIsASecondOfTheDevicesSpeedWithinItsBounds) {
   static std::chrono::steady_clock::time_point now;
   now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
@@ -295,7 +361,7 @@ TEST(ShredRunProgress, WritebackWindowIsASecondOfTheDevicesSpeedWithinItsBounds)
     int milliseconds;
     std::uint64_t lead;
   } rows[] = {
-      {0, 1000, 64 * MiB},        // nothing shown yet
+      {0, 1000, 8 * MiB},         // nothing shown yet: the least, so a slow device is not flooded
       {20 * MiB, 1000, 20 * MiB},  // a slow stick: one second of it
       {20 * MiB, 2000, 10 * MiB},
       {2 * MiB, 1000, 8 * MiB},    // never a wait per write
@@ -369,7 +435,7 @@ TEST(ShredRunStop, FileModeStopsInsideTheFileInHandAndLeavesItPartlyOverwritten)
   ScopedSysCalls counting(calls);
   CaptureRemovals capture;
   ReportInFolder keeper(dir.path());
-  ShredRunResult result = RunShred({}, items, 2, keeper, host);
+  ShredRunResult result = RunShred(testing::AtPosition(ShredOptions{}, 0), items, keeper, host);
   EXPECT_EQ(result.outcomes, (std::vector<ItemOutcome>{ItemOutcome::StoppedPartWay, ItemOutcome::StoppedBeforeReached,
                                                         ItemOutcome::StoppedBeforeReached}));
   EXPECT_TRUE(capture.removed_files.empty());
@@ -377,13 +443,13 @@ TEST(ShredRunStop, FileModeStopsInsideTheFileInHandAndLeavesItPartlyOverwritten)
   const Bytes now = ReadFile(dir / "a");
   ASSERT_EQ(now.size(), big.size());
   const std::size_t written = 2 << 20;
-  const Bytes cover = testing::ExpectedCover(2, written);
+  const Bytes cover = testing::ExpectedCover(0, written);
   EXPECT_TRUE(std::equal(cover.begin(), cover.end(), now.begin())) << "the part written is the pattern";
   EXPECT_TRUE(std::equal(now.begin() + written, now.end(), big.begin() + written)) << "the rest is untouched";
   EXPECT_EQ(syncs, 1) << "the part written is forced to the disk";
   EXPECT_EQ(journal_zeroings, 0) << "no name went: the journal is not zeroed (seconds on a slow disk)";
   // Stopped, "a" is not done: the bar does not move past what the device has.
-  EXPECT_LT(host.reports.back().done, Planned(dir / "a", FillBlockLength(200)));
+  EXPECT_LT(host.reports.back().done, Planned(dir / "a", FillBlockLength(0)));
   EXPECT_EQ(ReadFile(dir / "b"), testing::RandomBytes(5000, 'b'));
   EXPECT_EQ(ReadFile(dir / "c"), testing::RandomBytes(5000, 'c'));
   EXPECT_NE(ReadText(dir / "note.txt").find(dir / "c"), std::string::npos);
@@ -421,7 +487,7 @@ TEST(ShredRunStop, FolderModeStopsInsideTheFileInHandAndKeepsTheRestInTheirFolde
   CaptureRemovals capture;
   ReportInFolder keeper(dir.path());
   ShredRunResult result =
-      RunShred(options, {{dir / "one", dir / "one"}, {dir / "two", dir / "two"}}, 2, keeper, host);
+      RunShred(testing::AtPosition(options, 0), {{dir / "one", dir / "one"}, {dir / "two", dir / "two"}}, keeper, host);
   EXPECT_EQ(result.outcomes,
             (std::vector<ItemOutcome>{ItemOutcome::StoppedBeforeFinished, ItemOutcome::StoppedBeforeReached}));
   EXPECT_EQ(result.partly_overwritten, (std::vector<PartlyOverwritten>{{0, dir / "one/big"}}));
@@ -429,7 +495,7 @@ TEST(ShredRunStop, FolderModeStopsInsideTheFileInHandAndKeepsTheRestInTheirFolde
   const Bytes now = ReadFile(dir / "one/big");
   ASSERT_EQ(now.size(), big.size());
   const std::size_t written = 1 << 20;  // the chunk at 0 only: the stop is asked before the next
-  const Bytes cover = testing::ExpectedCover(2, written);
+  const Bytes cover = testing::ExpectedCover(0, written);
   EXPECT_TRUE(std::equal(cover.begin(), cover.end(), now.begin()));
   EXPECT_TRUE(std::equal(now.begin() + written, now.end(), big.begin() + written));
   std::size_t gone = 0;
@@ -441,8 +507,55 @@ TEST(ShredRunStop, FolderModeStopsInsideTheFileInHandAndKeepsTheRestInTheirFolde
   }
   // What went was overwritten whole first.
   ASSERT_EQ(capture.removed_files.size(), gone);
-  for (const Bytes& removed : capture.removed_files) EXPECT_EQ(removed, testing::ExpectedCover(2, 3000));
+  for (const Bytes& removed : capture.removed_files) EXPECT_EQ(removed, testing::ExpectedCover(0, 3000));
   EXPECT_EQ(ReadFile(dir / "two/w"), testing::RandomBytes(3000, 20));
+}
+
+// Stop at "3" over a file of three writes a pass: in its first pass the file
+// stays, partly overwritten; after a whole pass it goes, named with the
+// passes it got, forced first. Folder mode the same, for a file inside.
+struct StopAfterWrites : WatchingHost {
+  static inline std::atomic<int> writes{0}, stop_after{0};
+  bool StopRequested() override { return writes >= stop_after; }
+};
+
+TEST(ShredRunStop, AfterAWholePassTheFileIsRemovedAndNamedWithItsPasses) {
+  struct {
+    int stop_after_writes;
+    int passes_done;  // 0: kept, partly overwritten
+  } rows[] = {{2, 0}, {4, 1}, {7, 2}};
+  for (bool folder_mode : {false, true}) {
+    for (const auto& row : rows) {
+      TempDir dir;
+      MakeDir(dir / "t");
+      WriteFile(dir / "t/f", testing::RandomBytes(3 << 20, 5));
+      StopAfterWrites host;
+      host.writes = 0;
+      host.stop_after = row.stop_after_writes;
+      SysCalls calls = Sys();
+      calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
+        if (!testing::IsReportFile(fd)) ++StopAfterWrites::writes;
+        return ::pwrite(fd, buf, count, offset);
+      };
+      ScopedSysCalls counting(calls);
+      ShredOptions options;
+      options.FolderMode = folder_mode;
+      const std::string item = folder_mode ? dir / "t" : dir / "t/f";
+      ReportInFolder keeper(dir.path());
+      const ShredRunResult result = RunShred(testing::AtPosition(options, 2), {{item, item}}, keeper, host);
+      const SCOPED_TRACE(std::to_string(folder_mode) + " " + std::to_string(row.stop_after_writes));
+      EXPECT_EQ(Exists(dir / "t/f"), row.passes_done == 0);
+      EXPECT_EQ(host.writes, row.stop_after_writes) << "no write after the stop";
+      if (folder_mode) {
+        EXPECT_EQ(result.outcomes[0], ItemOutcome::StoppedBeforeFinished);
+        EXPECT_EQ(result.partly_overwritten, (std::vector<PartlyOverwritten>{{0, dir / "t/f", row.passes_done}}));
+      } else {
+        EXPECT_EQ(result.outcomes[0],
+                  row.passes_done == 0 ? ItemOutcome::StoppedPartWay : ItemOutcome::StoppedAfterPasses);
+        EXPECT_EQ(result.passes_done[0], row.passes_done);
+      }
+    }
+  }
 }
 
 // From a terminal, on a disk that says it is flash: a line per path left,
@@ -461,7 +574,7 @@ TEST(ShredRunWithoutWindow, EachPathIsToldOnceOnItsStream) {
   sys.Mount(x.stx_mnt_id, device, "ext4");
   sys.Disk(device, "vdz", /*rotational=*/false);
   ScopedSystemFiles scoped(sys);
-  const ReasonTexts texts{[](ItemOutcome o) { return "(item " + std::to_string(static_cast<int>(o)) + ")"; },
+  const ReasonTexts texts{[](ItemOutcome o, int, int) { return "(item " + std::to_string(static_cast<int>(o)) + ")"; },
                           [](StorageRisk r) { return "(risk " + std::to_string(static_cast<int>(r)) + ")"; },
                           "Old copies:"};
   for (bool verbose : {false, true}) {

@@ -9,6 +9,7 @@
 
 #include <limits>
 #include <map>
+#include <set>
 
 #include "engine/fill_block.h"
 #include "support/capture.h"
@@ -69,16 +70,78 @@ TEST(WipeFile, EveryOriginalByteOfA1MiBFileIsGoneBeforeDeletion) {
   }
 }
 
-TEST(WipeFile, TechniqueDoesNotEnterTheEngineSoSamePositionGivesSameBytes) {
-  // The engine takes no technique at all: two runs at one position agree.
-  TempDir dir;
-  WriteFile(dir / "x", Bytes(3000, 1));
-  WriteFile(dir / "y", Bytes(3000, 2));
-  CaptureRemovals capture;
-  WipeAtPosition(dir / "x", 3);
-  WipeAtPosition(dir / "y", 3);
-  ASSERT_EQ(capture.removed_files.size(), 2u);
-  EXPECT_EQ(capture.removed_files[0], capture.removed_files[1]);
+// Each pass as the seam saw it: the bytes written since the last forced
+// sync, and how many were written; a pass ends at the sync that forces it.
+struct PassLedger {
+  static inline std::vector<Bytes> passes;
+  static inline std::vector<std::size_t> written;
+  static inline Bytes current;
+  static inline std::size_t current_written = 0;
+  static int Forced(int fd, int (*sync)(int)) {
+    if (current_written > 0) {
+      passes.push_back(std::move(current));
+      written.push_back(current_written);
+    }
+    current = {};
+    current_written = 0;
+    return sync(fd);
+  }
+  static SysCalls Calls() {
+    passes.clear(), written.clear(), current.clear(), current_written = 0;
+    SysCalls calls = Sys();
+    calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
+      const auto at = static_cast<std::size_t>(offset);
+      current.resize(std::max(current.size(), at + count));
+      std::copy_n(static_cast<const std::uint8_t*>(buf), count, current.begin() + static_cast<std::ptrdiff_t>(at));
+      current_written += count;
+      return ::pwrite(fd, buf, count, offset);
+    };
+    calls.fdatasync = [](int fd) { return Forced(fd, ::fdatasync); };
+    calls.fsync = [](int fd) { return Forced(fd, ::fsync); };
+    return calls;
+  }
+};
+
+// P passes, each over the whole file and each forced before the next; the
+// last the fill, those before it 0xFF and 0x00 in turn, or random bytes
+// that repeat no 4 KiB block within the pass.
+TEST(WipeFilePasses, EachPassCoversTheFileAndIsForcedBeforeTheNext) {
+  struct {
+    int position;
+    Technique technique;
+    std::size_t size;
+  } rows[] = {
+      {0, Technique::RandomChars, 5000},            // "1": the fill only, whatever the technique
+      {2, Technique::OnesAndZeros, 5000},           // "3": 0xFF, 0x00, the fill
+      {3, Technique::OnesAndZeros, (2 << 20) + 7},  // "5", several writes a pass
+      {2, Technique::RandomChars, (3 << 20) + 5},
+  };
+  for (const auto& row : rows) {
+    TempDir dir;
+    WriteFile(dir / "f", testing::RandomBytes(row.size, 3));
+    const Bytes fill = ExpectedCover(row.position, row.size, FsBlock(dir / "f"));
+    {
+      ScopedSysCalls ledger(PassLedger::Calls());
+      ASSERT_EQ(WipeFile(dir / "f", *PlanForPosition(row.position, row.technique)), WipeOutcome::Shredded);
+    }
+    ASSERT_EQ(PassLedger::passes.size(), static_cast<std::size_t>(*PassCountAt(row.position))) << row.position;
+    for (std::size_t k = 0; k < PassLedger::passes.size(); ++k) {
+      const Bytes& pass = PassLedger::passes[k];
+      ASSERT_EQ(pass.size(), fill.size()) << "pass " << k + 1 << " covers the file";
+      EXPECT_EQ(PassLedger::written[k], fill.size()) << "pass " << k + 1 << " writes each byte once";
+      if (k + 1 == PassLedger::passes.size()) {
+        EXPECT_EQ(pass, fill);
+      } else if (row.technique == Technique::OnesAndZeros) {
+        EXPECT_EQ(pass, Bytes(pass.size(), k % 2 == 0 ? 0xFF : 0x00)) << "pass " << k + 1;
+      } else {
+        std::set<Bytes> blocks;
+        for (std::size_t at = 0; at + 4096 <= pass.size(); at += 4096)
+          EXPECT_TRUE(blocks.insert(Bytes(pass.begin() + static_cast<std::ptrdiff_t>(at),
+                                          pass.begin() + static_cast<std::ptrdiff_t>(at + 4096))).second)
+              << "block at " << at;
+      }
+    }
+  }
 }
 
 TEST(WipeFile, MissingFileInExistingFolderIsCreatedFilledAndRemoved) {

@@ -28,9 +28,9 @@ namespace {
 
 class Overwriter {
  public:
-  Overwriter(int root, std::uint64_t mount, TreeModel& model, const FillPattern& pattern, RunControl& control,
+  Overwriter(int root, std::uint64_t mount, TreeModel& model, const PassPlan& plan, RunControl& control,
              const std::string& item)
-      : root_(root), mount_(mount), model_(model), pattern_(pattern), control_(control), item_(item) {}
+      : root_(root), mount_(mount), model_(model), plan_(plan), control_(control), item_(item) {}
 
   TreeOverwriteResult Run(unsigned threads) {
     FolderNode* top = &model_.root();
@@ -41,7 +41,9 @@ class Overwriter {
     OverwriteLinkedInside();
     ForgetVanished();
     std::sort(partly_.begin(), partly_.end());
-    return {overwritten_.load(), stopped_.load(), std::move(partly_)};
+    std::sort(after_passes_.begin(), after_passes_.end(),
+              [](const StoppedAfterPasses& a, const StoppedAfterPasses& b) { return a.path < b.path; });
+    return {overwritten_.load(), stopped_.load(), std::move(partly_), std::move(after_passes_)};
   }
 
  private:
@@ -110,7 +112,8 @@ class Overwriter {
     TreeEntry& entry = node->entries[index];
     if (StopNow()) return true;  // what is not reached stays, with its folders
     struct stat opened;
-    const WipeOutcome outcome = OverwriteAt(dirfd, entry.name, pattern_, PolicyFor(entry.inode, 1), opened);
+    int passes_done = 0;
+    const WipeOutcome outcome = OverwriteAt(dirfd, entry.name, plan_, PolicyFor(entry.inode, 1, passes_done), opened);
     if (outcome == WipeOutcome::OtherLinks) {
       // Another name of this file may be outside the tree: count the names
       // met inside before deciding whether its data is the user's alone.
@@ -125,19 +128,19 @@ class Overwriter {
       return false;
     }
     entry.outcome = outcome;
-    Stopped(outcome, *node, entry.original);
+    Stopped(outcome, passes_done, *node, entry.original);
     writeback_.FileDone(outcome == WipeOutcome::Shredded);
-    if (outcome != WipeOutcome::Shredded) return true;  // it stays, and so do its folders
+    if (!Overwritten(outcome)) return true;  // it stays, and so do its folders
     entry.overwritten = true;
-    entry.covered = CoveredLength(opened, pattern_);
-    ++overwritten_;
+    entry.covered = CoveredLength(opened, plan_.fill());
+    if (outcome == WipeOutcome::Shredded) ++overwritten_;
     return true;
   }
 
   // How the walk overwrites a file: only the inode listed, with the number
   // of names expected, read-only or not, never made anew; the data is forced
   // and any growth covered later, for the whole tree at once.
-  WipePolicy PolicyFor(ino_t inode, nlink_t links) {
+  WipePolicy PolicyFor(ino_t inode, nlink_t links, int& passes_done) {
     WipePolicy policy;
     policy.force_read_only = true;
     policy.create_missing = false;
@@ -147,6 +150,7 @@ class Overwriter {
     policy.expected_inode = inode;
     policy.expected_links = links;
     policy.progress = &writeback_;
+    policy.passes_done = &passes_done;
     return policy;
   }
 
@@ -155,16 +159,22 @@ class Overwriter {
     return stopped_;
   }
 
-  // A file a stop came to: it stays under its name; one partly written is
-  // named in the outcome.
-  void Stopped(WipeOutcome outcome, const FolderNode& node, const std::string& name) {
-    if (outcome != WipeOutcome::StoppedPartWay && outcome != WipeOutcome::StoppedBeforeStart) return;
+  // A file a stop came to: in its first pass it stays under its name (one
+  // partly written is named in the outcome); after a whole pass it goes,
+  // named with the passes it got.
+  void Stopped(WipeOutcome outcome, int passes_done, const FolderNode& node, const std::string& name) {
+    if (outcome != WipeOutcome::StoppedPartWay && outcome != WipeOutcome::StoppedBeforeStart &&
+        outcome != WipeOutcome::StoppedAfterPasses)
+      return;
     stopped_ = true;
-    if (outcome != WipeOutcome::StoppedPartWay) return;
+    if (outcome == WipeOutcome::StoppedBeforeStart) return;
     std::string path = name;
     for (const FolderNode* at = &node; at->parent != nullptr; at = at->parent) path = JoinPath(at->original, path);
     std::lock_guard<std::mutex> lock(partly_mutex_);
-    partly_.push_back(std::move(path));
+    if (outcome == WipeOutcome::StoppedAfterPasses)
+      after_passes_.push_back({std::move(path), passes_done});
+    else
+      partly_.push_back(std::move(path));
   }
 
   // The kinds of a folder's entries are known: its files count towards the
@@ -257,25 +267,25 @@ class Overwriter {
     auto [node, index] = linked.names.front();
     UniqueFd folder = OpenNodeFromRoot(root_, *node, mount_);
     struct stat opened;
-    const WipeOutcome outcome =
-        folder.valid()
-            ? OverwriteAt(folder.get(), node->entries[index].name, pattern_, PolicyFor(inode, linked.links), opened)
-            : WipeOutcome::OpenFailed;
+    int passes_done = 0;
+    const WipeOutcome outcome = folder.valid() ? OverwriteAt(folder.get(), node->entries[index].name, plan_,
+                                                             PolicyFor(inode, linked.links, passes_done), opened)
+                                               : WipeOutcome::OpenFailed;
     for (auto [at, i] : linked.names) at->entries[i].outcome = outcome;
-    Stopped(outcome, *node, node->entries[index].original);
+    Stopped(outcome, passes_done, *node, node->entries[index].original);
     for (std::size_t i = 0; i < linked.names.size(); ++i) writeback_.FileDone(outcome == WipeOutcome::Shredded);
-    if (outcome != WipeOutcome::Shredded) return;  // it stays, under every name
-    ++overwritten_;
+    if (!Overwritten(outcome)) return;  // it stays, under every name
+    if (outcome == WipeOutcome::Shredded) ++overwritten_;
     for (auto [at, i] : linked.names) {
       at->entries[i].overwritten = true;
-      at->entries[i].covered = CoveredLength(opened, pattern_);
+      at->entries[i].covered = CoveredLength(opened, plan_.fill());
     }
   }
 
   const int root_;
   const std::uint64_t mount_;
   TreeModel& model_;
-  const FillPattern& pattern_;
+  const PassPlan& plan_;
   RunControl& control_;
   const std::string& item_;
   WorkPool pool_;
@@ -295,13 +305,14 @@ class Overwriter {
   TreeWriteback::Counts acknowledged_;
   std::mutex partly_mutex_;
   std::vector<std::string> partly_;
+  std::vector<StoppedAfterPasses> after_passes_;
 };
 
 }  // namespace
 
-TreeOverwriteResult OverwriteTree(int root, std::uint64_t mount, TreeModel& model, const FillPattern& pattern,
+TreeOverwriteResult OverwriteTree(int root, std::uint64_t mount, TreeModel& model, const PassPlan& plan,
                                   RunControl& control, const std::string& item, unsigned threads) {
-  return Overwriter(root, mount, model, pattern, control, item).Run(threads);
+  return Overwriter(root, mount, model, plan, control, item).Run(threads);
 }
 
 }  // namespace velmora

@@ -108,7 +108,8 @@ bool CoverLateGrowth(int dirfd, const TreeEntry& entry, const FillPattern& patte
       IsOtherMount(opened, mount))
     return false;
   const off_t fs_block = FsBlockSize(opened.st);
-  return CoverGrowth(fd.get(), entry.covered, fs_block, pattern) == WipeOutcome::Shredded &&
+  FillBytes bytes(pattern);
+  return CoverGrowth(fd.get(), entry.covered, fs_block, bytes) == WipeOutcome::Shredded &&
          RetryOnEintr([&] { return Sys().fdatasync(fd.get()); }) == 0 && fd.Close();
 }
 

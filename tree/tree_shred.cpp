@@ -225,9 +225,10 @@ bool RemoveListedFolder(ListedFolder& folder, const FolderNode& node, bool scrub
   return removed;
 }
 
-// What became of the listed folder: `kept` when something inside stayed.
-ItemOutcome FinalOutcome(bool removed, bool stopped, bool kept, TreeModel& model) {
-  if (removed) return ItemOutcome::Shredded;
+// What became of the listed folder: `kept` when something inside stayed,
+// `cut_short` when a file inside went without all its passes.
+ItemOutcome FinalOutcome(bool removed, bool stopped, bool kept, bool cut_short, TreeModel& model) {
+  if (removed && !cut_short) return ItemOutcome::Shredded;
   if (stopped) return ItemOutcome::StoppedBeforeFinished;
   if (kept) return AnyInUse(model) ? ItemOutcome::InUse : ItemOutcome::SomethingInsideKept;
   return ItemOutcome::RemoveFailed;
@@ -235,7 +236,7 @@ ItemOutcome FinalOutcome(bool removed, bool stopped, bool kept, TreeModel& model
 
 }  // namespace
 
-TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, RunControl& control,
+TreeShredResult ShredTree(const std::string& path, const PassPlan& plan, RunControl& control,
                           const TreeShredOptions& options) {
   ListedFolder folder;
   if (const ItemOutcome refused = LookAtListed(path, folder); refused != ItemOutcome::Shredded)
@@ -250,9 +251,10 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
   // removal for the discards of what it frees, the opening and overwriting of
   // small files for the file system's own locks and journal.
   const unsigned threads = options.threads != 0 ? options.threads : WorkPool::WaitingThreads();
-  TreeOverwriteResult overwrite = OverwriteTree(folder.root.get(), mount, model, pattern, control, path, threads);
+  TreeOverwriteResult overwrite = OverwriteTree(folder.root.get(), mount, model, plan, control, path, threads);
   result.files_overwritten = overwrite.files_overwritten;
   result.partly_overwritten = std::move(overwrite.partly_overwritten);
+  result.stopped_after_passes = std::move(overwrite.stopped_after_passes);
   // From here on a stop saves nothing in this folder: every file that will
   // be is overwritten.
   RemovalProgress removal(control, path, model, !overwrite.stopped);
@@ -266,9 +268,10 @@ TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern, R
     return result;
   }
   bool scrub = false;
-  result.left_behind = RemoveInside(folder.root, mount, model, pattern, options, threads, removal, scrub);
+  result.left_behind = RemoveInside(folder.root, mount, model, plan.fill(), options, threads, removal, scrub);
   result.folder_removed = RemoveListedFolder(folder, node, scrub, removal);
-  result.outcome = FinalOutcome(result.folder_removed, overwrite.stopped, node.keeps, model);
+  result.outcome =
+      FinalOutcome(result.folder_removed, overwrite.stopped, node.keeps, !result.stopped_after_passes.empty(), model);
   return result;
 }
 

@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/fill_pattern.h"
+#include "engine/pass_plan.h"
 #include "engine/item_outcome.h"
 #include "engine/run_control.h"
 #include "fs/name_scrub.h"
+#include "tree/tree_overwrite.h"
 
 namespace velmora {
 
@@ -21,6 +22,8 @@ struct TreeShredResult {
   // Files a stop left partly overwritten (each under its own name), by
   // their paths inside the folder.
   std::vector<std::string> partly_overwritten;
+  // Files a stop came to after a whole pass: removed with the others.
+  std::vector<StoppedAfterPasses> stopped_after_passes;
 };
 
 struct TreeShredOptions {
@@ -31,11 +34,11 @@ struct TreeShredOptions {
 // `path` must name a folder itself, not a link to one. A file with a hard
 // link outside the tree is removed without being overwritten (its data
 // belongs to a name outside the user's choice too); one whose every name is
-// inside is overwritten once. Nothing is removed before every overwrite in
+// inside is overwritten. Nothing is removed before every overwrite in
 // the tree is on the device. When `control` asks to stop, no further file is
 // overwritten; what was overwritten so far is still removed, and the rest
 // stays in its folders.
-TreeShredResult ShredTree(const std::string& path, const FillPattern& pattern,
+TreeShredResult ShredTree(const std::string& path, const PassPlan& plan,
                           RunControl& control = NoRunControl(), const TreeShredOptions& options = {});
 
 }  // namespace velmora

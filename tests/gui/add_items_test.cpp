@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QTest>
 
+#include "platform/qt_platform.h"
 #include "shredlist/program_paths.h"
 #include "window_fixture.h"
 
@@ -34,6 +35,14 @@ TEST_F(AddItems, FileChooserHasItsTitleAndViewsStayInStep) {
   EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->columnCount(), 1);
   EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
   EXPECT_TRUE(fakes.dialogs.messages.empty());
+}
+
+// What the real chooser's answer becomes: one file by its full path,
+// several by their folder and names in the chooser's order, nothing.
+TEST(FileChooser, PathsBecomeOneFileOrAFolderAndItsNames) {
+  EXPECT_EQ(ChooserResult({"/home/u/a b.txt"}), ChosenFiles("/home/u/a b.txt"));
+  EXPECT_EQ(ChooserResult({"/home/u/b", "/home/u/a"}), (ChosenFiles{"/home/u", {"b", "a"}}));
+  EXPECT_EQ(ChooserResult({}), ChosenFiles());
 }
 
 TEST_F(AddItems, OwnExecutableInAMultipleSelectionEmptiesEverything) {

@@ -170,8 +170,8 @@ TEST(UserGuide, ExplainsEveryReasonOfBothBoxes) {
   const std::string guide = file.readAll().toStdString();
   // Past the last outcome the words fall back to a known reason.
   for (int code = 1; code < 64; ++code) {
-    const std::string reason = OutcomeReason(static_cast<ItemOutcome>(code));
-    EXPECT_NE(guide.find("<dt>" + reason + "</dt>"), std::string::npos) << reason;
+    const QString reason = QString::fromStdString(OutcomeReason(static_cast<ItemOutcome>(code))).toHtmlEscaped();
+    EXPECT_NE(guide.find("<dt>" + reason.toStdString() + "</dt>"), std::string::npos) << reason.toStdString();
   }
   for (IntakeRefusal refusal : {IntakeRefusal::Missing, IntakeRefusal::Link, IntakeRefusal::NotRegularFile,
                                 IntakeRefusal::Folder, IntakeRefusal::File})

@@ -64,7 +64,7 @@ TEST_F(WindowWorker, DialogOnlyPastTheDelayThenItFollowsTheRunAndGoesWithIt) {
   EXPECT_TRUE(dialog->isVisible());
   EXPECT_EQ(dialog->windowModality(), Qt::ApplicationModal);
   EXPECT_EQ(dialog->windowTitle(), "Velmora");
-  EXPECT_EQ(dialog->labelText(), "Shredding a");
+  EXPECT_EQ(dialog->labelText(), "Shredding a: pass 1 of 3");
   EXPECT_EQ(dialog->stopButton()->text(), "&Stop");
   EXPECT_TRUE(dialog->stopButton()->isEnabled());
   EXPECT_EQ(dialog->minimum(), 0);
@@ -205,7 +205,7 @@ TEST_F(WindowWorker, StopInsideALargeFileLeavesItPartlyOverwrittenAndTheBoxSaysS
     const Bytes now = ReadFile(big), before = RandomBytes(6 << 20, 7);
     ASSERT_EQ(now.size(), before.size());
     const std::size_t written = 3 << 20;
-    const Bytes cover = testing::ExpectedCover(2, written);
+    const Bytes cover(written, 0xFF);  // "3" with Ones and Zeros: its first pass
     EXPECT_TRUE(std::equal(cover.begin(), cover.end(), now.begin()));
     EXPECT_TRUE(std::equal(now.begin() + written, now.end(), before.begin() + written));
     EXPECT_EQ(w.FrontPage(), Page::Final);
@@ -236,8 +236,9 @@ TEST_F(WindowWorker, StopAfterTheFirstOfThreeFilesLeavesTheOthersUntouched) {
   ASSERT_TRUE(dialog);
   QTest::mouseClick(dialog->stopButton(), Qt::LeftButton);
   // Stop neither hides nor resets the dialog; Escape and its close box
-  // do not either while the run ends. "a" is written whole: only its sync
-  // and removal are left, and they finish.
+  // do not either while the run ends. "a" is held in the sync of its first
+  // pass of three: its old content is gone, so it is forced and removed
+  // without the other two.
   EXPECT_FALSE(dialog->stopButton()->isEnabled());
   QTest::keyClick(dialog, Qt::Key_Escape);
   dialog->close();
@@ -257,7 +258,8 @@ TEST_F(WindowWorker, StopAfterTheFirstOfThreeFilesLeavesTheOthersUntouched) {
             "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
   EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
   EXPECT_EQ(fakes.dialogs.messages,
-            (std::vector<ShownMessage>{{"Some items could not be shredded:\n" + (dir / "b") +
+            (std::vector<ShownMessage>{{"Some items could not be shredded:\n" + (dir / "a") +
+                                            " (stopped after 1 of 3 passes: removed)\n" + (dir / "b") +
                                             " (stopped before it was reached)\n" + (dir / "c") +
                                             " (stopped before it was reached)",
                                         "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));

@@ -180,8 +180,7 @@ class WindowTest : public ::testing::Test {
 
   std::vector<std::string> Texts(QTreeWidget* view) {
     std::vector<std::string> out;
-    for (int i = 0; i < view->topLevelItemCount(); ++i)
-      out.push_back(view->topLevelItem(i)->text(0).toStdString());
+    for (int i = 0; i < view->topLevelItemCount(); ++i) out.push_back(view->topLevelItem(i)->text(0).toStdString());
     return out;
   }
 

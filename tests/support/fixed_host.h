@@ -24,4 +24,10 @@ class FixedHost : public ShredRunHost {
   void Repaint() override { calls.push_back("repaint"); }
 };
 
+// `options` at pass-count `position`, with the technique its name says.
+inline ShredOptions AtPosition(ShredOptions options, int position) {
+  ChoosePasses(options, position, options.OverwriteWith == kTechniques[1].name ? 1 : 0);
+  return options;
+}
+
 }  // namespace velmora::testing

@@ -1,0 +1,416 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Faults of the disk and the system during a run: a full disk part way
+// through a write, a failing sync, a file that vanishes, a folder that
+// appears, memory that runs out. The run always ends, every other item is
+// still shredded, nothing outside the list changes, and no descriptor is
+// left open.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "support/capture.h"
+#include "support/checked_run.h"
+#include "support/forced_names.h"
+#include "support/loop_fs.h"
+#include "support/tree_snapshot.h"
+#include "tree/tree_shred.h"
+
+namespace velmora {
+namespace {
+
+using testing::Bytes;
+using testing::Exists;
+using testing::MakeDir;
+using testing::ReadFile;
+using testing::RunWithChecks;
+using testing::Snapshot;
+using testing::TempDir;
+using testing::WriteFile;
+
+TEST(Faults, FullDiskPartWayLeavesThatFileAndShredsTheOthers) {
+  testing::LoopFs fs;
+  if (std::string why = fs.Mount(8); !why.empty()) GTEST_SKIP() << "skipped: " << why;
+  TempDir report;
+  // Big enough to need no new block: its overwrite cannot run out of space.
+  WriteFile(fs / "roomy", testing::RandomBytes(64 << 10, 1));
+  // One byte that must grow to 26,440 at position 5.
+  WriteFile(fs / "tiny", Bytes(1, 0x42));
+  MakeDir(fs / "world");
+  WriteFile(fs / "world/keep", testing::RandomBytes(3000, 2));
+  // Fill the file system to the last block.
+  std::string filler = fs / "filler";
+  int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT, 0644);
+  std::vector<char> chunk(64 << 10, 'f');
+  while (::write(fd, chunk.data(), chunk.size()) > 0) {
+  }
+  char one = 'f';
+  while (::write(fd, &one, 1) > 0) {
+  }
+  ::close(fd);
+  auto world = Snapshot(fs / "world");
+  ShredRunResult r = RunWithChecks({{fs / "tiny", "tiny"}, {fs / "roomy", "roomy"}}, false, report.path());
+  EXPECT_EQ(r.item_shredded, (std::vector<bool>{false, true}));
+  EXPECT_TRUE(Exists(fs / "tiny"));
+  EXPECT_FALSE(Exists(fs / "roomy"));
+  EXPECT_EQ(Snapshot(fs / "world"), world);
+}
+
+TEST(Faults, FailingSyncKeepsThatFileAndTheRunGoesOn) {
+  TempDir dir;
+  WriteFile(dir / "a", Bytes(100, 1));
+  WriteFile(dir / "b", Bytes(100, 2));
+  static int syncs = 0;
+  syncs = 0;
+  SysCalls calls = Sys();
+  calls.fdatasync = [](int fd) {
+    // The report, written first through the same seam, is not the file that fails.
+    if (!testing::IsReportFile(fd) && ++syncs == 1) {
+      errno = EIO;
+      return -1;
+    }
+    return ::fdatasync(fd);
+  };
+  ScopedSysCalls scope(calls);
+  ShredRunResult r = RunWithChecks({{dir / "a", "a"}, {dir / "b", "b"}}, false, dir.path());
+  EXPECT_EQ(r.item_shredded, (std::vector<bool>{false, true}));
+  EXPECT_TRUE(Exists(dir / "a"));
+  EXPECT_FALSE(Exists(dir / "b"));
+}
+
+// The next file of the list disappears while the first is being written.
+TEST(Faults, FileThatVanishesDuringTheRunIsNoFailureAndLeavesNothing) {
+  TempDir dir;
+  WriteFile(dir / "a", Bytes(100, 1));
+  WriteFile(dir / "b", Bytes(100, 2));
+  WriteFile(dir / "c", Bytes(100, 3));
+  static std::string victim;
+  victim = dir / "b";
+  SysCalls calls = Sys();
+  calls.pwrite = [](int fd, const void* buf, size_t n, off_t at) {
+    if (!victim.empty()) {
+      ::unlink(victim.c_str());
+      victim.clear();
+    }
+    return ::pwrite(fd, buf, n, at);
+  };
+  ScopedSysCalls scope(calls);
+  ShredRunResult r = RunWithChecks({{dir / "a", "a"}, {dir / "b", "b"}, {dir / "c", "c"}}, false, dir.path());
+  EXPECT_EQ(r.item_shredded, (std::vector<bool>{true, true, true}));
+  for (const char* name : {"a", "b", "c"}) EXPECT_FALSE(Exists(dir / name));
+}
+
+TEST(Faults, FileThatVanishesInsideAFolderIsSkipped) {
+  // A small folder, and one big enough to be shared out in chunks, where
+  // files vanish from several of them.
+  static std::vector<std::string> vanishing;
+  for (int files : {4, 400}) {
+    TempDir dir;
+    MakeDir(dir / "t");
+    for (int f = 0; f < files; ++f) WriteFile(dir / ("t/f" + std::to_string(f)), Bytes(100, 1));
+    vanishing = files == 4 ? std::vector<std::string>{"f0", "f3"}
+                           : std::vector<std::string>{"f0", "f3", "f131", "f132", "f260", "f399"};
+    static std::string folder;
+    static std::atomic<bool> done;
+    folder = dir / "t";
+    done = false;
+    SysCalls calls = Sys();
+    calls.pwrite = [](int fd, const void* buf, size_t n, off_t at) {
+      // Whichever file is written first, the others' fates vary: remove some
+      // that may not have been reached yet. Writes come from several threads.
+      if (!done.exchange(true))
+        for (const std::string& name : vanishing) ::unlink((folder + "/" + name).c_str());
+      return ::pwrite(fd, buf, n, at);
+    };
+    ScopedSysCalls scope(calls);
+    ShredRunResult r = RunWithChecks({{dir / "t", dir / "t"}}, true, dir.path());
+    EXPECT_EQ(r.item_shredded, std::vector<bool>{true}) << files;
+    EXPECT_FALSE(Exists(dir / "t")) << files;
+  }
+}
+
+// Removed by someone else after its overwrite, before its removal: nothing
+// is left of it, so nothing stays for it.
+TEST(Faults, FileRemovedInsideAFolderDuringTheSyncIsNoFailure) {
+  TempDir dir;
+  MakeDir(dir / "t");
+  WriteFile(dir / "t/a", Bytes(100, 1));
+  WriteFile(dir / "t/b", Bytes(100, 2));
+  static std::string victim;
+  victim = dir / "t/b";
+  SysCalls calls = Sys();
+  calls.syncfs = [](int fd) {
+    ::unlink(victim.c_str());
+    return ::syncfs(fd);
+  };
+  ScopedSysCalls scope(calls);
+  EXPECT_EQ(RunWithChecks({{dir / "t", dir / "t"}}, true, dir.path()).item_shredded, std::vector<bool>{true});
+  EXPECT_FALSE(Exists(dir / "t"));
+}
+
+TEST(Faults, FolderThatAppearsDuringTheWalkIsNeverRemovedUnshredded) {
+  TempDir dir;
+  MakeDir(dir / "t");
+  MakeDir(dir / "t/sub");
+  WriteFile(dir / "t/a", Bytes(100, 1));
+  WriteFile(dir / "t/sub/b", Bytes(100, 2));
+  static std::string folder;
+  static std::atomic<bool> done;
+  folder = dir / "t";
+  done = false;
+  SysCalls calls = Sys();
+  calls.pwrite = [](int fd, const void* buf, size_t n, off_t at) {
+    if (!done.exchange(true)) {
+      ::mkdir((folder + "/late").c_str(), 0755);
+      WriteFile(folder + "/late/news", Bytes(77, 7));
+    }
+    return ::pwrite(fd, buf, n, at);
+  };
+  ScopedSysCalls scope(calls);
+  ShredRunResult r = RunWithChecks({{dir / "t", dir / "t"}}, true, dir.path());
+  // Whatever the walk made of the newcomer, the originals are gone and a
+  // file that was not overwritten was not removed either.
+  EXPECT_FALSE(Exists(dir / "t/a"));
+  EXPECT_FALSE(Exists(dir / "t/sub"));
+  if (Exists(dir / "t")) {
+    EXPECT_EQ(r.item_shredded, std::vector<bool>{false});
+    EXPECT_EQ(ReadFile(dir / "t/late/news"), Bytes(77, 7));
+  }
+}
+
+// Indexers and thumbnailers hold a file open for a moment: a lease refused
+// a few times, then granted, is no reason to leave the file.
+TEST(Faults, FileOpenElsewhereForAMomentIsShredded) {
+  TempDir dir;
+  WriteFile(dir / "f", Bytes(100, 1));
+  static int refusals;
+  refusals = 3;
+  SysCalls calls = Sys();
+  calls.setlease = [](int fd, int type) {
+    if (refusals-- > 0) {
+      errno = EAGAIN;
+      return -1;
+    }
+    return ::fcntl(fd, F_SETLEASE, type);
+  };
+  ScopedSysCalls scope(calls);
+  EXPECT_EQ(RunWithChecks({{dir / "f", "f"}}, false, dir.path()).item_shredded, std::vector<bool>{true});
+  EXPECT_FALSE(Exists(dir / "f"));
+}
+
+// The listed folder cannot be opened (here: no descriptor left): it stays,
+// and the reason is that, not some other.
+TEST(Faults, ListedFolderThatCannotBeOpenedIsSaidSo) {
+  TempDir dir;
+  MakeDir(dir / "t");
+  WriteFile(dir / "t/a", Bytes(100, 1));
+  SysCalls calls = Sys();
+  calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
+    if ((flags & O_DIRECTORY) && std::string(path) == "t") {
+      errno = EMFILE;
+      return -1;
+    }
+    return ::openat(dirfd, path, flags, mode);
+  };
+  ScopedSysCalls scope(calls);
+  EXPECT_EQ(RunWithChecks({{dir / "t", dir / "t"}}, true, dir.path()).outcomes,
+            std::vector<ItemOutcome>{ItemOutcome::OpenFailed});
+  EXPECT_EQ(ReadFile(dir / "t/a"), Bytes(100, 1));
+}
+
+// A folder's mode, extended attributes and ACL, as `ls -l` and getfattr
+// would show them.
+std::string FolderMetadata(const std::string& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0) return "missing";
+  std::string out = "mode " + std::to_string(st.st_mode & 07777);
+  std::string names(4096, '\0');
+  const ssize_t size = ::llistxattr(path.c_str(), names.data(), names.size());
+  names.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+  std::vector<std::string> sorted;
+  for (std::size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) sorted.emplace_back(names.c_str() + at);
+  std::sort(sorted.begin(), sorted.end());
+  for (const std::string& name : sorted) {
+    std::string value(4096, '\0');
+    const ssize_t n = ::lgetxattr(path.c_str(), name.c_str(), value.data(), value.size());
+    out += "; " + name + "=" + value.substr(0, n > 0 ? static_cast<std::size_t>(n) : 0);
+  }
+  return out;
+}
+
+// Gives `path` the attribute user.note and an ACL entry for nobody; false
+// where the file system has neither.
+bool GiveNoteAndAcl(const std::string& path) {
+  // The kernel's form of "user::rwx user:nobody:r-x group::r-x mask::r-x other::---".
+  struct Entry {
+    std::uint16_t tag, perm;
+    std::uint32_t id;
+  };
+  struct {
+    std::uint32_t version = 2;
+    Entry entries[5] = {{0x01, 7, ~0u}, {0x02, 5, 65534}, {0x04, 5, ~0u}, {0x10, 5, ~0u}, {0x20, 0, ~0u}};
+  } acl;
+  return ::setxattr(path.c_str(), "user.note", "hello", 5, 0) == 0 &&
+         ::setxattr(path.c_str(), "system.posix_acl_access", &acl, sizeof acl, 0) == 0;
+}
+
+// Asks to stop from the first question inside the folder on (the run asks
+// once before it).
+class StopInside : public testing::FixedHost {
+ public:
+  bool StopRequested() override { return ++questions_ > 1; }
+
+ private:
+  std::atomic<int> questions_{0};
+};
+
+// A folder the run leaves behind keeps what it had: the mode the walk
+// widened to empty it, its attributes and its ACL, however the run ended.
+// One row per way a run ends with folders still there.
+TEST(Faults, FoldersThatStayKeepTheirModesAttributesAndAcl) {
+  enum class Fault { Stop, FailingSync, SubfolderNotRemoved, ListedFolderNotRemoved };
+  const std::pair<const char*, Fault> rows[] = {
+      {"stopped before the first file", Fault::Stop},
+      {"the sync failed", Fault::FailingSync},
+      {"a subfolder could not be removed", Fault::SubfolderNotRemoved},
+      {"the listed folder could not be removed", Fault::ListedFolderNotRemoved}};
+  for (const auto& [how, fault] : rows) {
+    SCOPED_TRACE(how);
+    TempDir dir;
+    MakeDir(dir / "t");
+    MakeDir(dir / "t/sub");
+    WriteFile(dir / "t/sub/f", Bytes(100, 1));
+    if (!GiveNoteAndAcl(dir / "t/sub") || !GiveNoteAndAcl(dir / "t"))
+      GTEST_SKIP() << "skipped: no user attributes or ACLs here";
+    ::chmod((dir / "t/sub").c_str(), 0500);
+    const std::string before[] = {FolderMetadata(dir / "t"), FolderMetadata(dir / "t/sub")};
+    // The folder whose entries fail to go: the listed folder's parent, or the
+    // listed folder itself.
+    static struct stat failing_in;
+    ASSERT_EQ(::stat((fault == Fault::ListedFolderNotRemoved ? dir.path() : dir / "t").c_str(), &failing_in), 0);
+    SysCalls calls = Sys();
+    if (fault == Fault::FailingSync)
+      calls.syncfs = [](int) {
+        errno = EIO;
+        return -1;
+      };
+    if (fault == Fault::SubfolderNotRemoved || fault == Fault::ListedFolderNotRemoved)
+      calls.unlinkat = [](int dirfd, const char* path, int flags) {
+        struct stat in;
+        if ((flags & AT_REMOVEDIR) && ::fstat(dirfd, &in) == 0 && in.st_ino == failing_in.st_ino) {
+          errno = EIO;
+          return -1;
+        }
+        return ::unlinkat(dirfd, path, flags);
+      };
+    ScopedSysCalls scope(calls);
+    StopInside stopping;
+    testing::FixedHost going_on;
+    ShredOptions options;
+    options.FolderMode = true;
+    testing::ReportInFolder keeper(dir.path());
+    RunShred(testing::AtPosition(options, 2), {{dir / "t", dir / "t"}}, keeper,
+             fault == Fault::Stop ? static_cast<ShredRunHost&>(stopping) : going_on);
+    EXPECT_EQ(FolderMetadata(dir / "t"), before[0]);
+    if (fault != Fault::ListedFolderNotRemoved) {
+      EXPECT_EQ(FolderMetadata(dir / "t/sub"), before[1]);
+    }
+  }
+}
+
+// Out of memory in the middle of a folder shred (a task of the walk's pool
+// throws): the shred of that folder ends as a Stop ends it. What was not
+// overwritten stays, under its own name and with its own bytes; what stays
+// after its overwrite keeps its own name too; no descriptor stays open, not
+// even those of the tasks dropped undone; the folder is never reported as
+// shredded.
+class OutOfMemory : public ::testing::Test {
+ protected:
+  OutOfMemory() {
+    MakeDir(dir / "t");
+    // A flat folder of several chunks, so the pool shares it out, and
+    // folders still waiting for a thread when the failure comes.
+    for (int f = 0; f < 300; ++f) Add("f" + std::to_string(f), f);
+    for (int d = 0; d < 20; ++d) {
+      MakeDir(dir / ("t/d" + std::to_string(d)));
+      for (int f = 0; f < 3; ++f) Add("d" + std::to_string(d) + "/f" + std::to_string(f), 1000 + d * 10 + f);
+    }
+  }
+  void Add(const std::string& name, int seed) {
+    written[name] = testing::RandomBytes(200, seed);
+    WriteFile(dir / ("t/" + name), written[name]);
+  }
+  TreeShredResult Shred(unsigned threads, TreeNamesChoice names = HowTreeNamesGo) {
+    TreeShredOptions options;
+    options.threads = threads;
+    options.tree_names = names;
+    int fds = testing::OpenDescriptorCount();
+    TreeShredResult result = ShredTree(dir / "t", FillPattern(500), NoRunControl(), options);
+    EXPECT_EQ(testing::OpenDescriptorCount(), fds) << "descriptors leaked";
+    return result;
+  }
+  // Every file left in the tree, checked to hold one of its own names.
+  std::vector<std::string> Left() {
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir / "t")) {
+      if (entry.is_directory()) continue;
+      left.push_back(std::filesystem::relative(entry.path(), dir / "t"));
+      EXPECT_TRUE(written.count(left.back())) << left.back() << " is not a name it had";
+    }
+    return left;
+  }
+  TempDir dir;
+  std::map<std::string, Bytes> written;
+};
+
+TEST_F(OutOfMemory, DuringTheOverwriteWhatWasNotOverwrittenStaysAsItWas) {
+  static std::atomic<bool> thrown;
+  SysCalls calls = Sys();
+  calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
+    if ((flags & O_WRONLY) && !thrown.exchange(true)) throw std::bad_alloc();
+    return ::openat(dirfd, path, flags, mode);
+  };
+  ScopedSysCalls scope(calls);
+  for (unsigned threads : {1u, 4u}) {
+    thrown = false;
+    TreeShredResult result = Shred(threads);
+    EXPECT_EQ(result.outcome, ItemOutcome::SomethingInsideKept) << threads;
+    EXPECT_FALSE(result.folder_removed);
+    const std::vector<std::string> left = Left();
+    EXPECT_FALSE(left.empty());
+    // An overwritten file is removed, as after a Stop: whatever is left was
+    // never written to.
+    for (const std::string& name : left) EXPECT_EQ(ReadFile(dir / ("t/" + name)), written[name]) << name;
+  }
+}
+
+TEST_F(OutOfMemory, DuringTheRemovalWhatIsLeftHasItsOwnName) {
+  static std::atomic<int> unlinks;
+  unlinks = 0;
+  SysCalls calls = Sys();
+  calls.unlinkat = [](int dirfd, const char* path, int flags) {
+    if (flags == 0 && ++unlinks == 5) throw std::bad_alloc();
+    return ::unlinkat(dirfd, path, flags);
+  };
+  ScopedSysCalls scope(calls);
+  // Every entry is renamed first: each that stays must get its name back.
+  TreeShredResult result = Shred(4, testing::NamesRenamedEach);
+  EXPECT_EQ(result.outcome, ItemOutcome::SomethingInsideKept);
+  EXPECT_GE(result.left_behind, 1u);
+  const std::vector<std::string> left = Left();
+  EXPECT_FALSE(left.empty());
+  for (const std::string& name : left) EXPECT_EQ(ReadFile(dir / ("t/" + name)), testing::ExpectedCover(5, 200)) << name;
+}
+
+}  // namespace
+}  // namespace velmora
