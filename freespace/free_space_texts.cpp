@@ -71,11 +71,16 @@ std::string FreeSpaceReason(FreeSpaceEnd end) {
 
 std::string FreeSpaceOutcomeText(const std::string& mount_point, const FreeSpaceResult& result,
                                  const std::string& old_copies, const std::string& fill_path) {
+  // A fill that stays keeps the disk full: never "wiped" then.
+  std::string reasons = FreeSpaceReason(result.end);
+  if (!result.fill_removed)
+    reasons += (reasons.empty() ? "(the fill " : " (the fill ") + fill_path +
+               " could not be removed: " + ErrorText(result.fill_error) + ")";
   std::string text =
-      result.end == FreeSpaceEnd::Wiped
+      reasons.empty()
           ? "The free space of " + mount_point + " was wiped: " + HumanSize(result.overwritten) + " overwritten."
           : "The free space of " + mount_point + " was only partly wiped: " + HumanSize(result.overwritten) +
-                " overwritten " + FreeSpaceReason(result.end) + ".";
+                " overwritten " + reasons + ".";
   if (result.end == FreeSpaceEnd::Wiped && result.held_back > 0)
     text += "\n\nThe file system held back " + HumanSize(result.held_back) +
             (result.free_discarded
@@ -84,8 +89,8 @@ std::string FreeSpaceOutcomeText(const std::string& mount_point, const FreeSpace
                  : " of free space from every program; it was not overwritten.");
   if (!old_copies.empty()) text += "\n\nThis disk may keep old copies anyway (" + old_copies + ").";
   if (!result.fill_removed)
-    text += "\n\nThe fill could not be removed: " + fill_path +
-            " keeps the disk full. Velmora tries again at its next start; you may remove that folder yourself.";
+    text += "\n\nThe fill keeps the disk full. Velmora tries again at its next start; you may remove that folder "
+            "yourself.";
   return text;
 }
 

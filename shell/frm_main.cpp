@@ -273,6 +273,12 @@ void FrmMain::ShredRunFinished() {
   progress_->End();
   input_guard_->Release();
   const ShredRunResult& result = job_->Result();
+  // No report, no report button: the viewer would get a path with nothing there.
+  reportButton->setEnabled(result.report_written);
+  reportButton->setToolTip(result.report_written
+                               ? QString()
+                               : tr("No report was written for this run: Velmora found no folder it may write it "
+                                    "to, or could not record it so as to destroy it later."));
   const ShredList shredded = list_;
   ShowResult(result);
   // The report's lines for what was left, for whoever started the program
@@ -351,8 +357,12 @@ bool FrmMain::StartUp(const std::vector<std::string>& hand_over) {
     // only when it cannot take them is the user told.
     unloaded_ = true;
     if (!hand_over.empty() && platform_.hand_over.Send(hand_over)) return false;
-    platform_.dialogs.ShowMessage(std::string(kTitle) + " Is Already Running", kTitle, MessageIcon::Critical,
-                                  MessageButtons::Ok);
+    // Paths it could not hand over are named, never dropped unsaid.
+    std::string text = std::string(kTitle) + " Is Already Running";
+    if (!hand_over.empty()) text += "\n";
+    for (const std::string& path : hand_over)
+      text += "\n" + path + " " + tr("(could not be handed to the running Velmora)").toStdString();
+    platform_.dialogs.ShowMessage(text, kTitle, MessageIcon::Critical, MessageButtons::Ok);
     return false;
   }
   // Only the holder of the lock may take over a socket a dead copy left.

@@ -57,6 +57,22 @@ TEST_F(WindowRun, FileModeTwoFilesTogetherAndOneAlone) {
   EXPECT_EQ(fakes.shell.files, std::vector<std::string>{report_path});
 }
 
+// No report could be written: its button says why instead of handing the
+// viewer a path with nothing there.
+TEST_F(WindowRun, WithoutAReportItsButtonIsOffAndSaysWhy) {
+  WriteFile(dir / "a.txt", testing::RandomBytes(10, 1));
+  FrmMain& w = OpenAtList(false);
+  fakes.settings.cannot_write = true;
+  fakes.dialogs.file_choices = {dir / "a.txt"};
+  Control(w, "cmdAdd")->click();
+  ShredNow(w);
+  EXPECT_FALSE(Exists(report_path));
+  EXPECT_FALSE(Control(w, "cmdLog")->isEnabled());
+  EXPECT_EQ(Control(w, "cmdLog")->toolTip().toStdString(),
+            "No report was written for this run: Velmora found no folder it may write it to, or could not record "
+            "it so as to destroy it later.");
+}
+
 TEST_F(WindowRun, FolderModeShredsTheTreeAndLeavesLinkTargetsAlone) {
   testing::MakeDir(dir / "outside");
   WriteFile(dir / "outside/keep", testing::RandomBytes(500, 9));
