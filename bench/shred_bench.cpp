@@ -42,6 +42,7 @@
 #include "engine/fill_block.h"
 #include "engine/pass_positions.h"
 #include "engine/wipe_file.h"
+#include "freespace/free_space_leftover.h"
 #include "freespace/free_space_wipe.h"
 #include "platform/lease_signal.h"
 #include "platform/sys_calls.h"
@@ -679,24 +680,34 @@ void CliFigures(const std::string& folder) {
 
 // ---------------------------------------------------------------- keeper
 
-// The start's look for killed sessions' reports (the keeper's first
-// Delete), in milliseconds, median of the runs.
-double KeeperStartMs(const std::string& folder, const std::string& record) {
+// The start's look for what killed sessions left (the report keeper's
+// first Delete, and the free-space fill's leftovers), in milliseconds,
+// median of the runs.
+double KeeperStartMs(const std::string& folder, const std::string& record, const std::string& fill_record) {
   std::vector<double> times;
   for (int i = 0; i < kRuns; ++i) {
-    velmora::bench::BenchRecord store(record);
+    velmora::bench::BenchRecord store(record), fill_store(fill_record);
     velmora::ReportKeeper keeper({folder, folder + "/state"}, store);
-    times.push_back(1000 * Seconds([&] { keeper.Delete(); }));
+    velmora::FillKeeper fills(fill_store);
+    times.push_back(1000 * Seconds([&] {
+                      keeper.Delete();
+                      fills.RemoveLeftovers();
+                    }));
   }
   return Median(times);
 }
 
-// What a record of 100,000 stale lines adds to the start.
+// What a record of 100,000 stale lines in each of both records (the
+// report's, the free-space fill's) adds to the start.
 void KeeperFigures(const std::string& folder) {
-  std::string garbage;
-  for (int i = 0; i < 100000; ++i)
+  std::string garbage, fill_garbage;
+  for (int i = 0; i < 100000; ++i) {
     garbage += "note 2049 " + std::to_string(1000000 + i) + " 1700000000 0 " + folder + "/note.txt\n";
-  Figure("keeper_start_ms_garbage_record", "%.2f", KeeperStartMs(folder, garbage) - KeeperStartMs(folder, ""));
+    fill_garbage += "fill 2049 " + std::to_string(1000000 + i) + " 2049 2 1700000000 0 0 0 0 " + folder +
+                    "/gone/.velmora-free-space-abcdefghijkl\n";
+  }
+  Figure("keeper_start_ms_garbage_record", "%.2f",
+         KeeperStartMs(folder, garbage, fill_garbage) - KeeperStartMs(folder, "", ""));
 }
 
 // ---------------------------------------------------------------- main

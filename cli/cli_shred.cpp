@@ -79,20 +79,16 @@ void Line(std::FILE* stream, const std::string& text) {
 }
 
 // The lines of one listed item, the first time it is met.
-void ItemLines(const Given& g, const ShredRunResult& result, const ReasonTexts& texts, bool verbose,
+void ItemLines(const Given& g, const ShredList& list, const ShredRunResult& result, bool verbose,
                const CliStreams& streams) {
   const ItemOutcome outcome = result.outcomes[g.item];
   if (outcome == ItemOutcome::Shredded) {
     if (verbose) Line(streams.out, "shredded: " + g.path);
     return;
   }
-  const int done = g.item < result.passes_done.size() ? result.passes_done[g.item] : 0;
-  Line(streams.err, g.path + " " + texts.item(outcome, done, result.passes));
-  for (const PartlyOverwritten& file : result.partly_overwritten) {
-    if (file.item != g.item) continue;
-    const ItemOutcome inside = file.passes_done == 0 ? ItemOutcome::StoppedPartWay : ItemOutcome::StoppedAfterPasses;
-    Line(streams.err, file.path + " " + texts.item(inside, file.passes_done, result.passes));
-  }
+  // The report's lines for it, the system's error included.
+  for (const NotShredded& left : WhatWasLeft(list, result))
+    if (left.item == g.item) Line(streams.err, NotShreddedLine(left, /*with_error=*/true));
 }
 
 void StorageLines(const ShredList& list, const ShredRunResult& result, const ReasonTexts& texts,
@@ -130,7 +126,7 @@ int RunCliShred(const CliCommand& command, const ReasonTexts& texts, const CliSt
       Line(streams.err, g.path + " " + g.refusal);
       all = false;
     } else if (told.insert(g.item).second) {
-      ItemLines(g, result, texts, command.verbose, streams);
+      ItemLines(g, list, result, command.verbose, streams);
       all = all && result.outcomes[g.item] == ItemOutcome::Shredded;
     }
   }

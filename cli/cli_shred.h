@@ -37,7 +37,8 @@ inline constexpr const char* kFolderWithoutFolders = "(a folder: use --folders)"
 inline constexpr const char* kFileWithFolders = "(not a folder: leave out --folders)";
 
 // Runs `command` (Shred). Each item not fully shredded: "path (reason)" on
-// `err`; then, once, the storage heading and a line per item shredded whose
+// `err`, as the report of what was done has it (the system's error where a
+// call decided it, and what stayed inside a folder on lines of its own); then, once, the storage heading and a line per item shredded whose
 // disk may keep old copies; with --verbose, "shredded: path" on `out` for
 // each item shredded. Paths are printed absolute. 0 when every path was
 // shredded, else 1.

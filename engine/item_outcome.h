@@ -4,6 +4,8 @@
 // into the lines of its warning box; the engine never words them itself.
 namespace velmora {
 
+enum class WipeOutcome;
+
 enum class ItemOutcome {
   Shredded,               // overwritten, forced to the disk and removed (or never there)
   ReadOnly,               // file mode: no write permission, left as it is
@@ -24,5 +26,13 @@ enum class ItemOutcome {
   StoppedPartWay,         // the user stopped the run in the middle of this file: partly overwritten
   StoppedAfterPasses,     // stopped once this file's first pass was whole: later passes skipped, removed
 };
+
+// What the engine's answer for one file means for the user. Two codes, as
+// the engine's is about one file and this one about what the user sees:
+// the engine has steps of its own a user never sees as such (OtherLinks,
+// which the folder walk settles by counting names; InvalidPosition), and
+// only a listed folder can be NotFolder, SomethingInsideKept or
+// StoppedBeforeFinished. This is the one place they meet.
+ItemOutcome OutcomeOfFile(WipeOutcome outcome);
 
 }  // namespace velmora

@@ -58,6 +58,22 @@ WipeOutcome OpenRefused(int error) {
   }
 }
 
+// Whether a failed system call decides `outcome`; the others come from a
+// look at what the file is, or from a stop.
+bool DecidedByCall(WipeOutcome outcome) {
+  return outcome == WipeOutcome::OpenFailed || outcome == WipeOutcome::WriteFailed ||
+         outcome == WipeOutcome::SyncFailed || outcome == WipeOutcome::RemoveFailed;
+}
+
+// `outcome`, its deciding call's `error` kept where the policy asks for it.
+WipeOutcome Decided(WipeOutcome outcome, const WipePolicy& policy, int error) {
+  if (policy.error != nullptr) *policy.error = DecidedByCall(outcome) ? error : 0;
+  return outcome;
+}
+
+// `outcome` with the errno the call that just failed left.
+WipeOutcome Decided(WipeOutcome outcome, const WipePolicy& policy) { return Decided(outcome, policy, errno); }
+
 // The mount the folder `dirfd` is on, as the policy gives it or looked up.
 bool FolderMount(int dirfd, const WipePolicy& policy, std::uint64_t& mount) {
   if (policy.folder_mount != 0) {
@@ -274,12 +290,12 @@ bool ZeroAttributesAndForce(int fd, const WipePolicy& policy, FileWriteback& wri
 WipeOutcome OverwriteAt(int dirfd, const std::string& name, const PassPlan& plan, const WipePolicy& policy,
                         struct stat& opened) {
   std::uint64_t mount = 0;
-  if (!FolderMount(dirfd, policy, mount)) return WipeOutcome::OpenFailed;
+  if (!FolderMount(dirfd, policy, mount)) return Decided(WipeOutcome::OpenFailed, policy);
   int open_error = 0;
   UniqueFd fd = OpenToOverwrite(dirfd, name, policy, mount, open_error);
-  if (!fd.valid()) return OpenRefused(open_error);
+  if (!fd.valid()) return Decided(OpenRefused(open_error), policy, open_error);
   if (const WipeOutcome refused = WhyNotWritten(fd.get(), policy, mount, opened); refused != WipeOutcome::Shredded)
-    return refused;
+    return Decided(refused, policy);
 
   // File mode paces the writeback of this file; a folder shred paces the
   // whole file system instead (its progress does).
@@ -295,13 +311,15 @@ WipeOutcome OverwriteAt(int dirfd, const std::string& name, const PassPlan& plan
     } writes{writeback};
     writeback.FileBegins(CoveredLength(opened, plan.fill()));
     covered = CoverOpened(fd.get(), opened, plan, policy, writeback, passes_done);
+    // The errno of a failed write, before anything else can change it.
+    if (!Overwritten(covered)) Decided(covered, policy);
   }
   if (policy.passes_done != nullptr) *policy.passes_done = passes_done;
   if (!Overwritten(covered)) return covered;
-  if (!ZeroAttributesAndForce(fd.get(), policy, writeback)) return WipeOutcome::SyncFailed;
+  if (!ZeroAttributesAndForce(fd.get(), policy, writeback)) return Decided(WipeOutcome::SyncFailed, policy);
   if (policy.hold_open != nullptr) *policy.hold_open = std::move(fd);
-  else if (!fd.Close()) return WipeOutcome::SyncFailed;
-  return covered;
+  else if (!fd.Close()) return Decided(WipeOutcome::SyncFailed, policy);
+  return Decided(covered, policy, 0);
 }
 
 WipeOutcome WipeAt(int dirfd, const std::string& name, const PassPlan& plan, const WipePolicy& policy) {
@@ -309,10 +327,10 @@ WipeOutcome WipeAt(int dirfd, const std::string& name, const PassPlan& plan, con
   // and a read-only file is the user's word to leave it.
   EntryStat seen;
   const bool exists = StatAt(dirfd, name, seen);
-  if (!exists && seen.error != ENOENT) return WipeOutcome::OpenFailed;
-  if (!exists && !policy.create_missing) return WipeOutcome::OpenFailed;
+  if (!exists && (seen.error != ENOENT || !policy.create_missing))
+    return Decided(WipeOutcome::OpenFailed, policy, seen.error);
   WipePolicy step = policy;
-  if (!FolderMount(dirfd, policy, step.folder_mount)) return WipeOutcome::OpenFailed;
+  if (!FolderMount(dirfd, policy, step.folder_mount)) return Decided(WipeOutcome::OpenFailed, policy);
   if (exists) {
     // A file or folder mounted onto this name belongs to another mount.
     if (IsOtherMount(seen, step.folder_mount)) return WipeOutcome::MountPoint;
@@ -320,7 +338,7 @@ WipeOutcome WipeAt(int dirfd, const std::string& name, const PassPlan& plan, con
     if (!S_ISREG(seen.st.st_mode)) return WipeOutcome::NotRegularFile;
     if (IsReadOnly(seen.st)) {
       if (!policy.force_read_only) return WipeOutcome::ReadOnly;
-      if (!AddModeBits(dirfd, name, seen.st, S_IWUSR)) return WipeOutcome::OpenFailed;
+      if (!AddModeBits(dirfd, name, seen.st, S_IWUSR)) return Decided(WipeOutcome::OpenFailed, policy);
     }
     step.expected_inode = seen.st.st_ino;
   }
@@ -330,24 +348,28 @@ WipeOutcome WipeAt(int dirfd, const std::string& name, const PassPlan& plan, con
   step.hold_open = &leased;
   const WipeOutcome covered = OverwriteAt(dirfd, name, plan, step, st);
   if (!Overwritten(covered)) return covered;
-  // Remove only the file we overwrote, not whatever took its name meanwhile.
+  // Remove only the file we overwrote, not whatever took its name meanwhile
+  // (a swap fails no call: no error is told then).
+  errno = 0;
   if (!RemoveExpected(dirfd, name, st, /*is_folder=*/false, RenameScrubsNamesOn(dirfd)))
-    return WipeOutcome::RemoveFailed;
+    return Decided(WipeOutcome::RemoveFailed, policy);
   BestEffort(Sys().fsync(dirfd));  // make the removal itself durable
   // The data was forced before the removal; a close that fails now is still said.
-  if (!leased.Close()) return WipeOutcome::SyncFailed;
+  if (!leased.Close()) return Decided(WipeOutcome::SyncFailed, policy);
   return covered;
 }
 
-WipeOutcome WipeFile(const std::string& path, const PassPlan& plan, WriteProgress* progress, int* passes_done) {
+WipeOutcome WipeFile(const std::string& path, const PassPlan& plan, WriteProgress* progress, int* passes_done,
+                     int* error) {
   std::string folder, name;
   SplitPath(path, folder, name);
   if (name.empty() || name == "." || name == "..") return WipeOutcome::NotRegularFile;
-  UniqueFd dir(RetryOnEintr([&] { return Sys().openat(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); }));
-  if (!dir.valid()) return WipeOutcome::OpenFailed;
   WipePolicy policy;
   policy.progress = progress;
   policy.passes_done = passes_done;
+  policy.error = error;
+  UniqueFd dir(RetryOnEintr([&] { return Sys().openat(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); }));
+  if (!dir.valid()) return Decided(WipeOutcome::OpenFailed, policy);
   return WipeAt(dir.get(), name, plan, policy);
 }
 

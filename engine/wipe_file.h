@@ -68,6 +68,11 @@ struct WipePolicy {
   UniqueFd* hold_open = nullptr;
   // When given, gets the number of passes made whole.
   int* passes_done = nullptr;
+  // When given, receives the errno of the system call that decided a
+  // failure (OpenFailed, WriteFailed, SyncFailed, RemoveFailed; 0 when none
+  // did), so the report can say why in the system's words. Other outcomes
+  // come from a look or a stop and leave it as it was.
+  int* error = nullptr;
 };
 
 // `value` rounded up to a multiple of `unit`, or the largest off_t when that
@@ -118,9 +123,10 @@ WipeOutcome OverwriteAt(int dirfd, const std::string& name, const PassPlan& plan
 WipeOutcome WipeAt(int dirfd, const std::string& name, const PassPlan& plan, const WipePolicy& policy = {});
 
 // The whole engine on a path as the user listed it.
-// `passes_done`, when given, gets the number of passes made whole.
+// `passes_done`, when given, gets the number of passes made whole; `error`
+// as in WipePolicy.
 WipeOutcome WipeFile(const std::string& path, const PassPlan& plan, WriteProgress* progress = nullptr,
-                     int* passes_done = nullptr);
+                     int* passes_done = nullptr, int* error = nullptr);
 
 // Whether the file was covered enough that its name goes: every pass, or a
 // stop after a whole pass.

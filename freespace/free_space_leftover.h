@@ -15,17 +15,27 @@
 
 namespace velmora {
 
-// One line per folder, the path percent-encoded; lines that do not parse
-// are dropped.
+// One line per folder, the path percent-encoded; only the newest
+// kMaxRecordEntries. Lines that do not parse are dropped; a record beyond
+// the bounds of fs/record_lines.h gives nothing at all.
 std::string FormatFillRecord(const std::vector<FillIdentity>& folders);
 std::vector<FillIdentity> ParseFillRecord(const std::string& record);
+
+// A recorded entry waits through this many starts for its disk to be
+// mounted again, then it is dropped.
+inline constexpr unsigned kMaxFillWaits = 8;
 
 enum class LeftoverFill {
   Gone,     // nothing holds the name any more
   NotOurs,  // something else holds it now: left alone
   Removed,  // our fill folder, removed now
   Kept,     // ours, but it could not be removed (tried again next time)
+  Away,     // its folder is not there: a disk not mounted now, say
 };
+
+// Puts ext4's reserve recorded with `id` back, as the administrator, when
+// the file system the fill was on is mounted now and its reserve is lower.
+void RestoreRecordedReserve(const FillIdentity& id);
 
 LeftoverFill RemoveLeftoverFill(const FillIdentity& id);
 
@@ -39,7 +49,9 @@ class FillKeeper {
   void Remember(const FillIdentity& id);
   // Once the folder is gone.
   void Forget(const FillIdentity& id);
-  // Removes every recorded folder still ours; true when none is left.
+  // Removes every recorded folder still ours, and puts back a reserve left
+  // lowered; true when none is left. An entry whose disk is away waits
+  // through kMaxFillWaits starts.
   bool RemoveLeftovers();
 
  private:

@@ -91,12 +91,18 @@ std::string FreeSpaceOutcomeText(const std::string& mount_point, const FreeSpace
                                  const std::string& old_copies, const std::string& fill_path,
                                  const TextLookup& words) {
   const std::string overwritten = HumanSize(result.overwritten, words);
+  // A fill that stays keeps the disk full: never "wiped" then.
+  std::string reasons = result.end == FreeSpaceEnd::Wiped ? std::string() : words(FreeSpaceReason(result.end).c_str());
+  if (!result.fill_removed)
+    reasons += (reasons.empty() ? "" : " ") +
+               FillIn(words(VELMORA_UI_TEXT("Velmora", "(the fill %1 could not be removed: %2)")),
+                      {fill_path, ErrorText(result.fill_error)});
   std::string text =
-      result.end == FreeSpaceEnd::Wiped
+      reasons.empty()
           ? FillIn(words(VELMORA_UI_TEXT("Velmora", "The free space of %1 was wiped: %2 overwritten.")),
                    {mount_point, overwritten})
           : FillIn(words(VELMORA_UI_TEXT("Velmora", "The free space of %1 was only partly wiped: %2 overwritten %3.")),
-                   {mount_point, overwritten, words(FreeSpaceReason(result.end).c_str())});
+                   {mount_point, overwritten, reasons});
   if (result.end == FreeSpaceEnd::Wiped && result.held_back > 0)
     text += "\n\n" + FillIn(words(result.free_discarded
                                        ? VELMORA_UI_TEXT("Velmora",
@@ -111,11 +117,9 @@ std::string FreeSpaceOutcomeText(const std::string& mount_point, const FreeSpace
     text += "\n\n" + FillIn(words(VELMORA_UI_TEXT("Velmora", "This disk may keep old copies anyway (%1).")),
                              {old_copies});
   if (!result.fill_removed)
-    text += "\n\n" + FillIn(words(VELMORA_UI_TEXT("Velmora",
-                                                   "The fill could not be removed: %1 keeps the disk full. Velmora "
-                                                   "tries again at its next start; you may remove that folder "
-                                                   "yourself.")),
-                             {fill_path});
+    text += "\n\n" + words(VELMORA_UI_TEXT("Velmora",
+                                          "The fill keeps the disk full. Velmora tries again at its next start; you "
+                                          "may remove that folder yourself."));
   return text;
 }
 

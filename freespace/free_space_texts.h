@@ -28,9 +28,10 @@ std::string FreeSpaceProgressText(const std::string& mount_point, const TextLook
 // The reason in brackets for a partial wipe ("" for a whole one), English.
 std::string FreeSpaceReason(FreeSpaceEnd end);
 
-// The box at the end: the outcome, then a line each for space the file
-// system held back, old copies the disk may keep (`old_copies`: the
-// storage's reason, "" for none), and a fill that could not be removed.
+// The box at the end: the outcome (partial, with the fill's path and why,
+// whenever the fill stays), then a line each for space the file system held
+// back, old copies the disk may keep (`old_copies`: the storage's reason,
+// "" for none), and a fill that could not be removed.
 std::string FreeSpaceOutcomeText(const std::string& mount_point, const FreeSpaceResult& result,
                                  const std::string& old_copies, const std::string& fill_path,
                                  const TextLookup& words = English);

@@ -8,11 +8,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <vector>
 
 #include "engine/fill_pattern.h"
 #include "engine/wipe_file.h"
+#include "freespace/ext4_reserve.h"
 #include "fs/entry_at.h"
 #include "fs/entry_stat.h"
 #include "fs/folder_listing.h"
@@ -159,32 +161,6 @@ class Filler {
   unsigned next_ = 0;
 };
 
-// ext4 keeps a reserve from every writer, root included, and which free
-// blocks it leaves is the allocator's choice: the small gaps between kept
-// files, just where a small deleted file lay. For the administrator it is
-// lowered to nothing while its blocks are filled, and put back as soon as
-// they are, before the fill goes, however that ends: only for those moments
-// does the file system have nothing in hand for its own metadata.
-class LoweredExt4Reserve {
- public:
-  explicit LoweredExt4Reserve(int fd) : fd_(fd) {
-    if (Sys().get_ext4_reserve(fd, &saved_) != 0 || saved_ == 0) return;
-    lowered_ = Sys().set_ext4_reserve(fd, 0) == 0;
-  }
-  ~LoweredExt4Reserve() {
-    // Should this fail, ext4 computes its reserve again at the next mount.
-    if (lowered_) BestEffort(Sys().set_ext4_reserve(fd_, saved_));
-  }
-  LoweredExt4Reserve(const LoweredExt4Reserve&) = delete;
-  LoweredExt4Reserve& operator=(const LoweredExt4Reserve&) = delete;
-  bool lowered() const { return lowered_; }
-
- private:
-  const int fd_;
-  unsigned long long saved_ = 0;
-  bool lowered_ = false;
-};
-
 // Fills with files of `size` until the disk is full; None when it is.
 std::optional<FreeSpaceEnd> FillStage(Filler& filler, off_t size, std::uint64_t limit, std::uint64_t& overwritten,
                                       bool force = true) {
@@ -285,7 +261,29 @@ bool OpenFillFolder(FreeSpaceTarget& target, const EntryStat& parent, EntryStat&
   return false;
 }
 
+// Our fill files in the fill folder `fd` on mount `mount_id`; a file left
+// keeps the folder, which its removal then says.
+void RemoveFillFiles(int fd, std::uint64_t mount_id) {
+  std::vector<ListedEntry> entries;
+  BestEffort(ReadFolder(fd, entries));  // what could not be listed keeps the folder
+  for (const ListedEntry& entry : entries) {
+    if (!IsFillFileName(entry.name)) continue;
+    EntryStat file;
+    if (!StatAt(fd, entry.name, file) || !S_ISREG(file.st.st_mode) || IsOtherMount(file, mount_id)) continue;
+    BestEffort(Sys().unlinkat(fd, entry.name.c_str(), 0));
+  }
+}
+
 }  // namespace
+
+std::uint64_t FileSystemId(int fd) {
+  struct statfs fs;
+  if (RetryOnEintr([&] { return Sys().fstatfs(fd, &fs); }) != 0) return 0;
+  std::uint64_t id = 0;
+  static_assert(sizeof fs.f_fsid <= sizeof id);
+  std::memcpy(&id, &fs.f_fsid, sizeof fs.f_fsid);
+  return id;
+}
 
 bool IsFillFolderName(const std::string& name) {
   const std::string prefix = kFillFolderPrefix;
@@ -335,6 +333,9 @@ FreeSpaceTarget PrepareFreeSpaceWipe(const std::string& folder) {
   target.identity = {JoinPath(folder, target.fill_name), fill.st.st_dev, fill.st.st_ino, parent.st.st_dev,
                      parent.st.st_ino};
   ReadBirthTime(target.fill.get(), target.identity);
+  target.identity.fs_id = FileSystemId(target.parent.get());
+  // Recorded before it is lowered, for a start after a death with it low.
+  if (Sys().geteuid() == 0) BestEffort(Ext4ReserveOf(target.parent.get(), target.identity.ext4_reserve));
   return target;
 }
 
@@ -366,30 +367,36 @@ FreeSpaceResult WipeFreeSpace(FreeSpaceTarget& target, RunControl& control, cons
   EntryStat seen;
   if (StatFd(target.fill.get(), seen)) {
     fill = seen.st;
-    result.fill_removed = RemoveFillFolder(target.parent.get(), target.fill_name, target.fill.get(), fill);
+    result.fill_removed =
+        RemoveFillFolder(target.parent.get(), target.fill_name, target.fill.get(), fill, &result.fill_error);
+  } else {
+    result.fill_error = errno;
   }
   target.fill.Reset();
   return result;
 }
 
-bool RemoveFillFolder(int parent, const std::string& name, int fill, const struct stat& expected) {
-  EntryStat folder;
-  if (!StatFd(fill, folder)) return false;
-  std::vector<ListedEntry> entries;
-  BestEffort(ReadFolder(fill, entries));  // what could not be listed keeps the folder, below
-  for (const ListedEntry& entry : entries) {
-    if (!IsFillFileName(entry.name)) continue;
-    EntryStat file;
-    if (!StatAt(fill, entry.name, file) || !S_ISREG(file.st.st_mode) || IsOtherMount(file, folder.mount_id)) continue;
-    BestEffort(Sys().unlinkat(fill, entry.name.c_str(), 0));  // a file left keeps the folder, below
+bool RemoveFillFolder(int parent, const std::string& name, int fill, const struct stat& expected, int* error) {
+  int why = 0;
+  EntryStat folder, now;
+  UniqueFd fresh(OpenFolderAt(parent, name));
+  if (!StatFd(fill, folder) || !fresh.valid() || !StatFd(fresh.get(), now)) {
+    why = errno;
+  } else if (!SameInode(now.st, expected) || IsOtherMount(now, folder.mount_id)) {
+    why = EEXIST;  // not the folder we made: never touched
+  } else {
+    RemoveFillFiles(fresh.get(), folder.mount_id);
+    // Only the folder we made, still under its name.
+    if (!HoldsInode(parent, name, expected) || Sys().unlinkat(parent, name.c_str(), AT_REMOVEDIR) != 0) why = errno;
   }
-  // Only the folder we made, still under its name.
-  const bool removed =
-      HoldsInode(parent, name, expected) && Sys().unlinkat(parent, name.c_str(), AT_REMOVEDIR) == 0;
+  fresh.Reset();
   // The space is free again at once; this makes the removal durable.
   BestEffort(Sys().fsync(parent));
   BestEffort(Sys().syncfs(parent));
-  return removed;
+  // Gone is what counts, however the calls above went.
+  const bool gone = !HoldsInode(parent, name, expected);
+  if (error) *error = gone ? 0 : (why != 0 ? why : EEXIST);
+  return gone;
 }
 
 }  // namespace velmora

@@ -43,8 +43,22 @@ struct FillIdentity {
   // number is given again to the next new file once freed.
   std::int64_t birth_sec = 0;
   std::uint32_t birth_nsec = 0;
+  // The file system's own identity (statfs's f_fsid), beside its device.
+  std::uint64_t fs_id = 0;
+  // ext4's own reserve as it was before the wipe (0: none, or not ours to
+  // lower): put back at the next start by the administrator should both the
+  // program and its watchdog have died while it was lowered.
+  unsigned long long ext4_reserve = 0;
+  // Starts this entry waited through for a disk that was not mounted.
+  unsigned waits = 0;
   bool operator==(const FillIdentity&) const = default;
+  bool SameFolder(const FillIdentity& other) const {
+    return path == other.path && device == other.device && inode == other.inode;
+  }
 };
+
+// statfs's f_fsid of the file system `fd` is on (0 where unknown).
+std::uint64_t FileSystemId(int fd);
 
 // The birth time of the open file `fd` into `id` (left 0 where unknown).
 void ReadBirthTime(int fd, FillIdentity& id);
@@ -90,6 +104,7 @@ struct FreeSpaceResult {
   // honours it, what those blocks held reads back as nothing.
   bool free_discarded = false;
   bool fill_removed = false;        // the fill folder is gone again
+  int fill_error = 0;               // why it is not (errno)
 };
 
 struct FreeSpaceOptions {
@@ -105,9 +120,13 @@ struct FreeSpaceOptions {
 // mount point as its item.
 FreeSpaceResult WipeFreeSpace(FreeSpaceTarget& target, RunControl& control, const FreeSpaceOptions& options = {});
 
-// Removes our fill files from the open fill folder `fill` and the folder
-// itself from `parent` (as `name`), but only while `name` still holds the
-// inode `expected`; then syncs. True when the folder is gone.
-bool RemoveFillFolder(int parent, const std::string& name, int fill, const struct stat& expected);
+// Removes our fill files from the fill folder `name` in `parent` and the
+// folder itself, but only while `name` still holds the inode `expected` on
+// the mount of the open folder `fill`; then syncs. The folder is listed
+// through a descriptor opened now: one opened before the fill was written
+// may list none of it (Btrfs fixes a folder's listing at its opening). True
+// when the folder is gone, checked afterwards; else `error` says why.
+bool RemoveFillFolder(int parent, const std::string& name, int fill, const struct stat& expected,
+                      int* error = nullptr);
 
 }  // namespace velmora

@@ -2,17 +2,16 @@
 #include "platform/qt_hand_over.h"
 
 #include <QDataStream>
+#include <QtEndian>
 #include <QLocalSocket>
 
 namespace velmora {
 namespace {
 
 // One message: a tag, then the paths as byte strings. The running copy
-// answers one byte once it has taken them.
+// answers one byte once it has taken them (hand_over_listener.cpp).
 constexpr quint32 kTag = 0x564c4d31;  // "VLM1"
 constexpr char kTaken = 'y';
-// More than any command line can carry: a peer that sends more is dropped.
-constexpr qint64 kMaxMessage = qint64{8} * 1024 * 1024;
 constexpr int kConnectMs = 2000;
 // The running copy answers from its event loop, which a busy moment may hold
 // up; past this the second copy says the program is already running.
@@ -31,57 +30,44 @@ QString QtHandOver::DefaultSocketPath() {
 }
 
 void QtHandOver::Listen(std::function<void(std::vector<std::string>)> receive) {
-  if (path_.isEmpty() || server_ != nullptr) return;
-  receive_ = std::move(receive);
+  if (path_.isEmpty() || listener_) return;
   // Only the holder of the instance lock gets here: a socket left by a copy
-  // that died is its own to remove.
-  QLocalServer::removeServer(path_);
-  server_ = new QLocalServer(this);
-  server_->setSocketOptions(QLocalServer::UserAccessOption);
-  if (!server_->listen(path_)) {
-    delete server_;
-    server_ = nullptr;
-    return;
-  }
-  connect(server_, &QLocalServer::newConnection, this, [this] {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-      connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-      connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Read(socket); });
-      Read(socket);
-    }
-  });
+  // that died is its own to replace, and nothing else at that path.
+  listener_ = std::make_unique<HandOverListener>(&QtHandOver::ParseMessage, std::move(receive));
+  if (!listener_->Listen(path_)) listener_.reset();
 }
 
-void QtHandOver::Read(QLocalSocket* socket) {
-  // Whatever does not start as a hand-over, or grows past any command line,
-  // is not waited for.
-  QDataStream head(socket->peek(sizeof(quint32)));
-  quint32 tag = 0;
-  head >> tag;
-  if (socket->bytesAvailable() > kMaxMessage ||
-      (socket->bytesAvailable() >= static_cast<qint64>(sizeof(quint32)) && tag != kTag)) {
-    socket->abort();
-    return;
+bool QtHandOver::ParseMessage(const QByteArray& data, std::vector<std::string>& paths, bool& bad) {
+  // Read by hand, not through QDataStream, which would reserve room for
+  // whatever count a peer claims. Whatever does not start as a hand-over is
+  // not waited for.
+  qsizetype at = 0;
+  auto number = [&](quint32& out) {
+    if (data.size() - at < 4) return false;
+    out = qFromBigEndian<quint32>(data.constData() + at);
+    at += 4;
+    return true;
+  };
+  quint32 tag = 0, count = 0;
+  bad = false;
+  if (!number(tag)) return false;
+  bad = tag != kTag;
+  if (bad || !number(count)) return false;
+  for (quint32 i = 0; i < count; ++i) {
+    quint32 size = 0;
+    if (!number(size)) return false;
+    if (size == 0xffffffffu) size = 0;  // a null byte string
+    if (data.size() - at < static_cast<qsizetype>(size)) return false;
+    paths.emplace_back(data.constData() + at, size);
+    at += static_cast<qsizetype>(size);
   }
-  QDataStream in(socket);
-  in.setVersion(QDataStream::Qt_6_0);
-  in.startTransaction();
-  QList<QByteArray> paths;
-  in >> tag >> paths;
-  if (!in.commitTransaction()) return;  // the rest is still on its way
-  socket->write(&kTaken, 1);
-  socket->flush();
-  socket->disconnectFromServer();
-  std::vector<std::string> out;
-  for (const QByteArray& path : paths) out.emplace_back(path.constData(), static_cast<std::size_t>(path.size()));
-  if (receive_) receive_(std::move(out));
+  return true;
 }
 
 void QtHandOver::Close() {
-  // Closing the server removes the socket file: done before the lock goes,
-  // so that it can never remove the socket of a copy started after us.
-  delete server_;
-  server_ = nullptr;
+  // Done before the lock goes, so that it can never remove the socket of a
+  // copy started after us.
+  listener_.reset();
 }
 
 bool QtHandOver::Send(const std::vector<std::string>& paths) {

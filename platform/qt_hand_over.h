@@ -2,10 +2,10 @@
 #pragma once
 // The hand-over between two copies of the program over a local socket,
 // $XDG_RUNTIME_DIR/velmora.socket, which only the user can reach.
-#include <QLocalServer>
 #include <QObject>
 #include <QString>
 
+#include "platform/hand_over_listener.h"
 #include "platform/platform.h"
 
 namespace velmora {
@@ -22,13 +22,14 @@ class QtHandOver : public QObject, public HandOver {
   bool Send(const std::vector<std::string>& paths) override;
 
   static QString DefaultSocketPath();
+  // One whole message in `data`: false while more is to come, with `bad`
+  // set when it never can be one.
+  static bool ParseMessage(const QByteArray& data, std::vector<std::string>& paths, bool& bad);
+  const HandOverListener* listener() const { return listener_.get(); }
 
  private:
-  void Read(class QLocalSocket* socket);
-
   QString path_;
-  QLocalServer* server_ = nullptr;
-  std::function<void(std::vector<std::string>)> receive_;
+  std::unique_ptr<HandOverListener> listener_;
 };
 
 }  // namespace velmora

@@ -17,7 +17,6 @@
 
 #include <climits>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 namespace velmora {
@@ -85,29 +84,10 @@ std::string Ext4ReservePath(int fd) {
   return "/sys/fs/ext4/" + target.substr(target.rfind('/') + 1) + "/reserved_clusters";
 }
 
-int RealGetExt4Reserve(int fd, unsigned long long* clusters) {
+int RealOpenExt4Reserve(int fd, int flags) {
   const std::string path = Ext4ReservePath(fd);
   if (path.empty()) return -1;
-  FILE* file = std::fopen(path.c_str(), "re");
-  if (!file) return -1;
-  const bool read = std::fscanf(file, "%llu", clusters) == 1;
-  std::fclose(file);
-  if (read) return 0;
-  errno = EIO;
-  return -1;
-}
-
-int RealSetExt4Reserve(int fd, unsigned long long clusters) {
-  const std::string path = Ext4ReservePath(fd);
-  if (path.empty()) return -1;
-  const int file = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-  if (file < 0) return -1;
-  const std::string text = std::to_string(clusters) + "\n";
-  const bool written = ::write(file, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  const int error = errno;
-  ::close(file);
-  errno = error;
-  return written ? 0 : -1;
+  return ::open(path.c_str(), flags | O_CLOEXEC);
 }
 
 SysCalls& Table() {
@@ -117,8 +97,7 @@ SysCalls& Table() {
                         RealGetdents64,             ::fchmod,     ::fstatfs,    ::flistxattr, ::fgetxattr,
                         ::fsetxattr, ::fremovexattr, ::uname, RealSetlease, ::nanosleep, ::chmod,
                         ::geteuid,  ::mkdirat,      ::linkat,     RealSyncFileRange, ::faccessat,
-                        RealDiscardFree, RealReservedBlocks, RealGetExt4Reserve, RealSetExt4Reserve,
-                        ::clock_gettime};
+                        RealDiscardFree, RealReservedBlocks, RealOpenExt4Reserve, ::clock_gettime};
   // clang-format on
   return table;
 }

@@ -78,11 +78,11 @@ struct SysCalls {
   // The blocks XFS keeps back for its own work, beyond what statfs counts
   // as free (XFS_IOC_GET_RESBLKS); other file systems fail with ENOTTY.
   SysCall<int(int fd, unsigned long long* blocks)> reserved_blocks;
-  // The clusters ext4 keeps from every writer, root included, for its own
-  // metadata on a full disk (/sys/fs/ext4/<device>/reserved_clusters of the
-  // file system `fd` is on); other file systems fail with ENOENT.
-  SysCall<int(int fd, unsigned long long* clusters)> get_ext4_reserve;
-  SysCall<int(int fd, unsigned long long clusters)> set_ext4_reserve;
+  // The file that holds the clusters ext4 keeps from every writer, root
+  // included, for its own metadata on a full disk
+  // (/sys/fs/ext4/<device>/reserved_clusters of the file system `fd` is on),
+  // opened with `flags`; other file systems fail with ENOENT.
+  SysCall<int(int fd, int flags)> open_ext4_reserve;
   // The clock the writeback pacing measures the device's speed by, so a
   // test's slow device can be as slow as it likes without taking the time.
   SysCall<int(clockid_t clock, struct timespec* now)> clock_gettime;

@@ -54,6 +54,12 @@ class RealSystemFiles : public SystemFiles {
     look.dev_minor = sx.stx_dev_minor;
     return look;
   }
+
+  std::optional<FileIdentity> Identity(const std::string& path) override {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileIdentity{st.st_dev, st.st_ino};
+  }
 };
 
 SystemFiles*& Current() {

@@ -18,6 +18,13 @@ struct FsLook {
   unsigned dev_major = 0, dev_minor = 0;
 };
 
+// Which file or folder a path names: device and inode.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
 class SystemFiles {
  public:
   virtual ~SystemFiles() = default;
@@ -27,6 +34,8 @@ class SystemFiles {
   virtual std::vector<std::string> List(const std::string& folder) = 0;
   // The file system the file at `path` is on, never through a final link.
   virtual std::optional<FsLook> Look(const std::string& path) = 0;
+  // What `path` leads to, through links; nothing when it does not exist.
+  virtual std::optional<FileIdentity> Identity(const std::string& path) = 0;
 };
 
 // The real system, unless a test put its own in place.

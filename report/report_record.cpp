@@ -2,10 +2,10 @@
 #include "report/report_record.h"
 
 #include <algorithm>
-#include <charconv>
 #include <string_view>
 
 #include "fs/path_encoding.h"
+#include "fs/record_lines.h"
 #include "fs/remove_entry.h"
 
 namespace velmora {
@@ -13,29 +13,6 @@ namespace {
 
 constexpr std::string_view kTemporaryPrefix = ".note-";
 constexpr std::size_t kTemporaryRandomLength = 10;
-
-template <typename Number>
-bool ReadNumber(std::string_view text, Number& out) {
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
-  return error == std::errc() && end == text.data() + text.size();
-}
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-
-// Splits a line at blanks into at most `max` words; false when it has more.
-bool SplitWords(std::string_view line, std::vector<std::string_view>& words, std::size_t max) {
-  words.clear();
-  std::size_t i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && IsBlank(line[i])) ++i;
-    if (i == line.size()) break;
-    std::size_t start = i;
-    while (i < line.size() && !IsBlank(line[i])) ++i;
-    if (words.size() == max) return false;
-    words.push_back(line.substr(start, i - start));
-  }
-  return true;
-}
 
 // "note DEV INO CSEC CNSEC PATH", "temp DEV INO PATH" (written before birth
 // times were kept) or "temp DEV INO BSEC BNSEC PATH".
@@ -83,15 +60,9 @@ std::string FormatReportRecord(const std::vector<ReportIdentity>& files) {
 
 std::vector<ReportIdentity> ParseReportRecord(const std::string& record) {
   std::vector<ReportIdentity> files;
-  if (record.size() > kMaxReportRecordBytes) return files;
-  std::string_view rest = record;
-  std::size_t lines = 0;
-  while (!rest.empty()) {
-    std::size_t end = std::min(rest.find('\n'), rest.size());
-    std::string_view line = rest.substr(0, end);
-    rest.remove_prefix(std::min(end + 1, rest.size()));
-    if (std::all_of(line.begin(), line.end(), IsBlank)) continue;
-    if (++lines > kMaxReportRecordEntries) return {};
+  std::vector<std::string_view> lines;
+  if (!RecordLines(record, lines)) return files;
+  for (std::string_view line : lines) {
     ReportIdentity id;
     if (ParseLine(line, id)) files.push_back(std::move(id));
   }

@@ -12,12 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "fs/record_lines.h"
+
 namespace velmora {
 
 // The keeper never has more than a couple of reports in flight; a record
 // beyond these bounds was not written by it and is dropped whole.
-inline constexpr std::size_t kMaxReportRecordEntries = 8;
-inline constexpr std::size_t kMaxReportRecordBytes = 64 * 1024;
+inline constexpr std::size_t kMaxReportRecordEntries = kMaxRecordEntries;
+inline constexpr std::size_t kMaxReportRecordBytes = kMaxRecordBytes;
 
 // One file the program wrote: a report under its name, or one still under
 // the temporary name it was written under (its change time is not known

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -49,30 +50,6 @@ void ScrubJournals(const ShredList& items, ShredRunResult& result) {
   }
 }
 
-// The engine's answer for one file, as the run reports it.
-ItemOutcome FileOutcome(WipeOutcome outcome) {
-  switch (outcome) {
-    case WipeOutcome::Shredded: return ItemOutcome::Shredded;
-    case WipeOutcome::InvalidPosition: return ItemOutcome::OpenFailed;
-    case WipeOutcome::NotRegularFile: return ItemOutcome::NotRegularFile;
-    case WipeOutcome::ReadOnly: return ItemOutcome::ReadOnly;
-    case WipeOutcome::OpenFailed: return ItemOutcome::OpenFailed;
-    case WipeOutcome::WriteFailed: return ItemOutcome::WriteFailed;
-    case WipeOutcome::SyncFailed: return ItemOutcome::SyncFailed;
-    case WipeOutcome::RemoveFailed: return ItemOutcome::RemoveFailed;
-    case WipeOutcome::Link: return ItemOutcome::Link;
-    case WipeOutcome::MountPoint: return ItemOutcome::MountPoint;
-    case WipeOutcome::InUse: return ItemOutcome::InUse;
-    case WipeOutcome::Gone: return ItemOutcome::NotFound;
-    case WipeOutcome::Changed:
-    case WipeOutcome::OtherLinks: return ItemOutcome::Changed;
-    case WipeOutcome::StoppedPartWay: return ItemOutcome::StoppedPartWay;
-    case WipeOutcome::StoppedBeforeStart: return ItemOutcome::StoppedBeforeReached;
-    case WipeOutcome::StoppedAfterPasses: return ItemOutcome::StoppedAfterPasses;
-  }
-  return ItemOutcome::OpenFailed;
-}
-
 // Whether `path` is one of `removed`, or inside one of them.
 bool RemovedEarlier(const std::vector<std::string>& removed, const std::string& path) {
   for (const std::string& folder : removed) {
@@ -107,6 +84,10 @@ class FolderStep : public ItemStep {
       result.partly_overwritten.push_back({index, JoinPath(path, inside)});
     for (const StoppedAfterPasses& inside : tree.stopped_after_passes)
       result.partly_overwritten.push_back({index, JoinPath(path, inside.path), inside.passes_done});
+    for (const KeptEntry& kept : tree.kept)
+      result.kept_inside.push_back({index, JoinPath(path, kept.path), kept.outcome, kept.error});
+    result.errors[index] = tree.error;
+    result.files_left[index] = {tree.files_left, tree.files_total};
     ItemOutcome outcome = tree.outcome;
     // A folder already shredded earlier in this run (listed twice, or
     // inside another listed folder) is gone because we removed it.
@@ -143,7 +124,8 @@ class FileStep : public ItemStep {
   ItemOutcome Shred(std::size_t index, const std::string& path, ShredRunResult& result) override {
     progress_.BeginItem(index, path);
     const ItemOutcome outcome =
-        plan_ ? FileOutcome(WipeFile(path, *plan_, &progress_, &result.passes_done[index])) : ItemOutcome::OpenFailed;
+        plan_ ? OutcomeOfFile(WipeFile(path, *plan_, &progress_, &result.passes_done[index], &result.errors[index]))
+              : ItemOutcome::OpenFailed;
     // A file stopped part way is not done: the bar stays where the device is.
     if (outcome != ItemOutcome::StoppedPartWay) progress_.EndItem();
     return outcome;
@@ -155,7 +137,44 @@ class FileStep : public ItemStep {
   FileRunProgress progress_;
 };
 
+// Where anything was left, the report of what was done replaces the plan
+// (if there is a plan to replace).
+void TellWhatWasDone(const std::string& date, const std::string& time, const ShredOptions& options,
+                     const ShredList& items, ReportSink& report, ShredRunResult& result) {
+  if (!result.report_written) return;
+  const std::vector<NotShredded> left = WhatWasLeft(items, result);
+  ShredList shredded;
+  for (std::size_t i = 0; i < items.size(); ++i)
+    if (result.item_shredded[i]) shredded.push_back(items[i]);
+  // A failure here shreds the plan: it must not pass for what was done.
+  result.report_written = report.Write(FormatDoneReport(date, time, options, shredded, left));
+}
+
 }  // namespace
+
+std::vector<NotShredded> WhatWasLeft(const ShredList& items, const ShredRunResult& result) {
+  const auto at = [](const auto& values, std::size_t i, auto none) { return i < values.size() ? values[i] : none; };
+  std::vector<NotShredded> left;
+  for (std::size_t i = 0; i < items.size() && i < result.outcomes.size(); ++i) {
+    if (result.outcomes[i] == ItemOutcome::Shredded) continue;
+    const FilesLeft files = at(result.files_left, i, FilesLeft{});
+    left.push_back({.item = i, .path = items[i].path, .outcome = result.outcomes[i], .error = at(result.errors, i, 0),
+                    .files_left = files.left, .files_total = files.total,
+                    .passes_done = at(result.passes_done, i, 0), .passes = result.passes});
+    const std::size_t first = left.size();
+    for (const PartlyOverwritten& file : result.partly_overwritten)
+      if (file.item == i)
+        left.push_back({.item = i, .path = file.path,
+                        .outcome = file.passes_done == 0 ? ItemOutcome::StoppedPartWay : ItemOutcome::StoppedAfterPasses,
+                        .passes_done = file.passes_done, .passes = result.passes, .inside = true});
+    for (const KeptInside& kept : result.kept_inside)
+      if (kept.item == i)
+        left.push_back({.item = i, .path = kept.path, .outcome = kept.outcome, .error = kept.error, .inside = true});
+    std::sort(left.begin() + static_cast<std::ptrdiff_t>(first), left.end(),
+              [](const NotShredded& a, const NotShredded& b) { return a.path < b.path; });
+  }
+  return left;
+}
 
 std::string FileModeCaption(const ShredOptions& options, const TextLookup& words) {
   //: The result page's caption, its English odd on purpose ("has shred",
@@ -172,12 +191,22 @@ std::string FolderModeCaption(const ShredOptions& options, const TextLookup& wor
                 {words(options.OverwriteWith.c_str()), std::to_string(options.OverwriteNoOfTimes)});
 }
 
+std::size_t ItemsLeft(const ShredRunResult& result) {
+  return static_cast<std::size_t>(std::count_if(result.outcomes.begin(), result.outcomes.end(),
+                                                 [](ItemOutcome outcome) { return outcome != ItemOutcome::Shredded; }));
+}
+
 ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, ReportSink& report,
                         ShredRunHost& host) {
   ShredRunResult result;
+  result.errors.assign(items.size(), 0);
+  result.files_left.assign(items.size(), FilesLeft{});
   // Written and closed before anything is destroyed: it names what was meant
-  // to be shredded.
-  result.report_written = WriteReport(report, options, items, host);
+  // to be shredded. The date and time are read once, for it and for the
+  // report of what was done.
+  const std::string date = host.ShortDateNow();
+  const std::string time = host.ShortTimeNow();
+  result.report_written = report.Write(FormatReport(date, time, options, items));
   // The plan (its fill pattern built) once for the whole run.
   const std::optional<PassPlan> plan = PlanForPosition(options.position, options.technique);
   result.passes = plan ? plan->passes() : 0;
@@ -198,6 +227,7 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, Rep
   host.Repaint();
   result.caption = step->Caption(options);
   for (ItemOutcome outcome : result.outcomes) result.item_shredded.push_back(outcome == ItemOutcome::Shredded);
+  if (ItemsLeft(result) != 0) TellWhatWasDone(date, time, options, items, report, result);
   return result;
 }
 

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "engine/pass_positions.h"
 #include "platform/qt_platform.h"
@@ -40,6 +41,10 @@ FrmMain::FrmMain(Platform platform, AppEnvironment environment, QWidget* parent)
   BuildWindow();
   Connect();
   connect(job_, &ShredJob::Finished, this, &FrmMain::ShredRunFinished);
+  // The progress dialog is not modal: the guard lets it take input, and Esc
+  // in any of the program's windows during a run is Stop.
+  connect(progress_, &RunProgress::dialogShown, input_guard_, &InputGuard::Allow);
+  connect(input_guard_, &InputGuard::escapePressed, progress_, &RunProgress::RequestStop);
   // Paths handed over while a dialog was open are taken once it is closed,
   // from the event loop, after whatever opened the dialog has finished.
   dialogs_.OnAllClosed([this] { QTimer::singleShot(0, this, &FrmMain::TakeWaitingPaths); });
@@ -146,6 +151,26 @@ void FrmMain::StartAgain() {
   BringToFront(Page::Selection);
 }
 
+void FrmMain::LeaveResultForList(bool folders) {
+  if (FrontPage() == Page::Final) StartAgain();
+  OpenListPage(folders);
+}
+
+bool FrmMain::WouldListAny(const std::vector<std::string>& paths, bool folders, bool tell) {
+  ShredList scratch = list_;
+  std::string folder = options_.FolderToShred;
+  bool any = false;
+  for (const std::string& path : paths) {
+    const AddOutcome outcome = folders ? AddFolder(path, RulesContext(), scratch, folder)
+                                       : AddFiles(ChosenFiles(path), RulesContext(), scratch);
+    any = any || scratch.size() > list_.size();
+    if (tell && outcome.message != AddMessage::None)
+      platform_.dialogs.ShowMessage(Utf8(UiText(MessageText(outcome.message))), BoxTitle(), MessageIcon::Critical,
+                                    MessageButtons::Ok);
+  }
+  return any;
+}
+
 void FrmMain::ShowAbout() { BringToFront(Page::About); }
 
 void FrmMain::CloseAbout() { SendToBack(Page::About); }
@@ -198,6 +223,7 @@ void FrmMain::ShowAddOutcome(const AddOutcome& outcome) {
     platform_.dialogs.ShowMessage(Utf8(UiText(MessageText(outcome.message))), BoxTitle(), MessageIcon::Critical,
                                   MessageButtons::Ok);
   if (outcome.remove_enabled) shredNowButton->setEnabled(*outcome.remove_enabled);
+  if (list_.empty()) shredNowButton->setEnabled(false);  // a refusal left nothing to shred
   ShowShredList();
 }
 
@@ -247,10 +273,19 @@ void FrmMain::ShredRunFinished() {
   progress_->End();
   input_guard_->Release();
   const ShredRunResult& result = job_->Result();
-  // The run's own caption, in the user's language.
-  resultCaption->setText(QString::fromStdString(options_.FolderMode ? FolderModeCaption(options_, UiWords)
-                                                                    : FileModeCaption(options_, UiWords)));
+  // No report, no report button: the viewer would get a path with nothing there.
+  reportButton->setEnabled(result.report_written);
+  reportButton->setToolTip(result.report_written
+                               ? QString()
+                               : tr("No report was written for this run: Velmora found no folder it may write it "
+                                    "to, or could not record it so as to destroy it later."));
   const ShredList shredded = list_;
+  ShowResult(result);
+  // The report's lines for what was left, for whoever started the program
+  // from a terminal or a script.
+  const std::string left = WhatWasLeftText(shredded, result);
+  std::fwrite(left.data(), 1, left.size(), stderr);
+  std::fflush(stderr);
   ClearShredList();
   BringToFront(Page::Final);
   QTimer::singleShot(0, this, &FrmMain::TakeWaitingPaths);
@@ -264,6 +299,32 @@ void FrmMain::ShredRunFinished() {
     ShowRunOutcome(platform_.dialogs, platform_.settings, shredded, result);
   }
   emit shredRunEnded();
+}
+
+void FrmMain::ShowResult(const ShredRunResult& result) {
+  const auto n = static_cast<qulonglong>(result.outcomes.size());
+  const auto k = static_cast<qulonglong>(ItemsLeft(result));
+  // A run that shreds everything (or an empty list) says only what it always
+  // said. Nothing was shredded only where nothing went: a file stopped after
+  // a whole pass went, with fewer passes than asked.
+  const bool none = n != 0 && std::none_of(result.outcomes.begin(), result.outcomes.end(), [](ItemOutcome outcome) {
+                      return outcome == ItemOutcome::Shredded || outcome == ItemOutcome::StoppedAfterPasses;
+                    });
+  QString note;
+  if (none)
+    resultCaption->setText(result.report_written ? tr("Nothing was shredded; the report names every item and says why.")
+                                                 : tr("Nothing was shredded."));
+  else
+    // The run's own caption, in the user's language.
+    resultCaption->setText(QString::fromStdString(options_.FolderMode ? FolderModeCaption(options_, UiWords)
+                                                                      : FileModeCaption(options_, UiWords)));
+  if (k != 0 && !none)
+    note = (result.report_written ? tr("%1 of %2 items could not be shredded; the report names them and says why.")
+                                  : tr("%1 of %2 items could not be shredded."))
+               .arg(k)
+               .arg(n);
+  resultNote->setText(note);
+  resultNote->setVisible(!note.isEmpty());
 }
 
 void FrmMain::OpenReport() {
@@ -298,7 +359,11 @@ bool FrmMain::StartUp(const std::vector<std::string>& hand_over) {
     // only when it cannot take them is the user told.
     unloaded_ = true;
     if (!hand_over.empty() && platform_.hand_over.Send(hand_over)) return false;
-    const QString refusal = tr("%1 Is Already Running").arg(QString::fromStdString(BoxTitle()));
+    // Paths it could not hand over are named, never dropped unsaid.
+    QString refusal = tr("%1 Is Already Running").arg(QString::fromStdString(BoxTitle()));
+    if (!hand_over.empty()) refusal += "\n";
+    for (const std::string& path : hand_over)
+      refusal += "\n" + QString::fromStdString(path) + " " + tr("(could not be handed to the running Velmora)");
     platform_.dialogs.ShowMessage(Utf8(refusal), BoxTitle(), MessageIcon::Critical, MessageButtons::Ok);
     return false;
   }

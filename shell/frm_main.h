@@ -23,6 +23,7 @@
 #include "freespace/free_space_leftover.h"
 #include "platform/platform.h"
 #include "report/report_keeper.h"
+#include "run/shred_run.h"
 #include "shell/app_environment.h"
 #include "shell/dialog_watch.h"
 #include "shell/link_label.h"
@@ -94,6 +95,15 @@ class FrmMain : public QMainWindow {
   // paths wait while a run goes or a dialog is open.
   void ReceiveHandOver(std::vector<std::string> paths);
 
+  // Whether the add rules would list any of `paths` in the mode given,
+  // the list as it is now, when each is added alone as a choice; nothing on
+  // the list or in the window changes. With `tell`, each refusal's message
+  // is shown as an add would show it.
+  bool WouldListAny(const std::vector<std::string>& paths, bool folders, bool tell);
+  // The result page's "Back" (its report shredded), then the list page in
+  // the mode given.
+  void LeaveResultForList(bool folders);
+
   // The window's dialogs, counted (see DialogWatch).
   Dialogs& dialogs() { return platform_.dialogs; }
 
@@ -144,6 +154,7 @@ class FrmMain : public QMainWindow {
   void DeselectModes();
   void CloseStep();
   void ShredRunFinished();
+  void ShowResult(const ShredRunResult& result);
   void FreeSpaceFinished();
   AddContext RulesContext() const;
   bool Busy() const;
@@ -162,7 +173,7 @@ class FrmMain : public QMainWindow {
   QTreeWidget *pathListView, *shredListView;
   QPushButton *addButton, *clearButton, *shredNowButton, *backButton, *listExitButton;
   // Result page.
-  QLabel* resultCaption;
+  QLabel *resultCaption, *resultNote;
   QPushButton *reportButton, *startAgainButton, *finishButton;
   // About page.
   QLabel *aboutTitle, *aboutText;

@@ -203,6 +203,9 @@ void FrmMain::BuildListPage() {
 void FrmMain::BuildResultPage() {
   QFrame* p = resultPage;
   resultCaption = MakeLabel(p, "lblResultCaption", "ResultCaption", 120, 60, 4455, 375, true);
+  // What a run left, in the caption's style; shown only then.
+  resultNote = MakeLabel(p, "lblResultNote", "", 120, 480, 4455, 735, true);
+  resultNote->hide();
   reportButton = MakeButton(p, "cmdLog", tr("See Velmora Report"), 120, 1320, 4455, 495);
   reportButton->setFont(VerdanaFont(9.75, true));
   startAgainButton = MakeButton(p, "cmdBack1", tr("Back"), 120, 3720, 1095, 375);
@@ -270,7 +273,7 @@ void FrmMain::SetTabOrder() {
   const std::multimap<int, QWidget*> order = {
       {2, listExitButton},    {3, backButton},      {4, clearButton},        {5, shredNowButton}, {6, addButton},
       {12, folderModeButton}, {13, fileModeButton}, {14, optionsExitButton}, {15, nextButton},    {18, passCountBox},
-      {20, techniqueBox},     {31, resultCaption},  {32, finishButton},      {33, pathListView},  {34, shredListView},
+      {20, techniqueBox},     {31, resultCaption},  {31, resultNote},  {32, finishButton},      {33, pathListView},  {34, shredListView},
       {46, startAgainButton}, {49, reportButton},   {53, aboutOkButton},     {54, homeLink},      {55, contactLink}};
   QWidget* previous = nullptr;
   for (const auto& [index, widget] : order) {

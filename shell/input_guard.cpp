@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QWidget>
 
 namespace velmora {
@@ -64,6 +65,12 @@ bool InputGuard::eventFilter(QObject* watched, QEvent* event) {
   // there.
   if (!widget) return false;
   if (widget->window() == QApplication::activeModalWidget()) return false;
+  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    emit escapePressed();
+    event->accept();
+    return true;
+  }
+  if (allowed_ && widget->window() == allowed_) return false;
   event->ignore();
   return true;
 }

@@ -3,53 +3,34 @@
 
 namespace velmora {
 
-std::string OutcomeReason(ItemOutcome outcome, int passes_done, int passes, const TextLookup& words) {
-  switch (outcome) {
-    case ItemOutcome::Shredded: return "";
-    case ItemOutcome::ReadOnly: return words(VELMORA_UI_TEXT("Velmora", "(read-only)"));
-    case ItemOutcome::Link: return words(VELMORA_UI_TEXT("Velmora", "(a link)"));
-    case ItemOutcome::NotRegularFile: return words(VELMORA_UI_TEXT("Velmora", "(not a regular file)"));
-    case ItemOutcome::NotFolder: return words(VELMORA_UI_TEXT("Velmora", "(not a folder)"));
-    case ItemOutcome::MountPoint: return words(VELMORA_UI_TEXT("Velmora", "(a mount point)"));
-    case ItemOutcome::NotFound: return words(VELMORA_UI_TEXT("Velmora", "(not found)"));
-    case ItemOutcome::OpenFailed: return words(VELMORA_UI_TEXT("Velmora", "(could not be opened)"));
-    case ItemOutcome::InUse: return words(VELMORA_UI_TEXT("Velmora", "(in use by another program)"));
-    case ItemOutcome::WriteFailed: return words(VELMORA_UI_TEXT("Velmora", "(could not be written)"));
-    case ItemOutcome::SyncFailed: return words(VELMORA_UI_TEXT("Velmora", "(could not be forced to the disk)"));
-    case ItemOutcome::RemoveFailed: return words(VELMORA_UI_TEXT("Velmora", "(could not be removed)"));
-    case ItemOutcome::Changed: return words(VELMORA_UI_TEXT("Velmora", "(changed while being shredded)"));
-    case ItemOutcome::SomethingInsideKept:
-      return words(VELMORA_UI_TEXT("Velmora", "(something inside could not be shredded)"));
-    case ItemOutcome::StoppedBeforeReached: return words(VELMORA_UI_TEXT("Velmora", "(stopped before it was reached)"));
-    case ItemOutcome::StoppedBeforeFinished:
-      return words(VELMORA_UI_TEXT("Velmora", "(stopped before it was finished)"));
-    case ItemOutcome::StoppedPartWay:
-      return words(VELMORA_UI_TEXT("Velmora", "(stopped part way: partly overwritten)"));
-    case ItemOutcome::StoppedAfterPasses: {
-      const char* pattern = VELMORA_UI_TEXT("Velmora", "(stopped after %1 of %2 passes: removed)");
-      if (passes == 0) return FillIn(words(pattern), {"<k>", "<P>"});
-      return FillIn(words(pattern), {std::to_string(passes_done), std::to_string(passes)});
+std::string OutcomeBoxText(const ShredList& items, const ShredRunResult& result, const TextLookup& words) {
+  std::string text, folder;
+  std::size_t inside = 0, more = 0;
+  const auto count_more = [&] {
+    if (more != 0)
+      text += "\n" + FillIn(words(VELMORA_UI_TEXT("Velmora", "%1: and %2 more (see the report)")),
+                            {folder, std::to_string(more)});
+    more = 0;
+  };
+  for (const NotShredded& left : WhatWasLeft(items, result)) {
+    if (!left.inside) {
+      count_more();
+      folder = left.path;
+      inside = 0;
+    } else if (++inside > kNamedInsidePerFolder) {
+      ++more;
+      continue;
     }
+    text += "\n" + NotShreddedLine(left, /*with_error=*/false, words);
   }
-  return words(VELMORA_UI_TEXT("Velmora", "(could not be opened)"));
+  count_more();
+  return text.empty() ? text : words(VELMORA_UI_TEXT("Velmora", "Some items could not be shredded:")) + text;
 }
 
-std::string OutcomeBoxText(const ShredList& items, const ShredRunResult& result, const TextLookup& words) {
-  const std::vector<ItemOutcome>& outcomes = result.outcomes;
+std::string WhatWasLeftText(const ShredList& items, const ShredRunResult& result) {
   std::string text;
-  for (std::size_t i = 0; i < items.size() && i < outcomes.size(); ++i) {
-    if (outcomes[i] == ItemOutcome::Shredded) continue;
-    const int done = i < result.passes_done.size() ? result.passes_done[i] : 0;
-    text += "\n" + items[i].path + " " + OutcomeReason(outcomes[i], done, result.passes, words);
-    for (const PartlyOverwritten& file : result.partly_overwritten) {
-      if (file.item != i) continue;
-      text += "\n" + file.path + " " +
-              (file.passes_done == 0
-                   ? OutcomeReason(ItemOutcome::StoppedPartWay, 0, 0, words)
-                   : OutcomeReason(ItemOutcome::StoppedAfterPasses, file.passes_done, result.passes, words));
-    }
-  }
-  return text.empty() ? text : words(VELMORA_UI_TEXT("Velmora", "Some items could not be shredded:")) + text;
+  for (const NotShredded& left : WhatWasLeft(items, result)) text += NotShreddedLine(left, /*with_error=*/true) + "\n";
+  return text;
 }
 
 }  // namespace velmora

@@ -1,28 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The words for what a shred run could not do: one place maps the engine's
-// codes to the reasons the warning box shows.
+// The warning box's words for what a shred run could not do; the reasons
+// themselves are the one table in report/not_shredded.h.
+#include <cstddef>
 #include <string>
-#include <vector>
 
-#include "engine/item_outcome.h"
 #include "engine/shred_options.h"
-#include "fs/ui_text.h"
+#include "report/not_shredded.h"
 #include "run/shred_run.h"
 
 namespace velmora {
 
-// The bracketed reason for an item that was not shredded ("" for Shredded),
-// in English (standard error, the command line) unless `words` looks it up
-// in the window's language. A file stopped after `passes_done` of `passes`
-// passes says so; without them its reason reads "<k> of <P>".
-std::string OutcomeReason(ItemOutcome outcome, int passes_done = 0, int passes = 0,
-                          const TextLookup& words = English);
+// At most this many lines name what stayed inside one listed folder; the
+// report names them all.
+inline constexpr std::size_t kNamedInsidePerFolder = 20;
 
 // The warning box's text for a run: "Some items could not be shredded:" and a
 // line per item left ("<path> (<reason>)"), in list order, each listed
-// folder followed by the files inside it a stop came to; "" when every item
-// was shredded.
+// folder followed by what stayed inside it, up to kNamedInsidePerFolder
+// lines, then "<folder>: and <r> more (see the report)"; "" when every item
+// was shredded. No error text: the report has it. In English unless `words`
+// looks the texts up in the window's language.
 std::string OutcomeBoxText(const ShredList& items, const ShredRunResult& result, const TextLookup& words = English);
+
+// The report's lines for what `result` left, errors included, each ended by
+// a new line: for standard error.
+std::string WhatWasLeftText(const ShredList& items, const ShredRunResult& result);
 
 }  // namespace velmora

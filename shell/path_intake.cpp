@@ -11,9 +11,8 @@
 namespace velmora {
 namespace {
 
-void AddInOrder(FrmMain& window, Dialogs& dialogs, const IntakePlan& plan) {
-  // One path is one single choice: its refusal, if any, comes before the next.
-  for (const std::string& path : plan.add) window.AddChosen(path);
+// The box naming the paths not even looked at by the rules, if any.
+void TellUnlisted(Dialogs& dialogs, const IntakePlan& plan) {
   if (plan.unlisted.empty()) return;
   // Also for whoever started the program from a terminal or a script, in
   // English there, as everything on standard error.
@@ -23,6 +22,12 @@ void AddInOrder(FrmMain& window, Dialogs& dialogs, const IntakePlan& plan) {
   std::fflush(stderr);
   dialogs.ShowMessage(UnlistedMessage(plan.unlisted, UiWords), BoxTitle(), MessageIcon::Exclamation,
                       MessageButtons::Ok);
+}
+
+void AddInOrder(FrmMain& window, Dialogs& dialogs, const IntakePlan& plan) {
+  // One path is one single choice: its refusal, if any, comes before the next.
+  for (const std::string& path : plan.add) window.AddChosen(path);
+  TellUnlisted(dialogs, plan);
 }
 
 }  // namespace
@@ -62,14 +67,25 @@ void AddDroppedPaths(FrmMain& window, Dialogs& dialogs, const std::vector<std::s
 }
 
 void TakeHandedOverPaths(FrmMain& window, Dialogs& dialogs, const std::vector<std::string>& paths) {
-  // The sender made them absolute against its own working folder. The about
-  // page opened over the list page gives way to it, as its OK would.
-  if (window.FrontPage() == Page::About && window.pageOrder().FrontToBack()[1] == Page::Result)
-    window.SendToBack(Page::About);
-  if (window.FrontPage() == Page::Result)
-    AddDroppedPaths(window, dialogs, paths);
-  else
-    OpenListWithPaths(window, dialogs, paths, "");
+  // The sender made them absolute against its own working folder.
+  const bool about_over_list =
+      window.FrontPage() == Page::About && window.pageOrder().FrontToBack()[1] == Page::Result;
+  const bool on_list = window.FrontPage() == Page::Result || about_over_list;
+  const std::vector<GivenPath> given = LookAtPaths(paths, "");
+  const bool folders = on_list ? !window.FileModeSelected() : AllFolders(given);
+  const IntakePlan plan = PlanIntake(given, folders);
+  if (!window.WouldListAny(plan.add, folders, /*tell=*/false)) {
+    // Refused whole: the window stays as it was (page, list, report, "&Shred
+    // Now"); the boxes say why.
+    window.WouldListAny(plan.add, folders, /*tell=*/true);
+    TellUnlisted(dialogs, plan);
+    return;
+  }
+  // The about page opened over the list page gives way, as its OK would; on
+  // the result page its "Back" comes first (its report is shredded).
+  if (about_over_list) window.SendToBack(Page::About);
+  if (!on_list) window.LeaveResultForList(folders);
+  AddInOrder(window, dialogs, plan);
 }
 
 }  // namespace velmora

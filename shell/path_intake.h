@@ -24,7 +24,9 @@ void OpenListWithPaths(FrmMain& window, Dialogs& dialogs, const std::vector<std:
 void AddDroppedPaths(FrmMain& window, Dialogs& dialogs, const std::vector<std::string>& paths);
 
 // Absolute paths a second copy of the program handed over: on the list page
-// as a drop is taken, on any other page as the command line takes them.
+// as a drop is taken, on any other page as the command line takes them (on
+// the result page after what its "Back" does). When the rules accept none
+// of them, the boxes name the refusals and the window stays as it was.
 void TakeHandedOverPaths(FrmMain& window, Dialogs& dialogs, const std::vector<std::string>& paths);
 
 // The bracketed reason a path handed in is not listed.

@@ -3,6 +3,7 @@
 
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 
 #include "engine/wipe_file.h"
 #include "fs/path_text.h"
@@ -59,7 +60,7 @@ int ProgressValue(std::uint64_t done, std::uint64_t planned) {
 
 ShredProgressDialog::ShredProgressDialog(QWidget* parent) : QProgressDialog(parent) {
   setWindowTitle(QString::fromStdString(BoxTitle()));
-  setWindowModality(Qt::ApplicationModal);
+  setWindowModality(Qt::NonModal);
   setAutoClose(false);
   setAutoReset(false);
   // The bar is set directly: QProgressDialog::setValue() runs the event
@@ -71,6 +72,12 @@ ShredProgressDialog::ShredProgressDialog(QWidget* parent) : QProgressDialog(pare
   setCancelButton(stop_);
   // Stop asks the run to end; the dialog stays until it has.
   disconnect(this, SIGNAL(canceled()), this, SLOT(cancel()));
+  // Each cancel button the dialog is given (its own first, then Stop)
+  // leaves a shortcut for Esc behind, and a real window system delivers Esc
+  // to the shortcuts of the active window first: two for one key fire
+  // neither, so Esc did nothing. They are switched off; one is Stop.
+  for (QShortcut* left : findChildren<QShortcut*>(Qt::FindDirectChildrenOnly)) left->setEnabled(false);
+  connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this, &QProgressDialog::canceled);
 }
 
 void ShredProgressDialog::Finish() {
@@ -118,7 +125,10 @@ void RunProgress::ShowDialog() {
   dialog_->bar()->setRange(0, folder_mode_ ? 0 : 1000);
   connect(dialog_, &QProgressDialog::canceled, this, &RunProgress::RequestStop);
   Refresh();
+  emit dialogShown(dialog_);
   dialog_->show();
+  dialog_->raise();
+  dialog_->activateWindow();  // Esc goes where the user looks
   refresh_.start();
 }
 

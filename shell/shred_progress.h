@@ -36,8 +36,10 @@ inline constexpr const char* kStoppingLabel = QT_TRANSLATE_NOOP("Velmora", "Stop
 int ProgressValue(std::uint64_t done, std::uint64_t planned);
 
 // The dialog itself. Stop, Escape and its close box all ask the run to stop
-// (canceled()); none of them hides or resets it: it stays, modal, until the
-// run has ended and Finish() is called.
+// (canceled()); none of them hides or resets it: it stays until the run has
+// ended and Finish() is called. It is not modal: the input guard keeps every
+// other input away, and a modal dialog would have Qt drop the window
+// manager's close of the main window (and keys sent there), which is Stop.
 class ShredProgressDialog : public QProgressDialog {
   Q_OBJECT
  public:
@@ -80,6 +82,10 @@ class RunProgress : public QObject {
   ShredProgressDialog* dialog() const { return dialog_; }
   // Label, bar and Stop from what the run last reported.
   void Refresh();
+
+ signals:
+  // The dialog is about to be shown: the input guard lets it take input.
+  void dialogShown(QWidget* dialog);
 
  private:
   void ShowDialog();

@@ -41,6 +41,16 @@ bool IsMountRootNow(const std::string& path) {
   return false;
 }
 
+// The message of the protected folder `path` leads to, if it is one.
+AddMessage ProtectedMessage(const std::string& path, const std::vector<ProtectedFolder>& folders) {
+  struct stat st;
+  if (folders.empty() || ::stat(path.c_str(), &st) != 0) return AddMessage::None;
+  const FileIdentity identity{st.st_dev, st.st_ino};
+  for (const ProtectedFolder& folder : folders)
+    if (folder.identity == identity) return folder.message;
+  return AddMessage::None;
+}
+
 // A name from a multiple selection must be a file's name, nothing more: a
 // chooser never hands back "" or a name with a "/" in it, and such a name
 // would reach beyond the chosen folder.
@@ -61,6 +71,10 @@ std::string MessageText(AddMessage message) {
     case AddMessage::SystemFolder: return VELMORA_UI_TEXT("Velmora", "Window System Folder Cannot Be Shredded");
     //: Said of /usr, the system's own folder.
     case AddMessage::WindowsFolder: return VELMORA_UI_TEXT("Velmora", "Window Folder Cannot Be Shredded");
+    //: Said of the folders the system itself lives in (/etc, /var, /boot...).
+    case AddMessage::TopSystemFolder: return VELMORA_UI_TEXT("Velmora", "System Folder Cannot Be Shredded");
+    //: Said of the user's own home folder itself.
+    case AddMessage::HomeFolder: return VELMORA_UI_TEXT("Velmora", "Home Folder Cannot Be Shredded");
   }
   return "";
 }
@@ -112,6 +126,8 @@ AddOutcome AddFolder(const std::string& chosen, const AddContext& context, Shred
     outcome.message = AddMessage::SystemFolder;
   else if (chosen == context.windows_folder || SameFile(chosen, context.windows_folder))
     outcome.message = AddMessage::WindowsFolder;
+  else
+    outcome.message = ProtectedMessage(chosen, context.protected_folders);
   if (outcome.message != AddMessage::None) return outcome;
 
   folder_to_shred = chosen;

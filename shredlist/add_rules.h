@@ -9,8 +9,27 @@
 #include "engine/shred_options.h"
 #include "fs/ui_text.h"
 #include "platform/chosen_files.h"
+#include "platform/system_files.h"
 
 namespace velmora {
+
+enum class AddMessage {
+  None,
+  OwnExecutable,
+  OnlyFolder,
+  ProgramFolder,
+  SystemFolder,
+  WindowsFolder,
+  TopSystemFolder,  // a folder the system itself lives in: /etc, /var, /home...
+  HomeFolder,       // the user's own home folder itself
+};
+
+// A folder refused by identity, whatever path reaches it.
+struct ProtectedFolder {
+  FileIdentity identity;
+  AddMessage message;
+  bool operator==(const ProtectedFolder&) const = default;
+};
 
 // What the rules compare against, gathered once by the window.
 struct AddContext {
@@ -19,9 +38,8 @@ struct AddContext {
   std::string system_folder;
   std::string windows_folder;
   std::vector<std::string> mount_points;  // the roots of mounted file systems
+  std::vector<ProtectedFolder> protected_folders;  // ReadProtectedFolders()
 };
-
-enum class AddMessage { None, OwnExecutable, OnlyFolder, ProgramFolder, SystemFolder, WindowsFolder };
 
 // The exact text of each refusal.
 std::string MessageText(AddMessage message);

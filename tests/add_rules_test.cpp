@@ -2,16 +2,25 @@
 #include "shredlist/add_rules.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/mount_points.h"
+#include "shredlist/program_paths.h"
 #include "support/bind_mount.h"
+#include "support/fake_system_files.h"
 #include "support/temp_dir.h"
 
 namespace velmora {
 namespace {
 
 using namespace std::string_literals;
+
+FileIdentity Identity(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+  return {st.st_dev, st.st_ino};
+}
 
 AddContext Context() {
   AddContext c;
@@ -103,6 +112,52 @@ TEST(AddRulesByIdentity, MountRootIsRefusedLiveWhateverPathReachesIt) {
   for (std::string chosen : {dir / "real/usb", dir / "alias/usb"})
     EXPECT_EQ(AddFolder(chosen, Context(), list, folder).message, AddMessage::OnlyFolder) << chosen;
   EXPECT_EQ(AddFolder(dir / "real", Context(), list, folder).message, AddMessage::None);
+}
+
+// The folders the system lives in and the user's home folder are refused
+// by identity, whatever path reaches them; what is inside them is not. The
+// system is described: no test comes near the real folders but one, below.
+TEST(AddRulesByIdentity, SystemAndHomeFoldersAreRefusedAndWhatIsInsideIsNot) {
+  testing::TempDir dir;
+  for (const char* folder : {"etc", "etc/app", "var", "home", "home/u", "home/u/Documents", "root"})
+    testing::MakeDir(dir / folder);
+  ASSERT_EQ(::symlink((dir / "etc").c_str(), (dir / "alias").c_str()), 0);
+  testing::FakeSystemFiles system;
+  for (const char* folder : {"etc", "var", "home", "root"}) system.identities["/"s + folder] = Identity(dir / folder);
+  system.identities["/home/u"] = Identity(dir / "home/u");
+  ScopedSystemFiles described(system);
+  AddContext c = Context();
+  c.protected_folders = ReadProtectedFolders({"/home/u", "/root"});
+  EXPECT_EQ(c.protected_folders.size(), 6u) << "only the folders that exist";
+  const std::pair<const char*, const char*> cases[] = {
+      {"etc", "System Folder Cannot Be Shredded"}, {"alias", "System Folder Cannot Be Shredded"},
+      {"var/", "System Folder Cannot Be Shredded"}, {"home", "System Folder Cannot Be Shredded"},
+      {"home/u", "Home Folder Cannot Be Shredded"}, {"root", "Home Folder Cannot Be Shredded"},  // root's home
+      {"etc/app", ""},                              {"home/u/Documents", ""}};
+  for (auto [chosen, text] : cases) {
+    ShredList list;
+    std::string folder;
+    EXPECT_EQ(MessageText(AddFolder(dir / chosen, c, list, folder).message), text) << chosen;
+    EXPECT_EQ(list.size(), *text ? 0u : 1u) << chosen;
+  }
+}
+
+// The real /etc, seen through a read-only bind mount of the root file
+// system: the same folder, so refused; /etc bound alone is a mount's root.
+TEST(AddRulesByIdentity, TheRealEtcIsRefusedThroughABindMount) {
+  testing::TempDir dir;
+  testing::MakeDir(dir / "root");
+  testing::MakeDir(dir / "etc");
+  testing::BindMounts mounts;
+  if (std::string why = mounts.Bind("/", dir / "root", true); !why.empty()) GTEST_SKIP() << why;
+  if (std::string why = mounts.Bind("/etc", dir / "etc", true); !why.empty()) GTEST_SKIP() << why;
+  AddContext c = Context();
+  c.protected_folders = ReadProtectedFolders(UserHomeFolders());
+  ShredList list;
+  std::string folder;
+  EXPECT_EQ(AddFolder(dir / "root/etc", c, list, folder).message, AddMessage::TopSystemFolder);
+  EXPECT_EQ(AddFolder(dir / "etc", c, list, folder).message, AddMessage::OnlyFolder);
+  EXPECT_TRUE(list.empty());
 }
 
 TEST(AddFiles, WholeTextOnlyNoPrefixMatch) {

@@ -54,6 +54,7 @@ class BadInput : public ::testing::Test {
     ShredRunResult result = RunShred(testing::AtPosition(options, 2), list, keeper, host);
     EXPECT_EQ(testing::OpenDescriptorCount(), fds) << "descriptors leaked";
     outcomes = result.outcomes;
+    kept = result.kept_inside;
     return result.item_shredded;
   }
 
@@ -65,6 +66,7 @@ class BadInput : public ::testing::Test {
   testing::FixedHost host;
   testing::TreeSnapshot world_before;
   std::vector<ItemOutcome> outcomes;  // of the last run
+  std::vector<KeptInside> kept;       // of the last run
   testing::BindMounts mounts;
 };
 
@@ -88,6 +90,8 @@ TEST_F(BadInput, FolderOfTheSameFileSystemMountedInsideIsNeverEntered) {
   ::chmod((dir / "listed/t/self").c_str(), 0555);
   EXPECT_EQ(Folders({dir / "listed/t"}), std::vector<bool>{false});
   EXPECT_EQ(outcomes, std::vector<ItemOutcome>{ItemOutcome::SomethingInsideKept});
+  EXPECT_EQ(kept, (std::vector<KeptInside>{{0, dir / "listed/t/self", ItemOutcome::MountPoint, 0},
+                                           {0, dir / "listed/t/sub/bound", ItemOutcome::MountPoint, 0}}));
   ExpectWorldUnchanged();
   EXPECT_TRUE(Exists(dir / "listed/t/sub/bound/file"));
   EXPECT_EQ(ReadFile(dir / "listed/t/self/kept"), Bytes(100, 2));
@@ -107,6 +111,7 @@ TEST_F(BadInput, FileMountedInsideAFolderOrOnTheListIsNeverWritten) {
   BIND_OR_SKIP(dir / "world/file", dir / "listed/t/bound");
   BIND_OR_SKIP(dir / "world/folder/inner", dir / "listed/bound");
   EXPECT_EQ(Folders({dir / "listed/t"}), std::vector<bool>{false});
+  EXPECT_EQ(kept, (std::vector<KeptInside>{{0, dir / "listed/t/bound", ItemOutcome::MountPoint, 0}}));
   ExpectWorldUnchanged();
   EXPECT_EQ(Files({dir / "listed/bound"}), std::vector<bool>{false});
   EXPECT_EQ(outcomes, std::vector<ItemOutcome>{ItemOutcome::MountPoint});

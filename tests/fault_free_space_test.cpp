@@ -125,7 +125,11 @@ INSTANTIATE_TEST_SUITE_P(
                                      },
                                      0, true, FreeSpaceEnd::WriteFailed, kMiB, 0},
                       FreeSpaceFault{"OrdinaryUserLeavesExt4sReserve", kMiB, [](auto& d) { d.Ext4Reserve(16); }, 0,
-                                     false, FreeSpaceEnd::Wiped, kMiB, 0}),
+                                     false, FreeSpaceEnd::Wiped, kMiB, 0},
+                      // Btrfs: a folder opened before the fill was written lists none of it.
+                      FreeSpaceFault{"AListingThatHidesNewEntries", 3 * kMiB + 5000,
+                                     [](auto& d) { d.HideNewEntries(); }, 0, true, FreeSpaceEnd::Wiped,
+                                     3 * kMiB + 5000, 0}),
     [](const auto& row_info) { return std::string(row_info.param.name); });
 
 // A session killed at any step of the fill leaves a fill (a full disk) that
@@ -138,6 +142,8 @@ TEST_P(FreeSpaceKilled, TheNextStartRemovesTheFillAndNothingElse) {
   MakeDir(dir / "world");
   WriteFile(dir / "world/keep", testing::RandomBytes(3000, 2));
   auto before = Snapshot(dir.path());
+  TempDir sys;  // ext4's reserve file, outside the folder
+  const std::string reserve = sys / "reserved_clusters";
   testing::MemoryRecord record;
   FillKeeper keeper(record);
   {
@@ -149,8 +155,11 @@ TEST_P(FreeSpaceKilled, TheNextStartRemovesTheFillAndNothingElse) {
     pid_t child = ::fork();
     if (child == 0) {
       testing::FakeFillDisk disk(3 * kMiB + 5000);
-      disk.Hook([](const std::string& step) {
-        if (step == kill_at) ::raise(SIGKILL);
+      disk.Ext4Reserve(16, reserve);
+      disk.Hook([&disk](const std::string& step) {
+        // "lowered": at a write into ext4's reserve, while it is lowered.
+        if (step == kill_at || (kill_at == "lowered" && step == "pwrite" && disk.ext4_reserve_now() == 0))
+          ::raise(SIGKILL);
       });
       WipeFreeSpace(target, NoRunControl(), {.privileged = true});
       ::_exit(0);
@@ -159,6 +168,10 @@ TEST_P(FreeSpaceKilled, TheNextStartRemovesTheFillAndNothingElse) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "not killed at " << kill_at;
   }
+  // The watchdog puts ext4's reserve back when the program dies: waited
+  // for (it runs on its own), never timed.
+  for (int i = 0; i < 1000 && testing::ReadText(reserve) != "16\n"; ++i) ::usleep(10000);
+  EXPECT_EQ(testing::ReadText(reserve), "16\n");
   // The next start.
   FillKeeper next(record);
   EXPECT_TRUE(next.RemoveLeftovers());
@@ -169,7 +182,8 @@ TEST_P(FreeSpaceKilled, TheNextStartRemovesTheFillAndNothingElse) {
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, FreeSpaceKilled,
                          ::testing::Values(testing::FakeFillDisk::kWrite, testing::FakeFillDisk::kSync,
-                                           testing::FakeFillDisk::kRemove, testing::FakeFillDisk::kSyncFs));
+                                           "lowered", testing::FakeFillDisk::kRemove,
+                                           testing::FakeFillDisk::kSyncFs));
 
 // What holds a recorded fill folder's place at the next start is removed
 // only when it is that very folder; inside it, only our fill files go.
@@ -239,13 +253,13 @@ INSTANTIATE_TEST_SUITE_P(Rows, FreeSpaceLeftovers,
                                                           return parent;
                                                         },
                                                         LeftoverFill::NotOurs},
-                                           // Its disk not mounted, say: kept in the record for a later start.
+                                           // Its disk not mounted, say: kept in the record for later starts.
                                            LeftoverCase{"ParentNotThere",
                                                         [](const std::string& parent, const std::string&) {
                                                           ::rename(parent.c_str(), (parent + "-away").c_str());
                                                           return parent + "-away";
                                                         },
-                                                        LeftoverFill::Kept},
+                                                        LeftoverFill::Away},
                                            LeftoverCase{"SomethingElseInside",
                                                         [](const std::string&, const std::string& fill) {
                                                           WriteFile(fill + "/notes.txt", Bytes(10, 2));
@@ -279,6 +293,53 @@ TEST(FreeSpaceLeftover, ARecordWhoseNameIsNotAFillFolderNameIsNeverFollowed) {
   EXPECT_EQ(RemoveLeftoverFill(id), LeftoverFill::NotOurs);
   EXPECT_TRUE(Exists(dir / "mine/fill-00000000"));
 }
+
+// The fill's record is untrusted input, bounded as the report's: what is
+// beyond the bounds is dropped whole, nothing it names touched; an entry for
+// a disk away waits through eight starts; a reserve left lowered is put back
+// by the administrator's next start, on that very file system only.
+struct FillRecordCase {
+  const char* name;
+  int copies;                 // lines of the one entry, `padding` blanks after them
+  std::size_t padding;
+  bool other_fs, away;        // another file system's identity; its folder not there
+  int starts;
+  bool fill_stays, kept;
+  const char* reserve_after;
+};
+
+class FillRecords : public ::testing::TestWithParam<FillRecordCase> {};
+
+TEST_P(FillRecords, AreBoundedAndActedOnOnlyWithinTheirBounds) {
+  const FillRecordCase& row = GetParam();
+  TempDir dir, sys;
+  testing::FakeFillDisk disk(kMiB);
+  disk.Ext4Reserve(16, sys / "reserved_clusters");
+  FreeSpaceTarget target = PrepareFreeSpaceWipe(dir.path());
+  ASSERT_EQ(target.identity.ext4_reserve, 16u);
+  WriteFile(target.identity.path + "/fill-00000000", Bytes(10, 1));
+  testing::WriteText(sys / "reserved_clusters", "0\n");  // lowered when the program died
+  FillIdentity id = target.identity;
+  id.fs_id ^= row.other_fs ? 1 : 0;
+  if (row.away) id.path += ".away/" + id.path.substr(id.path.rfind('/') + 1);
+  testing::MemoryRecord record;
+  for (int i = 0; i < row.copies; ++i) record.text += FormatFillRecord({id});
+  record.text += std::string(row.padding, ' ');
+  for (int i = 0; i < row.starts; ++i) FillKeeper(record).RemoveLeftovers();
+  id.waits = static_cast<unsigned>(row.starts);
+  EXPECT_EQ(Exists(target.identity.path), row.fill_stays);
+  EXPECT_EQ(record.text, row.kept ? FormatFillRecord({id}) : "");
+  EXPECT_EQ(testing::ReadText(sys / "reserved_clusters"), row.reserve_after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FillRecords,
+                         ::testing::Values(FillRecordCase{"OneEntry", 1, 0, false, false, 1, false, false, "16\n"},
+                                           FillRecordCase{"NineEntries", 9, 0, false, false, 1, true, false, "0\n"},
+                                           FillRecordCase{"Over64KiB", 1, 64 << 10, false, false, 1, true, false, "0\n"},
+                                           FillRecordCase{"AnotherFileSystem", 1, 0, true, false, 1, false, false, "0\n"},
+                                           FillRecordCase{"AwaySevenStarts", 1, 0, false, true, 7, true, true, "0\n"},
+                                           FillRecordCase{"AwayEightStarts", 1, 0, false, true, 8, true, false, "0\n"}),
+                         [](const auto& row_info) { return std::string(row_info.param.name); });
 
 }  // namespace
 }  // namespace velmora

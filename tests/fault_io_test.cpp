@@ -61,6 +61,7 @@ TEST(Faults, FullDiskPartWayLeavesThatFileAndShredsTheOthers) {
   auto world = Snapshot(fs / "world");
   ShredRunResult r = RunWithChecks({{fs / "tiny", "tiny"}, {fs / "roomy", "roomy"}}, false, report.path());
   EXPECT_EQ(r.item_shredded, (std::vector<bool>{false, true}));
+  EXPECT_EQ(r.errors, (std::vector<int>{ENOSPC, 0}));
   EXPECT_TRUE(Exists(fs / "tiny"));
   EXPECT_FALSE(Exists(fs / "roomy"));
   EXPECT_EQ(Snapshot(fs / "world"), world);
@@ -84,6 +85,7 @@ TEST(Faults, FailingSyncKeepsThatFileAndTheRunGoesOn) {
   ScopedSysCalls scope(calls);
   ShredRunResult r = RunWithChecks({{dir / "a", "a"}, {dir / "b", "b"}}, false, dir.path());
   EXPECT_EQ(r.item_shredded, (std::vector<bool>{false, true}));
+  EXPECT_EQ(r.errors, (std::vector<int>{EIO, 0}));
   EXPECT_TRUE(Exists(dir / "a"));
   EXPECT_FALSE(Exists(dir / "b"));
 }
@@ -223,8 +225,9 @@ TEST(Faults, ListedFolderThatCannotBeOpenedIsSaidSo) {
     return ::openat(dirfd, path, flags, mode);
   };
   ScopedSysCalls scope(calls);
-  EXPECT_EQ(RunWithChecks({{dir / "t", dir / "t"}}, true, dir.path()).outcomes,
-            std::vector<ItemOutcome>{ItemOutcome::OpenFailed});
+  const ShredRunResult r = RunWithChecks({{dir / "t", dir / "t"}}, true, dir.path());
+  EXPECT_EQ(r.outcomes, std::vector<ItemOutcome>{ItemOutcome::OpenFailed});
+  EXPECT_EQ(r.errors, std::vector<int>{EMFILE});
   EXPECT_EQ(ReadFile(dir / "t/a"), Bytes(100, 1));
 }
 

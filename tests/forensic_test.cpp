@@ -19,6 +19,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include "freespace/ext4_reserve.h"
 #include "freespace/free_space_wipe.h"
 #include "fs/journal_scrub.h"
 #include "fs/name_scrub.h"
@@ -33,6 +34,7 @@
 #include "support/memory_record.h"
 #include "support/raw_scan.h"
 #include "support/temp_dir.h"
+#include "support/worker_gate.h"
 #include "tree/tree_shred.h"
 
 namespace velmora {
@@ -573,6 +575,47 @@ TEST(ForensicFreeSpaceUnprivileged, TheReserveIsNotReachedAndTheBoxSaysSo) {
   RecordProperty("secret_bytes_surviving_unprivileged", static_cast<int>(survived));
   // At most what the reserve can hold.
   EXPECT_LE(survived, (std::size_t{64} << 20) / 20);
+}
+
+// Btrfs lists a folder as it was when opened: the fill must still go.
+TEST(ForensicFreeSpaceBtrfs, TheFillIsGoneAfterwards) {
+  LoopFs fs;
+  if (std::string why = fs.Mount(128, "btrfs"); !why.empty()) GTEST_SKIP() << "skipped: " << why;
+  FreeSpaceTarget target = PrepareFreeSpaceWipe(fs.root());
+  const FreeSpaceResult result = WipeFreeSpace(target, NoRunControl(), {.privileged = true});
+  EXPECT_EQ(result.end, FreeSpaceEnd::Wiped);
+  EXPECT_TRUE(result.fill_removed);
+  EXPECT_FALSE(HoldsFillFolder(fs.root()));
+}
+
+// Killed while ext4's reserve is lowered: the watchdog puts it back.
+TEST(ForensicFreeSpaceKilled, Ext4sReserveIsBackAfterSigkill) {
+  LoopFs fs;
+  if (std::string why = fs.Mount(64, "ext4"); !why.empty()) GTEST_SKIP() << "skipped: " << why;
+  const int root = ::open(fs.root().c_str(), O_RDONLY | O_DIRECTORY);
+  unsigned long long saved = 0, now = 0;
+  ASSERT_TRUE(Ext4ReserveOf(root, saved));
+  ASSERT_GT(saved, 0u);
+  pid_t child = ::fork();
+  if (child == 0) {
+    SysCalls calls = Sys();
+    calls.pwrite = [](int fd, const void* buf, size_t count, off_t at) -> ssize_t {
+      const ssize_t done = ::pwrite(fd, buf, count, at);
+      if (testing::PathOfFd(fd).starts_with("/sys/fs/ext4/") && count == 2 && std::memcmp(buf, "0\n", 2) == 0)
+        ::raise(SIGKILL);
+      return done;
+    };
+    ScopedSysCalls seam(calls);
+    FreeSpaceTarget target = PrepareFreeSpaceWipe(fs.root());
+    WipeFreeSpace(target, NoRunControl(), {.privileged = true});
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "not killed while lowered";
+  for (int i = 0; i < 1000 && (!Ext4ReserveOf(root, now) || now != saved); ++i) ::usleep(10000);
+  EXPECT_EQ(now, saved);
+  ::close(root);
 }
 
 }  // namespace

@@ -395,7 +395,9 @@ TEST(ShredRunProgress, ReportsOnlyWhenTheThousandthChangesOrAnItemBeginsOrEnds) 
 
 // Stop in the middle of a large file: the part written is overwritten and
 // forced to the disk, the rest of it is untouched, it keeps its name; the
-// files not reached are untouched.
+// files not reached are untouched. The report of what was done replaces the
+// plan and names each with its reason, and the system's error where a call
+// decided it.
 TEST(ShredRunStop, FileModeStopsInsideTheFileInHandAndLeavesItPartlyOverwritten) {
   TempDir dir;
   const Bytes big = testing::RandomBytes((5 << 20) + 123, 'a');
@@ -434,7 +436,7 @@ TEST(ShredRunStop, FileModeStopsInsideTheFileInHandAndLeavesItPartlyOverwritten)
   };
   ScopedSysCalls counting(calls);
   CaptureRemovals capture;
-  ReportInFolder keeper(dir.path());
+  testing::ReportsInMemory keeper;
   ShredRunResult result = RunShred(testing::AtPosition(ShredOptions{}, 0), items, keeper, host);
   EXPECT_EQ(result.outcomes, (std::vector<ItemOutcome>{ItemOutcome::StoppedPartWay, ItemOutcome::StoppedBeforeReached,
                                                         ItemOutcome::StoppedBeforeReached}));
@@ -452,7 +454,14 @@ TEST(ShredRunStop, FileModeStopsInsideTheFileInHandAndLeavesItPartlyOverwritten)
   EXPECT_LT(host.reports.back().done, Planned(dir / "a", FillBlockLength(0)));
   EXPECT_EQ(ReadFile(dir / "b"), testing::RandomBytes(5000, 'b'));
   EXPECT_EQ(ReadFile(dir / "c"), testing::RandomBytes(5000, 'c'));
-  EXPECT_NE(ReadText(dir / "note.txt").find(dir / "c"), std::string::npos);
+  ASSERT_EQ(keeper.written.size(), 2u);
+  EXPECT_EQ(keeper.written[1], std::string(kHeader) +
+                                   "Technique Used: Ones and Zeros\r\nFiles Overwritten: 1 times\r\n\r\n"
+                                   "Files Have Been Shredded Are: \r\n\r\n"
+                                   "\r\nFiles Not Shredded Are: \r\n" + (dir / "a") +
+                                   " (stopped part way: partly overwritten)\r\n" + (dir / "b") +
+                                   " (stopped before it was reached)\r\n" + (dir / "c") +
+                                   " (stopped before it was reached)\r\n");
 }
 
 // Stop while a folder's files are overwritten: the files overwritten so far
@@ -480,17 +489,24 @@ TEST(ShredRunStop, FolderModeStopsInsideTheFileInHandAndKeepsTheRestInTheirFolde
     if (count == (1u << 20)) big_begun = true;
     return done;
   };
+  calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
+    if (std::string_view(path) != "denied") return ::openat(dirfd, path, flags, mode);
+    errno = EACCES;
+    return -1;
+  };
   ScopedSysCalls watching(calls);
   struct BigHost : WatchingHost {
     bool StopRequested() override { return big_begun.load(); }
   } host;
   CaptureRemovals capture;
-  ReportInFolder keeper(dir.path());
-  ShredRunResult result =
-      RunShred(testing::AtPosition(options, 0), {{dir / "one", dir / "one"}, {dir / "two", dir / "two"}}, keeper, host);
-  EXPECT_EQ(result.outcomes,
-            (std::vector<ItemOutcome>{ItemOutcome::StoppedBeforeFinished, ItemOutcome::StoppedBeforeReached}));
-  EXPECT_EQ(result.partly_overwritten, (std::vector<PartlyOverwritten>{{0, dir / "one/big"}}));
+  testing::ReportsInMemory keeper;
+  MakeDir(dir / "denied");
+  ShredRunResult result = RunShred(testing::AtPosition(options, 0),
+                                   {{dir / "denied", dir / "denied"}, {dir / "one", dir / "one"}, {dir / "two", dir / "two"}},
+                                   keeper, host);
+  EXPECT_EQ(result.outcomes, (std::vector<ItemOutcome>{ItemOutcome::OpenFailed, ItemOutcome::StoppedBeforeFinished,
+                                                        ItemOutcome::StoppedBeforeReached}));
+  EXPECT_EQ(result.partly_overwritten, (std::vector<PartlyOverwritten>{{1, dir / "one/big"}}));
   ASSERT_TRUE(Exists(dir / "one/big"));
   const Bytes now = ReadFile(dir / "one/big");
   ASSERT_EQ(now.size(), big.size());
@@ -508,6 +524,13 @@ TEST(ShredRunStop, FolderModeStopsInsideTheFileInHandAndKeepsTheRestInTheirFolde
   // What went was overwritten whole first.
   ASSERT_EQ(capture.removed_files.size(), gone);
   for (const Bytes& removed : capture.removed_files) EXPECT_EQ(removed, testing::ExpectedCover(0, 3000));
+  EXPECT_EQ(result.files_left, (std::vector<FilesLeft>{{0, 0}, {4 - gone, 4}, {0, 0}}));
+  const std::string done = keeper.written.back();
+  EXPECT_EQ(done.substr(done.find("Files Not Shredded")),
+            "Files Not Shredded Are: \r\n" + (dir / "denied") + " (could not be opened: Permission denied)\r\n" +
+                (dir / "one") + " (stopped before it was finished: " +
+                std::to_string(4 - gone) + " of 4 files left)\r\n" + (dir / "one/big") +
+                " (stopped part way: partly overwritten)\r\n" + (dir / "two") + " (stopped before it was reached)\r\n");
   EXPECT_EQ(ReadFile(dir / "two/w"), testing::RandomBytes(3000, 20));
 }
 

@@ -305,10 +305,6 @@ Velmora füllt jeden freien Block dieses Dateisystems mit seinem Muster, schreib
         <translation>Dieser Datenträger kann trotzdem alte Kopien behalten (%1).</translation>
     </message>
     <message>
-        <source>The fill could not be removed: %1 keeps the disk full. Velmora tries again at its next start; you may remove that folder yourself.</source>
-        <translation>Die Füllung konnte nicht entfernt werden: %1 hält den Datenträger voll. Velmora versucht es beim nächsten Start erneut; Sie können den Ordner auch selbst entfernen.</translation>
-    </message>
-    <message>
         <source>Choose A Folder On The Disk To Wipe</source>
         <translation>Einen Ordner auf dem zu löschenden Datenträger wählen</translation>
     </message>
@@ -319,6 +315,32 @@ Velmora füllt jeden freien Block dieses Dateisystems mit seinem Muster, schreib
     <message>
         <source>Shredding %1: pass %2 of %3</source>
         <translation>%1 wird vernichtet: Durchgang %2 von %3</translation>
+    </message>
+    <message>
+        <source>%1: and %2 more (see the report)</source>
+        <translation>%1: und %2 weitere (siehe Bericht)</translation>
+    </message>
+    <message>
+        <source>(stopped before it was finished: %1 of %2 files left)</source>
+        <translation>(angehalten, bevor es fertig war: %1 von %2 Dateien verblieben)</translation>
+    </message>
+    <message>
+        <source>(the fill %1 could not be removed: %2)</source>
+        <translation>(die Füllung %1 konnte nicht entfernt werden: %2)</translation>
+    </message>
+    <message>
+        <source>The fill keeps the disk full. Velmora tries again at its next start; you may remove that folder yourself.</source>
+        <translation>Die Füllung hält den Datenträger voll. Velmora versucht es beim nächsten Start erneut; Sie können diesen Ordner auch selbst entfernen.</translation>
+    </message>
+    <message>
+        <source>System Folder Cannot Be Shredded</source>
+        <extracomment>Said of the folders the system itself lives in (/etc, /var, /boot...).</extracomment>
+        <translation>Ein Ordner des Systems kann nicht vernichtet werden</translation>
+    </message>
+    <message>
+        <source>Home Folder Cannot Be Shredded</source>
+        <extracomment>Said of the user&apos;s own home folder itself.</extracomment>
+        <translation>Der persönliche Ordner kann nicht vernichtet werden</translation>
     </message>
 </context>
 <context>
@@ -491,6 +513,30 @@ Velmora füllt jeden freien Block dieses Dateisystems mit seinem Muster, schreib
     <message>
         <source>What the passes before the last write: Ones and Zeros writes 0xFF and 0x00 in turn, Random Chars random bytes; the last pass always writes the fill pattern</source>
         <translation>Was die Durchgänge vor dem letzten schreiben: Einsen und Nullen schreibt abwechselnd 0xFF und 0x00, Zufallszeichen zufällige Bytes; der letzte Durchgang schreibt immer das Füllmuster</translation>
+    </message>
+    <message>
+        <source>No report was written for this run: Velmora found no folder it may write it to, or could not record it so as to destroy it later.</source>
+        <translation>Für diesen Lauf wurde kein Bericht geschrieben: Velmora fand keinen Ordner, in den es ihn schreiben darf, oder konnte ihn nicht vermerken, um ihn später zu vernichten.</translation>
+    </message>
+    <message>
+        <source>Nothing was shredded; the report names every item and says why.</source>
+        <translation>Nichts wurde vernichtet; der Bericht nennt jeden Eintrag und den Grund.</translation>
+    </message>
+    <message>
+        <source>Nothing was shredded.</source>
+        <translation>Nichts wurde vernichtet.</translation>
+    </message>
+    <message>
+        <source>%1 of %2 items could not be shredded; the report names them and says why.</source>
+        <translation>%1 von %2 Einträgen konnten nicht vernichtet werden; der Bericht nennt sie und den Grund.</translation>
+    </message>
+    <message>
+        <source>%1 of %2 items could not be shredded.</source>
+        <translation>%1 von %2 Einträgen konnten nicht vernichtet werden.</translation>
+    </message>
+    <message>
+        <source>(could not be handed to the running Velmora)</source>
+        <translation>(konnte nicht an das laufende Velmora übergeben werden)</translation>
     </message>
 </context>
 </TS>

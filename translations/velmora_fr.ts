@@ -305,10 +305,6 @@ Velmora remplit chaque bloc libre de ce système de fichiers avec son motif, le 
         <translation>Ce disque peut tout de même garder d&apos;anciennes copies (%1).</translation>
     </message>
     <message>
-        <source>The fill could not be removed: %1 keeps the disk full. Velmora tries again at its next start; you may remove that folder yourself.</source>
-        <translation>Le remplissage n&apos;a pas pu être retiré : %1 garde le disque plein. Velmora réessaiera à son prochain démarrage ; vous pouvez supprimer ce dossier vous-même.</translation>
-    </message>
-    <message>
         <source>Choose A Folder On The Disk To Wipe</source>
         <translation>Choisir un dossier sur le disque à effacer</translation>
     </message>
@@ -319,6 +315,32 @@ Velmora remplit chaque bloc libre de ce système de fichiers avec son motif, le 
     <message>
         <source>Shredding %1: pass %2 of %3</source>
         <translation>Destruction de %1 : passe %2 sur %3</translation>
+    </message>
+    <message>
+        <source>%1: and %2 more (see the report)</source>
+        <translation>%1 : et %2 de plus (voir le rapport)</translation>
+    </message>
+    <message>
+        <source>(stopped before it was finished: %1 of %2 files left)</source>
+        <translation>(arrêté avant la fin : %1 fichiers sur %2 restent)</translation>
+    </message>
+    <message>
+        <source>(the fill %1 could not be removed: %2)</source>
+        <translation>(le remplissage %1 n&apos;a pas pu être supprimé : %2)</translation>
+    </message>
+    <message>
+        <source>The fill keeps the disk full. Velmora tries again at its next start; you may remove that folder yourself.</source>
+        <translation>Le remplissage laisse le disque plein. Velmora réessaiera à son prochain démarrage ; vous pouvez aussi supprimer ce dossier vous-même.</translation>
+    </message>
+    <message>
+        <source>System Folder Cannot Be Shredded</source>
+        <extracomment>Said of the folders the system itself lives in (/etc, /var, /boot...).</extracomment>
+        <translation>Un dossier du système ne peut pas être détruit</translation>
+    </message>
+    <message>
+        <source>Home Folder Cannot Be Shredded</source>
+        <extracomment>Said of the user&apos;s own home folder itself.</extracomment>
+        <translation>Le dossier personnel ne peut pas être détruit</translation>
     </message>
 </context>
 <context>
@@ -491,6 +513,30 @@ Velmora remplit chaque bloc libre de ce système de fichiers avec son motif, le 
     <message>
         <source>What the passes before the last write: Ones and Zeros writes 0xFF and 0x00 in turn, Random Chars random bytes; the last pass always writes the fill pattern</source>
         <translation>Ce qu&apos;écrivent les passes avant la dernière : Uns et zéros écrit 0xFF et 0x00 en alternance, Caractères aléatoires des octets aléatoires ; la dernière passe écrit toujours le motif de remplissage</translation>
+    </message>
+    <message>
+        <source>No report was written for this run: Velmora found no folder it may write it to, or could not record it so as to destroy it later.</source>
+        <translation>Aucun rapport n&apos;a été écrit pour cette exécution : Velmora n&apos;a trouvé aucun dossier où l&apos;écrire, ou n&apos;a pas pu le noter pour le détruire plus tard.</translation>
+    </message>
+    <message>
+        <source>Nothing was shredded; the report names every item and says why.</source>
+        <translation>Rien n&apos;a été détruit ; le rapport nomme chaque élément et dit pourquoi.</translation>
+    </message>
+    <message>
+        <source>Nothing was shredded.</source>
+        <translation>Rien n&apos;a été détruit.</translation>
+    </message>
+    <message>
+        <source>%1 of %2 items could not be shredded; the report names them and says why.</source>
+        <translation>%1 éléments sur %2 n&apos;ont pas pu être détruits ; le rapport les nomme et dit pourquoi.</translation>
+    </message>
+    <message>
+        <source>%1 of %2 items could not be shredded.</source>
+        <translation>%1 éléments sur %2 n&apos;ont pas pu être détruits.</translation>
+    </message>
+    <message>
+        <source>(could not be handed to the running Velmora)</source>
+        <translation>(n&apos;a pas pu être transmis au Velmora en cours d&apos;exécution)</translation>
     </message>
 </context>
 </TS>

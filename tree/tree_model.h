@@ -31,8 +31,20 @@ struct TreeEntry {
   bool overwritten = false;  // every byte covered with the pattern
   bool shared = false;       // a regular file with a name outside the tree
   off_t covered = 0;         // how far the overwrite covered it
-  // What the overwrite of a regular file came to: why it stays, when it does.
+  // What the overwrite of a regular file came to: why it stays, when it does
+  // (RemoveFailed too, for one whose removal failed), and the errno of the
+  // call that decided it.
   WipeOutcome outcome = WipeOutcome::Shredded;
+  int error = 0;
+  bool removed = false;  // gone after the run (removed, or gone already)
+};
+
+// A name in a folder that stays for a reason of its own and is no entry:
+// a folder mounted over, or one that could not be entered.
+struct KeptName {
+  std::string name;
+  WipeOutcome outcome = WipeOutcome::OpenFailed;
+  int error = 0;
 };
 
 struct FolderNode {
@@ -44,6 +56,7 @@ struct FolderNode {
   mode_t original_mode = 0;
   std::vector<TreeEntry> entries;     // everything but the folders entered
   std::vector<FolderNode*> children;  // the folders entered
+  std::vector<KeptName> kept;         // the names here never entered, and why (its own task writes them)
   bool keeps = false;                 // something here stays (a mount, a folder not entered...)
   bool removed_inside = false;        // an entry of it was removed
 };

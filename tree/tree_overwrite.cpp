@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstddef>
 #include <map>
 #include <memory>
@@ -95,16 +96,22 @@ class Overwriter {
   bool LookAt(int dirfd, FolderNode& node, ListedEntry& entry) {
     EntryStat seen;
     if (!StatAt(dirfd, entry.name, seen)) {
-      if (seen.error != ENOENT) node.keeps = true;  // gone meanwhile is fine
+      if (seen.error != ENOENT) Keep(node, entry.name, WipeOutcome::OpenFailed, seen.error);  // gone meanwhile is fine
       return false;
     }
     if (IsOtherMount(seen, mount_)) {
-      node.keeps = true;
+      Keep(node, entry.name, WipeOutcome::MountPoint, 0);
       return false;
     }
     entry.type = IFTODT(seen.st.st_mode);
     entry.inode = seen.st.st_ino;
     return true;
+  }
+
+  // `name` in `node` stays, never entered, for `outcome`.
+  static void Keep(FolderNode& node, const std::string& name, WipeOutcome outcome, int error) {
+    node.keeps = true;
+    node.kept.push_back({name, outcome, error});
   }
 
   // False when the file is gone since the folder was read.
@@ -113,7 +120,9 @@ class Overwriter {
     if (StopNow()) return true;  // what is not reached stays, with its folders
     struct stat opened;
     int passes_done = 0;
-    const WipeOutcome outcome = OverwriteAt(dirfd, entry.name, plan_, PolicyFor(entry.inode, 1, passes_done), opened);
+    WipePolicy policy = PolicyFor(entry.inode, 1, passes_done);
+    policy.error = &entry.error;
+    const WipeOutcome outcome = OverwriteAt(dirfd, entry.name, plan_, policy, opened);
     if (outcome == WipeOutcome::OtherLinks) {
       // Another name of this file may be outside the tree: count the names
       // met inside before deciding whether its data is the user's alone.
@@ -214,9 +223,12 @@ class Overwriter {
     EntryStat opened;
     // Only the very folder listed, and only on the tree's own mount: a
     // folder mounted here (of any file system) is never entered.
-    if (!child.valid() || !StatFd(child.get(), opened) || opened.st.st_ino != entry.inode ||
-        !S_ISDIR(opened.st.st_mode) || IsOtherMount(opened, mount_)) {
-      node->keeps = true;
+    if (!child.valid() || !StatFd(child.get(), opened)) {
+      Keep(*node, entry.name, WipeOutcome::OpenFailed, errno);
+      return false;
+    }
+    if (opened.st.st_ino != entry.inode || !S_ISDIR(opened.st.st_mode) || IsOtherMount(opened, mount_)) {
+      Keep(*node, entry.name, IsOtherMount(opened, mount_) ? WipeOutcome::MountPoint : WipeOutcome::Changed, 0);
       return false;
     }
     FolderNode made;
@@ -268,10 +280,16 @@ class Overwriter {
     UniqueFd folder = OpenNodeFromRoot(root_, *node, mount_);
     struct stat opened;
     int passes_done = 0;
-    const WipeOutcome outcome = folder.valid() ? OverwriteAt(folder.get(), node->entries[index].name, plan_,
-                                                             PolicyFor(inode, linked.links, passes_done), opened)
-                                               : WipeOutcome::OpenFailed;
-    for (auto [at, i] : linked.names) at->entries[i].outcome = outcome;
+    int error = folder.valid() ? 0 : errno;
+    WipePolicy policy = PolicyFor(inode, linked.links, passes_done);
+    policy.error = &error;
+    const WipeOutcome outcome = folder.valid()
+                                    ? OverwriteAt(folder.get(), node->entries[index].name, plan_, policy, opened)
+                                    : WipeOutcome::OpenFailed;
+    for (auto [at, i] : linked.names) {
+      at->entries[i].outcome = outcome;
+      at->entries[i].error = error;
+    }
     Stopped(outcome, passes_done, *node, node->entries[index].original);
     for (std::size_t i = 0; i < linked.names.size(); ++i) writeback_.FileDone(outcome == WipeOutcome::Shredded);
     if (!Overwritten(outcome)) return;  // it stays, under every name

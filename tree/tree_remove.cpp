@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <cerrno>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -161,9 +162,15 @@ ChunkRemoval RemoveChunk(FolderNode& node, int fd, std::size_t begin, std::size_
       }
     } tell{handled};
     TreeEntry& entry = node.entries[i];
+    errno = 0;  // a swap fails no call: no error is told then
     const FileRemoval removal = RemoveTreeFile(fd, entry, mount, pattern);
+    entry.removed = removal != FileRemoval::Stays;
     if (removal == FileRemoval::Removed) chunk.removed_inside = true;
     if (removal != FileRemoval::Stays) continue;
+    if (Removable(entry) && Overwritten(entry.outcome)) {
+      entry.outcome = WipeOutcome::RemoveFailed;
+      entry.error = errno;
+    }
     ++stayed;
     chunk.keeps = true;
     NameBack(fd, entry.name, entry.original, entry.inode, false, mount);

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <functional>
@@ -26,10 +27,43 @@
 namespace velmora {
 namespace {
 
-TreeShredResult Refused(ItemOutcome outcome) {
+TreeShredResult Refused(ItemOutcome outcome, int error) {
   TreeShredResult result;
   result.outcome = outcome;
+  if (outcome == ItemOutcome::OpenFailed) result.error = error;
   return result;
+}
+
+// `name` in the folder `node`, as a path inside the listed folder.
+std::string PathInside(const FolderNode& node, std::string name) {
+  for (const FolderNode* at = &node; at->parent != nullptr; at = at->parent) name = JoinPath(at->original, name);
+  return name;
+}
+
+// Whether a file that stayed with this outcome is named on a line of its
+// own: not when the stop kept it (the folder's count says so; a file stopped
+// part way is named as such).
+bool NamedAlone(WipeOutcome outcome) {
+  return outcome != WipeOutcome::Shredded && outcome != WipeOutcome::StoppedBeforeStart &&
+         outcome != WipeOutcome::StoppedPartWay;
+}
+
+// What stayed in the tree once the run is over: its files counted, and every
+// name kept for a reason of its own.
+void TellWhatStayed(TreeModel& model, TreeShredResult& result) {
+  model.ChildrenFirst([&](FolderNode& node) {
+    for (const TreeEntry& entry : node.entries) {
+      result.files_total += entry.regular ? 1 : 0;
+      if (entry.removed) continue;
+      result.files_left += entry.regular ? 1 : 0;
+      if (NamedAlone(entry.outcome))
+        result.kept.push_back({PathInside(node, entry.original), OutcomeOfFile(entry.outcome), entry.error});
+    }
+    for (const KeptName& name : node.kept)
+      result.kept.push_back({PathInside(node, name.name), OutcomeOfFile(name.outcome), name.error});
+  });
+  std::sort(result.kept.begin(), result.kept.end(),
+            [](const KeptEntry& a, const KeptEntry& b) { return a.path < b.path; });
 }
 
 // The listed folder could not be looked at, for `error` (an errno value).
@@ -115,6 +149,7 @@ struct ListedFolder {
   EntryStat listed;  // as looked at in its parent, before it was opened
   UniqueFd root;     // the folder itself
   EntryStat opened;  // as opened
+  int error = 0;     // the errno of a look or an open that failed
 };
 
 // Opens the parent of `path` and looks at the folder in it: Shredded when
@@ -126,10 +161,10 @@ ItemOutcome LookAtListed(const std::string& path, ListedFolder& folder) {
   if (name.empty() || name == "." || name == "..") return ItemOutcome::NotFolder;
   UniqueFd parent(RetryOnEintr(
       [&] { return Sys().openat(AT_FDCWD, parent_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); }));
-  if (!parent.valid()) return LookFailed(errno);
+  if (!parent.valid()) return LookFailed(folder.error = errno);
   folder.parent = std::move(parent);
-  if (!StatFd(folder.parent.get(), folder.parent_st)) return ItemOutcome::OpenFailed;
-  if (!StatAt(folder.parent.get(), name, folder.listed)) return LookFailed(folder.listed.error);
+  if (!StatFd(folder.parent.get(), folder.parent_st)) return LookFailed(folder.error = errno);
+  if (!StatAt(folder.parent.get(), name, folder.listed)) return LookFailed(folder.error = folder.listed.error);
   // A listed folder that is itself a link is left alone; so is one that is
   // the root of a mount now, whenever that mount came.
   if (S_ISLNK(folder.listed.st.st_mode)) return ItemOutcome::Link;
@@ -144,10 +179,12 @@ ItemOutcome LookAtListed(const std::string& path, ListedFolder& folder) {
 ItemOutcome OpenListed(ListedFolder& folder) {
   const struct stat& st = folder.listed.st;
   UniqueFd root(OpenFolderAt(folder.parent.get(), folder.name));
+  folder.error = root.valid() ? 0 : errno;
   bool forced_open = false;
   if (!root.valid() && errno == EACCES && AddModeBits(folder.parent.get(), folder.name, st, S_IRWXU)) {
     forced_open = true;
     root = UniqueFd(OpenFolderAt(folder.parent.get(), folder.name));
+    folder.error = root.valid() ? 0 : errno;
   }
   if (const ItemOutcome refused = WhyNotWalked(root, st, folder.parent_st.mount_id, folder.opened);
       refused != ItemOutcome::Shredded) {
@@ -240,8 +277,9 @@ TreeShredResult ShredTree(const std::string& path, const PassPlan& plan, RunCont
                           const TreeShredOptions& options) {
   ListedFolder folder;
   if (const ItemOutcome refused = LookAtListed(path, folder); refused != ItemOutcome::Shredded)
-    return Refused(refused);
-  if (const ItemOutcome refused = OpenListed(folder); refused != ItemOutcome::Shredded) return Refused(refused);
+    return Refused(refused, folder.error);
+  if (const ItemOutcome refused = OpenListed(folder); refused != ItemOutcome::Shredded)
+    return Refused(refused, folder.error);
   const std::uint64_t mount = folder.opened.mount_id;
   TreeModel model;
   const FolderNode& node = AddListed(model, folder);
@@ -262,9 +300,11 @@ TreeShredResult ShredTree(const std::string& path, const PassPlan& plan, RunCont
   // any name goes; if it fails, nothing is removed. The writeback was paced
   // while overwriting, so little is left for it.
   if (Sys().syncfs(folder.root.get()) != 0) {
+    result.error = errno;
     result.left_behind = 1;
     result.outcome = ItemOutcome::SyncFailed;
     PutModesBack(folder.root.get(), mount, model);  // every folder stays, as it was
+    TellWhatStayed(model, result);
     return result;
   }
   bool scrub = false;
@@ -272,6 +312,7 @@ TreeShredResult ShredTree(const std::string& path, const PassPlan& plan, RunCont
   result.folder_removed = RemoveListedFolder(folder, node, scrub, removal);
   result.outcome =
       FinalOutcome(result.folder_removed, overwrite.stopped, node.keeps, !result.stopped_after_passes.empty(), model);
+  TellWhatStayed(model, result);
   return result;
 }
 

@@ -14,6 +14,16 @@
 
 namespace velmora {
 
+// Something inside the folder that stayed for a reason of its own, by its
+// path inside the folder, with the errno of the call that decided it (0:
+// none did).
+struct KeptEntry {
+  std::string path;
+  ItemOutcome outcome = ItemOutcome::OpenFailed;
+  int error = 0;
+  bool operator==(const KeptEntry&) const = default;
+};
+
 struct TreeShredResult {
   ItemOutcome outcome = ItemOutcome::OpenFailed;
   bool folder_removed = false;
@@ -24,6 +34,12 @@ struct TreeShredResult {
   std::vector<std::string> partly_overwritten;
   // Files a stop came to after a whole pass: removed with the others.
   std::vector<StoppedAfterPasses> stopped_after_passes;
+  // Everything else kept for a reason of its own (a mount, a file in use, a
+  // file that could not be opened or removed), sorted by path.
+  std::vector<KeptEntry> kept;
+  std::size_t files_total = 0;  // the regular files the walk listed
+  std::size_t files_left = 0;   // of those, the ones still there
+  int error = 0;                // the errno that decided the folder's own outcome, when a call did
 };
 
 struct TreeShredOptions {

@@ -296,11 +296,14 @@ TEST(FreeSpaceTexts, TheOutcomeSaysWhatWasDoneAndWhy) {
   r.end = FreeSpaceEnd::Wiped;
   r.held_back = 1310720;
   r.fill_removed = false;
+  r.fill_error = ENOTEMPTY;
+  // A fill that stays keeps the disk full: never "wiped".
   EXPECT_EQ(FreeSpaceOutcomeText("/home", r, "copy-on-write", "/home/u/.velmora-free-space-abcdefABCDEF"),
-            "The free space of /home was wiped: 1.5 GiB overwritten.\n\nThe file system held back 1.3 MiB of free "
-            "space from every program; it was not overwritten.\n\nThis disk may keep old copies anyway "
-            "(copy-on-write).\n\nThe fill could not be removed: /home/u/.velmora-free-space-abcdefABCDEF keeps the "
-            "disk full. Velmora tries again at its next start; you may remove that folder yourself.");
+            "The free space of /home was only partly wiped: 1.5 GiB overwritten (the fill "
+            "/home/u/.velmora-free-space-abcdefABCDEF could not be removed: Directory not empty).\n\nThe file "
+            "system held back 1.3 MiB of free space from every program; it was not overwritten.\n\nThis disk may "
+            "keep old copies anyway (copy-on-write).\n\nThe fill keeps the disk full. Velmora tries again at its "
+            "next start; you may remove that folder yourself.");
   r.fill_removed = r.free_discarded = true;
   EXPECT_EQ(FreeSpaceOutcomeText("/home", r, "", ""),
             "The free space of /home was wiped: 1.5 GiB overwritten.\n\nThe file system held back 1.3 MiB of free "

@@ -5,6 +5,12 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include <QDataStream>
+#include <cstring>
 #include <thread>
 
 #include "platform/qt_hand_over.h"
@@ -18,6 +24,24 @@ using testing::Control;
 using testing::MakeDir;
 using testing::WindowTest;
 using testing::WriteText;
+
+// A socket at `path`, bound (as a copy that died leaves it, once closed)
+// or connected (a peer that never says a word); -1 when that failed.
+int Socket(const std::string& path, bool bound) {
+  sockaddr_un address{AF_UNIX, {}};
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  const auto* at = reinterpret_cast<const sockaddr*>(&address);
+  if ((bound ? ::bind(fd, at, sizeof address) : ::connect(fd, at, sizeof address)) == 0) return fd;
+  ::close(fd);
+  return -1;
+}
+
+bool ClosedByPeer(int fd) {
+  char byte = 0;
+  return ::recv(fd, &byte, 1, MSG_DONTWAIT | MSG_PEEK) == 0;
+}
+
 
 class HandOverBetweenProcesses : public WindowTest {
  protected:
@@ -75,12 +99,17 @@ TEST_F(HandOverBetweenProcesses, PathsOfASecondStartAreListedByTheRunningCopy) {
 }
 
 // A socket left by a copy that died is taken over by the next copy that
-// holds the lock; a peer that sends nonsense is dropped, nothing is listed.
+// holds the lock, and nothing else at its path; a peer that sends nonsense
+// is dropped, nothing is listed.
 TEST_F(HandOverBetweenProcesses, LeftoverSocketIsReplacedAndNonsenseIsIgnored) {
   const QString socket_path = QString::fromStdString(run + "/velmora.socket");
-  WriteText(run + "/velmora.socket", "left by a copy that died");
-  QtHandOver hand_over(socket_path);
+  WriteText(run + "/velmora.socket", "the user's own file");
   std::vector<std::vector<std::string>> received;
+  QtHandOver(socket_path).Listen([](std::vector<std::string>) {});  // off: not its socket
+  EXPECT_EQ(testing::ReadText(run + "/velmora.socket"), "the user's own file");
+  ::unlink((run + "/velmora.socket").c_str());
+  ::close(Socket(run + "/velmora.socket", true));
+  QtHandOver hand_over(socket_path);
   hand_over.Listen([&](std::vector<std::string> paths) { received.push_back(std::move(paths)); });
   QLocalSocket peer;
   peer.connectToServer(socket_path);
@@ -97,6 +126,43 @@ TEST_F(HandOverBetweenProcesses, LeftoverSocketIsReplacedAndNonsenseIsIgnored) {
   second.join();
   EXPECT_TRUE(taken);
   EXPECT_EQ(received, (std::vector<std::vector<std::string>>{{"/a", std::string("/caf\xe9")}}));
+}
+
+// A thousand idle connections (peers that never say a word) do not knock
+// the listener out: at most 16 are open at once, each for 2 s, the socket
+// file stays; an accept that fails for want of descriptors is tried again;
+// a real hand-over is still answered.
+TEST_F(HandOverBetweenProcesses, AThousandIdleConnectionsDoNotKnockTheListenerOut) {
+  rlimit limit{}, raised{}, none{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+  raised = none = {std::min<rlim_t>(limit.rlim_max, 4096), limit.rlim_max};
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &raised), 0);
+  const QString path = QString::fromStdString(run + "/velmora.socket");
+  QtHandOver hand_over(path);
+  std::vector<std::vector<std::string>> received;
+  hand_over.Listen([&](std::vector<std::string> paths) { received.push_back(std::move(paths)); });
+  std::vector<int> idle(1000);
+  for (int& peer : idle) ASSERT_GE(peer = Socket(run + "/velmora.socket", false), 0);
+  WaitUntil([&] {
+    EXPECT_LE(hand_over.listener()->open_connections(), HandOverListener::kMaxConnections);
+    return std::all_of(idle.begin(), idle.end(), ClosedByPeer);
+  });
+  for (int peer : idle) ::close(peer);
+  EXPECT_TRUE(testing::Exists(run + "/velmora.socket"));
+  // Out of descriptors while a hand-over waits: tried again once there are.
+  QLocalSocket peer;
+  peer.connectToServer(path);
+  ASSERT_TRUE(peer.waitForConnected(5000));
+  none.rlim_cur = static_cast<rlim_t>(::dup(0));  // the lowest free descriptor
+  ::close(static_cast<int>(none.rlim_cur));
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &none), 0);
+  for (int i = 0; i < 20; ++i) QApplication::processEvents();
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+  QByteArray message;
+  QDataStream(&message, QIODevice::WriteOnly) << quint32{0x564c4d31} << QList<QByteArray>{"/a"};
+  peer.write(message);
+  WaitUntil([&] { return !received.empty(); });
+  EXPECT_EQ(received, (std::vector<std::vector<std::string>>{{"/a"}}));
 }
 
 }  // namespace

@@ -107,6 +107,29 @@ TEST_F(GivenPaths, RefusalsComeAsTheyComeAndTheBoxLast) {
                                                                Unlisted({{dir / "missing", kMissing}})}));
   EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "docs/b.txt"});
   EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
+  // A refusal that leaves the list empty leaves nothing to shred.
+  OpenListWithPaths(w, fakes.dialogs, {dir / "prog/velmora"}, "/");
+  EXPECT_FALSE(Control(w, "cmdRemove")->isEnabled());
+}
+
+// On the result page, a hand-over the rules refuse whole changes nothing
+// (page, report, "&Shred Now"); one with a path listed does what the page's
+// "Back" does (its report is shredded) and opens the list page with it.
+TEST_F(GivenPaths, HandOverOnTheResultPageChangesNothingUnlessAPathIsListed) {
+  WriteText(dir / "prog/velmora", "program");
+  FrmMain& w = StartWith({dir / "docs/a.txt"});
+  ShredNow(w);
+  ASSERT_EQ(w.FrontPage(), Page::Final);
+  TakeHandedOverPaths(w, fakes.dialogs, {dir / "prog/velmora", dir / "missing"});
+  EXPECT_EQ(fakes.dialogs.messages, (std::vector<ShownMessage>{Refusal("Velmora Application Cannot Be Shredded"),
+                                                               Unlisted({{dir / "missing", kMissing}})}));
+  EXPECT_EQ(w.FrontPage(), Page::Final);
+  EXPECT_TRUE(Exists(report_path));
+  EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
+  TakeHandedOverPaths(w, fakes.dialogs, {dir / "docs/b.txt"});
+  EXPECT_EQ(w.FrontPage(), Page::Result);
+  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "docs/b.txt"});
+  EXPECT_FALSE(Exists(report_path));
 }
 
 TEST_F(GivenPaths, ProtectedFoldersAreRefusedWithTheirOwnMessages) {
@@ -173,6 +196,11 @@ TEST(UserGuide, ExplainsEveryReasonOfBothBoxes) {
     const QString reason = QString::fromStdString(OutcomeReason(static_cast<ItemOutcome>(code))).toHtmlEscaped();
     EXPECT_NE(guide.find("<dt>" + reason.toStdString() + "</dt>"), std::string::npos) << reason.toStdString();
   }
+  for (const std::string text : {"files left)", "more (see the report)", "Files Not Shredded Are:",
+                                 "items could not be shredded; the report names them and says why.",
+                                 "Nothing was shredded; the report names every item and says why.",
+                                 "items could not be shredded.\"", "Nothing was shredded.\""})
+    EXPECT_NE(guide.find(text), std::string::npos) << text;
   for (IntakeRefusal refusal : {IntakeRefusal::Missing, IntakeRefusal::Link, IntakeRefusal::NotRegularFile,
                                 IntakeRefusal::Folder, IntakeRefusal::File})
     EXPECT_NE(guide.find(IntakeReason(refusal)), std::string::npos) << IntakeReason(refusal);

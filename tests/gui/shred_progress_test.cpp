@@ -62,7 +62,7 @@ TEST_F(WindowWorker, DialogOnlyPastTheDelayThenItFollowsTheRunAndGoesWithIt) {
   QPointer<ShredProgressDialog> dialog = FireDelay(w);
   ASSERT_TRUE(dialog);
   EXPECT_TRUE(dialog->isVisible());
-  EXPECT_EQ(dialog->windowModality(), Qt::ApplicationModal);
+  EXPECT_EQ(dialog->windowModality(), Qt::NonModal);
   EXPECT_EQ(dialog->windowTitle(), "Velmora");
   EXPECT_EQ(dialog->labelText(), "Shredding a: pass 1 of 3");
   EXPECT_EQ(dialog->stopButton()->text(), "&Stop");
@@ -212,12 +212,15 @@ TEST_F(WindowWorker, StopInsideALargeFileLeavesItPartlyOverwrittenAndTheBoxSaysS
     ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
     EXPECT_EQ(fakes.dialogs.messages[0].text,
               folder_mode ? "Some items could not be shredded:\n" + (dir / "album") +
-                                " (stopped before it was finished)\n" + big +
+                                " (stopped before it was finished: 1 of 1 files left)\n" + big +
                                 " (stopped part way: partly overwritten)\n" + next +
                                 " (stopped before it was reached)"
                           : "Some items could not be shredded:\n" + big +
                                 " (stopped part way: partly overwritten)\n" + next +
                                 " (stopped before it was reached)");
+    EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
+              "Nothing was shredded; the report names every item and says why.");
+    EXPECT_FALSE(Control<QLabel>(w, "lblResultNote")->isVisibleTo(&w));
     ::unlink(big.c_str());
     ::unlink(next.c_str());
     ::unlink((next + "/two").c_str());
@@ -234,7 +237,10 @@ TEST_F(WindowWorker, StopAfterTheFirstOfThreeFilesLeavesTheOthersUntouched) {
   hold.WaitUntilHeld();
   QPointer<ShredProgressDialog> dialog = FireDelay(w);
   ASSERT_TRUE(dialog);
-  QTest::mouseClick(dialog->stopButton(), Qt::LeftButton);
+  // Esc on the active dialog, as a window system delivers it (through the
+  // dialog's shortcut), is Stop.
+  QApplication::setActiveWindow(dialog);
+  QTest::keyClick(dialog, Qt::Key_Escape);
   // Stop neither hides nor resets the dialog; Escape and its close box
   // do not either while the run ends. "a" is held in the sync of its first
   // pass of three: its old content is gone, so it is forced and removed
@@ -263,8 +269,14 @@ TEST_F(WindowWorker, StopAfterTheFirstOfThreeFilesLeavesTheOthersUntouched) {
                                             " (stopped before it was reached)\n" + (dir / "c") +
                                             " (stopped before it was reached)",
                                         "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));
+  // "a" went, with fewer passes than asked: not fully shredded, but not
+  // "nothing was shredded" either.
+  EXPECT_EQ(Control<QLabel>(w, "lblResultNote")->text(),
+            "3 of 3 items could not be shredded; the report names them and says why.");
   EXPECT_EQ(testing::ReadText(report_path).substr(testing::ReadText(report_path).find("Are: ")),
-            "Are: \r\n\r\n" + (dir / "a") + "\r\n" + (dir / "b") + "\r\n" + (dir / "c") + "\r\n");
+            "Are: \r\n\r\n\r\nFiles Not Shredded Are: \r\n" + (dir / "a") + " (stopped after 1 of 3 passes: removed)\r\n" +
+                (dir / "b") + " (stopped before it was reached)\r\n" + (dir / "c") +
+                " (stopped before it was reached)\r\n");
 }
 
 TEST_F(WindowWorker, NoSecondRunFromADoubleClickAndNoOtherInputDuringTheRun) {

@@ -386,16 +386,19 @@ TEST_F(StartUp, SecondCopyWithPathsHandsThemOverAndEndsWithoutABox) {
   EXPECT_TRUE(fakes.dialogs.messages.empty());
   EXPECT_FALSE(fakes.hand_over.listening) << "only the copy holding the lock listens";
 
-  // A running copy that does not take them: the "Velmora Is Already Running" box.
+  // A running copy that does not take them: the "Velmora Is Already Running" box, naming them.
   fakes.hand_over.running_copy_takes = false;
   window = std::make_unique<FrmMain>(fakes.platform(), env);
-  EXPECT_FALSE(window->StartUp({"/home/u/a.txt"}));
+  EXPECT_FALSE(window->StartUp({"/home/u/a.txt", "/home/u/b c"}));
   // Without paths nothing is handed over.
   window = std::make_unique<FrmMain>(fakes.platform(), env);
   EXPECT_FALSE(window->StartUp());
   EXPECT_EQ(fakes.hand_over.sent.size(), 2u);
   const ShownMessage running{"Velmora Is Already Running", "Velmora", MessageIcon::Critical, MessageButtons::Ok};
-  EXPECT_EQ(fakes.dialogs.messages, (std::vector<ShownMessage>{running, running}));
+  ShownMessage unsent = running;
+  unsent.text += "\n\n/home/u/a.txt (could not be handed to the running Velmora)\n/home/u/b c (could not be "
+                 "handed to the running Velmora)";
+  EXPECT_EQ(fakes.dialogs.messages, (std::vector<ShownMessage>{unsent, running}));
 }
 
 // A copy that could make no lock does not know it is alone: it must not

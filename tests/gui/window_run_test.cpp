@@ -5,6 +5,7 @@
 #include "window_fixture.h"
 
 #include "engine/fill_block.h"
+#include "shell/outcome_box.h"
 #include "shell/storage_notice.h"
 #include "support/capture.h"
 
@@ -54,6 +55,22 @@ TEST_F(WindowRun, FileModeTwoFilesTogetherAndOneAlone) {
 
   Control(w, "cmdLog")->click();
   EXPECT_EQ(fakes.shell.files, std::vector<std::string>{report_path});
+}
+
+// No report could be written: its button says why instead of handing the
+// viewer a path with nothing there.
+TEST_F(WindowRun, WithoutAReportItsButtonIsOffAndSaysWhy) {
+  WriteFile(dir / "a.txt", testing::RandomBytes(10, 1));
+  FrmMain& w = OpenAtList(false);
+  fakes.settings.cannot_write = true;
+  fakes.dialogs.file_choices = {dir / "a.txt"};
+  Control(w, "cmdAdd")->click();
+  ShredNow(w);
+  EXPECT_FALSE(Exists(report_path));
+  EXPECT_FALSE(Control(w, "cmdLog")->isEnabled());
+  EXPECT_EQ(Control(w, "cmdLog")->toolTip().toStdString(),
+            "No report was written for this run: Velmora found no folder it may write it to, or could not record "
+            "it so as to destroy it later.");
 }
 
 TEST_F(WindowRun, FolderModeShredsTheTreeAndLeavesLinkTargetsAlone) {
@@ -167,6 +184,8 @@ TEST_F(WindowRun, ItemsLeftAreNamedInAWarningAfterTheResultPage) {
                            " (in use by another program)";
   EXPECT_EQ(fakes.dialogs.messages,
             (std::vector<ShownMessage>{{text, "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));
+  EXPECT_EQ(Control<QLabel>(w, "lblResultNote")->text(),
+            "4 of 5 items could not be shredded; the report names them and says why.");
   EXPECT_FALSE(Exists(dir / "ok"));
 
   // Folder mode: a folder listed twice counts once shredded, not as missing.
@@ -192,6 +211,22 @@ TEST_F(WindowRun, ItemsLeftAreNamedInAWarningAfterTheResultPage) {
   Control(w, "cmdAdd")->click();
   ShredNow(w);
   EXPECT_TRUE(fakes.dialogs.messages.empty());
+  EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
+            "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
+  EXPECT_FALSE(Control<QLabel>(w, "lblResultNote")->isVisibleTo(&w)) << "everything shredded: as it always was";
+}
+
+// Where no report could be written, the result page points to none.
+TEST_F(WindowRun, WithoutAReportTheResultPageSaysOnlyWhatWasLeft) {
+  testing::MakeDir(dir / "prog/note.txt");  // the user's: never written to
+  WriteFile(dir / "state", Bytes(1, 0));     // and no state folder can be made
+  WriteFile(dir / "ok", Bytes(10, 1));
+  ASSERT_EQ(::symlink("ok", (dir / "link").c_str()), 0);
+  FrmMain& w = OpenAtList(false);
+  fakes.dialogs.file_choices = {dir / "ok", dir / "link"};
+  for (int i = 0; i < 2; ++i) Control(w, "cmdAdd")->click();
+  ShredNow(w);
+  EXPECT_EQ(Control<QLabel>(w, "lblResultNote")->text(), "1 of 2 items could not be shredded.");
 }
 
 // Shredded items on storage that may keep old copies are named after the
@@ -290,6 +325,25 @@ TEST(StorageNotice, EachReasonHasItsLineAndOnlyShreddedItemsAreNamed) {
             "/j (data journaled by ext4)\n/f1 (flash storage)\n/f2 (flash storage)\n/f3 (flash storage)");
   EXPECT_EQ(section.flash_drives, std::vector<std::string>{"A"});
   EXPECT_EQ(StorageSectionFor(items, outcomes, storage, {"Q", "A"}).flash_drives, std::vector<std::string>{});
+}
+
+// Under a folder left unfinished, its count; under each folder that stays,
+// what stayed inside for its own reason, 20 lines at most, then how many
+// more the report names. No error text in the box.
+TEST(OutcomeBox, FoldersLeftNameTheirCountAndWhatStayedInside) {
+  const ShredList items{{"/a", "a"}, {"/b", "b"}, {"/c", "c"}};
+  ShredRunResult result;
+  result.outcomes = {ItemOutcome::StoppedBeforeFinished, ItemOutcome::Shredded, ItemOutcome::SomethingInsideKept};
+  result.errors = {0, 0, 0};
+  result.files_left = {{3, 40}, {}, {22, 22}};
+  result.kept_inside = {{0, "/a/big", ItemOutcome::StoppedPartWay, 0}};
+  std::string expected = "Some items could not be shredded:\n/a (stopped before it was finished: 3 of 40 files left)\n"
+                         "/a/big (stopped part way: partly overwritten)\n/c (something inside could not be shredded)";
+  for (int i = 10; i < 32; ++i) {
+    result.kept_inside.push_back({2, "/c/" + std::to_string(i), ItemOutcome::OpenFailed, EACCES});
+    if (i < 30) expected += "\n/c/" + std::to_string(i) + " (could not be opened)";
+  }
+  EXPECT_EQ(OutcomeBoxText(items, result), expected + "\n/c: and 2 more (see the report)");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // full once `capacity` bytes are written, and the file system reports that
 // much free. A fault can be put at any step (a write error after some bytes,
 // a failed sync), and the worker held, or the process killed, at one.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/statfs.h>
 #include <unistd.h>
@@ -13,10 +14,13 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 
 #include "freespace/free_space_wipe.h"
 #include "platform/sys_calls.h"
+#include "support/temp_dir.h"
 #include "support/worker_gate.h"
 
 namespace velmora::testing {
@@ -36,7 +40,9 @@ class FakeFillDisk {
     S().fail_write_after = UINT64_MAX;
     S().sync_fails = false;
     S().reserved = 0;
-    S().ext4_reserve = S().ext4_reserve_now = 0;
+    S().ext4_reserve = 0;
+    S().hide_new_entries = false;
+    S().opened_at.clear();
     S().hook = nullptr;
     S().hold.clear();
     S().gate.Reset();
@@ -52,8 +58,17 @@ class FakeFillDisk {
   void Reserve(std::uint64_t bytes) { S().reserved = bytes; }
   // Blocks ext4 keeps from every writer, root included, on top of the
   // capacity and the administrator's reserve: writable only while lowered.
-  void Ext4Reserve(std::uint64_t blocks) { S().ext4_reserve = S().ext4_reserve_now = blocks; }
-  std::uint64_t ext4_reserve_now() const { return S().ext4_reserve_now; }
+  // Its "sysfs file" is `file`, or one in a folder of the disk's own.
+  void Ext4Reserve(std::uint64_t blocks, std::string file = "") {
+    if (file.empty()) file = own_.emplace() / "reserved_clusters";
+    S().ext4_reserve = blocks;
+    S().reserve_file = file;
+    WriteText(file, std::to_string(blocks) + "\n");
+  }
+  std::uint64_t ext4_reserve_now() const { return ReserveNow(); }
+  // A folder opened before files were made in it lists nothing, as Btrfs
+  // lists a folder as it was at its opening.
+  void HideNewEntries() { S().hide_new_entries = true; }
   // Runs at every step of the fill (in the calling thread).
   void Hook(std::function<void(const std::string& step)> hook) { S().hook = std::move(hook); }
   // Holds the worker at the first `step` until Release().
@@ -69,7 +84,11 @@ class FakeFillDisk {
     std::atomic<std::uint64_t> used{0};
     std::uint64_t fail_write_after = UINT64_MAX;
     std::uint64_t reserved = 0;
-    std::uint64_t ext4_reserve = 0, ext4_reserve_now = 0;
+    std::uint64_t ext4_reserve = 0;
+    std::string reserve_file;
+    bool hide_new_entries = false;
+    unsigned created = 0;                // files made so far
+    std::map<int, unsigned> opened_at;   // folder descriptor -> files made when it was opened
     bool sync_fails = false;
     std::function<void(const std::string&)> hook;
     std::string hold;
@@ -79,6 +98,7 @@ class FakeFillDisk {
     return state;
   }
   static bool InFill(int fd) { return PathOfFd(fd).find(kFillFolderPrefix) != std::string::npos; }
+  static std::uint64_t ReserveNow() { return S().ext4_reserve ? std::stoull(ReadText(S().reserve_file)) : 0; }
   static void Step(const std::string& step) {
     if (S().hook) S().hook(step);
     if (!S().hold.empty() && S().hold == step) S().gate.HoldOnce();
@@ -92,7 +112,8 @@ class FakeFillDisk {
         errno = EIO;
         return -1;
       }
-      const std::uint64_t usable = S().capacity + (S().ext4_reserve - S().ext4_reserve_now) * 4096;
+      const std::uint64_t lowered = S().ext4_reserve - std::min(S().ext4_reserve, ReserveNow());
+      const std::uint64_t usable = S().capacity + lowered * 4096;
       const std::uint64_t room = usable - std::min(usable, S().used.load());
       if (room == 0) {
         errno = ENOSPC;
@@ -135,21 +156,21 @@ class FakeFillDisk {
       errno = ENOTTY;
       return -1;
     };
-    calls.get_ext4_reserve = [](int, unsigned long long* blocks) {
+    calls.open_ext4_reserve = [](int, int flags) {
       if (S().ext4_reserve == 0) {
         errno = ENOENT;
         return -1;
       }
-      *blocks = S().ext4_reserve_now;
-      return 0;
+      return ::open(S().reserve_file.c_str(), flags | O_CLOEXEC);
     };
-    calls.set_ext4_reserve = [](int, unsigned long long blocks) {
-      if (S().ext4_reserve == 0) {
-        errno = ENOENT;
-        return -1;
-      }
-      S().ext4_reserve_now = std::min<std::uint64_t>(blocks, S().ext4_reserve);
-      return 0;
+    calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
+      const int fd = ::openat(dirfd, path, flags, mode);
+      if (fd >= 0 && (flags & O_CREAT)) ++S().created;
+      if (fd >= 0 && (flags & O_DIRECTORY)) S().opened_at[fd] = S().created;
+      return fd;
+    };
+    calls.getdents64 = [](int fd, void* buffer, size_t size) -> ssize_t {
+      return S().hide_new_entries && S().opened_at[fd] != S().created ? 0 : ::getdents64(fd, buffer, size);
     };
     calls.discard_free = [](int) {
       errno = EOPNOTSUPP;
@@ -158,6 +179,7 @@ class FakeFillDisk {
     return calls;
   }
   ScopedSysCalls scope_;
+  std::optional<TempDir> own_;
 };
 
 }  // namespace velmora::testing

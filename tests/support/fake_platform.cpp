@@ -51,6 +51,7 @@ std::optional<QString> FakeSettingsStore::Read(const QString& key) {
   return it->second;
 }
 bool FakeSettingsStore::Write(const QString& key, const QString& value) {
+  if (cannot_write) return false;
   values[key] = value;
   return true;
 }

@@ -65,6 +65,7 @@ class FakeClock : public Clock {
 class FakeSettingsStore : public SettingsStore {
  public:
   std::map<QString, QString> values;
+  bool cannot_write = false;  // a settings file left to root, say
   std::optional<QString> Read(const QString& key) override;
   bool Write(const QString& key, const QString& value) override;
 };

@@ -17,6 +17,7 @@ class FakeSystemFiles : public SystemFiles {
   std::map<std::string, std::vector<std::string>> folders; // path -> names
   std::map<std::string, FsLook> looks;                     // backing file -> its file system
   std::map<std::string, int> reads;                        // path -> times read or listed
+  std::map<std::string, FileIdentity> identities;          // path -> what it leads to
 
   std::optional<std::string> Read(const std::string& path) override {
     ++reads[path];
@@ -34,6 +35,11 @@ class FakeSystemFiles : public SystemFiles {
     auto it = looks.find(path);
     if (it == looks.end()) return std::nullopt;
     return it->second;
+  }
+
+  std::optional<FileIdentity> Identity(const std::string& path) override {
+    auto it = identities.find(path);
+    return it == identities.end() ? std::nullopt : std::optional(it->second);
   }
 
   // A line of the mount table: mount `id` of a `type` file system on

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "report/report.h"
 #include "report/report_keeper.h"
@@ -28,6 +29,15 @@ class ReportInFolder : private detail::HeldRecord, public ReportKeeper {
  public:
   explicit ReportInFolder(const std::string& folder, const std::string& state_folder = "")
       : ReportKeeper({folder, state_folder}, record) {}
+};
+
+// Every report a run writes, kept in memory, oldest first.
+struct ReportsInMemory : ReportSink {
+  std::vector<std::string> written;
+  bool Write(const std::string& bytes) override {
+    written.push_back(bytes);
+    return true;
+  }
 };
 
 // Whether `name` (bare, or the end of a path) is one the keeper gives a
