@@ -381,7 +381,7 @@ TEST_F(StartUp, SecondCopyWithPathsHandsThemOverAndEndsWithoutABox) {
   EXPECT_TRUE(fakes.dialogs.messages.empty());
   EXPECT_FALSE(fakes.hand_over.listening) << "only the copy holding the lock listens";
 
-  // A running copy that does not take them: the design's box.
+  // A running copy that does not take them: the "Velmora Is Already Running" box.
   fakes.hand_over.running_copy_takes = false;
   window = std::make_unique<FrmMain>(fakes.platform(), env);
   EXPECT_FALSE(window->StartUp({"/home/u/a.txt"}));

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window as designed: captions, places, what can and cannot be seen.
+// The window as it is built: captions, places, what can and cannot be seen.
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
