@@ -78,12 +78,8 @@ struct PassLedger {
   static inline Bytes current;
   static inline std::size_t current_written = 0;
   static int Forced(int fd, int (*sync)(int)) {
-    if (current_written > 0) {
-      passes.push_back(std::move(current));
-      written.push_back(current_written);
-    }
-    current = {};
-    current_written = 0;
+    if (current_written > 0) passes.push_back(std::move(current)), written.push_back(current_written);
+    current = {}, current_written = 0;
     return sync(fd);
   }
   static SysCalls Calls() {
@@ -106,11 +102,7 @@ struct PassLedger {
 // last the fill, those before it 0xFF and 0x00 in turn, or random bytes
 // that repeat no 4 KiB block within the pass.
 TEST(WipeFilePasses, EachPassCoversTheFileAndIsForcedBeforeTheNext) {
-  struct {
-    int position;
-    Technique technique;
-    std::size_t size;
-  } rows[] = {
+  struct { int position; Technique technique; std::size_t size; } rows[] = {
       {0, Technique::RandomChars, 5000},            // "1": the fill only, whatever the technique
       {2, Technique::OnesAndZeros, 5000},           // "3": 0xFF, 0x00, the fill
       {3, Technique::OnesAndZeros, (2 << 20) + 7},  // "5", several writes a pass
