@@ -8,7 +8,6 @@ namespace velmora {
 ItemOutcome OutcomeOfFile(WipeOutcome outcome) {
   switch (outcome) {
     case WipeOutcome::Shredded: return ItemOutcome::Shredded;
-    case WipeOutcome::InvalidPosition: return ItemOutcome::OpenFailed;
     case WipeOutcome::NotRegularFile: return ItemOutcome::NotRegularFile;
     case WipeOutcome::ReadOnly: return ItemOutcome::ReadOnly;
     case WipeOutcome::OpenFailed: return ItemOutcome::OpenFailed;

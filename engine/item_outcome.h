@@ -30,7 +30,7 @@ enum class ItemOutcome {
 // What the engine's answer for one file means for the user. Two codes, as
 // the engine's is about one file and this one about what the user sees:
 // the engine has steps of its own a user never sees as such (OtherLinks,
-// which the folder walk settles by counting names; InvalidPosition), and
+// which the folder walk settles by counting names), and
 // only a listed folder can be NotFolder, SomethingInsideKept or
 // StoppedBeforeFinished. This is the one place they meet.
 ItemOutcome OutcomeOfFile(WipeOutcome outcome);

@@ -20,7 +20,6 @@ namespace velmora {
 
 enum class WipeOutcome {
   Shredded,        // overwritten, synced and removed
-  InvalidPosition, // no such pass-count position: nothing touched
   NotRegularFile,  // a folder, FIFO, socket or device: left alone
   Link,            // a symbolic link: never followed, left alone
   MountPoint,      // a file mounted over another: left alone

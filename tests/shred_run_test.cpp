@@ -102,6 +102,17 @@ TEST(ShredRun, UnopenableFileStaysAndTheOthersAreStillShredded) {
   EXPECT_NE(ReadText(dir / "note.txt").find(dir / "ro"), std::string::npos);
 }
 
+// A position no pass count has (a hostile saved setting) shreds nothing.
+TEST(ShredRun, NoSuchPassPositionTouchesNothing) {
+  TempDir dir;
+  WriteFile(dir / "a", Bytes(100, 9));
+  FixedHost host;
+  ReportInFolder keeper(dir.path());
+  ShredRunResult result = RunShred(testing::AtPosition(ShredOptions{}, 6), {{dir / "a", "a"}}, keeper, host);
+  EXPECT_EQ(result.outcomes, std::vector<ItemOutcome>{ItemOutcome::OpenFailed});
+  EXPECT_EQ(ReadFile(dir / "a"), Bytes(100, 9));
+}
+
 TEST(ShredRun, FolderModeShredsEveryListedFolderInOrder) {
   TempDir dir;
   MakeDir(dir / "one");

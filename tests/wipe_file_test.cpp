@@ -200,13 +200,6 @@ TEST(WipeFile, FifoSocketDeviceAndFolderAreLeftWithoutBlocking) {
   ::close(sock);
 }
 
-TEST(WipeFile, InvalidPositionTouchesNothing) {
-  TempDir dir;
-  WriteFile(dir / "a", Bytes(100, 9));
-  EXPECT_EQ(WipeAtPosition(dir / "a", 6), WipeOutcome::InvalidPosition);
-  EXPECT_EQ(ReadFile(dir / "a"), Bytes(100, 9));
-}
-
 TEST(WipeFile, HardLinkInFileModeIsOverwrittenAsChosen) {
   TempDir dir;
   WriteFile(dir / "a", Bytes(100, 9));

@@ -10,11 +10,9 @@
 
 namespace velmora::testing {
 
-// InvalidPosition, with nothing touched, for a position without a pattern.
+// `position` is one the options page offers.
 inline WipeOutcome WipeAtPosition(const std::string& path, int position) {
-  std::optional<FillPattern> pattern = PatternForPosition(position);
-  if (!pattern) return WipeOutcome::InvalidPosition;
-  return WipeFile(path, *pattern);
+  return WipeFile(path, PatternForPosition(position).value());
 }
 
 }  // namespace velmora::testing
