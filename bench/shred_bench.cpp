@@ -138,7 +138,7 @@ velmora::ShredRunResult RunShredAs(const std::string& path, bool folder_mode, co
 void RunAsTheWindow(const std::string& path, bool folder_mode, const std::string& report_folder,
                     Choice choice = kOnePass) {
   BenchHost host;
-  if (RunShredAs(path, folder_mode, report_folder, choice, host).item_shredded != std::vector<bool>{true}) {
+  if (ItemsShredded(RunShredAs(path, folder_mode, report_folder, choice, host)) != std::vector<bool>{true}) {
     std::fprintf(stderr, "the run did not shred %s\n", path.c_str());
     std::exit(1);
   }

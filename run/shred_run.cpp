@@ -66,7 +66,6 @@ class ItemStep {
  public:
   virtual ~ItemStep() = default;
   virtual ItemOutcome Shred(std::size_t index, const std::string& path, ShredRunResult& result) = 0;
-  virtual std::string Caption(const ShredOptions& options) const = 0;
 };
 
 // Folder mode: every listed folder is shredded whole.
@@ -95,7 +94,6 @@ class FolderStep : public ItemStep {
     if (outcome == ItemOutcome::Shredded) removed_.push_back(path);
     return outcome;
   }
-  std::string Caption(const ShredOptions& options) const override { return FolderModeCaption(options); }
 
  private:
   const std::optional<PassPlan>& plan_;
@@ -130,7 +128,6 @@ class FileStep : public ItemStep {
     if (outcome != ItemOutcome::StoppedPartWay) progress_.EndItem();
     return outcome;
   }
-  std::string Caption(const ShredOptions& options) const override { return FileModeCaption(options); }
 
  private:
   const std::optional<PassPlan>& plan_;
@@ -145,7 +142,7 @@ void TellWhatWasDone(const std::string& date, const std::string& time, const Shr
   const std::vector<NotShredded> left = WhatWasLeft(items, result);
   ShredList shredded;
   for (std::size_t i = 0; i < items.size(); ++i)
-    if (result.item_shredded[i]) shredded.push_back(items[i]);
+    if (result.outcomes[i] == ItemOutcome::Shredded) shredded.push_back(items[i]);
   // A failure here shreds the plan: it must not pass for what was done.
   result.report_written = report.Write(FormatDoneReport(date, time, options, shredded, left));
 }
@@ -191,6 +188,12 @@ std::string FolderModeCaption(const ShredOptions& options, const TextLookup& wor
                 {words(options.OverwriteWith.c_str()), std::to_string(options.OverwriteNoOfTimes)});
 }
 
+std::vector<bool> ItemsShredded(const ShredRunResult& result) {
+  std::vector<bool> shredded;
+  for (ItemOutcome outcome : result.outcomes) shredded.push_back(outcome == ItemOutcome::Shredded);
+  return shredded;
+}
+
 std::size_t ItemsLeft(const ShredRunResult& result) {
   return static_cast<std::size_t>(std::count_if(result.outcomes.begin(), result.outcomes.end(),
                                                  [](ItemOutcome outcome) { return outcome != ItemOutcome::Shredded; }));
@@ -225,8 +228,6 @@ ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, Rep
   }
   ScrubJournals(items, result);
   host.Repaint();
-  result.caption = step->Caption(options);
-  for (ItemOutcome outcome : result.outcomes) result.item_shredded.push_back(outcome == ItemOutcome::Shredded);
   if (ItemsLeft(result) != 0) TellWhatWasDone(date, time, options, items, report, result);
   return result;
 }

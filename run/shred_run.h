@@ -54,10 +54,9 @@ struct PartlyOverwritten {
   bool operator==(const PartlyOverwritten&) const = default;
 };
 
-// What happened to each item, in list order. The window shows the caption,
-// and a warning for every item that was not shredded.
+// What happened to each item, in list order. The window shows its mode's
+// caption, and a warning for every item that was not shredded.
 struct ShredRunResult {
-  std::string caption;
   // Whether a report of this run is on the disk: the plan, replaced by what
   // was done when anything was left.
   bool report_written = false;
@@ -65,7 +64,6 @@ struct ShredRunResult {
   std::vector<int> errors;           // per item: the errno of the call that decided its outcome (0: none)
   std::vector<FilesLeft> files_left;  // per item: folder mode's count
   std::vector<KeptInside> kept_inside;  // folder mode, in list order
-  std::vector<bool> item_shredded;  // outcomes[i] == ItemOutcome::Shredded
   // Per item: what its storage may keep of the old data. Told only for
   // items shredded (None for the others).
   std::vector<StorageClass> storage;
@@ -75,6 +73,9 @@ struct ShredRunResult {
   int passes = 1;
   std::vector<int> passes_done;
 };
+
+// Per item of `result`: whether it was shredded.
+std::vector<bool> ItemsShredded(const ShredRunResult& result);
 
 // The items of `result` that were not shredded.
 std::size_t ItemsLeft(const ShredRunResult& result);

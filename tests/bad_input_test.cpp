@@ -55,7 +55,7 @@ class BadInput : public ::testing::Test {
     EXPECT_EQ(testing::OpenDescriptorCount(), fds) << "descriptors leaked";
     outcomes = result.outcomes;
     kept = result.kept_inside;
-    return result.item_shredded;
+    return ItemsShredded(result);
   }
 
   void ExpectWorldUnchanged() { EXPECT_EQ(Snapshot(dir / "world"), world_before); }
@@ -353,7 +353,7 @@ TEST_F(BadInput, OrdinaryUserForcesReadOnlyAndUnreadableFoldersAway) {
     options.FolderMode = true;
     testing::ReportInFolder users_report(dir / "user");
     ShredRunResult r = RunShred(testing::AtPosition(options, 2), {{dir / "user/t", dir / "user/t"}}, users_report, host);
-    ::_exit(r.item_shredded == std::vector<bool>{true} ? 0 : 1);
+    ::_exit(ItemsShredded(r) == std::vector<bool>{true} ? 0 : 1);
   }
   int status = 0;
   ::waitpid(child, &status, 0);

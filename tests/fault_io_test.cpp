@@ -60,7 +60,7 @@ TEST(Faults, FullDiskPartWayLeavesThatFileAndShredsTheOthers) {
   ::close(fd);
   auto world = Snapshot(fs / "world");
   ShredRunResult r = RunWithChecks({{fs / "tiny", "tiny"}, {fs / "roomy", "roomy"}}, false, report.path());
-  EXPECT_EQ(r.item_shredded, (std::vector<bool>{false, true}));
+  EXPECT_EQ(ItemsShredded(r), (std::vector<bool>{false, true}));
   EXPECT_EQ(r.errors, (std::vector<int>{ENOSPC, 0}));
   EXPECT_TRUE(Exists(fs / "tiny"));
   EXPECT_FALSE(Exists(fs / "roomy"));
@@ -84,7 +84,7 @@ TEST(Faults, FailingSyncKeepsThatFileAndTheRunGoesOn) {
   };
   ScopedSysCalls scope(calls);
   ShredRunResult r = RunWithChecks({{dir / "a", "a"}, {dir / "b", "b"}}, false, dir.path());
-  EXPECT_EQ(r.item_shredded, (std::vector<bool>{false, true}));
+  EXPECT_EQ(ItemsShredded(r), (std::vector<bool>{false, true}));
   EXPECT_EQ(r.errors, (std::vector<int>{EIO, 0}));
   EXPECT_TRUE(Exists(dir / "a"));
   EXPECT_FALSE(Exists(dir / "b"));
@@ -108,7 +108,7 @@ TEST(Faults, FileThatVanishesDuringTheRunIsNoFailureAndLeavesNothing) {
   };
   ScopedSysCalls scope(calls);
   ShredRunResult r = RunWithChecks({{dir / "a", "a"}, {dir / "b", "b"}, {dir / "c", "c"}}, false, dir.path());
-  EXPECT_EQ(r.item_shredded, (std::vector<bool>{true, true, true}));
+  EXPECT_EQ(ItemsShredded(r), (std::vector<bool>{true, true, true}));
   for (const char* name : {"a", "b", "c"}) EXPECT_FALSE(Exists(dir / name));
 }
 
@@ -136,7 +136,7 @@ TEST(Faults, FileThatVanishesInsideAFolderIsSkipped) {
     };
     ScopedSysCalls scope(calls);
     ShredRunResult r = RunWithChecks({{dir / "t", dir / "t"}}, true, dir.path());
-    EXPECT_EQ(r.item_shredded, std::vector<bool>{true}) << files;
+    EXPECT_EQ(ItemsShredded(r), std::vector<bool>{true}) << files;
     EXPECT_FALSE(Exists(dir / "t")) << files;
   }
 }
@@ -156,7 +156,7 @@ TEST(Faults, FileRemovedInsideAFolderDuringTheSyncIsNoFailure) {
     return ::syncfs(fd);
   };
   ScopedSysCalls scope(calls);
-  EXPECT_EQ(RunWithChecks({{dir / "t", dir / "t"}}, true, dir.path()).item_shredded, std::vector<bool>{true});
+  EXPECT_EQ(ItemsShredded(RunWithChecks({{dir / "t", dir / "t"}}, true, dir.path())), std::vector<bool>{true});
   EXPECT_FALSE(Exists(dir / "t"));
 }
 
@@ -185,7 +185,7 @@ TEST(Faults, FolderThatAppearsDuringTheWalkIsNeverRemovedUnshredded) {
   EXPECT_FALSE(Exists(dir / "t/a"));
   EXPECT_FALSE(Exists(dir / "t/sub"));
   if (Exists(dir / "t")) {
-    EXPECT_EQ(r.item_shredded, std::vector<bool>{false});
+    EXPECT_EQ(ItemsShredded(r), std::vector<bool>{false});
     EXPECT_EQ(ReadFile(dir / "t/late/news"), Bytes(77, 7));
   }
 }
@@ -206,7 +206,7 @@ TEST(Faults, FileOpenElsewhereForAMomentIsShredded) {
     return ::fcntl(fd, F_SETLEASE, type);
   };
   ScopedSysCalls scope(calls);
-  EXPECT_EQ(RunWithChecks({{dir / "f", "f"}}, false, dir.path()).item_shredded, std::vector<bool>{true});
+  EXPECT_EQ(ItemsShredded(RunWithChecks({{dir / "f", "f"}}, false, dir.path())), std::vector<bool>{true});
   EXPECT_FALSE(Exists(dir / "f"));
 }
 

@@ -184,8 +184,8 @@ ScanResult ShredAndScan(LoopFs& fs, int position, unsigned seed, bool with_attri
   options.FolderMode = true;
   ShredRunResult folders = RunShred(testing::AtPosition(options, position), planted.folders, report, host);
   planted.Report(fs / "prog/note.txt");
-  EXPECT_EQ(files.item_shredded, std::vector<bool>(planted.files.size(), true));
-  EXPECT_EQ(folders.item_shredded, std::vector<bool>{true});
+  EXPECT_EQ(ItemsShredded(files), std::vector<bool>(planted.files.size(), true));
+  EXPECT_EQ(ItemsShredded(folders), std::vector<bool>{true});
   // ext4 on a loop device says what the file system under its image says:
   // nothing where that is memory or a spinning disk.
   const StorageClass beneath = ImageStorage(fs);

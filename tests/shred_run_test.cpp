@@ -59,8 +59,8 @@ TEST(ShredRun, FileModeThreeFilesReportedThenShreddedInListOrder) {
   ShredOptions options;
   ReportInFolder keeper(dir / "prog");
   ShredRunResult result = RunShred(testing::AtPosition(options, 2), items, keeper, host);
-  EXPECT_EQ(result.caption, "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
-  EXPECT_EQ(result.item_shredded, (std::vector<bool>{true, true, true}));
+  EXPECT_EQ(FileModeCaption(testing::AtPosition(options, 2)), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
+  EXPECT_EQ(ItemsShredded(result), (std::vector<bool>{true, true, true}));
   for (std::string name : {"a", "b", "c"}) EXPECT_FALSE(Exists(dir / name));
   EXPECT_EQ(ReadText(dir / "prog/note.txt"),
             std::string(kHeader) +
@@ -97,7 +97,7 @@ TEST(ShredRun, UnopenableFileStaysAndTheOthersAreStillShredded) {
   ReportInFolder keeper(dir.path());
   ShredRunResult result =
       RunShred(testing::AtPosition(ShredOptions{}, 1), {{dir / "a", "a"}, {dir / "ro", "ro"}, {dir / "c", "c"}}, keeper, host);
-  EXPECT_EQ(result.item_shredded, (std::vector<bool>{true, false, true}));
+  EXPECT_EQ(ItemsShredded(result), (std::vector<bool>{true, false, true}));
   EXPECT_EQ(ReadFile(dir / "ro"), Bytes(10, 2));
   EXPECT_NE(ReadText(dir / "note.txt").find(dir / "ro"), std::string::npos);
 }
@@ -129,7 +129,7 @@ TEST(ShredRun, FolderModeShredsEveryListedFolderInOrder) {
   ReportInFolder keeper(dir.path());
   ShredRunResult result =
       RunShred(testing::AtPosition(options, 4), {{dir / "one", dir / "one"}, {dir / "two", dir / "two"}}, keeper, host);
-  EXPECT_EQ(result.caption,
+  EXPECT_EQ(FolderModeCaption(testing::AtPosition(options, 4)),
             "Velmora has shred the File(s)/Folder with Random Chars Technique and 7 Number of times");
   EXPECT_FALSE(Exists(dir / "one"));
   EXPECT_FALSE(Exists(dir / "two"));
@@ -151,8 +151,7 @@ TEST(ShredRun, FolderModeWithAMissingFolderStillEndsWithTheCaption) {
   FixedHost host;
   ReportInFolder keeper(dir.path());
   ShredRunResult result = RunShred(testing::AtPosition(options, 2), {{dir / "gone", dir / "gone"}}, keeper, host);
-  EXPECT_EQ(result.item_shredded, (std::vector<bool>{false}));
-  EXPECT_EQ(result.caption, FolderModeCaption(options));
+  EXPECT_EQ(ItemsShredded(result), (std::vector<bool>{false}));
 }
 
 TEST(ShredRun, ReportFailureDoesNotStopTheShred) {
