@@ -26,7 +26,8 @@ std::chrono::steady_clock::time_point MonotonicNow() {
 }
 
 std::uint64_t WritebackWindow::Lead() const {
-  const double seconds = std::chrono::duration<double>(now_() - start_).count();
+  double seconds = std::chrono::duration<double>(now_() - start_).count();
+  if (timed_) seconds = std::max(std::chrono::duration<double>(waited_).count(), seconds / 4);
   if (acknowledged_ == 0 || seconds <= 0) return kMinWritebackLead;
   // Bytes per second the device has taken so far: a second's worth.
   const double per_second = static_cast<double>(acknowledged_) / seconds;
@@ -114,7 +115,7 @@ void FileWriteback::Synced() {
 
 TreeWriteback::TreeWriteback(int fd, std::function<bool()> stop, std::function<void(Counts)> acknowledged,
                              SteadyNow now)
-    : fd_(fd), stop_(std::move(stop)), on_acknowledged_(std::move(acknowledged)), window_(now) {}
+    : fd_(fd), stop_(std::move(stop)), on_acknowledged_(std::move(acknowledged)), now_(now), window_(now) {}
 
 void TreeWriteback::Written(std::uint64_t bytes) {
   std::unique_lock lock(mutex_);
@@ -170,13 +171,15 @@ void TreeWriteback::SyncBatch(std::unique_lock<std::mutex>& lock) {
   // Every file settled before the sync starts is on the device after it.
   const Counts covered = done_;
   lock.unlock();
+  const auto began = now_();
   const bool synced = Sys().syncfs(fd_) == 0;
+  const auto waited = now_() - began;
   // Still the only syncer: reports keep their order.
   if (synced && on_acknowledged_) on_acknowledged_(covered);
   lock.lock();
   // A failed sync paces nothing; the tree's own sync before the removals
   // decides whether anything goes.
-  if (synced) window_.Acknowledged(bytes);
+  if (synced) window_.AcknowledgedIn(bytes, waited);
   syncing_ = false;
   synced_.notify_all();
 }

@@ -38,12 +38,24 @@ class WritebackWindow {
  public:
   explicit WritebackWindow(SteadyNow now = &MonotonicNow) : now_(now), start_(now()) {}
   void Acknowledged(std::uint64_t bytes) { acknowledged_ += bytes; }
+  // `bytes` the device took while a sync waited `waited` for them. From the
+  // first of these on, the speed is what the syncs waited, not the time
+  // since the start (which counts the walk and the writes into the cache),
+  // but never more than four times that: a sync that found its pages
+  // already written back says little of the device.
+  void AcknowledgedIn(std::uint64_t bytes, std::chrono::steady_clock::duration waited) {
+    acknowledged_ += bytes;
+    waited_ += waited;
+    timed_ = true;
+  }
   std::uint64_t Lead() const;
 
  private:
   SteadyNow now_;
   std::chrono::steady_clock::time_point start_;
   std::uint64_t acknowledged_ = 0;
+  std::chrono::steady_clock::duration waited_{};
+  bool timed_ = false;
 };
 
 // One open file's overwrite. Paced (file mode): each written range has its
@@ -144,6 +156,7 @@ class TreeWriteback : public WriteProgress {
   std::thread::id large_writer_;
   std::uint64_t unsynced_ = 0;
   Counts done_;
+  SteadyNow now_;
   WritebackWindow window_;
 };
 

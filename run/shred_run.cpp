@@ -33,6 +33,13 @@ void ScrubJournals(const ShredList& items, ShredRunResult& result) {
   std::map<dev_t, bool> zeroed;  // per file system touched: whether its journal is zeroed now
   StorageSurvey survey;
   result.storage.assign(items.size(), StorageClass{});
+  // A stopped run ends now: zeroing a journal takes seconds on a slow disk
+  // (32 MiB at 4 MiB/s). Its names stay there as after a run without the
+  // right to zero it, and a data journal's old copies are told as kept.
+  const bool stopped = std::any_of(result.outcomes.begin(), result.outcomes.end(), [](ItemOutcome outcome) {
+    return outcome == ItemOutcome::StoppedPartWay || outcome == ItemOutcome::StoppedBeforeReached ||
+           outcome == ItemOutcome::StoppedBeforeFinished || outcome == ItemOutcome::StoppedAfterPasses;
+  });
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (i < result.outcomes.size() && (result.outcomes[i] == ItemOutcome::StoppedPartWay ||
                                        result.outcomes[i] == ItemOutcome::StoppedBeforeReached))
@@ -44,7 +51,7 @@ void ScrubJournals(const ShredList& items, ShredRunResult& result) {
     EntryStat st;
     if (!fd.valid() || !StatFd(fd.get(), st)) continue;
     auto [journal, first] = zeroed.try_emplace(st.st.st_dev, false);
-    if (first) journal->second = CheckpointJournal(fd.get(), /*zero_out=*/true);
+    if (first && !stopped) journal->second = CheckpointJournal(fd.get(), /*zero_out=*/true);
     if (i < result.outcomes.size() && result.outcomes[i] == ItemOutcome::Shredded)
       result.storage[i] = survey.Classify(fd.get(), st.mount_id, st.st.st_dev, journal->second);
   }
@@ -197,6 +204,15 @@ std::vector<bool> ItemsShredded(const ShredRunResult& result) {
 std::size_t ItemsLeft(const ShredRunResult& result) {
   return static_cast<std::size_t>(std::count_if(result.outcomes.begin(), result.outcomes.end(),
                                                  [](ItemOutcome outcome) { return outcome != ItemOutcome::Shredded; }));
+}
+
+bool NothingShredded(const ShredRunResult& result) {
+  for (std::size_t i = 0; i < result.outcomes.size(); ++i) {
+    const ItemOutcome outcome = result.outcomes[i];
+    if (outcome == ItemOutcome::Shredded || outcome == ItemOutcome::StoppedAfterPasses) return false;
+    if (i < result.files_left.size() && result.files_left[i].left < result.files_left[i].total) return false;
+  }
+  return !result.outcomes.empty();
 }
 
 ShredRunResult RunShred(const ShredOptions& options, const ShredList& items, ReportSink& report,

@@ -80,6 +80,11 @@ std::vector<bool> ItemsShredded(const ShredRunResult& result);
 // The items of `result` that were not shredded.
 std::size_t ItemsLeft(const ShredRunResult& result);
 
+// Whether nothing at all went in a run over at least one item: no item
+// shredded, no file stopped after a whole pass (it went, with fewer passes
+// than asked), and no file inside a listed folder that stayed.
+bool NothingShredded(const ShredRunResult& result);
+
 // What `result` left, in list order: each item not fully shredded (one
 // stopped after some passes included), followed by what stayed inside it or
 // a stop came to there, by path.

@@ -303,13 +303,10 @@ void FrmMain::ShredRunFinished() {
 
 void FrmMain::ShowResult(const ShredRunResult& result) {
   const auto n = static_cast<qulonglong>(result.outcomes.size());
-  const auto k = static_cast<qulonglong>(ItemsLeft(result));
+  const int k = static_cast<int>(ItemsLeft(result));
   // A run that shreds everything (or an empty list) says only what it always
-  // said. Nothing was shredded only where nothing went: a file stopped after
-  // a whole pass went, with fewer passes than asked.
-  const bool none = n != 0 && std::none_of(result.outcomes.begin(), result.outcomes.end(), [](ItemOutcome outcome) {
-                      return outcome == ItemOutcome::Shredded || outcome == ItemOutcome::StoppedAfterPasses;
-                    });
+  // said; "Nothing was shredded" only where nothing went.
+  const bool none = NothingShredded(result);
   QString note;
   if (none)
     resultCaption->setText(result.report_written ? tr("Nothing was shredded; the report names every item and says why.")
@@ -319,9 +316,9 @@ void FrmMain::ShowResult(const ShredRunResult& result) {
     resultCaption->setText(QString::fromStdString(options_.FolderMode ? FolderModeCaption(options_, UiWords)
                                                                       : FileModeCaption(options_, UiWords)));
   if (k != 0 && !none)
-    note = (result.report_written ? tr("%1 of %2 items could not be shredded; the report names them and says why.")
-                                  : tr("%1 of %2 items could not be shredded."))
-               .arg(k)
+    note = (result.report_written
+                ? tr("%n of %1 items could not be shredded; the report names them and says why.", nullptr, k)
+                : tr("%n of %1 items could not be shredded.", nullptr, k))
                .arg(n);
   resultNote->setText(note);
   resultNote->setVisible(!note.isEmpty());

@@ -102,6 +102,29 @@ TEST(ShredRun, UnopenableFileStaysAndTheOthersAreStillShredded) {
   EXPECT_NE(ReadText(dir / "note.txt").find(dir / "ro"), std::string::npos);
 }
 
+// "Nothing was shredded" only where nothing went.
+TEST(ShredRun, NothingShreddedOnlyWhereNothingWent) {
+  using O = ItemOutcome;
+  struct {
+    std::vector<O> outcomes;
+    std::vector<FilesLeft> files;
+    bool nothing;
+  } rows[] = {
+      {{}, {}, false},  // an empty list
+      {{O::ReadOnly, O::StoppedPartWay}, {{}, {}}, true},
+      {{O::ReadOnly, O::Shredded}, {{}, {}}, false},
+      {{O::StoppedAfterPasses}, {{}}, false},  // removed after fewer passes
+      {{O::SomethingInsideKept}, {{0, 4}}, false},  // four files went, a mount stayed
+      {{O::StoppedBeforeFinished}, {{40, 40}}, true},
+  };
+  for (const auto& row : rows) {
+    ShredRunResult result;
+    result.outcomes = row.outcomes;
+    result.files_left = row.files;
+    EXPECT_EQ(NothingShredded(result), row.nothing) << row.outcomes.size();
+  }
+}
+
 // A position no pass count has (a hostile saved setting) shreds nothing.
 TEST(ShredRun, NoSuchPassPositionTouchesNothing) {
   TempDir dir;
@@ -366,16 +389,23 @@ TEST(ShredRunProgress, WritebackWindowIsASecondOfTheDevicesSpeedWithinItsBounds)
     std::uint64_t acknowledged;
     int milliseconds;
     std::uint64_t lead;
+    int synced_ms = -1;  // the folder shred's syncs waited this long for it
   } rows[] = {
       {0, 1000, 8 * MiB},         // nothing shown yet: the least, so a slow device is not flooded
       {20 * MiB, 1000, 20 * MiB},  // a slow stick: one second of it
       {20 * MiB, 2000, 10 * MiB},
       {2 * MiB, 1000, 8 * MiB},    // never a wait per write
       {500 * MiB, 1000, 64 * MiB}, // a fast disk: the cap
+      {20 * MiB, 1000, 40 * MiB, 500},  // the syncs' own speed, not the walk's
+      {8 * MiB, 1000, 32 * MiB, 10},    // pages written back before the sync: four times the run's speed at most
+      {8 * MiB, 2100, 8 * MiB, 2000},   // a slow device stays at the least
   };
   for (const auto& row : rows) {
     WritebackWindow window([] { return now; });
-    window.Acknowledged(row.acknowledged);
+    if (row.synced_ms < 0)
+      window.Acknowledged(row.acknowledged);
+    else
+      window.AcknowledgedIn(row.acknowledged, std::chrono::milliseconds(row.synced_ms));
     now += std::chrono::milliseconds(row.milliseconds);
     EXPECT_EQ(window.Lead(), row.lead) << row.acknowledged << " in " << row.milliseconds << " ms";
   }
@@ -544,7 +574,7 @@ TEST(ShredRunStop, FolderModeStopsInsideTheFileInHandAndKeepsTheRestInTheirFolde
 // stays, partly overwritten; after a whole pass it goes, named with the
 // passes it got, forced first. Folder mode the same, for a file inside.
 struct StopAfterWrites : WatchingHost {
-  static inline std::atomic<int> writes{0}, stop_after{0};
+  static inline std::atomic<int> writes{0}, stop_after{0}, journal_zeroings{0};
   bool StopRequested() override { return writes >= stop_after; }
 };
 
@@ -556,8 +586,12 @@ TEST(ShredRunStop, AfterAWholePassTheFileIsRemovedAndNamedWithItsPasses) {
       MakeDir(dir / "t");
       WriteFile(dir / "t/f", testing::RandomBytes(3 << 20, 5));
       StopAfterWrites host;
-      host.writes = 0, host.stop_after = row.stop_after_writes;
+      host.writes = 0, host.stop_after = row.stop_after_writes, host.journal_zeroings = 0;
       SysCalls calls = Sys();
+      calls.checkpoint_journal = [](int, unsigned flags) {
+        StopAfterWrites::journal_zeroings += flags != 0;
+        return 0;
+      };
       calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
         if (!testing::IsReportFile(fd)) ++StopAfterWrites::writes;
         return ::pwrite(fd, buf, count, offset);
@@ -571,6 +605,7 @@ TEST(ShredRunStop, AfterAWholePassTheFileIsRemovedAndNamedWithItsPasses) {
       const SCOPED_TRACE(std::to_string(folder_mode) + " " + std::to_string(row.stop_after_writes));
       EXPECT_EQ(Exists(dir / "t/f"), row.passes_done == 0);
       EXPECT_EQ(host.writes, row.stop_after_writes) << "no write after the stop";
+      EXPECT_EQ(host.journal_zeroings, 0) << "a stopped run ends without seconds of journal zeroing";
       if (folder_mode) {
         EXPECT_EQ(result.outcomes[0], ItemOutcome::StoppedBeforeFinished);
         EXPECT_EQ(result.partly_overwritten, (std::vector<PartlyOverwritten>{{0, dir / "t/f", row.passes_done}}));

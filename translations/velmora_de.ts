@@ -527,16 +527,22 @@ Velmora füllt jeden freien Block dieses Dateisystems mit seinem Muster, schreib
         <translation>Nichts wurde vernichtet.</translation>
     </message>
     <message>
-        <source>%1 of %2 items could not be shredded; the report names them and says why.</source>
-        <translation>%1 von %2 Einträgen konnten nicht vernichtet werden; der Bericht nennt sie und den Grund.</translation>
-    </message>
-    <message>
-        <source>%1 of %2 items could not be shredded.</source>
-        <translation>%1 von %2 Einträgen konnten nicht vernichtet werden.</translation>
-    </message>
-    <message>
         <source>(could not be handed to the running Velmora)</source>
         <translation>(konnte nicht an das laufende Velmora übergeben werden)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of %1 items could not be shredded; the report names them and says why.</source>
+        <translation>
+            <numerusform>%n von %1 Einträgen konnte nicht vernichtet werden; der Bericht nennt ihn und den Grund.</numerusform>
+            <numerusform>%n von %1 Einträgen konnten nicht vernichtet werden; der Bericht nennt sie und den Grund.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of %1 items could not be shredded.</source>
+        <translation>
+            <numerusform>%n von %1 Einträgen konnte nicht vernichtet werden.</numerusform>
+            <numerusform>%n von %1 Einträgen konnten nicht vernichtet werden.</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

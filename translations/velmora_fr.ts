@@ -527,16 +527,22 @@ Velmora remplit chaque bloc libre de ce système de fichiers avec son motif, le 
         <translation>Rien n&apos;a été détruit.</translation>
     </message>
     <message>
-        <source>%1 of %2 items could not be shredded; the report names them and says why.</source>
-        <translation>%1 éléments sur %2 n&apos;ont pas pu être détruits ; le rapport les nomme et dit pourquoi.</translation>
-    </message>
-    <message>
-        <source>%1 of %2 items could not be shredded.</source>
-        <translation>%1 éléments sur %2 n&apos;ont pas pu être détruits.</translation>
-    </message>
-    <message>
         <source>(could not be handed to the running Velmora)</source>
         <translation>(n&apos;a pas pu être transmis au Velmora en cours d&apos;exécution)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of %1 items could not be shredded; the report names them and says why.</source>
+        <translation>
+            <numerusform>%n élément sur %1 n&apos;a pas pu être détruit ; le rapport le nomme et dit pourquoi.</numerusform>
+            <numerusform>%n éléments sur %1 n&apos;ont pas pu être détruits ; le rapport les nomme et dit pourquoi.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of %1 items could not be shredded.</source>
+        <translation>
+            <numerusform>%n élément sur %1 n&apos;a pas pu être détruit.</numerusform>
+            <numerusform>%n éléments sur %1 n&apos;ont pas pu être détruits.</numerusform>
+        </translation>
     </message>
 </context>
 </TS>
