@@ -2,6 +2,8 @@
 // FrmMain's controls, built and placed in one place. Positions are given in
 // twips, the unit the window has always been laid out in, and converted at
 // 15 twips to the pixel.
+#include <algorithm>
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QMenuBar>
@@ -22,6 +24,16 @@ constexpr int kClientHeight = 4245;
 const QColor kPageBlue(2, 51, 94);
 
 int Px(int twips) { return (twips + 7) / 15; }
+
+// Where the pages' text ends on the right, in twips.
+constexpr int kRightEdge = 4575;
+
+// Widens `widget` to show its whole text, up to `right` (twips), where its
+// text is longer than the room it has: English keeps its old geometry.
+void WidenToFit(QWidget* widget, int right) {
+  const int wanted = widget->sizeHint().width();
+  if (wanted > widget->width()) widget->resize(std::min(wanted, Px(right) - widget->x()), widget->height());
+}
 
 template <typename W>
 W* Place(W* widget, const char* name, int left, int top, int width, int height) {
@@ -170,6 +182,12 @@ void FrmMain::BuildOptionsPage() {
   techniqueBox->setToolTip(
       tr("What the passes before the last write: Ones and Zeros writes 0xFF and 0x00 in turn, Random Chars random "
          "bytes; the last pass always writes the fill pattern"));
+  // A translation longer than its English takes the room to its right.
+  WidenToFit(folderModeButton, kRightEdge);
+  WidenToFit(fileModeButton, kRightEdge);
+  WidenToFit(passCountCaption, 2220);  // the lists begin at 2280
+  WidenToFit(techniqueCaption, 2220);
+  WidenToFit(techniqueBox, kRightEdge);
   MakeRule(p, "Line1", 120, 3600, 4590);
   optionsExitButton = MakeButton(p, "cmdExit", tr("&Exit"), 120, 3720, 1095, 375);
   nextButton = MakeButton(p, "cmdNext", tr("&Next >>"), 3510, 3720, 1095, 375);

@@ -423,7 +423,7 @@ Velmora remplit chaque bloc libre de ce système de fichiers avec son motif, le 
     </message>
     <message>
         <source>&lt;&lt; &amp;Back</source>
-        <translation>&lt;&lt; &amp;Précédent</translation>
+        <translation>&lt;&lt; Re&amp;tour</translation>
     </message>
     <message>
         <source>See Velmora Report</source>
