@@ -30,12 +30,7 @@ using testing::WipeAtPosition;
 using testing::WriteFile;
 
 using testing::ExpectedCover;
-
-std::size_t FsBlock(const std::string& path) {
-  struct stat st;
-  ::stat(path.c_str(), &st);
-  return st.st_blksize;
-}
+using testing::FsBlock;
 
 TEST(WipeFile, TenByteFileGetsTheBlockThenPatternToAWholeBlock) {
   TempDir dir;

@@ -34,6 +34,11 @@ bool Exists(const std::string& path);  // without following a last link
 void MakeDir(const std::string& path, mode_t mode = 0755);
 // The number of descriptors this process holds open.
 int OpenDescriptorCount();
+// The path an open descriptor stands for, as the kernel tells it ("" when
+// it cannot).
+std::string PathOfFd(int fd);
+// The block size of the file system `path` is on.
+std::size_t FsBlock(const std::string& path);
 // Sets or clears the immutable flag (root, on a file system that has it).
 bool SetImmutable(const std::string& path, bool on);
 
