@@ -50,9 +50,7 @@ TEST(Report, SecondRunReplacesTheFirst) {
   WriteReport(report, options, {{"/a/very/long/first/path", "x"}}, host);
   options.OverwriteNoOfTimes = 1;
   WriteReport(report, options, {{"/b", "b"}}, host);
-  EXPECT_EQ(ReadText(dir / "note.txt"),
-            "Velmora\r\n07/12/2026\r\n09:41\r\n\r\nTechnique Used: Ones and Zeros\r\n"
-            "Files Overwritten: 1 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n/b\r\n");
+  EXPECT_EQ(ReadText(dir / "note.txt"), testing::ShreddedReport("Ones and Zeros", 1, {"/b"}));
 }
 
 TEST(Report, LinkPlantedAtTheReportPathIsNotFollowed) {
