@@ -48,7 +48,9 @@ ShredRunResult RunAt(const ShredOptions& options, int position, const ShredList&
   return RunAt(options, position, items, folder, host);
 }
 
-TEST(ShredRun, CaptionsAreExact) {
+using ShredRun = testing::InTempDir;
+
+TEST_F(ShredRun, CaptionsAreExact) {
   ShredOptions options;
   EXPECT_EQ(FileModeCaption(options), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
   options.OverwriteWith = "Random Chars";
@@ -57,8 +59,7 @@ TEST(ShredRun, CaptionsAreExact) {
             "Velmora has shred the File(s)/Folder with Random Chars Technique and 10 Number of times");
 }
 
-TEST(ShredRun, FileModeThreeFilesReportedThenShreddedInListOrder) {
-  TempDir dir;
+TEST_F(ShredRun, FileModeThreeFilesReportedThenShreddedInListOrder) {
   MakeDir(dir / "prog");
   ShredList items;
   for (std::string name : {"a", "b", "c"}) {
@@ -78,8 +79,7 @@ TEST(ShredRun, FileModeThreeFilesReportedThenShreddedInListOrder) {
   ASSERT_EQ(capture.removed_files.size(), 3u);
 }
 
-TEST(ShredRun, BareNameIsNeverShreddedInTheWorkingDirectory) {
-  TempDir dir;
+TEST_F(ShredRun, BareNameIsNeverShreddedInTheWorkingDirectory) {
   TempDir cwd;
   MakeDir(dir / "sub");
   WriteFile(dir / "sub/same", Bytes(10, 1));
@@ -93,8 +93,7 @@ TEST(ShredRun, BareNameIsNeverShreddedInTheWorkingDirectory) {
   EXPECT_EQ(ReadFile(cwd / "same"), Bytes(10, 2));
 }
 
-TEST(ShredRun, UnopenableFileStaysAndTheOthersAreStillShredded) {
-  TempDir dir;
+TEST_F(ShredRun, UnopenableFileStaysAndTheOthersAreStillShredded) {
   WriteFile(dir / "a", Bytes(10, 1));
   WriteFile(dir / "ro", Bytes(10, 2), 0444);
   WriteFile(dir / "c", Bytes(10, 3));
@@ -105,16 +104,14 @@ TEST(ShredRun, UnopenableFileStaysAndTheOthersAreStillShredded) {
 }
 
 // A position no pass count has (a hostile saved setting) shreds nothing.
-TEST(ShredRun, NoSuchPassPositionTouchesNothing) {
-  TempDir dir;
+TEST_F(ShredRun, NoSuchPassPositionTouchesNothing) {
   WriteFile(dir / "a", Bytes(100, 9));
   ShredRunResult result = RunAt(ShredOptions{}, 6, {{dir / "a", "a"}}, dir.path());
   EXPECT_EQ(result.outcomes, std::vector<ItemOutcome>{ItemOutcome::OpenFailed});
   EXPECT_EQ(ReadFile(dir / "a"), Bytes(100, 9));
 }
 
-TEST(ShredRun, FolderModeShredsEveryListedFolderInOrder) {
-  TempDir dir;
+TEST_F(ShredRun, FolderModeShredsEveryListedFolderInOrder) {
   MakeDir(dir / "one");
   MakeDir(dir / "two");
   WriteFile(dir / "one/x", Bytes(100, 1));
@@ -137,16 +134,14 @@ TEST(ShredRun, FolderModeShredsEveryListedFolderInOrder) {
   EXPECT_EQ(ReadText(dir / "note.txt"), testing::ShreddedReport("Random Chars", 7, {dir / "one", dir / "two"}));
 }
 
-TEST(ShredRun, FolderModeWithAMissingFolderStillEndsWithTheCaption) {
-  TempDir dir;
+TEST_F(ShredRun, FolderModeWithAMissingFolderStillEndsWithTheCaption) {
   ShredOptions options;
   options.FolderMode = true;
   ShredRunResult result = RunAt(options, 2, {{dir / "gone", dir / "gone"}}, dir.path());
   EXPECT_EQ(ItemsShredded(result), (std::vector<bool>{false}));
 }
 
-TEST(ShredRun, ReportFailureDoesNotStopTheShred) {
-  TempDir dir;
+TEST_F(ShredRun, ReportFailureDoesNotStopTheShred) {
   WriteFile(dir / "a", Bytes(10, 1));
   ShredRunResult result = RunAt(ShredOptions{}, 2, {{dir / "a", "a"}}, dir / "no/such");
   EXPECT_FALSE(result.report_written);
@@ -181,8 +176,9 @@ std::uint64_t Planned(const std::string& path, std::size_t block) {
   return (length + st.st_blksize - 1) / st.st_blksize * st.st_blksize;
 }
 
-TEST(ShredRunProgress, FileModeReportsWithinEachFileUpToThePlannedBytes) {
-  TempDir dir;
+using ShredRunProgress = testing::InTempDir;
+
+TEST_F(ShredRunProgress, FileModeReportsWithinEachFileUpToThePlannedBytes) {
   WriteFile(dir / "big", testing::RandomBytes((3 << 20) + 5, 1));
   WriteFile(dir / "small", Bytes(10, 2));
   WriteFile(dir / "ro", Bytes(10, 3), 0444);
@@ -316,8 +312,7 @@ TEST(ShredRunStop, OnASlowDeviceStopLeavesAtMostOneWindowAndCountsMoveEveryWindo
 // The bar counts what the device acknowledged, never what only reached the
 // cache; the cache runs at most the window ahead of the device, so the final
 // sync is short.
-TEST(ShredRunProgress, FileModeBarNeverRunsAheadOfWhatTheDeviceAcknowledged) {
-  TempDir dir;
+TEST_F(ShredRunProgress, FileModeBarNeverRunsAheadOfWhatTheDeviceAcknowledged) {
   const std::uint64_t size = std::uint64_t{200} << 20;
   if (!Allocated(dir / "big", static_cast<off_t>(size))) GTEST_SKIP() << "skipped: no fallocate here";
   struct LedgerHost : WatchingHost {
@@ -344,7 +339,7 @@ TEST(ShredRunProgress, FileModeBarNeverRunsAheadOfWhatTheDeviceAcknowledged) {
 
 // The window the cache may run ahead: a second of what the device has shown
 // it takes, within 8 and 64 MiB; the least until it has shown anything.
-TEST(ShredRunProgress, WritebackWindowIsASecondOfTheDevicesSpeedWithinItsBounds) {
+TEST_F(ShredRunProgress, WritebackWindowIsASecondOfTheDevicesSpeedWithinItsBounds) {
   static std::chrono::steady_clock::time_point now;
   now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
   const std::uint64_t MiB = 1 << 20;
@@ -367,7 +362,7 @@ TEST(ShredRunProgress, WritebackWindowIsASecondOfTheDevicesSpeedWithinItsBounds)
   }
 }
 
-TEST(ShredRunProgress, ReportsOnlyWhenTheThousandthChangesOrAnItemBeginsOrEnds) {
+TEST_F(ShredRunProgress, ReportsOnlyWhenTheThousandthChangesOrAnItemBeginsOrEnds) {
   WatchingHost host;
   FileRunProgress progress(host, {600000, 400000});
   progress.BeginItem(0, "a");

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A temporary folder per test, and small helpers for exact file contents.
+#include <gtest/gtest.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -21,6 +22,12 @@ class TempDir {
 
  private:
   std::string path_;
+};
+
+// A test with a temporary folder of its own.
+class InTempDir : public ::testing::Test {
+ protected:
+  TempDir dir;
 };
 
 using Bytes = std::vector<std::uint8_t>;
