@@ -26,8 +26,8 @@ namespace {
 
 using testing::Bytes;
 using testing::Exists;
+using testing::HoldsFillFolder;
 using testing::MakeDir;
-using testing::ReadFile;
 using testing::Snapshot;
 using testing::TempDir;
 using testing::WriteFile;
@@ -41,12 +41,6 @@ class StopAt : public RunControl {
  private:
   int nth_, asked_ = 0;
 };
-
-bool HoldsFillFolder(const std::string& folder) {
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    if (IsFillFolderName(entry.path().filename().string())) return true;
-  return false;
-}
 
 constexpr std::uint64_t kMiB = 1 << 20;
 

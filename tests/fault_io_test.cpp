@@ -96,17 +96,8 @@ TEST(Faults, FileThatVanishesDuringTheRunIsNoFailureAndLeavesNothing) {
   WriteFile(dir / "a", Bytes(100, 1));
   WriteFile(dir / "b", Bytes(100, 2));
   WriteFile(dir / "c", Bytes(100, 3));
-  static std::string victim;
-  victim = dir / "b";
-  SysCalls calls = Sys();
-  calls.pwrite = [](int fd, const void* buf, size_t n, off_t at) {
-    if (!victim.empty()) {
-      ::unlink(victim.c_str());
-      victim.clear();
-    }
-    return ::pwrite(fd, buf, n, at);
-  };
-  ScopedSysCalls scope(calls);
+  const std::string victim = dir / "b";
+  ScopedSysCalls scope(testing::BeforeFirstWrite([victim] { ::unlink(victim.c_str()); }));
   ShredRunResult r = RunWithChecks({{dir / "a", "a"}, {dir / "b", "b"}, {dir / "c", "c"}}, false, dir.path());
   EXPECT_EQ(ItemsShredded(r), (std::vector<bool>{true, true, true}));
   for (const char* name : {"a", "b", "c"}) EXPECT_FALSE(Exists(dir / name));
@@ -115,26 +106,19 @@ TEST(Faults, FileThatVanishesDuringTheRunIsNoFailureAndLeavesNothing) {
 TEST(Faults, FileThatVanishesInsideAFolderIsSkipped) {
   // A small folder, and one big enough to be shared out in chunks, where
   // files vanish from several of them.
-  static std::vector<std::string> vanishing;
   for (int files : {4, 400}) {
     TempDir dir;
     MakeDir(dir / "t");
     for (int f = 0; f < files; ++f) WriteFile(dir / ("t/f" + std::to_string(f)), Bytes(100, 1));
-    vanishing = files == 4 ? std::vector<std::string>{"f0", "f3"}
-                           : std::vector<std::string>{"f0", "f3", "f131", "f132", "f260", "f399"};
-    static std::string folder;
-    static std::atomic<bool> done;
-    folder = dir / "t";
-    done = false;
-    SysCalls calls = Sys();
-    calls.pwrite = [](int fd, const void* buf, size_t n, off_t at) {
-      // Whichever file is written first, the others' fates vary: remove some
-      // that may not have been reached yet. Writes come from several threads.
-      if (!done.exchange(true))
-        for (const std::string& name : vanishing) ::unlink((folder + "/" + name).c_str());
-      return ::pwrite(fd, buf, n, at);
-    };
-    ScopedSysCalls scope(calls);
+    const std::vector<std::string> vanishing =
+        files == 4 ? std::vector<std::string>{"f0", "f3"}
+                   : std::vector<std::string>{"f0", "f3", "f131", "f132", "f260", "f399"};
+    const std::string folder = dir / "t";
+    // Whichever file is written first, the others' fates vary: remove some
+    // that may not have been reached yet. Writes come from several threads.
+    ScopedSysCalls scope(testing::BeforeFirstWrite([&] {
+      for (const std::string& name : vanishing) ::unlink((folder + "/" + name).c_str());
+    }));
     ShredRunResult r = RunWithChecks({{dir / "t", dir / "t"}}, true, dir.path());
     EXPECT_EQ(ItemsShredded(r), std::vector<bool>{true}) << files;
     EXPECT_FALSE(Exists(dir / "t")) << files;
@@ -148,14 +132,8 @@ TEST(Faults, FileRemovedInsideAFolderDuringTheSyncIsNoFailure) {
   MakeDir(dir / "t");
   WriteFile(dir / "t/a", Bytes(100, 1));
   WriteFile(dir / "t/b", Bytes(100, 2));
-  static std::string victim;
-  victim = dir / "t/b";
-  SysCalls calls = Sys();
-  calls.syncfs = [](int fd) {
-    ::unlink(victim.c_str());
-    return ::syncfs(fd);
-  };
-  ScopedSysCalls scope(calls);
+  const std::string victim = dir / "t/b";
+  ScopedSysCalls scope(testing::BeforeSyncfs(1, [victim] { ::unlink(victim.c_str()); }));
   EXPECT_EQ(ItemsShredded(RunWithChecks({{dir / "t", dir / "t"}}, true, dir.path())), std::vector<bool>{true});
   EXPECT_FALSE(Exists(dir / "t"));
 }
@@ -166,19 +144,11 @@ TEST(Faults, FolderThatAppearsDuringTheWalkIsNeverRemovedUnshredded) {
   MakeDir(dir / "t/sub");
   WriteFile(dir / "t/a", Bytes(100, 1));
   WriteFile(dir / "t/sub/b", Bytes(100, 2));
-  static std::string folder;
-  static std::atomic<bool> done;
-  folder = dir / "t";
-  done = false;
-  SysCalls calls = Sys();
-  calls.pwrite = [](int fd, const void* buf, size_t n, off_t at) {
-    if (!done.exchange(true)) {
-      ::mkdir((folder + "/late").c_str(), 0755);
-      WriteFile(folder + "/late/news", Bytes(77, 7));
-    }
-    return ::pwrite(fd, buf, n, at);
-  };
-  ScopedSysCalls scope(calls);
+  const std::string folder = dir / "t";
+  ScopedSysCalls scope(testing::BeforeFirstWrite([folder] {
+    ::mkdir((folder + "/late").c_str(), 0755);
+    WriteFile(folder + "/late/news", Bytes(77, 7));
+  }));
   ShredRunResult r = RunWithChecks({{dir / "t", dir / "t"}}, true, dir.path());
   // Whatever the walk made of the newcomer, the originals are gone and a
   // file that was not overwritten was not removed either.

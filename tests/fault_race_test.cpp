@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "support/bind_mount.h"
+#include "support/capture.h"
 #include "support/checked_run.h"
 
 namespace velmora {
@@ -122,15 +123,13 @@ TEST_F(Races, FileRenamedOntoTheScrubNameBeforeTheRemovalIsKept) {
 TEST_F(Races, FolderExchangedOntoTheListedNameDuringTheRunIsNotRemoved) {
   MakeDir(dir / "listed/t");
   WriteFile(dir / "listed/t/a", Bytes(100, 1));
-  static std::function<void()> swap;
-  swap = [this] {
-    ::rename((dir / "listed/t").c_str(), (dir / "listed/moved").c_str());
-    MakeDir(dir / "listed/t");
-  };
-  calls.syncfs = [](int fd) {
-    if (swap) std::exchange(swap, nullptr)();
-    return ::syncfs(fd);
-  };
+  calls = testing::BeforeSyncfs(
+      1,
+      [this] {
+        ::rename((dir / "listed/t").c_str(), (dir / "listed/moved").c_str());
+        MakeDir(dir / "listed/t");
+      },
+      calls);
   EXPECT_EQ(Run(dir / "listed/t", true).outcomes, std::vector<ItemOutcome>{ItemOutcome::RemoveFailed});
   EXPECT_TRUE(Exists(dir / "listed/t"));
   EXPECT_FALSE(Exists(dir / "listed/moved/a"));
@@ -158,21 +157,16 @@ TEST_F(Races, SpecialFileRenamedOntoAScrubNameDuringTheSyncIsKept) {
       std::snprintf(out->release, sizeof out->release, "%s", release);
       return rc;
     };
-    static std::function<void()> swap;
-    static int syncs;
-    syncs = 0;
-    static std::string landed;
-    landed.clear();
-    swap = [this] {
-      // Onto the name "a" has now, or where it was if it is gone already.
-      landed = t + "/a";
-      for (const auto& entry : std::filesystem::directory_iterator(t)) landed = entry.path().string();
-      ::rename((dir / "world/fifo").c_str(), landed.c_str());
-    };
-    calls.syncfs = [](int fd) {
-      if (++syncs == 2 && swap) std::exchange(swap, nullptr)();
-      return ::syncfs(fd);
-    };
+    std::string landed;
+    calls = testing::BeforeSyncfs(
+        2,
+        [this, &landed] {
+          // Onto the name "a" has now, or where it was if it is gone already.
+          landed = t + "/a";
+          for (const auto& entry : std::filesystem::directory_iterator(t)) landed = entry.path().string();
+          ::rename((dir / "world/fifo").c_str(), landed.c_str());
+        },
+        calls);
     EXPECT_EQ(Run(t, true).outcomes, std::vector<ItemOutcome>{outcome});
     ASSERT_FALSE(landed.empty());
     struct stat st;

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -28,6 +27,7 @@
 #include "platform/sys_calls.h"
 #include "report/report_keeper.h"
 #include "run/shred_run.h"
+#include "support/fake_fill_disk.h"
 #include "support/fixed_host.h"
 #include "support/forced_names.h"
 #include "support/loop_fs.h"
@@ -44,10 +44,10 @@ using testing::Bytes;
 using testing::CountOccurrences;
 using testing::Exists;
 using testing::FixedHost;
+using testing::HoldsFillFolder;
 using testing::LoopFs;
 using testing::MemoryRecord;
 using testing::SecretScanner;
-using testing::TempDir;
 using testing::WriteFile;
 
 // Names that cannot occur by chance in the image.
@@ -451,12 +451,6 @@ std::uint64_t SettledFreeBlocksOf(const std::string& path, std::uint64_t* block 
   for (const char* mode : {"remount,ro", "remount,rw"})
     EXPECT_EQ(std::system(("mount -o " + std::string(mode) + " '" + path + "'").c_str()), 0) << mode;
   return FreeBlocksOf(path, block);
-}
-
-bool HoldsFillFolder(const std::string& folder) {
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    if (IsFillFolderName(entry.path().filename().string())) return true;
-  return false;
 }
 
 struct FreeSpaceKind {

@@ -95,7 +95,7 @@ class Keeper : public ::testing::Test {
 
   // What the engine leaves of a report of `text` just before its name goes.
   Bytes Cover(const std::string& text) {
-    return testing::ExpectedCover(0, text.size(), static_cast<std::size_t>(Look(dir / "prog").st_blksize));
+    return testing::ExpectedCover(0, text.size(), testing::FsBlock(dir / "prog"));
   }
 
   TempDir dir;
@@ -110,10 +110,7 @@ TEST_F(Keeper, RunWritesTheExactReportBesideTheProgramAsAPrivateFileAndNothingEl
   testing::FixedHost host;
   ShredRunResult result = RunShred(testing::AtPosition(ShredOptions{}, 2), {{dir / "a.txt", "a.txt"}}, keeper, host);
   EXPECT_TRUE(result.report_written);
-  EXPECT_EQ(ReadText(beside),
-            "Velmora\r\n07/12/2026\r\n09:41\r\n\r\nTechnique Used: Ones and Zeros\r\n"
-            "Files Overwritten: 3 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n" +
-                (dir / "a.txt") + "\r\n");
+  EXPECT_EQ(ReadText(beside), testing::ShreddedReport("Ones and Zeros", 3, {dir / "a.txt"}));
   EXPECT_EQ(Look(beside).st_mode & 0777, 0600u);
   EXPECT_EQ(Names(dir / "prog"), std::vector<std::string>{"note.txt"});
   EXPECT_FALSE(Exists(dir / "state"));

@@ -19,8 +19,9 @@ using testing::ReadText;
 using testing::ReportInFolder;
 using testing::TempDir;
 
-TEST(Report, ExactBytesWithTwoItems) {
-  TempDir dir;
+using Report = testing::InTempDir;
+
+TEST_F(Report, ExactBytesWithTwoItems) {
   FixedHost host;
   ShredOptions options;  // "Ones and Zeros", 3
   ShredList items = {{"/home/u/a.txt", "a.txt"}, {"/home/u/b c.txt", "b c.txt"}};
@@ -33,7 +34,7 @@ TEST(Report, ExactBytesWithTwoItems) {
   EXPECT_EQ(host.calls, (std::vector<std::string>{"date", "time"}));
 }
 
-TEST(Report, EmptyListStopsAfterTheNinthLine) {
+TEST_F(Report, EmptyListStopsAfterTheNinthLine) {
   ShredOptions options;
   options.OverwriteWith = "Random Chars";
   options.OverwriteNoOfTimes = 10;
@@ -42,21 +43,17 @@ TEST(Report, EmptyListStopsAfterTheNinthLine) {
             "Files Overwritten: 10 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n");
 }
 
-TEST(Report, SecondRunReplacesTheFirst) {
-  TempDir dir;
+TEST_F(Report, SecondRunReplacesTheFirst) {
   FixedHost host;
   ShredOptions options;
   ReportInFolder report(dir.path());
   WriteReport(report, options, {{"/a/very/long/first/path", "x"}}, host);
   options.OverwriteNoOfTimes = 1;
   WriteReport(report, options, {{"/b", "b"}}, host);
-  EXPECT_EQ(ReadText(dir / "note.txt"),
-            "Velmora\r\n07/12/2026\r\n09:41\r\n\r\nTechnique Used: Ones and Zeros\r\n"
-            "Files Overwritten: 1 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n/b\r\n");
+  EXPECT_EQ(ReadText(dir / "note.txt"), testing::ShreddedReport("Ones and Zeros", 1, {"/b"}));
 }
 
-TEST(Report, LinkPlantedAtTheReportPathIsNotFollowed) {
-  TempDir dir;
+TEST_F(Report, LinkPlantedAtTheReportPathIsNotFollowed) {
   testing::WriteText(dir / "precious", "keep me");
   ASSERT_EQ(::symlink((dir / "precious").c_str(), (dir / "note.txt").c_str()), 0);
   FixedHost host;
@@ -65,15 +62,13 @@ TEST(Report, LinkPlantedAtTheReportPathIsNotFollowed) {
   EXPECT_EQ(ReadText(dir / "precious"), "keep me");
 }
 
-TEST(Report, UnwritableFolderFailsQuietly) {
-  TempDir dir;
+TEST_F(Report, UnwritableFolderFailsQuietly) {
   FixedHost host;
   ReportInFolder report(dir / "missing");
   EXPECT_FALSE(WriteReport(report, {}, {}, host));
 }
 
-TEST(Report, DeleteRemovesItAndAMissingReportIsNoFailure) {
-  TempDir dir;
+TEST_F(Report, DeleteRemovesItAndAMissingReportIsNoFailure) {
   FixedHost host;
   ReportInFolder keeper(dir.path(), dir / "state");
   WriteReport(keeper, {}, {}, host);
@@ -84,7 +79,7 @@ TEST(Report, DeleteRemovesItAndAMissingReportIsNoFailure) {
   EXPECT_FALSE(Exists(dir / "note.txt"));
 }
 
-TEST(Report, PathJoinsWithOneSlash) {
+TEST_F(Report, PathJoinsWithOneSlash) {
   EXPECT_EQ(ReportPathIn("/opt/velmora"), "/opt/velmora/note.txt");
   EXPECT_EQ(ReportPathIn("/"), "/note.txt");
 }

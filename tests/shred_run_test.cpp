@@ -37,7 +37,20 @@ using testing::WriteFile;
 
 const char* kHeader = "Velmora\r\n07/12/2026\r\n09:41\r\n\r\n";
 
-TEST(ShredRun, CaptionsAreExact) {
+// A run of `items` at pass-count `position`, its report written into `folder`.
+ShredRunResult RunAt(const ShredOptions& options, int position, const ShredList& items, const std::string& folder,
+                   ShredRunHost& host) {
+  ReportInFolder keeper(folder);
+  return RunShred(testing::AtPosition(options, position), items, keeper, host);
+}
+ShredRunResult RunAt(const ShredOptions& options, int position, const ShredList& items, const std::string& folder) {
+  FixedHost host;
+  return RunAt(options, position, items, folder, host);
+}
+
+using ShredRun = testing::InTempDir;
+
+TEST_F(ShredRun, CaptionsAreExact) {
   ShredOptions options;
   EXPECT_EQ(FileModeCaption(options), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
   options.OverwriteWith = "Random Chars";
@@ -46,8 +59,7 @@ TEST(ShredRun, CaptionsAreExact) {
             "Velmora has shred the File(s)/Folder with Random Chars Technique and 10 Number of times");
 }
 
-TEST(ShredRun, FileModeThreeFilesReportedThenShreddedInListOrder) {
-  TempDir dir;
+TEST_F(ShredRun, FileModeThreeFilesReportedThenShreddedInListOrder) {
   MakeDir(dir / "prog");
   ShredList items;
   for (std::string name : {"a", "b", "c"}) {
@@ -57,22 +69,17 @@ TEST(ShredRun, FileModeThreeFilesReportedThenShreddedInListOrder) {
   FixedHost host;
   CaptureRemovals capture;
   ShredOptions options;
-  ReportInFolder keeper(dir / "prog");
-  ShredRunResult result = RunShred(testing::AtPosition(options, 2), items, keeper, host);
+  ShredRunResult result = RunAt(options, 2, items, dir / "prog", host);
   EXPECT_EQ(FileModeCaption(testing::AtPosition(options, 2)), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
   EXPECT_EQ(ItemsShredded(result), (std::vector<bool>{true, true, true}));
   for (std::string name : {"a", "b", "c"}) EXPECT_FALSE(Exists(dir / name));
   EXPECT_EQ(ReadText(dir / "prog/note.txt"),
-            std::string(kHeader) +
-                "Technique Used: Ones and Zeros\r\nFiles Overwritten: 3 times\r\n\r\n"
-                "Files Have Been Shredded Are: \r\n\r\n" +
-                (dir / "a") + "\r\n" + (dir / "b") + "\r\n" + (dir / "c") + "\r\n");
+            testing::ShreddedReport("Ones and Zeros", 3, {dir / "a", dir / "b", dir / "c"}));
   EXPECT_EQ(host.calls, (std::vector<std::string>{"date", "time", "repaint"}));
   ASSERT_EQ(capture.removed_files.size(), 3u);
 }
 
-TEST(ShredRun, BareNameIsNeverShreddedInTheWorkingDirectory) {
-  TempDir dir;
+TEST_F(ShredRun, BareNameIsNeverShreddedInTheWorkingDirectory) {
   TempDir cwd;
   MakeDir(dir / "sub");
   WriteFile(dir / "sub/same", Bytes(10, 1));
@@ -80,23 +87,17 @@ TEST(ShredRun, BareNameIsNeverShreddedInTheWorkingDirectory) {
   char old[4096];
   ASSERT_NE(::getcwd(old, sizeof old), nullptr);
   ASSERT_EQ(::chdir(cwd.path().c_str()), 0);
-  FixedHost host;
-  ReportInFolder keeper(dir.path());
-  RunShred(testing::AtPosition(ShredOptions{}, 0), {{dir / "sub/same", "same"}}, keeper, host);
+  RunAt(ShredOptions{}, 0, {{dir / "sub/same", "same"}}, dir.path());
   ASSERT_EQ(::chdir(old), 0);
   EXPECT_FALSE(Exists(dir / "sub/same"));
   EXPECT_EQ(ReadFile(cwd / "same"), Bytes(10, 2));
 }
 
-TEST(ShredRun, UnopenableFileStaysAndTheOthersAreStillShredded) {
-  TempDir dir;
+TEST_F(ShredRun, UnopenableFileStaysAndTheOthersAreStillShredded) {
   WriteFile(dir / "a", Bytes(10, 1));
   WriteFile(dir / "ro", Bytes(10, 2), 0444);
   WriteFile(dir / "c", Bytes(10, 3));
-  FixedHost host;
-  ReportInFolder keeper(dir.path());
-  ShredRunResult result =
-      RunShred(testing::AtPosition(ShredOptions{}, 1), {{dir / "a", "a"}, {dir / "ro", "ro"}, {dir / "c", "c"}}, keeper, host);
+  ShredRunResult result = RunAt(ShredOptions{}, 1, {{dir / "a", "a"}, {dir / "ro", "ro"}, {dir / "c", "c"}}, dir.path());
   EXPECT_EQ(ItemsShredded(result), (std::vector<bool>{true, false, true}));
   EXPECT_EQ(ReadFile(dir / "ro"), Bytes(10, 2));
   EXPECT_NE(ReadText(dir / "note.txt").find(dir / "ro"), std::string::npos);
@@ -126,18 +127,14 @@ TEST(ShredRun, NothingShreddedOnlyWhereNothingWent) {
 }
 
 // A position no pass count has (a hostile saved setting) shreds nothing.
-TEST(ShredRun, NoSuchPassPositionTouchesNothing) {
-  TempDir dir;
+TEST_F(ShredRun, NoSuchPassPositionTouchesNothing) {
   WriteFile(dir / "a", Bytes(100, 9));
-  FixedHost host;
-  ReportInFolder keeper(dir.path());
-  ShredRunResult result = RunShred(testing::AtPosition(ShredOptions{}, 6), {{dir / "a", "a"}}, keeper, host);
+  ShredRunResult result = RunAt(ShredOptions{}, 6, {{dir / "a", "a"}}, dir.path());
   EXPECT_EQ(result.outcomes, std::vector<ItemOutcome>{ItemOutcome::OpenFailed});
   EXPECT_EQ(ReadFile(dir / "a"), Bytes(100, 9));
 }
 
-TEST(ShredRun, FolderModeShredsEveryListedFolderInOrder) {
-  TempDir dir;
+TEST_F(ShredRun, FolderModeShredsEveryListedFolderInOrder) {
   MakeDir(dir / "one");
   MakeDir(dir / "two");
   WriteFile(dir / "one/x", Bytes(100, 1));
@@ -147,11 +144,8 @@ TEST(ShredRun, FolderModeShredsEveryListedFolderInOrder) {
   options.OverwriteWith = "Random Chars";
   options.OverwriteNoOfTimes = 7;
   options.FolderToShred = dir / "two";
-  FixedHost host;
   CaptureRemovals capture;
-  ReportInFolder keeper(dir.path());
-  ShredRunResult result =
-      RunShred(testing::AtPosition(options, 4), {{dir / "one", dir / "one"}, {dir / "two", dir / "two"}}, keeper, host);
+  RunAt(options, 4, {{dir / "one", dir / "one"}, {dir / "two", dir / "two"}}, dir.path());
   EXPECT_EQ(FolderModeCaption(testing::AtPosition(options, 4)),
             "Velmora has shred the File(s)/Folder with Random Chars Technique and 7 Number of times");
   EXPECT_FALSE(Exists(dir / "one"));
@@ -160,29 +154,19 @@ TEST(ShredRun, FolderModeShredsEveryListedFolderInOrder) {
   Bytes block = BuildFillBlock(400);
   for (const Bytes& seen : capture.removed_files)
     EXPECT_TRUE(std::equal(block.begin(), block.end(), seen.begin()));
-  EXPECT_EQ(ReadText(dir / "note.txt"),
-            std::string(kHeader) +
-                "Technique Used: Random Chars\r\nFiles Overwritten: 7 times\r\n\r\n"
-                "Files Have Been Shredded Are: \r\n\r\n" +
-                (dir / "one") + "\r\n" + (dir / "two") + "\r\n");
+  EXPECT_EQ(ReadText(dir / "note.txt"), testing::ShreddedReport("Random Chars", 7, {dir / "one", dir / "two"}));
 }
 
-TEST(ShredRun, FolderModeWithAMissingFolderStillEndsWithTheCaption) {
-  TempDir dir;
+TEST_F(ShredRun, FolderModeWithAMissingFolderStillEndsWithTheCaption) {
   ShredOptions options;
   options.FolderMode = true;
-  FixedHost host;
-  ReportInFolder keeper(dir.path());
-  ShredRunResult result = RunShred(testing::AtPosition(options, 2), {{dir / "gone", dir / "gone"}}, keeper, host);
+  ShredRunResult result = RunAt(options, 2, {{dir / "gone", dir / "gone"}}, dir.path());
   EXPECT_EQ(ItemsShredded(result), (std::vector<bool>{false}));
 }
 
-TEST(ShredRun, ReportFailureDoesNotStopTheShred) {
-  TempDir dir;
+TEST_F(ShredRun, ReportFailureDoesNotStopTheShred) {
   WriteFile(dir / "a", Bytes(10, 1));
-  FixedHost host;
-  ReportInFolder keeper(dir / "no/such");
-  ShredRunResult result = RunShred(testing::AtPosition(ShredOptions{}, 2), {{dir / "a", "a"}}, keeper, host);
+  ShredRunResult result = RunAt(ShredOptions{}, 2, {{dir / "a", "a"}}, dir / "no/such");
   EXPECT_FALSE(result.report_written);
   EXPECT_FALSE(Exists(dir / "a"));
 }
@@ -215,8 +199,9 @@ std::uint64_t Planned(const std::string& path, std::size_t block) {
   return (length + st.st_blksize - 1) / st.st_blksize * st.st_blksize;
 }
 
-TEST(ShredRunProgress, FileModeReportsWithinEachFileUpToThePlannedBytes) {
-  TempDir dir;
+using ShredRunProgress = testing::InTempDir;
+
+TEST_F(ShredRunProgress, FileModeReportsWithinEachFileUpToThePlannedBytes) {
   WriteFile(dir / "big", testing::RandomBytes((3 << 20) + 5, 1));
   WriteFile(dir / "small", Bytes(10, 2));
   WriteFile(dir / "ro", Bytes(10, 3), 0444);
@@ -225,8 +210,7 @@ TEST(ShredRunProgress, FileModeReportsWithinEachFileUpToThePlannedBytes) {
   // "3": the bar covers the three passes of every file.
   const std::uint64_t total = 3 * (big + Planned(dir / "small", block) + Planned(dir / "ro", block));
   WatchingHost host;
-  ReportInFolder keeper(dir.path());
-  RunShred(testing::AtPosition(ShredOptions{}, 2), {{dir / "big", "big"}, {dir / "small", "small"}, {dir / "ro", "ro"}}, keeper, host);
+  RunAt(ShredOptions{}, 2, {{dir / "big", "big"}, {dir / "small", "small"}, {dir / "ro", "ro"}}, dir.path(), host);
 
   ASSERT_FALSE(host.reports.empty());
   std::vector<std::string> items;
@@ -338,8 +322,7 @@ TEST(ShredRunStop, OnASlowDeviceStopLeavesAtMostOneWindowAndCountsMoveEveryWindo
     ShredOptions options;
     options.FolderMode = folder_mode;
     const std::string item = folder_mode ? dir / "t" : dir / "t/0";
-    ReportInFolder keeper(dir.path());
-    const ShredRunResult result = RunShred(testing::AtPosition(options, 0), {{item, item}}, keeper, host);
+    const ShredRunResult result = RunAt(options, 0, {{item, item}}, dir.path(), host);
     EXPECT_EQ(result.outcomes[0], folder_mode ? ItemOutcome::StoppedBeforeFinished : ItemOutcome::StoppedPartWay);
     EXPECT_LE(DeviceLedger::most_ahead, kMinWritebackLead + kPassChunk) << folder_mode;
     EXPECT_LE(DeviceLedger::left_to_force, kMinWritebackLead + kPassChunk) << folder_mode;
@@ -352,8 +335,7 @@ TEST(ShredRunStop, OnASlowDeviceStopLeavesAtMostOneWindowAndCountsMoveEveryWindo
 // The bar counts what the device acknowledged, never what only reached the
 // cache; the cache runs at most the window ahead of the device, so the final
 // sync is short.
-TEST(ShredRunProgress, FileModeBarNeverRunsAheadOfWhatTheDeviceAcknowledged) {
-  TempDir dir;
+TEST_F(ShredRunProgress, FileModeBarNeverRunsAheadOfWhatTheDeviceAcknowledged) {
   const std::uint64_t size = std::uint64_t{200} << 20;
   if (!Allocated(dir / "big", static_cast<off_t>(size))) GTEST_SKIP() << "skipped: no fallocate here";
   struct LedgerHost : WatchingHost {
@@ -364,8 +346,7 @@ TEST(ShredRunProgress, FileModeBarNeverRunsAheadOfWhatTheDeviceAcknowledged) {
     }
   } host;
   ScopedSysCalls ledger(DeviceLedger::Calls());
-  ReportInFolder keeper(dir.path());
-  ShredRunResult result = RunShred(testing::AtPosition(ShredOptions{}, 0), {{dir / "big", "big"}}, keeper, host);
+  ShredRunResult result = RunAt(ShredOptions{}, 0, {{dir / "big", "big"}}, dir.path(), host);
   ASSERT_EQ(result.outcomes, std::vector<ItemOutcome>{ItemOutcome::Shredded});
   EXPECT_EQ(DeviceLedger::written, size);
   EXPECT_LE(DeviceLedger::most_ahead, kMaxWritebackLead);
@@ -381,7 +362,7 @@ TEST(ShredRunProgress, FileModeBarNeverRunsAheadOfWhatTheDeviceAcknowledged) {
 
 // The window the cache may run ahead: a second of what the device has shown
 // it takes, within 8 and 64 MiB; the least until it has shown anything.
-TEST(ShredRunProgress, WritebackWindowIsASecondOfTheDevicesSpeedWithinItsBounds) {
+TEST_F(ShredRunProgress, WritebackWindowIsASecondOfTheDevicesSpeedWithinItsBounds) {
   static std::chrono::steady_clock::time_point now;
   now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
   const std::uint64_t MiB = 1 << 20;
@@ -411,7 +392,7 @@ TEST(ShredRunProgress, WritebackWindowIsASecondOfTheDevicesSpeedWithinItsBounds)
   }
 }
 
-TEST(ShredRunProgress, ReportsOnlyWhenTheThousandthChangesOrAnItemBeginsOrEnds) {
+TEST_F(ShredRunProgress, ReportsOnlyWhenTheThousandthChangesOrAnItemBeginsOrEnds) {
   WatchingHost host;
   FileRunProgress progress(host, {600000, 400000});
   progress.BeginItem(0, "a");
@@ -461,9 +442,7 @@ TEST(ShredRunStop, FileModeStopsInsideTheFileInHandAndLeavesItPartlyOverwritten)
     return done;
   };
   calls.fdatasync = [](int fd) {
-    char link[4096];
-    ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link);
-    if (n > 0 && std::string(link, static_cast<std::size_t>(n)) == synced_path) ++syncs;
+    if (testing::PathOfFd(fd) == synced_path) ++syncs;
     return ::fdatasync(fd);
   };
   calls.checkpoint_journal = [](int, unsigned flags) {
@@ -600,8 +579,7 @@ TEST(ShredRunStop, AfterAWholePassTheFileIsRemovedAndNamedWithItsPasses) {
       ShredOptions options;
       options.FolderMode = folder_mode;
       const std::string item = folder_mode ? dir / "t" : dir / "t/f";
-      ReportInFolder keeper(dir.path());
-      const ShredRunResult result = RunShred(testing::AtPosition(options, 2), {{item, item}}, keeper, host);
+      const ShredRunResult result = RunAt(options, 2, {{item, item}}, dir.path(), host);
       const SCOPED_TRACE(std::to_string(folder_mode) + " " + std::to_string(row.stop_after_writes));
       EXPECT_EQ(Exists(dir / "t/f"), row.passes_done == 0);
       EXPECT_EQ(host.writes, row.stop_after_writes) << "no write after the stop";

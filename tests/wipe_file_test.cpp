@@ -30,15 +30,11 @@ using testing::WipeAtPosition;
 using testing::WriteFile;
 
 using testing::ExpectedCover;
+using testing::FsBlock;
 
-std::size_t FsBlock(const std::string& path) {
-  struct stat st;
-  ::stat(path.c_str(), &st);
-  return st.st_blksize;
-}
+using WipeFile = testing::InTempDir;
 
-TEST(WipeFile, TenByteFileGetsTheBlockThenPatternToAWholeBlock) {
-  TempDir dir;
+TEST_F(WipeFile, TenByteFileGetsTheBlockThenPatternToAWholeBlock) {
   WriteFile(dir / "a", Bytes(10, 0x77));
   std::size_t fs_block = FsBlock(dir / "a");
   CaptureRemovals capture;
@@ -50,8 +46,7 @@ TEST(WipeFile, TenByteFileGetsTheBlockThenPatternToAWholeBlock) {
   EXPECT_EQ(first, BuildFillBlock(0));
 }
 
-TEST(WipeFile, EveryOriginalByteOfA1MiBFileIsGoneBeforeDeletion) {
-  TempDir dir;
+TEST_F(WipeFile, EveryOriginalByteOfA1MiBFileIsGoneBeforeDeletion) {
   const std::size_t size = (1 << 20) + 7;  // one byte past whole blocks, and then some
   Bytes secret = testing::RandomBytes(size, 42);
   WriteFile(dir / "big", secret);
@@ -114,7 +109,7 @@ TEST(WipeFilePasses, EachPassCoversTheFileAndIsForcedBeforeTheNext) {
     const Bytes fill = ExpectedCover(row.position, row.size, FsBlock(dir / "f"));
     {
       ScopedSysCalls ledger(PassLedger::Calls());
-      ASSERT_EQ(WipeFile(dir / "f", *PlanForPosition(row.position, row.technique)), WipeOutcome::Shredded);
+      ASSERT_EQ(velmora::WipeFile(dir / "f", *PlanForPosition(row.position, row.technique)), WipeOutcome::Shredded);
     }
     ASSERT_EQ(PassLedger::passes.size(), static_cast<std::size_t>(*PassCountAt(row.position))) << row.position;
     for (std::size_t k = 0; k < PassLedger::passes.size(); ++k) {
@@ -136,8 +131,7 @@ TEST(WipeFilePasses, EachPassCoversTheFileAndIsForcedBeforeTheNext) {
   }
 }
 
-TEST(WipeFile, MissingFileInExistingFolderIsCreatedFilledAndRemoved) {
-  TempDir dir;
+TEST_F(WipeFile, MissingFileInExistingFolderIsCreatedFilledAndRemoved) {
   CaptureRemovals capture;
   EXPECT_EQ(WipeAtPosition(dir / "never", 2), WipeOutcome::Shredded);
   EXPECT_FALSE(Exists(dir / "never"));
@@ -145,22 +139,19 @@ TEST(WipeFile, MissingFileInExistingFolderIsCreatedFilledAndRemoved) {
   EXPECT_EQ(capture.removed_files[0].size() % FsBlock(dir.path()), 0u);
 }
 
-TEST(WipeFile, MissingFolderTouchesNothing) {
-  TempDir dir;
+TEST_F(WipeFile, MissingFolderTouchesNothing) {
   EXPECT_EQ(WipeAtPosition(dir / "no/such", 2), WipeOutcome::OpenFailed);
   EXPECT_FALSE(Exists(dir / "no"));
 }
 
-TEST(WipeFile, ReadOnlyFileKeepsItsContentsAndStays) {
-  TempDir dir;
+TEST_F(WipeFile, ReadOnlyFileKeepsItsContentsAndStays) {
   Bytes content = testing::RandomBytes(5000, 3);
   WriteFile(dir / "ro", content, 0444);
   EXPECT_EQ(WipeAtPosition(dir / "ro", 2), WipeOutcome::ReadOnly);
   EXPECT_EQ(ReadFile(dir / "ro"), content);
 }
 
-TEST(WipeFile, SymbolicLinkIsLeftAndItsTargetUntouched) {
-  TempDir dir;
+TEST_F(WipeFile, SymbolicLinkIsLeftAndItsTargetUntouched) {
   Bytes content = testing::RandomBytes(5000, 4);
   WriteFile(dir / "target", content);
   ASSERT_EQ(::symlink((dir / "target").c_str(), (dir / "link").c_str()), 0);
@@ -169,16 +160,14 @@ TEST(WipeFile, SymbolicLinkIsLeftAndItsTargetUntouched) {
   EXPECT_EQ(ReadFile(dir / "target"), content);
 }
 
-TEST(WipeFile, DanglingLinkIsNotFollowedToCreateItsTarget) {
-  TempDir dir;
+TEST_F(WipeFile, DanglingLinkIsNotFollowedToCreateItsTarget) {
   ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "link").c_str()), 0);
   EXPECT_EQ(WipeAtPosition(dir / "link", 2), WipeOutcome::Link);
   EXPECT_FALSE(Exists(dir / "nowhere"));
   EXPECT_TRUE(Exists(dir / "link"));
 }
 
-TEST(WipeFile, FifoSocketDeviceAndFolderAreLeftWithoutBlocking) {
-  TempDir dir;
+TEST_F(WipeFile, FifoSocketDeviceAndFolderAreLeftWithoutBlocking) {
   ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
   int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un addr{};
@@ -200,8 +189,7 @@ TEST(WipeFile, FifoSocketDeviceAndFolderAreLeftWithoutBlocking) {
   ::close(sock);
 }
 
-TEST(WipeFile, HardLinkInFileModeIsOverwrittenAsChosen) {
-  TempDir dir;
+TEST_F(WipeFile, HardLinkInFileModeIsOverwrittenAsChosen) {
   WriteFile(dir / "a", Bytes(100, 9));
   ASSERT_EQ(::link((dir / "a").c_str(), (dir / "b").c_str()), 0);
   EXPECT_EQ(WipeAtPosition(dir / "a", 0), WipeOutcome::Shredded);
@@ -210,8 +198,7 @@ TEST(WipeFile, HardLinkInFileModeIsOverwrittenAsChosen) {
   EXPECT_EQ(Bytes(other.begin(), other.begin() + 440), BuildFillBlock(0));
 }
 
-TEST(WipeFile, SparseFileHolesStayHolesAndDataIsCovered) {
-  TempDir dir;
+TEST_F(WipeFile, SparseFileHolesStayHolesAndDataIsCovered) {
   const off_t far = off_t{1} << 32;  // 4 GiB: filling it would be a disaster
   {
     int fd = ::open((dir / "sparse").c_str(), O_WRONLY | O_CREAT, 0644);
@@ -297,8 +284,7 @@ TEST(WipeFileFaults, ShortWritesAndInterruptionsStillCoverEverything) {
   EXPECT_EQ(capture.removed_files[0], ExpectedCover(1, 100000, fs_block));
 }
 
-TEST(WipeFile, NameIsScrubbedBeforeRemoval) {
-  TempDir dir;
+TEST_F(WipeFile, NameIsScrubbedBeforeRemoval) {
   WriteFile(dir / "secret-name.txt", Bytes(10, 1));
   static std::vector<std::string> removed;
   removed.clear();
@@ -381,8 +367,7 @@ TEST(WipeFileFaults, BytesAppendedWhileOverwritingAreCoveredTooOrTheFileIsKept) 
 
 // Extended attributes (where a browser keeps a download's address) hold
 // only zeros by the time the file is forced to the disk, and are gone.
-TEST(WipeFile, ExtendedAttributeValuesAreZeroedBeforeTheSync) {
-  TempDir dir;
+TEST_F(WipeFile, ExtendedAttributeValuesAreZeroedBeforeTheSync) {
   WriteFile(dir / "f", Bytes(100, 1));
   const std::string small(40, 's'), big(3000, 'b');
   if (::setxattr((dir / "f").c_str(), "user.small", small.data(), small.size(), 0) != 0 ||
@@ -430,7 +415,7 @@ TEST(WipeFileFaults, RoundingPastTheLargestFileSizeIsNotNeeded) {
   EXPECT_EQ(capture.removed_files[0], expected);
 }
 
-TEST(WipeFile, RoundingUpNeverOverflowsAtTheLargestFileSize) {
+TEST_F(WipeFile, RoundingUpNeverOverflowsAtTheLargestFileSize) {
   constexpr off_t kMax = std::numeric_limits<off_t>::max();
   struct {
     off_t value, unit, rounded;

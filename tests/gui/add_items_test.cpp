@@ -16,15 +16,9 @@ using testing::WindowTest;
 
 using AddItems = WindowTest;
 
-ShownMessage Refusal(const std::string& text) {
-  return {text, "Velmora", MessageIcon::Critical, MessageButtons::Ok};
-}
-
 TEST_F(AddItems, FileChooserHasItsTitleAndViewsStayInStep) {
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices = {"/home/u/alone.txt", ChosenFiles{"/home/u/docs", {"b.txt", "a.txt"}}};
-  Control(w, "cmdAdd")->click();
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {"/home/u/alone.txt", ChosenFiles{"/home/u/docs", {"b.txt", "a.txt"}}});
   EXPECT_EQ(fakes.dialogs.file_titles, (std::vector<std::string>{"Choose A File ....", "Choose A File ...."}));
   EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")),
             (std::vector<std::string>{"/home/u/alone.txt", "/home/u/docs/b.txt", "/home/u/docs/a.txt"}));
@@ -47,9 +41,7 @@ TEST(FileChooser, PathsBecomeOneFileOrAFolderAndItsNames) {
 
 TEST_F(AddItems, OwnExecutableInAMultipleSelectionEmptiesEverything) {
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices = {"/earlier", ChosenFiles{"/any", {"first", "velmora", "third"}}};
-  Control(w, "cmdAdd")->click();
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {"/earlier", ChosenFiles{"/any", {"first", "velmora", "third"}}});
   EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Refusal("Velmora Application Cannot Be Shredded")});
   EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
   EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->topLevelItemCount(), 0);
@@ -58,10 +50,7 @@ TEST_F(AddItems, OwnExecutableInAMultipleSelectionEmptiesEverything) {
 
 TEST_F(AddItems, OwnExecutableAloneIsRefusedAtItsPathOnly) {
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices = {dir / "prog/velmora", "/other/velmora", dir / "prog/VELMORA"};
-  Control(w, "cmdAdd")->click();
-  Control(w, "cmdAdd")->click();
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {dir / "prog/velmora", "/other/velmora", dir / "prog/VELMORA"});
   EXPECT_EQ(fakes.dialogs.messages.size(), 1u);
   EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")),
             (std::vector<std::string>{"/other/velmora", dir / "prog/VELMORA"}));
@@ -70,8 +59,7 @@ TEST_F(AddItems, OwnExecutableAloneIsRefusedAtItsPathOnly) {
 // On Linux "A.txt" and "a.txt" are two files: both are listed.
 TEST_F(AddItems, DuplicatesAreSkippedSilentlyLetterCaseCounts) {
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices = {"/d/A.txt", "/d//./A.txt", ChosenFiles{"/d", {"A.txt", "a.txt"}}};
-  for (int i = 0; i < 3; ++i) Control(w, "cmdAdd")->click();
+  AddFiles(w, {"/d/A.txt", "/d//./A.txt", ChosenFiles{"/d", {"A.txt", "a.txt"}}});
   EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), (std::vector<std::string>{"/d/A.txt", "/d/a.txt"}));
   EXPECT_EQ(Texts(Control<QTreeWidget>(w, "NoExtension")), (std::vector<std::string>{"/d/A.txt", "a.txt"}));
   EXPECT_TRUE(fakes.dialogs.messages.empty());
@@ -91,8 +79,7 @@ TEST_F(AddItems, CancelWithAnEmptyAndWithAFilledList) {
 TEST_F(AddItems, FolderRulesAndTheirMessagesInOrder) {
   FrmMain& w = OpenAtList(true);
   ASSERT_EQ(ReadSystemFolder(), "/usr/bin");
-  fakes.dialogs.folder_choices = {"/", "/boot", dir / "prog", "/usr/bin", "/usr", "/USR", dir.path(), ""};
-  for (int i = 0; i < 8; ++i) Control(w, "cmdAdd")->click();
+  AddFolders(w, {"/", "/boot", dir / "prog", "/usr/bin", "/usr", "/USR", dir.path(), ""});
   EXPECT_EQ(fakes.dialogs.folder_titles, std::vector<std::string>(8, ""));
   EXPECT_EQ(fakes.dialogs.messages,
             (std::vector<ShownMessage>{Refusal("Only Folder Can Be Shredded"), Refusal("Only Folder Can Be Shredded"),
@@ -115,9 +102,7 @@ TEST_F(AddItems, FolderCancelChangesNothing) {
 
 TEST_F(AddItems, ClearEmptiesBothViewsAndKeepsFolderToShred) {
   FrmMain& w = OpenAtList(true);
-  fakes.dialogs.folder_choices = {"/home/u/a", "/home/u/b"};
-  Control(w, "cmdAdd")->click();
-  Control(w, "cmdAdd")->click();
+  AddFolders(w, {"/home/u/a", "/home/u/b"});
   EXPECT_EQ(w.options().FolderToShred, "/home/u/b");
   Control(w, "cmdClear")->click();
   EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
@@ -132,12 +117,8 @@ TEST_F(AddItems, ClearEmptiesBothViewsAndKeepsFolderToShred) {
 // both views follow, and "&Shred Now" goes off with the last item.
 TEST_F(AddItems, DeleteAndRemoveFromListTakeOffTheSelectedRowsOnly) {
   FrmMain& w = OpenAtList(false);
-  w.show();
-  w.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-  fakes.dialogs.file_choices = {"/d/alone", ChosenFiles{"/d", {"b", "c", "e"}}};
-  Control(w, "cmdAdd")->click();
-  Control(w, "cmdAdd")->click();
+  ASSERT_TRUE(ShowActive(w));
+  AddFiles(w, {"/d/alone", ChosenFiles{"/d", {"b", "c", "e"}}});
   QAction* remove = Control<QTreeWidget>(w, "NoExtension")->findChild<QAction*>("mnuRemoveFromList");
   ASSERT_NE(remove, nullptr);
   EXPECT_EQ(remove->text(), "Remove from List");

@@ -11,7 +11,6 @@
 #include <sys/statvfs.h>
 
 #include <cstring>
-#include <filesystem>
 
 #include "freespace/free_space_leftover.h"
 #include "fs/entry_stat.h"
@@ -41,11 +40,7 @@ class FreeSpace : public WindowTest {
     EXPECT_TRUE(StatAt(AT_FDCWD, dir / "disk", st));
     mount_point = MountPointOf(st.mount_id);
   }
-  bool HoldsFill() {
-    for (const auto& entry : std::filesystem::directory_iterator(dir / "disk"))
-      if (IsFillFolderName(entry.path().filename().string())) return true;
-    return false;
-  }
+  bool HoldsFill() { return testing::HoldsFillFolder(dir / "disk"); }
   // The menu item with the folder chosen and the answer given; waits for
   // the end unless `wait` is false.
   void Wipe(FrmMain& w, MessageAnswer answer, bool wait = true) {
@@ -58,9 +53,7 @@ class FreeSpace : public WindowTest {
   ShredProgressDialog* FireDelay(FrmMain& w) {
     QTimer& delay = w.runProgress().delay();
     EXPECT_TRUE(delay.isActive());
-    delay.stop();
-    QMetaObject::invokeMethod(&delay, "timeout");
-    return w.runProgress().dialog();
+    return ShowProgress(w);
   }
   ShownMessage Box(const std::string& text, MessageIcon icon = MessageIcon::Exclamation) {
     return {text, "Velmora", icon, MessageButtons::Ok};

@@ -16,13 +16,8 @@ class Keyboard : public WindowTest {
  protected:
   FrmMain& OpenActive() {
     FrmMain& w = Open();
-    ShowActive(w);
+    EXPECT_TRUE(ShowActive(w));
     return w;
-  }
-  void ShowActive(FrmMain& w) {
-    w.show();
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
   }
   static std::string Focus() {
     QWidget* focus = QApplication::focusWidget();
@@ -67,8 +62,7 @@ TEST_F(Keyboard, TabVisitsOnlyTheVisibleControlsOfEachPageInTheDesignedOrder) {
 
   Control(w, "cmdNext")->click();
   EXPECT_EQ(TabChain(), (Chain{"cmdAdd", "NoExtension", "cmdEx", "cmdBack", "cmdClear"}));
-  fakes.dialogs.file_choices = {"/x/a"};
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {"/x/a"});
   EXPECT_EQ(TabChain(), (Chain{"cmdAdd", "NoExtension", "cmdEx", "cmdBack", "cmdClear", "cmdRemove"}));
 
   w.BringToFront(Page::Final);
@@ -90,10 +84,7 @@ class AltE : public Keyboard, public ::testing::WithParamInterface<Page> {};
 
 TEST_P(AltE, EndsTheProgramAtTheFirstPress) {
   FrmMain& w = OpenActive();
-  if (GetParam() == Page::Result) {
-    Control<QRadioButton>(w, "OptFile")->click();
-    Control(w, "cmdNext")->click();
-  }
+  if (GetParam() == Page::Result) ChooseMode(w, false);
   if (GetParam() == Page::Final) w.BringToFront(Page::Final);
   if (GetParam() == Page::About) Control<QAction>(w, "mnuAbout")->trigger();
   ASSERT_EQ(w.FrontPage(), GetParam());
@@ -110,10 +101,8 @@ INSTANTIATE_TEST_SUITE_P(EveryPage, AltE, ::testing::Values(Page::Selection, Pag
 
 TEST_F(Keyboard, AltRStillResetsFromAnyPage) {
   FrmMain& w = OpenActive();
-  Control<QRadioButton>(w, "OptFolder")->click();
-  Control(w, "cmdNext")->click();
-  fakes.dialogs.folder_choices = {"/home/u/f"};
-  Control(w, "cmdAdd")->click();
+  ChooseMode(w, true);
+  AddFolders(w, {"/home/u/f"});
   Press(Qt::Key_R, Qt::AltModifier);
   EXPECT_TRUE(QTest::qWaitFor([&] { return w.FrontPage() == Page::Selection; }));
   EXPECT_FALSE(Control<QRadioButton>(w, "OptFolder")->isChecked());
@@ -200,9 +189,7 @@ TEST_F(Keyboard, ListArtworkAndLinksHaveNames) {
 
 TEST_F(Keyboard, EachRowShowsItsFullPathAsATooltip) {
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices = {"/home/u/alone.txt", ChosenFiles{"/home/u/docs", {"b.txt", "a.txt"}}};
-  Control(w, "cmdAdd")->click();
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {"/home/u/alone.txt", ChosenFiles{"/home/u/docs", {"b.txt", "a.txt"}}});
   std::vector<std::string> tips;
   for (int i = 0; i < Control<QTreeWidget>(w, "NoExtension")->topLevelItemCount(); ++i)
     tips.push_back(Control<QTreeWidget>(w, "NoExtension")->topLevelItem(i)->toolTip(0).toStdString());

@@ -61,8 +61,7 @@ TEST_F(PageFlow, NextCapturesTheShownChoices) {
 TEST_F(PageFlow, BackFromAFilledListEmptiesItAndDeselectsBothModes) {
   FrmMain& w = OpenAtList(false);
   Control<QComboBox>(w, "cboOverwriteNoOfTimes")->setCurrentIndex(4);
-  fakes.dialogs.file_choices.push_back("/x/a");
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {"/x/a"});
   ASSERT_TRUE(Control(w, "cmdRemove")->isEnabled());
   Control(w, "cmdBack")->click();
   EXPECT_EQ(w.FrontPage(), Page::Selection);
@@ -80,8 +79,7 @@ TEST_F(PageFlow, BackFromAFilledListEmptiesItAndDeselectsBothModes) {
 TEST_F(PageFlow, BackFromTheResultDeletesTheReportAndKeepsTheMode) {
   FrmMain& w = OpenAtList(false);
   testing::WriteText(dir / "f", "data");
-  fakes.dialogs.file_choices.push_back(dir / "f");
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {dir / "f"});
   ShredNow(w);
   ASSERT_EQ(w.FrontPage(), Page::Final);
   ASSERT_TRUE(testing::Exists(report_path));
@@ -101,15 +99,13 @@ TEST_F(PageFlow, BackFromTheResultDeletesTheReportAndKeepsTheMode) {
 TEST_F(PageFlow, ANewPassCountIsUsedByTheNextRun) {
   FrmMain& w = OpenAtList(false);
   testing::WriteText(dir / "f", "data");
-  fakes.dialogs.file_choices.push_back(dir / "f");
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {dir / "f"});
   ShredNow(w);
   Control(w, "cmdBack1")->click();
   Control<QComboBox>(w, "cboOverwriteNoOfTimes")->setCurrentIndex(0);
   Control(w, "cmdNext")->click();
   testing::WriteText(dir / "g", "data");
-  fakes.dialogs.file_choices.push_back(dir / "g");
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {dir / "g"});
   ShredNow(w);
   EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
             "Velmora has shred the Ones and Zeros Technique and 1 Number of times");
@@ -118,8 +114,7 @@ TEST_F(PageFlow, ANewPassCountIsUsedByTheNextRun) {
 
 TEST_F(PageFlow, AboutReturnsToThePageItWasOpenedFrom) {
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices.push_back("/x/a");
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {"/x/a"});
   Control<QAction>(w, "mnuAbout")->trigger();
   EXPECT_EQ(w.FrontPage(), Page::About);
   Control(w, "cmdOK")->click();
@@ -135,24 +130,20 @@ TEST_F(PageFlow, AboutReturnsToThePageItWasOpenedFrom) {
 
 TEST_F(PageFlow, ResetDeselectsButKeepsTheListAndTheHeading) {
   FrmMain& w = OpenAtList(true);
-  fakes.dialogs.folder_choices.push_back("/home/u/old");
-  Control(w, "cmdAdd")->click();
+  AddFolders(w, {"/home/u/old"});
   Control(w, "cmdReset")->click();
   EXPECT_EQ(w.FrontPage(), Page::Selection);
   EXPECT_FALSE(Control<QRadioButton>(w, "OptFile")->isChecked() || Control<QRadioButton>(w, "OptFolder")->isChecked());
   EXPECT_FALSE(Control(w, "cmdNext")->isEnabled());
   EXPECT_EQ(Control<QLabel>(w, "Label3")->text(), "Select a Folder to Shred:");
-  Control<QRadioButton>(w, "OptFolder")->click();
-  Control(w, "cmdNext")->click();
+  ChooseMode(w, true);
   EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{"/home/u/old"});
   EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
 }
 
 TEST_F(PageFlow, ResetIsReachedThroughItsAccessKeyFromAnyPage) {
   FrmMain& w = OpenAtList(false);
-  w.show();
-  w.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  ASSERT_TRUE(ShowActive(w));
   // An access key clicks its button once the press has been shown.
   QSignalSpy clicked(Control(w, "cmdReset"), &QPushButton::clicked);
   QTest::keyClick(w.windowHandle(), Qt::Key_R, Qt::AltModifier);
@@ -163,12 +154,9 @@ TEST_F(PageFlow, ResetIsReachedThroughItsAccessKeyFromAnyPage) {
 
 TEST_F(PageFlow, AccessKeysOfPagesBehindDoNothing) {
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices.push_back("/x/a");
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {"/x/a"});
   Control(w, "cmdReset")->click();
-  w.show();
-  w.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  ASSERT_TRUE(ShowActive(w));
   // "&Clear" lies on the list page, behind the options page now.
   QTest::keyClick(w.windowHandle(), Qt::Key_C, Qt::AltModifier);
   EXPECT_FALSE(Control(w, "cmdClear")->isDown());

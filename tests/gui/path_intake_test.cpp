@@ -28,13 +28,11 @@ using Lines = std::vector<std::pair<std::string, std::string>>;
 ShownMessage Unlisted(const Lines& lines) {
   std::string text = "These could not be put on the shred list:";
   for (const auto& [path, reason] : lines) text += "\n" + path + " " + reason;
-  return {text, "Velmora", MessageIcon::Exclamation, MessageButtons::Ok};
+  return Warning(text);
 }
 const std::string kFolder = "(a folder: choose Shred Folder(s))";
 const std::string kFile = "(a file: choose Shred File(s))";
 const std::string kMissing = "(not found)";
-
-ShownMessage Refusal(const std::string& text) { return {text, "Velmora", MessageIcon::Critical, MessageButtons::Ok}; }
 
 class GivenPaths : public WindowTest {
  protected:
@@ -230,8 +228,7 @@ class Drops : public GivenPaths {
 
 TEST_F(Drops, FilesDroppedInFileModeAreAddedAsSingleChoices) {
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices = {dir / "docs/a.txt"};
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {dir / "docs/a.txt"});
   ASSERT_TRUE(Drop(w, {File(dir / "docs/A.TXT"), File(dir / "docs/b.txt")}));
   // A.TXT does not exist: it is named, not compared as a duplicate.
   EXPECT_EQ(Texts(Control<QTreeWidget>(w, "NoExtension")),
@@ -250,8 +247,7 @@ TEST_F(Drops, WrongKindForTheModeIsNamedNotAdded) {
 
   fakes.dialogs.messages.clear();
   Control(w, "cmdBack")->click();
-  Control<QRadioButton>(w, "OptFolder")->click();
-  Control(w, "cmdNext")->click();
+  ChooseMode(w, true);
   ASSERT_TRUE(Drop(w, {File(dir / "docs/a.txt"), File(dir / "tree")}));
   EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "tree"});
   EXPECT_EQ(w.options().FolderToShred, dir / "tree");
@@ -279,8 +275,7 @@ TEST_F(Drops, AnEncodedNulNeverReachesTheRules) {
 TEST_F(Drops, RefusedWhereNoAddCouldHappen) {
   FrmMain& w = Open();
   EXPECT_FALSE(Drop(w, {File(dir / "docs/a.txt")})) << "the list page is not in front";
-  Control<QRadioButton>(w, "OptFile")->click();
-  Control(w, "cmdNext")->click();
+  ChooseMode(w, false);
   EXPECT_FALSE(Drop(w, {QUrl("https://example.org/a.txt")}));
   EXPECT_FALSE(Drop(w, {File(dir / "docs/a.txt"), QUrl("https://example.org/b.txt")}));
   EXPECT_FALSE(Drop(w, {QUrl("file://otherhost/etc/passwd")}));

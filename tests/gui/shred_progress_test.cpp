@@ -29,8 +29,7 @@ class WindowWorker : public WindowTest {
     w.show();
     for (std::size_t i = 0; i < names.size(); ++i) {
       WriteFile(dir / names[i], RandomBytes(5000 + 1000 * i, 30 + i));
-      fakes.dialogs.file_choices = {dir / names[i]};
-      Control(w, "cmdAdd")->click();
+      AddFiles(w, {dir / names[i]});
     }
     return w;
   }
@@ -43,9 +42,7 @@ class WindowWorker : public WindowTest {
     EXPECT_TRUE(delay.isActive());
     EXPECT_TRUE(delay.isSingleShot());
     EXPECT_EQ(delay.interval(), 500);
-    delay.stop();
-    QMetaObject::invokeMethod(&delay, "timeout");
-    return w.runProgress().dialog();
+    return ShowProgress(w);
   }
 };
 
@@ -87,8 +84,7 @@ TEST_F(WindowWorker, DialogOnlyPastTheDelayThenItFollowsTheRunAndGoesWithIt) {
   Control(w, "cmdBack1")->click();
   Control(w, "cmdNext")->click();
   WriteFile(dir / "c", RandomBytes(100, 3));
-  fakes.dialogs.file_choices = {dir / "c"};
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {dir / "c"});
   ShredNow(w);
   EXPECT_FALSE(w.runProgress().delay().isActive());
   EXPECT_EQ(w.runProgress().dialog(), nullptr);
@@ -120,10 +116,7 @@ TEST_F(WindowWorker, FolderModeLabelNamesThePhaseAndStopIsOffOnceEveryFileIsOver
     FrmMain& w = OpenAtList(true);
     w.show();
     fakes.dialogs.messages.clear();
-    for (std::string folder : {"album", "later"}) {
-      fakes.dialogs.folder_choices = {dir / folder};
-      Control(w, "cmdAdd")->click();
-    }
+    AddFolders(w, {dir / "album", dir / "later"});
     QSignalSpy ended(&w, &FrmMain::shredRunEnded);
     testing::HoldCallOn hold(row.call, dir / row.path);
     Control(w, "cmdRemove")->click();
@@ -180,13 +173,10 @@ TEST_F(WindowWorker, StopInsideALargeFileLeavesItPartlyOverwrittenAndTheBoxSaysS
     FrmMain& w = OpenAtList(folder_mode);
     w.show();
     fakes.dialogs.messages.clear();
-    for (const std::string& path : {folder_mode ? dir / "album" : big, next}) {
-      if (folder_mode)
-        fakes.dialogs.folder_choices = {path};
-      else
-        fakes.dialogs.file_choices = {path};
-      Control(w, "cmdAdd")->click();
-    }
+    if (folder_mode)
+      AddFolders(w, {dir / "album", next});
+    else
+      AddFiles(w, {big, next});
     QSignalSpy ended(&w, &FrmMain::shredRunEnded);
     // Held before its third chunk is written: Stop is pressed there, the
     // chunk goes through, and no other starts.
@@ -263,12 +253,11 @@ TEST_F(WindowWorker, StopAfterTheFirstOfThreeFilesLeavesTheOthersUntouched) {
   EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
             "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
   EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
-  EXPECT_EQ(fakes.dialogs.messages,
-            (std::vector<ShownMessage>{{"Some items could not be shredded:\n" + (dir / "a") +
-                                            " (stopped after 1 of 3 passes: removed)\n" + (dir / "b") +
-                                            " (stopped before it was reached)\n" + (dir / "c") +
-                                            " (stopped before it was reached)",
-                                        "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));
+  EXPECT_EQ(
+      fakes.dialogs.messages,
+      std::vector<ShownMessage>{Warning(
+          "Some items could not be shredded:\n" + (dir / "a") + " (stopped after 1 of 3 passes: removed)\n" +
+          (dir / "b") + " (stopped before it was reached)\n" + (dir / "c") + " (stopped before it was reached)")});
   // "a" went, with fewer passes than asked: not fully shredded, but not
   // "nothing was shredded" either.
   EXPECT_EQ(Control<QLabel>(w, "lblResultNote")->text(),

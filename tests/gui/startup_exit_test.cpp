@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
-#include <QTranslator>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,12 +27,6 @@ using testing::Control;
 using testing::Exists;
 using testing::WindowTest;
 using StartUp = WindowTest;
-
-std::size_t FsBlock(const std::string& path) {
-  struct stat st;
-  ::stat(path.c_str(), &st);
-  return static_cast<std::size_t>(st.st_blksize);
-}
 
 TEST_F(StartUp, OptionsPageWithItsDefaults) {
   FrmMain& w = Open();
@@ -60,10 +53,7 @@ TEST_F(StartUp, QtsOwnTextsSpeakTheUsersLanguageOursStayAsDesigned) {
   EXPECT_EQ(Control<QComboBox>(w, "cboOverwriteWith")->currentText(), "Ones and Zeros");
   EXPECT_EQ(Control<QAction>(w, "mnuAbout")->text(), "&About Software");
   EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->headerItem()->text(0), "Files");
-  for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
-    QCoreApplication::removeTranslator(translator);
-    delete translator;
-  }
+  RemoveTranslators();
 }
 
 TEST_F(StartUp, SecondCopyIsRefusedWithoutTouchingTheFirstCopysReport) {
@@ -73,9 +63,7 @@ TEST_F(StartUp, SecondCopyIsRefusedWithoutTouchingTheFirstCopysReport) {
   fakes.instance.other_copy_running = true;
   FrmMain& w = Open();
   EXPECT_FALSE(loaded);
-  EXPECT_EQ(fakes.dialogs.messages,
-            (std::vector<ShownMessage>{{"Velmora Is Already Running", "Velmora", MessageIcon::Critical,
-                                        MessageButtons::Ok}}));
+  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Refusal("Velmora Is Already Running")});
   w.close();
   EXPECT_EQ(testing::ReadText(report_path), "the running copy's report");
   EXPECT_TRUE(fakes.shell.addresses.empty());
@@ -91,7 +79,7 @@ TEST_F(StartUp, ReportLeftByAKilledSessionIsShreddedAtTheNextStart) {
   ASSERT_TRUE(loaded);
   EXPECT_FALSE(Exists(report_path));
   ASSERT_EQ(capture.removed_files.size(), 1u);
-  EXPECT_EQ(capture.removed_files[0], testing::ExpectedCover(0, report.size(), FsBlock(dir.path())));
+  EXPECT_EQ(capture.removed_files[0], testing::ExpectedCover(0, report.size(), testing::FsBlock(dir.path())));
 }
 
 class WayOut : public WindowTest, public ::testing::WithParamInterface<const char*> {
@@ -118,7 +106,7 @@ TEST_P(WayOut, DeletesTheReportAndOpensTheFarewellPageOnce) {
   EXPECT_FALSE(Exists(report_path));
   // Overwritten before its name went.
   ASSERT_EQ(capture.removed_files.size(), 1u);
-  EXPECT_EQ(capture.removed_files[0], testing::ExpectedCover(0, report_size, FsBlock(dir.path())));
+  EXPECT_EQ(capture.removed_files[0], testing::ExpectedCover(0, report_size, testing::FsBlock(dir.path())));
   EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
   EXPECT_TRUE(fakes.dialogs.messages.empty());
   EXPECT_EQ(fakes.instance.releases, 1);
@@ -161,10 +149,8 @@ class SignalClose : public WindowTest, public ::testing::WithParamInterface<int>
 TEST_P(SignalClose, OnTheResultPageRunsTheCloseStepOnce) {
   testing::WriteFile(dir / "f", testing::RandomBytes(100, 1));
   FrmMain& w = OpenWithSignals();
-  Control<QRadioButton>(w, "OptFile")->click();
-  Control(w, "cmdNext")->click();
-  fakes.dialogs.file_choices = {dir / "f"};
-  Control(w, "cmdAdd")->click();
+  ChooseMode(w, false);
+  AddFiles(w, {dir / "f"});
   ShredNow(w);
   ASSERT_TRUE(Exists(report_path));
   ASSERT_EQ(::raise(GetParam()), 0);
@@ -195,17 +181,13 @@ TEST_F(StartUp, SignalOrCloseBoxMidRunStopsAfterTheFileInHandThenCloses) {
     ASSERT_TRUE(w.StartUp());
     w.show();
     ConnectCloseRequests(*qApp, w, close_signals);
-    Control<QRadioButton>(w, "OptFile")->click();
-    Control(w, "cmdNext")->click();
+    ChooseMode(w, false);
     ListThreeFiles(w, local.dialogs, files.path());
     testing::HoldSyncOf hold(files / "a");
     Control(w, "cmdRemove")->click();
     hold.WaitUntilHeld();
     ASSERT_TRUE(Exists(report_path));
-    QTimer& delay = w.runProgress().delay();
-    delay.stop();
-    QMetaObject::invokeMethod(&delay, "timeout");
-    ShredProgressDialog* dialog = w.runProgress().dialog();
+    ShredProgressDialog* dialog = ShowProgress(w);
     ASSERT_NE(dialog, nullptr);
     if (std::string(way) == "SIGTERM")
       ASSERT_EQ(::raise(SIGTERM), 0);
@@ -394,7 +376,7 @@ TEST_F(StartUp, SecondCopyWithPathsHandsThemOverAndEndsWithoutABox) {
   window = std::make_unique<FrmMain>(fakes.platform(), env);
   EXPECT_FALSE(window->StartUp());
   EXPECT_EQ(fakes.hand_over.sent.size(), 2u);
-  const ShownMessage running{"Velmora Is Already Running", "Velmora", MessageIcon::Critical, MessageButtons::Ok};
+  const ShownMessage running = Refusal("Velmora Is Already Running");
   ShownMessage unsent = running;
   unsent.text += "\n\n/home/u/a.txt (could not be handed to the running Velmora)\n/home/u/b c (could not be "
                  "handed to the running Velmora)";
@@ -432,9 +414,8 @@ TEST_F(StartUp, RunningCopyTakesHandedPathsAsTheCommandLineOrAsADrop) {
   EXPECT_EQ(w.FrontPage(), Page::Result);
   EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), (std::vector<std::string>{dir / "tree", dir / "docs"}));
   EXPECT_EQ(fakes.dialogs.messages,
-            (std::vector<ShownMessage>{{"These could not be put on the shred list:\n" + (dir / "docs/a.txt") +
-                                            " (a file: choose Shred File(s))",
-                                        "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));
+            std::vector<ShownMessage>{Warning("These could not be put on the shred list:\n" + (dir / "docs/a.txt") +
+                                              " (a file: choose Shred File(s))")});
   // Any other page: as the command line.
   Control(w, "cmdBack")->click();
   Control<QAction>(w, "mnuAbout")->trigger();
@@ -465,8 +446,7 @@ TEST_F(StartUp, HandedPathsWaitForAnOpenBoxAndForARun) {
     QApplication::processEvents();
     listed_while_shown = w.shredList().size();
   };
-  fakes.dialogs.file_choices = {dir / "prog/velmora"};  // refused with a box
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {dir / "prog/velmora"});  // refused with a box
   EXPECT_EQ(listed_while_shown, 0u);
   QApplication::processEvents();
   EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "a.txt"});

@@ -61,12 +61,7 @@ QStringList Shown(QWidget* top) {
 
 class Translation : public WindowTest {
  protected:
-  ~Translation() override {
-    for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
-      QCoreApplication::removeTranslator(translator);
-      delete translator;
-    }
-  }
+  ~Translation() override { RemoveTranslators(); }
   void Check(const QStringList& texts, const char* where) {
     for (const QString& text : texts) EXPECT_FALSE(Escaped(text)) << where << ": " << text.toStdString();
   }
@@ -79,12 +74,6 @@ class Translation : public WindowTest {
     for (const auto& title : fakes.dialogs.file_titles) texts << QString::fromStdString(title);
     for (const auto& title : fakes.dialogs.folder_titles) texts << QString::fromStdString(title);
     Check(texts, "box");
-  }
-  ShredProgressDialog* ShowProgress(FrmMain& w) {
-    QTimer& delay = w.runProgress().delay();
-    delay.stop();
-    QMetaObject::invokeMethod(&delay, "timeout");
-    return w.runProgress().dialog();
   }
 };
 
@@ -104,19 +93,16 @@ TEST_F(Translation, EveryPageMenuBoxAndDialogShowsOnlyTranslatedTexts) {
   FrmMain& w = Open();
   w.show();
   Check(&w, "options page");
-  Control<QRadioButton>(w, "OptFolder")->click();
-  Control(w, "cmdNext")->click();
+  ChooseMode(w, true);
   Check(&w, "list page, folder mode");
   Control(w, "cmdBack")->click();
-  Control<QRadioButton>(w, "OptFile")->click();
-  Control(w, "cmdNext")->click();
+  ChooseMode(w, false);
   Check(&w, "list page, file mode");
   testing::WriteText(dir / "prog/velmora", "");
   testing::WriteText(dir / "ro", "");
   ::chmod((dir / "ro").c_str(), 0444);
   testing::WriteText(dir / "big", std::string(3 << 20, 'x'));
-  fakes.dialogs.file_choices = {dir / "prog/velmora", dir / "ro", dir / "big"};
-  for (int i = 0; i < 3; ++i) Control(w, "cmdAdd")->click();
+  AddFiles(w, {dir / "prog/velmora", dir / "ro", dir / "big"});
   OpenListWithPaths(w, w.dialogs(), {dir / "missing"}, "");
   {
     testing::HoldCallOn hold(testing::HoldCallOn::Call::Pwrite, dir / "big", 1 << 20);
@@ -184,10 +170,7 @@ TEST_F(Translation, FirstLanguageWithATranslationUnlessEnglishComesFirst) {
   for (const auto& row : rows) {
     EXPECT_EQ(InstallVelmoraTranslations(*qApp, VELMORA_TRANSLATIONS, row.languages), row.installed);
     EXPECT_EQ(QCoreApplication::translate("velmora::FrmMain", "Shred File(s)"), row.text);
-    for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
-      QCoreApplication::removeTranslator(translator);
-      delete translator;
-    }
+    RemoveTranslators();
   }
 }
 

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTranslator>
 
 #include <unistd.h>
 
@@ -19,6 +20,7 @@
 #include "platform/sys_calls.h"
 #include "report/report.h"
 #include "shell/frm_main.h"
+#include "shell/shred_progress.h"
 #include "support/fake_platform.h"
 #include "support/fake_system_files.h"
 #include "support/temp_dir.h"
@@ -138,19 +140,40 @@ class WindowTest : public ::testing::Test {
   // Options page -> list page in the given mode.
   FrmMain& OpenAtList(bool folder_mode) {
     FrmMain& w = Open();
+    ChooseMode(w, folder_mode);
+    return w;
+  }
+
+  // Shown and active, as after the user's click into it.
+  static bool ShowActive(FrmMain& w) {
+    w.show();
+    w.activateWindow();
+    return QTest::qWaitForWindowActive(&w);
+  }
+
+  // On the options page: the mode, then "&Next".
+  static void ChooseMode(FrmMain& w, bool folder_mode) {
     (folder_mode ? Control<QRadioButton>(w, "OptFolder") : Control<QRadioButton>(w, "OptFile"))->click();
     Control(w, "cmdNext")->click();
-    return w;
+  }
+
+  // "&Add" once for each answer, all queued for the file chooser first.
+  void AddFiles(FrmMain& w, const std::vector<ChosenFiles>& answers) {
+    fakes.dialogs.file_choices.assign(answers.begin(), answers.end());
+    for (std::size_t i = 0; i < answers.size(); ++i) Control(w, "cmdAdd")->click();
+  }
+  // The same with the folder chooser.
+  void AddFolders(FrmMain& w, const std::vector<std::string>& answers) {
+    fakes.dialogs.folder_choices.assign(answers.begin(), answers.end());
+    for (std::size_t i = 0; i < answers.size(); ++i) Control(w, "cmdAdd")->click();
   }
 
   // A file-mode run of one file through the buttons, so the window writes
   // its report.
   void ShredAFile(FrmMain& w) {
     testing::WriteText(dir / "f", "data");
-    Control<QRadioButton>(w, "OptFile")->click();
-    Control(w, "cmdNext")->click();
-    fakes.dialogs.file_choices = {dir / "f"};
-    Control(w, "cmdAdd")->click();
+    ChooseMode(w, false);
+    AddFiles(w, {dir / "f"});
     ShredNow(w);
     ASSERT_FALSE(Exists(dir / "f"));
   }
@@ -170,6 +193,23 @@ class WindowTest : public ::testing::Test {
     QSignalSpy ended(&w, &FrmMain::shredRunEnded);
     Control(w, "cmdRemove")->click();
     WaitUntil([&] { return !ended.isEmpty(); });
+  }
+
+  // The progress dialog of the run or wipe going on, at once, as if its
+  // delay had passed.
+  static ShredProgressDialog* ShowProgress(FrmMain& w) {
+    QTimer& delay = w.runProgress().delay();
+    delay.stop();
+    QMetaObject::invokeMethod(&delay, "timeout");
+    return w.runProgress().dialog();
+  }
+
+  // Every translator installed, taken out and deleted.
+  static void RemoveTranslators() {
+    for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+      QCoreApplication::removeTranslator(translator);
+      delete translator;
+    }
   }
 
   // Runs the event loop until `done`; the limit only guards against a hang.

@@ -107,8 +107,7 @@ TEST_F(WindowLayout, WorkingControlsBelowTheClientAreaCannotBeSeen) {
 TEST_F(WindowLayout, LongPathsAreElidedInTheMiddle) {
   FrmMain& w = OpenAtList(false);
   const std::string path = "/home/u/" + std::string(120, 'x') + "/the-file-name.txt";
-  fakes.dialogs.file_choices = {path};
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {path});
   w.show();
   for (QTreeWidget* view : {Control<QTreeWidget>(w, "ListFiles"), Control<QTreeWidget>(w, "NoExtension")})
     EXPECT_EQ(view->textElideMode(), Qt::ElideMiddle);

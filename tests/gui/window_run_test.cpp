@@ -8,6 +8,7 @@
 #include "shell/outcome_box.h"
 #include "shell/storage_notice.h"
 #include "support/capture.h"
+#include "support/fixed_host.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -33,9 +34,7 @@ TEST_F(WindowRun, FileModeTwoFilesTogetherAndOneAlone) {
   WriteFile(dir / "alone.bin", testing::RandomBytes(70000, 3));
   WriteFile(dir / "untouched", testing::RandomBytes(100, 4));
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices = {ChosenFiles{dir / "docs", {"a.txt", "b.txt"}}, dir / "alone.bin"};
-  Control(w, "cmdAdd")->click();
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {ChosenFiles{dir / "docs", {"a.txt", "b.txt"}}, dir / "alone.bin"});
   ShredNow(w);
 
   EXPECT_EQ(w.FrontPage(), Page::Final);
@@ -49,9 +48,7 @@ TEST_F(WindowRun, FileModeTwoFilesTogetherAndOneAlone) {
   EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->topLevelItemCount(), 0);
   EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
   EXPECT_EQ(ReadText(report_path),
-            "Velmora\r\n07/12/2026\r\n09:41\r\n\r\nTechnique Used: Ones and Zeros\r\n"
-            "Files Overwritten: 3 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n" +
-                (dir / "docs/a.txt") + "\r\n" + (dir / "docs/b.txt") + "\r\n" + (dir / "alone.bin") + "\r\n");
+            testing::ShreddedReport("Ones and Zeros", 3, {dir / "docs/a.txt", dir / "docs/b.txt", dir / "alone.bin"}));
 
   Control(w, "cmdLog")->click();
   EXPECT_EQ(fakes.shell.files, std::vector<std::string>{report_path});
@@ -63,8 +60,7 @@ TEST_F(WindowRun, WithoutAReportItsButtonIsOffAndSaysWhy) {
   WriteFile(dir / "a.txt", testing::RandomBytes(10, 1));
   FrmMain& w = OpenAtList(false);
   fakes.settings.cannot_write = true;
-  fakes.dialogs.file_choices = {dir / "a.txt"};
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {dir / "a.txt"});
   ShredNow(w);
   EXPECT_FALSE(Exists(report_path));
   EXPECT_FALSE(Control(w, "cmdLog")->isEnabled());
@@ -81,36 +77,27 @@ TEST_F(WindowRun, FolderModeShredsTheTreeAndLeavesLinkTargetsAlone) {
   WriteFile(dir / "tree/sub/f", testing::RandomBytes(500, 5), 0444);
   ASSERT_EQ(::symlink((dir / "outside/keep").c_str(), (dir / "tree/link").c_str()), 0);
   FrmMain& w = Open();
-  Control<QRadioButton>(w, "OptFolder")->click();
   Control<QComboBox>(w, "cboOverwriteWith")->setCurrentIndex(1);
   Control<QComboBox>(w, "cboOverwriteNoOfTimes")->setCurrentIndex(5);
-  Control(w, "cmdNext")->click();
-  fakes.dialogs.folder_choices = {dir / "tree"};
-  Control(w, "cmdAdd")->click();
+  ChooseMode(w, true);
+  AddFolders(w, {dir / "tree"});
   ShredNow(w);
 
   EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
             "Velmora has shred the File(s)/Folder with Random Chars Technique and 10 Number of times");
   EXPECT_FALSE(Exists(dir / "tree"));
   EXPECT_EQ(ReadFile(dir / "outside/keep"), testing::RandomBytes(500, 9));
-  EXPECT_EQ(ReadText(report_path),
-            "Velmora\r\n07/12/2026\r\n09:41\r\n\r\nTechnique Used: Random Chars\r\n"
-            "Files Overwritten: 10 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n" +
-                (dir / "tree") + "\r\n");
+  EXPECT_EQ(ReadText(report_path), testing::ShreddedReport("Random Chars", 10, {dir / "tree"}));
 }
 
 TEST_F(WindowRun, BesideAUsersOwnNoteTheReportIsWrittenAndOpenedInTheStateFolder) {
   testing::WriteText(report_path, "my own notes");
   WriteFile(dir / "f", Bytes(10, 1));
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices = {dir / "f"};
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {dir / "f"});
   ShredNow(w);
   EXPECT_EQ(ReadText(report_path), "my own notes");
-  EXPECT_EQ(ReadText(state_report_path),
-            "Velmora\r\n07/12/2026\r\n09:41\r\n\r\nTechnique Used: Ones and Zeros\r\n"
-            "Files Overwritten: 3 times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n" +
-                (dir / "f") + "\r\n");
+  EXPECT_EQ(ReadText(state_report_path), testing::ShreddedReport("Ones and Zeros", 3, {dir / "f"}));
   Control(w, "cmdLog")->click();
   EXPECT_EQ(fakes.shell.files, std::vector<std::string>{state_report_path});
 }
@@ -150,8 +137,7 @@ TEST_F(WindowRun, PassCountPositionIsTakenOnceAtNext) {
   // neither the caption nor what the engine writes.
   WriteFile(dir / "f", Bytes(10, 1));
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices = {dir / "f"};
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {dir / "f"});
   Control<QComboBox>(w, "cboOverwriteNoOfTimes")->setCurrentIndex(0);
   testing::CaptureRemovals capture;
   ShredNow(w);
@@ -172,8 +158,7 @@ TEST_F(WindowRun, ItemsLeftAreNamedInAWarningAfterTheResultPage) {
   WriteFile(dir / "busy", Bytes(10, 3));
   const int other_program = ::open((dir / "busy").c_str(), O_RDONLY | O_CLOEXEC);
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices = {dir / "ro", dir / "ok", dir / "link", dir / "fifo", dir / "busy"};
-  for (int i = 0; i < 5; ++i) Control(w, "cmdAdd")->click();
+  AddFiles(w, {dir / "ro", dir / "ok", dir / "link", dir / "fifo", dir / "busy"});
   ShredNow(w);
   ::close(other_program);
   EXPECT_EQ(w.FrontPage(), Page::Final);
@@ -182,8 +167,7 @@ TEST_F(WindowRun, ItemsLeftAreNamedInAWarningAfterTheResultPage) {
   const std::string text = "Some items could not be shredded:\n" + (dir / "ro") + " (read-only)\n" + (dir / "link") +
                            " (a link)\n" + (dir / "fifo") + " (not a regular file)\n" + (dir / "busy") +
                            " (in use by another program)";
-  EXPECT_EQ(fakes.dialogs.messages,
-            (std::vector<ShownMessage>{{text, "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));
+  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Warning(text)});
   EXPECT_EQ(Control<QLabel>(w, "lblResultNote")->text(),
             "4 of 5 items could not be shredded; the report names them and says why.");
   EXPECT_FALSE(Exists(dir / "ok"));
@@ -191,24 +175,20 @@ TEST_F(WindowRun, ItemsLeftAreNamedInAWarningAfterTheResultPage) {
   // Folder mode: a folder listed twice counts once shredded, not as missing.
   fakes.dialogs.messages.clear();
   Control(w, "cmdBack1")->click();
-  Control<QRadioButton>(w, "OptFolder")->click();
-  Control(w, "cmdNext")->click();
+  ChooseMode(w, true);
   testing::MakeDir(dir / "tree");
-  fakes.dialogs.folder_choices = {dir / "tree", dir / "tree", dir / "missing", dir / "fifo", dir / "link"};
-  for (int i = 0; i < 5; ++i) Control(w, "cmdAdd")->click();
+  AddFolders(w, {dir / "tree", dir / "tree", dir / "missing", dir / "fifo", dir / "link"});
   ShredNow(w);
-  EXPECT_EQ(fakes.dialogs.messages,
-            (std::vector<ShownMessage>{{"Some items could not be shredded:\n" + (dir / "missing") + " (not found)\n" +
-                                            (dir / "fifo") + " (not a folder)\n" + (dir / "link") + " (a link)",
-                                        "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));
+  EXPECT_EQ(
+      fakes.dialogs.messages,
+      std::vector<ShownMessage>{Warning("Some items could not be shredded:\n" + (dir / "missing") + " (not found)\n" +
+                                        (dir / "fifo") + " (not a folder)\n" + (dir / "link") + " (a link)")});
   EXPECT_FALSE(Exists(dir / "tree"));
 
   fakes.dialogs.messages.clear();
   Control(w, "cmdBack1")->click();
-  Control<QRadioButton>(w, "OptFile")->click();
-  Control(w, "cmdNext")->click();
-  fakes.dialogs.file_choices = {dir / "gone-already"};
-  Control(w, "cmdAdd")->click();
+  ChooseMode(w, false);
+  AddFiles(w, {dir / "gone-already"});
   ShredNow(w);
   EXPECT_TRUE(fakes.dialogs.messages.empty());
   EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
@@ -223,8 +203,7 @@ TEST_F(WindowRun, WithoutAReportTheResultPageSaysOnlyWhatWasLeft) {
   WriteFile(dir / "ok", Bytes(10, 1));
   ASSERT_EQ(::symlink("ok", (dir / "link").c_str()), 0);
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices = {dir / "ok", dir / "link"};
-  for (int i = 0; i < 2; ++i) Control(w, "cmdAdd")->click();
+  AddFiles(w, {dir / "ok", dir / "link"});
   ShredNow(w);
   EXPECT_EQ(Control<QLabel>(w, "lblResultNote")->text(), "1 of 2 items could not be shredded.");
 }
@@ -243,17 +222,14 @@ TEST_F(WindowRun, StorageThatMayKeepOldCopiesIsNamedAndFlashIsSilencedPerDrive) 
   WriteFile(dir / "ro", Bytes(10, 1), 0444);
   WriteFile(dir / "ok", Bytes(10, 2));
   FrmMain& w = OpenAtList(false);
-  fakes.dialogs.file_choices = {dir / "ro", dir / "ok"};
-  Control(w, "cmdAdd")->click();
-  Control(w, "cmdAdd")->click();
+  AddFiles(w, {dir / "ro", dir / "ok"});
   fakes.dialogs.ticks = {true};
   ShredNow(w);
   EXPECT_FALSE(Exists(dir / "ok"));
   const std::string text = "Some items could not be shredded:\n" + (dir / "ro") +
                            " (read-only)\n\nShredded, but the disk may keep old copies:\n" + (dir / "ok") +
                            " (flash storage)";
-  EXPECT_EQ(fakes.dialogs.messages,
-            (std::vector<ShownMessage>{{text, "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));
+  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Warning(text)});
   EXPECT_EQ(fakes.dialogs.check_boxes,
             (std::map<std::size_t, std::string>{{0, "Don't tell me again for these drives"}}));
   EXPECT_EQ(fakes.settings.values["QuietFlashDrives"], "eui.0025385b71b0e5d2");
@@ -263,13 +239,11 @@ TEST_F(WindowRun, StorageThatMayKeepOldCopiesIsNamedAndFlashIsSilencedPerDrive) 
     fakes.dialogs.messages.clear();
     fakes.dialogs.check_boxes.clear();
     Control(w, "cmdBack1")->click();
-    (folder_mode ? Control<QRadioButton>(w, "OptFolder") : Control<QRadioButton>(w, "OptFile"))->click();
-    Control(w, "cmdNext")->click();
+    ChooseMode(w, folder_mode);
     if (folder_mode)
-      fakes.dialogs.folder_choices = {item};
+      AddFolders(w, {item});
     else
-      fakes.dialogs.file_choices = {item};
-    Control(w, "cmdAdd")->click();
+      AddFiles(w, {item});
     ShredNow(w);
     EXPECT_FALSE(Exists(item));
   };
@@ -286,10 +260,8 @@ TEST_F(WindowRun, StorageThatMayKeepOldCopiesIsNamedAndFlashIsSilencedPerDrive) 
   WriteFile(dir / "tree/a", Bytes(10, 4));
   WriteFile(dir / "tree/b", Bytes(10, 5));
   next_run(true, dir / "tree");
-  EXPECT_EQ(fakes.dialogs.messages,
-            (std::vector<ShownMessage>{{"Shredded, but the disk may keep old copies:\n" + (dir / "tree") +
-                                            " (flash storage)",
-                                        "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));
+  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Warning("Shredded, but the disk may keep old copies:\n" +
+                                                                      (dir / "tree") + " (flash storage)")});
   EXPECT_TRUE(fakes.dialogs.check_boxes.empty());
 
   // Copy-on-write on the silenced drive is told all the same.
@@ -297,10 +269,8 @@ TEST_F(WindowRun, StorageThatMayKeepOldCopiesIsNamedAndFlashIsSilencedPerDrive) 
   storage.Mount(mount, "259:1", "btrfs", "rw,ssd");
   WriteFile(dir / "cow", Bytes(10, 6));
   next_run(false, dir / "cow");
-  EXPECT_EQ(fakes.dialogs.messages,
-            (std::vector<ShownMessage>{{"Shredded, but the disk may keep old copies:\n" + (dir / "cow") +
-                                            " (copy-on-write file system)",
-                                        "Velmora", MessageIcon::Exclamation, MessageButtons::Ok}}));
+  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Warning("Shredded, but the disk may keep old copies:\n" +
+                                                                      (dir / "cow") + " (copy-on-write file system)")});
   EXPECT_TRUE(fakes.dialogs.check_boxes.empty());
   EXPECT_EQ(fakes.settings.values["QuietFlashDrives"], "eui.0025385b71b0e5d2");
 }

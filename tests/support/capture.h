@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -42,6 +43,34 @@ inline SysCalls DiskFullAtWrite(int nth) {
       return -1;
     }
     return ::pwrite(fd, buf, count, offset);
+  };
+  return calls;
+}
+
+// `calls` with `act` run once by someone else, just before the first pwrite
+// through them (whichever thread makes it).
+inline SysCalls BeforeFirstWrite(std::function<void()> act, SysCalls calls = Sys()) {
+  static std::function<void()> once;
+  static std::atomic<bool> done;
+  once = std::move(act);
+  done = false;
+  calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) {
+    if (!done.exchange(true)) once();
+    return ::pwrite(fd, buf, count, offset);
+  };
+  return calls;
+}
+
+// `calls` with `act` run once by someone else, just before the `nth` syncfs
+// through them (counted from 1).
+inline SysCalls BeforeSyncfs(int nth, std::function<void()> act, SysCalls calls = Sys()) {
+  static std::function<void()> once;
+  static std::atomic<int> left;
+  once = std::move(act);
+  left = nth;
+  calls.syncfs = [](int fd) {
+    if (--left == 0) once();
+    return ::syncfs(fd);
   };
   return calls;
 }

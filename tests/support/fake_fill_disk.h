@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
@@ -181,5 +182,12 @@ class FakeFillDisk {
   ScopedSysCalls scope_;
   std::optional<TempDir> own_;
 };
+
+// Whether `folder` holds a fill folder, by its name.
+inline bool HoldsFillFolder(const std::string& folder) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (IsFillFolderName(entry.path().filename().string())) return true;
+  return false;
+}
 
 }  // namespace velmora::testing

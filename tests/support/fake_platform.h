@@ -21,6 +21,15 @@ struct ShownMessage {
   bool operator==(const ShownMessage&) const = default;
 };
 
+// The program's boxes with OK alone: what was left or could not be taken,
+// and what is refused.
+inline ShownMessage Warning(const std::string& text) {
+  return {text, "Velmora", MessageIcon::Exclamation, MessageButtons::Ok};
+}
+inline ShownMessage Refusal(const std::string& text) {
+  return {text, "Velmora", MessageIcon::Critical, MessageButtons::Ok};
+}
+
 class FakeDialogs : public Dialogs {
  public:
   std::deque<ChosenFiles> file_choices;    // next results of ChooseFiles; none when empty

@@ -24,6 +24,16 @@ class FixedHost : public ShredRunHost {
   void Repaint() override { calls.push_back("repaint"); }
 };
 
+// The report of a run at the host's date and time in which every one of
+// `paths` was shredded, byte for byte.
+inline std::string ShreddedReport(const std::string& technique, int times, const std::vector<std::string>& paths) {
+  std::string text = "Velmora\r\n07/12/2026\r\n09:41\r\n\r\nTechnique Used: " + technique +
+                     "\r\nFiles Overwritten: " + std::to_string(times) +
+                     " times\r\n\r\nFiles Have Been Shredded Are: \r\n\r\n";
+  for (const std::string& path : paths) text += path + "\r\n";
+  return text;
+}
+
 // `options` at pass-count `position`, with the technique its name says.
 inline ShredOptions AtPosition(ShredOptions options, int position) {
   ChoosePasses(options, position, options.OverwriteWith == kTechniques[1].name ? 1 : 0);

@@ -3,8 +3,6 @@
 // The report as a run writes it, through the program's own keeper, into a
 // folder of the test's choosing; and how a fault aimed at the shred tells
 // the report's own system calls apart.
-#include <unistd.h>
-
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +11,7 @@
 #include "report/report_keeper.h"
 #include "report/report_record.h"
 #include "support/memory_record.h"
+#include "support/temp_dir.h"
 
 namespace velmora::testing {
 
@@ -48,10 +47,6 @@ inline bool IsReportName(std::string_view name) {
 }
 
 // Whether the open file `fd` is a report.
-inline bool IsReportFile(int fd) {
-  char link[4096];
-  const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link);
-  return n > 0 && IsReportName(std::string_view(link, static_cast<std::size_t>(n)));
-}
+inline bool IsReportFile(int fd) { return IsReportName(PathOfFd(fd)); }
 
 }  // namespace velmora::testing

@@ -85,6 +85,18 @@ int OpenDescriptorCount() {
   return count;
 }
 
+std::string PathOfFd(int fd) {
+  char link[4096];
+  const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link);
+  return n > 0 ? std::string(link, static_cast<std::size_t>(n)) : std::string();
+}
+
+std::size_t FsBlock(const std::string& path) {
+  struct stat st;
+  ::stat(path.c_str(), &st);
+  return static_cast<std::size_t>(st.st_blksize);
+}
+
 }  // namespace velmora::testing
 
 namespace velmora::testing {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A temporary folder per test, and small helpers for exact file contents.
+#include <gtest/gtest.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -23,6 +24,12 @@ class TempDir {
   std::string path_;
 };
 
+// A test with a temporary folder of its own.
+class InTempDir : public ::testing::Test {
+ protected:
+  TempDir dir;
+};
+
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes RandomBytes(std::size_t size, unsigned seed = 1);
@@ -34,6 +41,11 @@ bool Exists(const std::string& path);  // without following a last link
 void MakeDir(const std::string& path, mode_t mode = 0755);
 // The number of descriptors this process holds open.
 int OpenDescriptorCount();
+// The path an open descriptor stands for, as the kernel tells it ("" when
+// it cannot).
+std::string PathOfFd(int fd);
+// The block size of the file system `path` is on.
+std::size_t FsBlock(const std::string& path);
 // Sets or clears the immutable flag (root, on a file system that has it).
 bool SetImmutable(const std::string& path, bool on);
 

@@ -2,11 +2,8 @@
 #pragma once
 // A worker held at one known point until the test lets it go: a run surely
 // still going where the test wants it, with no timing.
-#include <unistd.h>
-
 #include <condition_variable>
 #include <mutex>
-#include <string>
 
 namespace velmora::testing {
 
@@ -40,13 +37,5 @@ class WorkerGate {
   std::condition_variable changed_;
   bool held_ = false, released_ = false;
 };
-
-// The path an open descriptor stands for, as the kernel tells it ("" when
-// it cannot).
-inline std::string PathOfFd(int fd) {
-  char link[4096];
-  const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link);
-  return n > 0 ? std::string(link, static_cast<std::size_t>(n)) : std::string();
-}
 
 }  // namespace velmora::testing
