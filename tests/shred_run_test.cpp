@@ -104,7 +104,7 @@ TEST_F(ShredRun, UnopenableFileStaysAndTheOthersAreStillShredded) {
 }
 
 // "Nothing was shredded" only where nothing went.
-TEST(ShredRun, NothingShreddedOnlyWhereNothingWent) {
+TEST_F(ShredRun, NothingShreddedOnlyWhereNothingWent) {
   using O = ItemOutcome;
   struct {
     std::vector<O> outcomes;
