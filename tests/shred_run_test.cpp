@@ -97,7 +97,8 @@ TEST_F(ShredRun, UnopenableFileStaysAndTheOthersAreStillShredded) {
   WriteFile(dir / "a", Bytes(10, 1));
   WriteFile(dir / "ro", Bytes(10, 2), 0444);
   WriteFile(dir / "c", Bytes(10, 3));
-  ShredRunResult result = RunAt(ShredOptions{}, 1, {{dir / "a", "a"}, {dir / "ro", "ro"}, {dir / "c", "c"}}, dir.path());
+  ShredRunResult result =
+      RunAt(ShredOptions{}, 1, {{dir / "a", "a"}, {dir / "ro", "ro"}, {dir / "c", "c"}}, dir.path());
   EXPECT_EQ(ItemsShredded(result), (std::vector<bool>{true, false, true}));
   EXPECT_EQ(ReadFile(dir / "ro"), Bytes(10, 2));
   EXPECT_NE(ReadText(dir / "note.txt").find(dir / "ro"), std::string::npos);
