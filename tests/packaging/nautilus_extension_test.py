@@ -35,9 +35,9 @@ class Item:  # a Nautilus.FileInfo as the extension reads it
 
 started = []
 subprocess.Popen = lambda argv, **kwargs: started.append((argv, kwargs)) or type("P", (), {"pid": 1})()
-spec = importlib.util.spec_from_file_location("velmora_nautilus", extension)
-module = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(module)
+found = importlib.util.spec_from_file_location("velmora_nautilus", extension)
+module = importlib.util.module_from_spec(found)
+found.loader.exec_module(module)
 if not real:
     import gi
     assert gi.required == {"Nautilus": "4.0"}, gi.required
