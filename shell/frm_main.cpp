@@ -322,6 +322,7 @@ void FrmMain::ShowResult(const ShredRunResult& result) {
                .arg(n);
   resultNote->setText(note);
   resultNote->setVisible(!note.isEmpty());
+  FitResultTexts();
 }
 
 void FrmMain::OpenReport() {

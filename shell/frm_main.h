@@ -155,6 +155,9 @@ class FrmMain : public QMainWindow {
   void CloseStep();
   void ShredRunFinished();
   void ShowResult(const ShredRunResult& result);
+  // Gives the result caption the lines its text takes and puts the note
+  // below it: a translation may wrap to more lines than the English.
+  void FitResultTexts();
   void FreeSpaceFinished();
   AddContext RulesContext() const;
   bool Busy() const;

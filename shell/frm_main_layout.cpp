@@ -27,6 +27,10 @@ int Px(int twips) { return (twips + 7) / 15; }
 
 // Where the pages' text ends on the right, in twips.
 constexpr int kRightEdge = 4575;
+// The result caption's height, and the note's place below it, in twips.
+constexpr int kCaptionHeight = 375;
+constexpr int kNoteTop = 480;
+constexpr int kNoteHeight = 735;
 
 // Widens `widget` to show its whole text, up to `right` (twips), where its
 // text is longer than the room it has: English keeps its old geometry.
@@ -185,8 +189,8 @@ void FrmMain::BuildOptionsPage() {
   // A translation longer than its English takes the room to its right.
   WidenToFit(folderModeButton, kRightEdge);
   WidenToFit(fileModeButton, kRightEdge);
-  WidenToFit(passCountCaption, 2220);  // the lists begin at 2280
-  WidenToFit(techniqueCaption, 2220);
+  WidenToFit(passCountCaption, 2250);  // the lists begin at 2280
+  WidenToFit(techniqueCaption, 2250);
   WidenToFit(techniqueBox, kRightEdge);
   MakeRule(p, "Line1", 120, 3600, 4590);
   optionsExitButton = MakeButton(p, "cmdExit", tr("&Exit"), 120, 3720, 1095, 375);
@@ -218,11 +222,19 @@ void FrmMain::BuildListPage() {
   listExitButton = MakeButton(p, "cmdEx", tr("&Exit"), 3510, 3720, 1095, 375);
 }
 
+void FrmMain::FitResultTexts() {
+  const int caption = std::max(Px(kCaptionHeight), resultCaption->heightForWidth(resultCaption->width()));
+  resultCaption->resize(resultCaption->width(), caption);
+  const int top = std::max(Px(kNoteTop), resultCaption->y() + caption);
+  const int bottom = std::max(Px(kNoteTop + kNoteHeight), top + resultNote->heightForWidth(resultNote->width()));
+  resultNote->setGeometry(resultNote->x(), top, resultNote->width(), bottom - top);
+}
+
 void FrmMain::BuildResultPage() {
   QFrame* p = resultPage;
-  resultCaption = MakeLabel(p, "lblResultCaption", "ResultCaption", 120, 60, 4455, 375, true);
+  resultCaption = MakeLabel(p, "lblResultCaption", "ResultCaption", 120, 60, 4455, kCaptionHeight, true);
   // What a run left, in the caption's style; shown only then.
-  resultNote = MakeLabel(p, "lblResultNote", "", 120, 480, 4455, 735, true);
+  resultNote = MakeLabel(p, "lblResultNote", "", 120, kNoteTop, 4455, kNoteHeight, true);
   resultNote->hide();
   reportButton = MakeButton(p, "cmdLog", tr("See Velmora Report"), 120, 1320, 4455, 495);
   reportButton->setFont(VerdanaFont(9.75, true));

@@ -154,6 +154,9 @@ TEST_F(Translation, GermanUnderLanguageDe) {
       {Control(w, "cmdExit")->text(), "&Beenden"},
       {Control(w, "cmdNext")->text(), "&Weiter >>"}};
   for (const auto& [text, german] : shown) EXPECT_EQ(text, german);
+  // Longer than their English, and not cut.
+  for (const char* name : {"OptFolder", "OptFile", "Label5", "Label6", "cboOverwriteWith"})
+    EXPECT_LE(Control<QWidget>(w, name)->sizeHint().width(), Control<QWidget>(w, name)->width()) << name;
 }
 
 // The first of the user's languages that has a translation, unless English
