@@ -20,24 +20,16 @@
 #include "support/temp_dir.h"
 #include "support/tree_snapshot.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Bytes;
-using testing::Exists;
-using testing::MakeDir;
-using testing::ReadFile;
-using testing::Snapshot;
-using testing::TempDir;
-using testing::WriteFile;
 
 class BadInput : public ::testing::Test {
  protected:
   BadInput() {
     MakeDir(dir / "world");
     MakeDir(dir / "world/folder");
-    WriteFile(dir / "world/file", testing::RandomBytes(5000, 1));
-    WriteFile(dir / "world/folder/inner", testing::RandomBytes(700, 2));
+    WriteFile(dir / "world/file", RandomBytes(5000, 1));
+    WriteFile(dir / "world/folder/inner", RandomBytes(700, 2));
     MakeDir(dir / "listed");
   }
 
@@ -50,9 +42,9 @@ class BadInput : public ::testing::Test {
     for (const std::string& p : paths) list.push_back({p, p});
     ShredOptions options;
     options.FolderMode = folder_mode;
-    int fds = testing::OpenDescriptorCount();
-    ShredRunResult result = RunShred(testing::AtPosition(options, 2), list, keeper, host);
-    EXPECT_EQ(testing::OpenDescriptorCount(), fds) << "descriptors leaked";
+    int fds = OpenDescriptorCount();
+    ShredRunResult result = RunShred(AtPosition(options, 2), list, keeper, host);
+    EXPECT_EQ(OpenDescriptorCount(), fds) << "descriptors leaked";
     outcomes = result.outcomes;
     kept = result.kept_inside;
     return ItemsShredded(result);
@@ -62,12 +54,12 @@ class BadInput : public ::testing::Test {
 
   TempDir dir;
   TempDir report;
-  testing::ReportInFolder keeper{report.path()};
-  testing::FixedHost host;
-  testing::TreeSnapshot world_before;
+  ReportInFolder keeper{report.path()};
+  FixedHost host;
+  TreeSnapshot world_before;
   std::vector<ItemOutcome> outcomes;  // of the last run
   std::vector<KeptInside> kept;       // of the last run
-  testing::BindMounts mounts;
+  BindMounts mounts;
 };
 
 #define BIND_OR_SKIP(source, target) \
@@ -134,7 +126,7 @@ TEST_F(BadInput, HardLinkPairInsideAFolderIsOverwrittenThenBothNamesGo) {
   MakeDir(dir / "listed/t/deep");
   WriteFile(dir / "listed/t/a", Bytes(3000, 0x5a));
   ASSERT_EQ(::link((dir / "listed/t/a").c_str(), (dir / "listed/t/deep/b").c_str()), 0);
-  testing::CaptureRemovals capture;
+  CaptureRemovals capture;
   EXPECT_EQ(Folders({dir / "listed/t"}), std::vector<bool>{true});
   EXPECT_FALSE(Exists(dir / "listed/t"));
   ASSERT_EQ(capture.removed_files.size(), 2u);
@@ -149,12 +141,11 @@ TEST_F(BadInput, FolderKeepingAnImmutableFolderKeepsItsNameAndMode) {
   MakeDir(dir / "listed/t/ro/frozen");
   WriteFile(dir / "listed/t/gone", Bytes(100, 1));
   WriteFile(dir / "listed/t/ro/gone", Bytes(100, 1));
-  if (!testing::SetImmutable(dir / "listed/t/ro/frozen", true))
-    GTEST_SKIP() << "skipped: cannot set the immutable flag here";
+  if (!SetImmutable(dir / "listed/t/ro/frozen", true)) GTEST_SKIP() << "skipped: cannot set the immutable flag here";
   ::chmod((dir / "listed/t/ro").c_str(), 0500);
   ::chmod((dir / "listed/t").c_str(), 0555);
   EXPECT_EQ(Folders({dir / "listed/t"}), std::vector<bool>{false});
-  testing::SetImmutable(dir / "listed/t/ro/frozen", false);
+  SetImmutable(dir / "listed/t/ro/frozen", false);
   EXPECT_EQ(outcomes, std::vector<ItemOutcome>{ItemOutcome::SomethingInsideKept});
   for (auto [path, mode] : {std::pair{"listed/t", 0555u}, std::pair{"listed/t/ro", 0500u}}) {
     struct stat st;
@@ -348,11 +339,11 @@ TEST_F(BadInput, OrdinaryUserForcesReadOnlyAndUnreadableFoldersAway) {
   pid_t child = ::fork();
   if (child == 0) {
     if (::setgid(nobody) != 0 || ::setuid(nobody) != 0) ::_exit(2);
-    testing::FixedHost host;
+    FixedHost host;
     ShredOptions options;
     options.FolderMode = true;
-    testing::ReportInFolder users_report(dir / "user");
-    ShredRunResult r = RunShred(testing::AtPosition(options, 2), {{dir / "user/t", dir / "user/t"}}, users_report, host);
+    ReportInFolder users_report(dir / "user");
+    ShredRunResult r = RunShred(AtPosition(options, 2), {{dir / "user/t", dir / "user/t"}}, users_report, host);
     ::_exit(ItemsShredded(r) == std::vector<bool>{true} ? 0 : 1);
   }
   int status = 0;
@@ -363,4 +354,4 @@ TEST_F(BadInput, OrdinaryUserForcesReadOnlyAndUnreadableFoldersAway) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

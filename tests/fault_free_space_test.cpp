@@ -21,16 +21,8 @@
 #include "support/temp_dir.h"
 #include "support/tree_snapshot.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Bytes;
-using testing::Exists;
-using testing::HoldsFillFolder;
-using testing::MakeDir;
-using testing::Snapshot;
-using testing::TempDir;
-using testing::WriteFile;
 
 // A RunControl whose Stop is pressed at its nth question (0: never).
 class StopAt : public RunControl {
@@ -47,7 +39,7 @@ constexpr std::uint64_t kMiB = 1 << 20;
 struct FreeSpaceFault {
   const char* name;
   std::uint64_t capacity;
-  std::function<void(testing::FakeFillDisk&)> arrange;
+  std::function<void(FakeFillDisk&)> arrange;
   int stop_at;  // Stop pressed at the nth question (0: never)
   bool privileged;
   FreeSpaceEnd end;
@@ -63,14 +55,14 @@ TEST_P(FreeSpaceFaults, TheFillIsAlwaysRemovedAndTheOutcomeIsWhatReachedTheDisk)
   const FreeSpaceFault& row = GetParam();
   TempDir dir;
   MakeDir(dir / "world");
-  WriteFile(dir / "world/keep", testing::RandomBytes(3000, 2));
-  WriteFile(dir / "beside", testing::RandomBytes(100, 3));
+  WriteFile(dir / "world/keep", RandomBytes(3000, 2));
+  WriteFile(dir / "beside", RandomBytes(100, 3));
   auto before = Snapshot(dir.path());
-  const int fds = testing::OpenDescriptorCount();
+  const int fds = OpenDescriptorCount();
   FreeSpaceResult result;
   std::uint64_t ext4_reserve_before = 0, ext4_reserve_after = 0;
   {
-    testing::FakeFillDisk disk(row.capacity);
+    FakeFillDisk disk(row.capacity);
     if (row.arrange) row.arrange(disk);
     FreeSpaceTarget target = PrepareFreeSpaceWipe(dir.path());
     ASSERT_EQ(target.refusal, FreeSpaceRefusal::None);
@@ -79,7 +71,7 @@ TEST_P(FreeSpaceFaults, TheFillIsAlwaysRemovedAndTheOutcomeIsWhatReachedTheDisk)
     result = WipeFreeSpace(target, control, {.privileged = row.privileged});
     ext4_reserve_after = disk.ext4_reserve_now();
   }
-  EXPECT_EQ(testing::OpenDescriptorCount(), fds) << "descriptors leaked";
+  EXPECT_EQ(OpenDescriptorCount(), fds) << "descriptors leaked";
   EXPECT_EQ(result.end, row.end);
   EXPECT_EQ(result.overwritten, row.overwritten);
   EXPECT_EQ(result.held_back, row.held_back);
@@ -134,11 +126,11 @@ class FreeSpaceKilled : public ::testing::TestWithParam<const char*> {};
 TEST_P(FreeSpaceKilled, TheNextStartRemovesTheFillAndNothingElse) {
   TempDir dir;
   MakeDir(dir / "world");
-  WriteFile(dir / "world/keep", testing::RandomBytes(3000, 2));
+  WriteFile(dir / "world/keep", RandomBytes(3000, 2));
   auto before = Snapshot(dir.path());
   TempDir sys;  // ext4's reserve file, outside the folder
   const std::string reserve = sys / "reserved_clusters";
-  testing::MemoryRecord record;
+  MemoryRecord record;
   FillKeeper keeper(record);
   {
     FreeSpaceTarget target = PrepareFreeSpaceWipe(dir.path());
@@ -148,7 +140,7 @@ TEST_P(FreeSpaceKilled, TheNextStartRemovesTheFillAndNothingElse) {
     kill_at = GetParam();
     pid_t child = ::fork();
     if (child == 0) {
-      testing::FakeFillDisk disk(3 * kMiB + 5000);
+      FakeFillDisk disk(3 * kMiB + 5000);
       disk.Ext4Reserve(16, reserve);
       disk.Hook([&disk](const std::string& step) {
         // "lowered": at a write into ext4's reserve, while it is lowered.
@@ -164,8 +156,8 @@ TEST_P(FreeSpaceKilled, TheNextStartRemovesTheFillAndNothingElse) {
   }
   // The watchdog puts ext4's reserve back when the program dies: waited
   // for (it runs on its own), never timed.
-  for (int i = 0; i < 1000 && testing::ReadText(reserve) != "16\n"; ++i) ::usleep(10000);
-  EXPECT_EQ(testing::ReadText(reserve), "16\n");
+  for (int i = 0; i < 1000 && ReadText(reserve) != "16\n"; ++i) ::usleep(10000);
+  EXPECT_EQ(ReadText(reserve), "16\n");
   // The next start.
   FillKeeper next(record);
   EXPECT_TRUE(next.RemoveLeftovers());
@@ -175,9 +167,8 @@ TEST_P(FreeSpaceKilled, TheNextStartRemovesTheFillAndNothingElse) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, FreeSpaceKilled,
-                         ::testing::Values(testing::FakeFillDisk::kWrite, testing::FakeFillDisk::kSync,
-                                           "lowered", testing::FakeFillDisk::kRemove,
-                                           testing::FakeFillDisk::kSyncFs));
+                         ::testing::Values(FakeFillDisk::kWrite, FakeFillDisk::kSync, "lowered", FakeFillDisk::kRemove,
+                                           FakeFillDisk::kSyncFs));
 
 // What holds a recorded fill folder's place at the next start is removed
 // only when it is that very folder; inside it, only our fill files go.
@@ -212,7 +203,7 @@ TEST_P(FreeSpaceLeftovers, OnlyOurOwnFillIsRemoved) {
     ASSERT_EQ(target.refusal, FreeSpaceRefusal::None);
     id = target.identity;
     fill = id.path;
-    WriteFile(fill + "/fill-00000000", testing::RandomBytes(100, 1));
+    WriteFile(fill + "/fill-00000000", RandomBytes(100, 1));
   }
   const std::string kept = GetParam().change(dir / "in", fill);
   auto before = Snapshot(kept);
@@ -307,23 +298,23 @@ class FillRecords : public ::testing::TestWithParam<FillRecordCase> {};
 TEST_P(FillRecords, AreBoundedAndActedOnOnlyWithinTheirBounds) {
   const FillRecordCase& row = GetParam();
   TempDir dir, sys;
-  testing::FakeFillDisk disk(kMiB);
+  FakeFillDisk disk(kMiB);
   disk.Ext4Reserve(16, sys / "reserved_clusters");
   FreeSpaceTarget target = PrepareFreeSpaceWipe(dir.path());
   ASSERT_EQ(target.identity.ext4_reserve, 16u);
   WriteFile(target.identity.path + "/fill-00000000", Bytes(10, 1));
-  testing::WriteText(sys / "reserved_clusters", "0\n");  // lowered when the program died
+  WriteText(sys / "reserved_clusters", "0\n");  // lowered when the program died
   FillIdentity id = target.identity;
   id.fs_id ^= row.other_fs ? 1 : 0;
   if (row.away) id.path += ".away/" + id.path.substr(id.path.rfind('/') + 1);
-  testing::MemoryRecord record;
+  MemoryRecord record;
   for (int i = 0; i < row.copies; ++i) record.text += FormatFillRecord({id});
   record.text += std::string(row.padding, ' ');
   for (int i = 0; i < row.starts; ++i) FillKeeper(record).RemoveLeftovers();
   id.waits = static_cast<unsigned>(row.starts);
   EXPECT_EQ(Exists(target.identity.path), row.fill_stays);
   EXPECT_EQ(record.text, row.kept ? FormatFillRecord({id}) : "");
-  EXPECT_EQ(testing::ReadText(sys / "reserved_clusters"), row.reserve_after);
+  EXPECT_EQ(ReadText(sys / "reserved_clusters"), row.reserve_after);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, FillRecords,
@@ -336,4 +327,4 @@ INSTANTIATE_TEST_SUITE_P(Rows, FillRecords,
                          [](const auto& row_info) { return std::string(row_info.param.name); });
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

@@ -26,28 +26,19 @@
 #include "support/tree_snapshot.h"
 #include "tree/tree_shred.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
 
-using testing::Bytes;
-using testing::Exists;
-using testing::MakeDir;
-using testing::ReadFile;
-using testing::RunWithChecks;
-using testing::Snapshot;
-using testing::TempDir;
-using testing::WriteFile;
-
 TEST(Faults, FullDiskPartWayLeavesThatFileAndShredsTheOthers) {
-  testing::LoopFs fs;
+  LoopFs fs;
   if (std::string why = fs.Mount(8); !why.empty()) GTEST_SKIP() << "skipped: " << why;
   TempDir report;
   // Big enough to need no new block: its overwrite cannot run out of space.
-  WriteFile(fs / "roomy", testing::RandomBytes(64 << 10, 1));
+  WriteFile(fs / "roomy", RandomBytes(64 << 10, 1));
   // One byte that must grow to 26,440 at position 5.
   WriteFile(fs / "tiny", Bytes(1, 0x42));
   MakeDir(fs / "world");
-  WriteFile(fs / "world/keep", testing::RandomBytes(3000, 2));
+  WriteFile(fs / "world/keep", RandomBytes(3000, 2));
   // Fill the file system to the last block.
   std::string filler = fs / "filler";
   int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT, 0644);
@@ -76,7 +67,7 @@ TEST(Faults, FailingSyncKeepsThatFileAndTheRunGoesOn) {
   SysCalls calls = Sys();
   calls.fdatasync = [](int fd) {
     // The report, written first through the same seam, is not the file that fails.
-    if (!testing::IsReportFile(fd) && ++syncs == 1) {
+    if (!IsReportFile(fd) && ++syncs == 1) {
       errno = EIO;
       return -1;
     }
@@ -97,7 +88,7 @@ TEST(Faults, FileThatVanishesDuringTheRunIsNoFailureAndLeavesNothing) {
   WriteFile(dir / "b", Bytes(100, 2));
   WriteFile(dir / "c", Bytes(100, 3));
   const std::string victim = dir / "b";
-  ScopedSysCalls scope(testing::BeforeFirstWrite([victim] { ::unlink(victim.c_str()); }));
+  ScopedSysCalls scope(BeforeFirstWrite([victim] { ::unlink(victim.c_str()); }));
   ShredRunResult r = RunWithChecks({{dir / "a", "a"}, {dir / "b", "b"}, {dir / "c", "c"}}, false, dir.path());
   EXPECT_EQ(ItemsShredded(r), (std::vector<bool>{true, true, true}));
   for (const char* name : {"a", "b", "c"}) EXPECT_FALSE(Exists(dir / name));
@@ -116,7 +107,7 @@ TEST(Faults, FileThatVanishesInsideAFolderIsSkipped) {
     const std::string folder = dir / "t";
     // Whichever file is written first, the others' fates vary: remove some
     // that may not have been reached yet. Writes come from several threads.
-    ScopedSysCalls scope(testing::BeforeFirstWrite([&] {
+    ScopedSysCalls scope(BeforeFirstWrite([&] {
       for (const std::string& name : vanishing) ::unlink((folder + "/" + name).c_str());
     }));
     ShredRunResult r = RunWithChecks({{dir / "t", dir / "t"}}, true, dir.path());
@@ -133,7 +124,7 @@ TEST(Faults, FileRemovedInsideAFolderDuringTheSyncIsNoFailure) {
   WriteFile(dir / "t/a", Bytes(100, 1));
   WriteFile(dir / "t/b", Bytes(100, 2));
   const std::string victim = dir / "t/b";
-  ScopedSysCalls scope(testing::BeforeSyncfs(1, [victim] { ::unlink(victim.c_str()); }));
+  ScopedSysCalls scope(BeforeSyncfs(1, [victim] { ::unlink(victim.c_str()); }));
   EXPECT_EQ(ItemsShredded(RunWithChecks({{dir / "t", dir / "t"}}, true, dir.path())), std::vector<bool>{true});
   EXPECT_FALSE(Exists(dir / "t"));
 }
@@ -145,7 +136,7 @@ TEST(Faults, FolderThatAppearsDuringTheWalkIsNeverRemovedUnshredded) {
   WriteFile(dir / "t/a", Bytes(100, 1));
   WriteFile(dir / "t/sub/b", Bytes(100, 2));
   const std::string folder = dir / "t";
-  ScopedSysCalls scope(testing::BeforeFirstWrite([folder] {
+  ScopedSysCalls scope(BeforeFirstWrite([folder] {
     ::mkdir((folder + "/late").c_str(), 0755);
     WriteFile(folder + "/late/news", Bytes(77, 7));
   }));
@@ -239,7 +230,7 @@ bool GiveNoteAndAcl(const std::string& path) {
 
 // Asks to stop from the first question inside the folder on (the run asks
 // once before it).
-class StopInside : public testing::FixedHost {
+class StopInside : public FixedHost {
  public:
   bool StopRequested() override { return ++questions_ > 1; }
 
@@ -288,11 +279,11 @@ TEST(Faults, FoldersThatStayKeepTheirModesAttributesAndAcl) {
       };
     ScopedSysCalls scope(calls);
     StopInside stopping;
-    testing::FixedHost going_on;
+    FixedHost going_on;
     ShredOptions options;
     options.FolderMode = true;
-    testing::ReportInFolder keeper(dir.path());
-    RunShred(testing::AtPosition(options, 2), {{dir / "t", dir / "t"}}, keeper,
+    ReportInFolder keeper(dir.path());
+    RunShred(AtPosition(options, 2), {{dir / "t", dir / "t"}}, keeper,
              fault == Fault::Stop ? static_cast<ShredRunHost&>(stopping) : going_on);
     EXPECT_EQ(FolderMetadata(dir / "t"), before[0]);
     if (fault != Fault::ListedFolderNotRemoved) {
@@ -320,16 +311,16 @@ class OutOfMemory : public ::testing::Test {
     }
   }
   void Add(const std::string& name, int seed) {
-    written[name] = testing::RandomBytes(200, seed);
+    written[name] = RandomBytes(200, seed);
     WriteFile(dir / ("t/" + name), written[name]);
   }
   TreeShredResult Shred(unsigned threads, TreeNamesChoice names = HowTreeNamesGo) {
     TreeShredOptions options;
     options.threads = threads;
     options.tree_names = names;
-    int fds = testing::OpenDescriptorCount();
+    int fds = OpenDescriptorCount();
     TreeShredResult result = ShredTree(dir / "t", FillPattern(500), NoRunControl(), options);
-    EXPECT_EQ(testing::OpenDescriptorCount(), fds) << "descriptors leaked";
+    EXPECT_EQ(OpenDescriptorCount(), fds) << "descriptors leaked";
     return result;
   }
   // Every file left in the tree, checked to hold one of its own names.
@@ -377,13 +368,13 @@ TEST_F(OutOfMemory, DuringTheRemovalWhatIsLeftHasItsOwnName) {
   };
   ScopedSysCalls scope(calls);
   // Every entry is renamed first: each that stays must get its name back.
-  TreeShredResult result = Shred(4, testing::NamesRenamedEach);
+  TreeShredResult result = Shred(4, NamesRenamedEach);
   EXPECT_EQ(result.outcome, ItemOutcome::SomethingInsideKept);
   EXPECT_GE(result.left_behind, 1u);
   const std::vector<std::string> left = Left();
   EXPECT_FALSE(left.empty());
-  for (const std::string& name : left) EXPECT_EQ(ReadFile(dir / ("t/" + name)), testing::ExpectedCover(5, 200)) << name;
+  for (const std::string& name : left) EXPECT_EQ(ReadFile(dir / ("t/" + name)), ExpectedCover(5, 200)) << name;
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

@@ -17,16 +17,8 @@
 #include "support/capture.h"
 #include "support/checked_run.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Bytes;
-using testing::Exists;
-using testing::MakeDir;
-using testing::ReadFile;
-using testing::RunWithChecks;
-using testing::TempDir;
-using testing::WriteFile;
 
 // Swaps by someone else between our look at a name and what we do to it.
 // Each row makes one swap through the system-call seam at the worst moment;
@@ -41,7 +33,7 @@ class Races : public ::testing::Test {
     Hook() = nullptr;
     calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
       // The report, written first through the same seam, is not the file raced for.
-      const bool report = testing::IsReportName(path);
+      const bool report = IsReportName(path);
       if ((flags & O_WRONLY) && !report && Hook()) std::exchange(Hook(), nullptr)(path);
       return ::openat(dirfd, path, flags, mode);
     };
@@ -57,9 +49,9 @@ class Races : public ::testing::Test {
   }
 
   TempDir dir;
-  Bytes decoy = testing::RandomBytes(5000, 11);
+  Bytes decoy = RandomBytes(5000, 11);
   SysCalls calls = Sys();
-  testing::BindMounts mounts;
+  BindMounts mounts;
 };
 
 TEST_F(Races, RegularFileSwappedInBetweenTheLookAndTheOpenIsNotWritten) {
@@ -108,7 +100,7 @@ TEST_F(Races, FileRenamedOntoTheScrubNameBeforeTheRemovalIsKept) {
   swap = [this] { ::rename((dir / "world/decoy").c_str(), (dir / "listed/" + scrubbed).c_str()); };
   calls.rename_noreplace = [](int from_dir, const char* from, int to_dir, const char* to) {
     int rc = ::renameat2(from_dir, from, to_dir, to, RENAME_NOREPLACE);
-    if (rc == 0 && scrubbed.empty() && !testing::IsReportName(from)) scrubbed = to;  // not the report's move
+    if (rc == 0 && scrubbed.empty() && !IsReportName(from)) scrubbed = to;  // not the report's move
     return rc;
   };
   calls.fsync = [](int fd) {
@@ -123,7 +115,7 @@ TEST_F(Races, FileRenamedOntoTheScrubNameBeforeTheRemovalIsKept) {
 TEST_F(Races, FolderExchangedOntoTheListedNameDuringTheRunIsNotRemoved) {
   MakeDir(dir / "listed/t");
   WriteFile(dir / "listed/t/a", Bytes(100, 1));
-  calls = testing::BeforeSyncfs(
+  calls = BeforeSyncfs(
       1,
       [this] {
         ::rename((dir / "listed/t").c_str(), (dir / "listed/moved").c_str());
@@ -158,7 +150,7 @@ TEST_F(Races, SpecialFileRenamedOntoAScrubNameDuringTheSyncIsKept) {
       return rc;
     };
     std::string landed;
-    calls = testing::BeforeSyncfs(
+    calls = BeforeSyncfs(
         2,
         [this, &landed] {
           // Onto the name "a" has now, or where it was if it is gone already.
@@ -177,4 +169,4 @@ TEST_F(Races, SpecialFileRenamedOntoAScrubNameDuringTheSyncIsKept) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

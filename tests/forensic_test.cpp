@@ -37,18 +37,8 @@
 #include "support/worker_gate.h"
 #include "tree/tree_shred.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Bytes;
-using testing::CountOccurrences;
-using testing::Exists;
-using testing::FixedHost;
-using testing::HoldsFillFolder;
-using testing::LoopFs;
-using testing::MemoryRecord;
-using testing::SecretScanner;
-using testing::WriteFile;
 
 // Names that cannot occur by chance in the image.
 std::string UniqueName(const std::string& tag) { return "vlm" + tag + RandomName(16); }
@@ -62,13 +52,13 @@ struct Planted {
 
   // A report as it stood on the disk: every byte of it is a secret too.
   void Report(const std::string& path) {
-    Bytes report = testing::ReadFile(path);
+    Bytes report = ReadFile(path);
     scanner.AddSecret(report);
     secret_bytes += report.size();
   }
 
   void Secret(const std::string& path, std::size_t size, unsigned seed) {
-    Bytes secret = testing::RandomBytes(size, seed);
+    Bytes secret = RandomBytes(size, seed);
     WriteFile(path, secret);
     scanner.AddSecret(secret);
     secret_bytes += size;
@@ -78,7 +68,7 @@ struct Planted {
   // long one that needs a block of its own.
   void AttributeSecrets(const std::string& path, unsigned seed) {
     for (auto [name, size] : {std::pair{"user.origin", 64}, std::pair{"user.notes", 700}}) {
-      Bytes secret = testing::RandomBytes(static_cast<std::size_t>(size), seed++);
+      Bytes secret = RandomBytes(static_cast<std::size_t>(size), seed++);
       ASSERT_EQ(::setxattr(path.c_str(), name, secret.data(), secret.size(), 0), 0) << name << " " << std::strerror(errno);
       scanner.AddSecret(secret);
       secret_bytes += secret.size();
@@ -88,7 +78,7 @@ struct Planted {
 
 // A sparse file: one secret extent far beyond the file system's own size.
 void WriteSparseSecret(Planted& planted, const std::string& path, unsigned seed) {
-  Bytes secret = testing::RandomBytes(8192, seed);
+  Bytes secret = RandomBytes(8192, seed);
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   ASSERT_EQ(::pwrite(fd, secret.data(), secret.size(), off_t{1} << 30), 8192);
   ::close(fd);
@@ -110,8 +100,8 @@ void Plant(LoopFs& fs, Planted& p, unsigned seed, bool with_attributes = true) {
   p.files.push_back({fs / sparse, sparse});
 
   std::string top = UniqueName("dir"), sub = UniqueName("sub");
-  testing::MakeDir(fs / top);
-  testing::MakeDir(fs / (top + "/" + sub));
+  MakeDir(fs / top);
+  MakeDir(fs / (top + "/" + sub));
   p.names.insert(p.names.end(), {top, sub});
   for (std::size_t size : {std::size_t{1}, std::size_t{3 << 10}, std::size_t{100 << 10}, std::size_t{1 << 20}}) {
     std::string a = UniqueName("in"), b = UniqueName("deep");
@@ -133,12 +123,12 @@ TEST(Forensic, ControlTheScanFindsSecretsAndNamesThatWereNotShredded) {
   Planted planted;
   Plant(fs, planted, 100);
   // A report that is merely unlinked leaves its bytes, paths and all.
-  testing::MakeDir(fs / "prog");
+  MakeDir(fs / "prog");
   MemoryRecord record;
   ReportKeeper report({fs / "prog", fs / "state"}, record);
   FixedHost host;
   ASSERT_TRUE(WriteReport(report, ShredOptions{}, planted.files, host));
-  Bytes report_bytes = testing::ReadFile(fs / "prog/note.txt");
+  Bytes report_bytes = ReadFile(fs / "prog/note.txt");
   SecretScanner report_scan;
   report_scan.AddSecret(report_bytes);
   ::sync();
@@ -173,16 +163,16 @@ ScanResult ShredAndScan(LoopFs& fs, int position, unsigned seed, bool with_attri
   Plant(fs, planted, seed, with_attributes);
   // The program beside the data, on the same disk: its report, which names
   // every shredded path, lives there too.
-  testing::MakeDir(fs / "prog");
+  MakeDir(fs / "prog");
   MemoryRecord record;
   ReportKeeper report({fs / "prog", fs / "state"}, record);
   FixedHost host;
   ShredOptions options;
   options.OverwriteWith = kTechniques[static_cast<std::size_t>(technique)].name;
-  ShredRunResult files = RunShred(testing::AtPosition(options, position), planted.files, report, host);
+  ShredRunResult files = RunShred(AtPosition(options, position), planted.files, report, host);
   planted.Report(fs / "prog/note.txt");
   options.FolderMode = true;
-  ShredRunResult folders = RunShred(testing::AtPosition(options, position), planted.folders, report, host);
+  ShredRunResult folders = RunShred(AtPosition(options, position), planted.folders, report, host);
   planted.Report(fs / "prog/note.txt");
   EXPECT_EQ(ItemsShredded(files), std::vector<bool>(planted.files.size(), true));
   EXPECT_EQ(ItemsShredded(folders), std::vector<bool>{true});
@@ -278,8 +268,7 @@ TEST(ForensicNames, EachFileSystemGetsTheCheapestWayThatLeavesFewestNames) {
     const char* type;
     std::size_t megabytes;
   };
-  const TreeNamesChoice ways[] = {testing::NamesLeftAlone, testing::NamesSyncedBeforeFolders,
-                                  testing::NamesRenamedEach};
+  const TreeNamesChoice ways[] = {NamesLeftAlone, NamesSyncedBeforeFolders, NamesRenamedEach};
   for (Kind kind : {Kind{"ext4", 48}, Kind{"ext4-nojournal", 48}, Kind{"xfs", 320}, Kind{"btrfs", 128}}) {
     std::size_t left[3] = {0, 0, 0};
     TreeNames picked = TreeNames::RenameEach;
@@ -295,12 +284,12 @@ TEST(ForensicNames, EachFileSystemGetsTheCheapestWayThatLeavesFewestNames) {
         break;
       }
       std::string top = UniqueName("top");
-      testing::MakeDir(fs / top);
+      MakeDir(fs / top);
       std::vector<std::string> names{UniqueName("sub")};
-      testing::MakeDir(fs / (top + "/" + names.back()));
+      MakeDir(fs / (top + "/" + names.back()));
       for (int i = 0; i < 20; ++i) {
         names.push_back(UniqueName("n"));
-        WriteFile(fs / (top + "/" + names.back()), testing::RandomBytes(100, i));
+        WriteFile(fs / (top + "/" + names.back()), RandomBytes(100, i));
       }
       ::sync();
       TreeShredOptions options;
@@ -367,22 +356,22 @@ TEST(ForensicStorage, EachShreddedItemSaysWhatItsStorageMayKeep) {
     const std::string file = UniqueName("file"), top = UniqueName("dir"), inside = UniqueName("in");
     planted.Secret(fs / file, 3000, 501);
     planted.files.push_back({fs / file, file});
-    testing::MakeDir(fs / top);
+    MakeDir(fs / top);
     planted.Secret(fs / (top + "/" + inside), 3000, 502);
     planted.folders.push_back({fs / top, fs / top});
     ::sync();
-    testing::MakeDir(fs / "prog");
+    MakeDir(fs / "prog");
     MemoryRecord record;
     ReportKeeper report({fs / "prog", fs / "state"}, record);
     FixedHost host;
     ShredOptions options;
     ShredList listed = planted.files;
     listed.push_back({fs / "never-there", "never-there"});  // created, filled and removed: shredded too
-    testing::WriteFile(fs / "ro", testing::RandomBytes(10, 1), 0444);
+    WriteFile(fs / "ro", RandomBytes(10, 1), 0444);
     listed.push_back({fs / "ro", "ro"});  // left: no line of its own
-    ShredRunResult files = RunShred(testing::AtPosition(options, 2), listed, report, host);
+    ShredRunResult files = RunShred(AtPosition(options, 2), listed, report, host);
     options.FolderMode = true;
-    ShredRunResult folders = RunShred(testing::AtPosition(options, 2), planted.folders, report, host);
+    ShredRunResult folders = RunShred(AtPosition(options, 2), planted.folders, report, host);
     std::vector<StorageClass> want(listed.size(), expected);
     want.back() = {};
     EXPECT_EQ(files.outcomes.back(), ItemOutcome::ReadOnly) << kind.type;
@@ -412,16 +401,16 @@ struct DeletedSecrets {
   std::vector<std::pair<std::string, Bytes>> kept;  // other files, byte for byte
 
   void Plant(LoopFs& fs, unsigned seed) {
-    testing::MakeDir(fs / "keep");
+    MakeDir(fs / "keep");
     for (auto [name, size] : {std::pair{"keep/a", 100 << 10}, std::pair{"keep/b", 3 << 10},
                               std::pair{"big", 2 << 20}}) {
-      Bytes bytes = testing::RandomBytes(static_cast<std::size_t>(size), seed++);
+      Bytes bytes = RandomBytes(static_cast<std::size_t>(size), seed++);
       WriteFile(fs / name, bytes);
       kept.emplace_back(fs / name, bytes);
     }
     for (std::size_t size : {std::size_t{4} << 20, std::size_t{3} << 10}) {
       std::string path = fs / UniqueName("gone");
-      Bytes secret = testing::RandomBytes(size, seed++);
+      Bytes secret = RandomBytes(size, seed++);
       WriteFile(path, secret);
       scanner.AddSecret(secret);
       secret_bytes += size;
@@ -431,7 +420,7 @@ struct DeletedSecrets {
     ::sync();
   }
   void ExpectKeptUnchanged() const {
-    for (const auto& [path, bytes] : kept) EXPECT_EQ(testing::ReadFile(path), bytes) << path;
+    for (const auto& [path, bytes] : kept) EXPECT_EQ(ReadFile(path), bytes) << path;
   }
 };
 
@@ -527,7 +516,7 @@ TEST(ForensicFreeSpaceUnprivileged, TheReserveIsNotReachedAndTheBoxSaysSo) {
   if (std::string why = fs.Mount(64, "ext4"); !why.empty()) GTEST_SKIP() << "skipped: " << why;
   DeletedSecrets planted;
   planted.Plant(fs, 900);
-  testing::MakeDir(fs / "open", 0777);
+  MakeDir(fs / "open", 0777);
   ASSERT_EQ(::chmod((fs / "open").c_str(), 0777), 0);
   // The image's own temporary folder is private: let nobody pass through.
   const std::string above = fs.root().substr(0, fs.root().rfind('/'));
@@ -595,8 +584,7 @@ TEST(ForensicFreeSpaceKilled, Ext4sReserveIsBackAfterSigkill) {
     SysCalls calls = Sys();
     calls.pwrite = [](int fd, const void* buf, size_t count, off_t at) -> ssize_t {
       const ssize_t done = ::pwrite(fd, buf, count, at);
-      if (testing::PathOfFd(fd).starts_with("/sys/fs/ext4/") && count == 2 && std::memcmp(buf, "0\n", 2) == 0)
-        ::raise(SIGKILL);
+      if (PathOfFd(fd).starts_with("/sys/fs/ext4/") && count == 2 && std::memcmp(buf, "0\n", 2) == 0) ::raise(SIGKILL);
       return done;
     };
     ScopedSysCalls seam(calls);
@@ -613,4 +601,4 @@ TEST(ForensicFreeSpaceKilled, Ext4sReserveIsBackAfterSigkill) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

@@ -10,13 +10,10 @@
 
 #include "support/temp_dir.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
 
 using namespace std::string_literals;
-using testing::MakeDir;
-using testing::TempDir;
-using testing::WriteText;
 
 struct AbsoluteRow {
   const char* given;
@@ -121,4 +118,4 @@ TEST(PlanIntake, ModeDecidesWhatIsListedEachRefusalHasItsReasonAndTheOrderIsKept
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

@@ -22,18 +22,8 @@
 #include "support/temp_dir.h"
 #include "support/tree_snapshot.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Bytes;
-using testing::CaptureRemovals;
-using testing::Exists;
-using testing::MakeDir;
-using testing::MemoryRecord;
-using testing::ReadText;
-using testing::Snapshot;
-using testing::TempDir;
-using testing::WriteText;
 
 // A record in a file, so a child process (a session that gets killed) and
 // the next session share it.
@@ -94,9 +84,7 @@ class Keeper : public ::testing::Test {
   ReportPlaces Places(uid_t user = ::geteuid()) { return {dir / "prog", dir / "state/velmora", user}; }
 
   // What the engine leaves of a report of `text` just before its name goes.
-  Bytes Cover(const std::string& text) {
-    return testing::ExpectedCover(0, text.size(), testing::FsBlock(dir / "prog"));
-  }
+  Bytes Cover(const std::string& text) { return ExpectedCover(0, text.size(), FsBlock(dir / "prog")); }
 
   TempDir dir;
   MemoryRecord record;
@@ -106,11 +94,11 @@ class Keeper : public ::testing::Test {
 
 TEST_F(Keeper, RunWritesTheExactReportBesideTheProgramAsAPrivateFileAndNothingElse) {
   ReportKeeper keeper(Places(), record);
-  testing::WriteFile(dir / "a.txt", Bytes(10, 1));
-  testing::FixedHost host;
-  ShredRunResult result = RunShred(testing::AtPosition(ShredOptions{}, 2), {{dir / "a.txt", "a.txt"}}, keeper, host);
+  WriteFile(dir / "a.txt", Bytes(10, 1));
+  FixedHost host;
+  ShredRunResult result = RunShred(AtPosition(ShredOptions{}, 2), {{dir / "a.txt", "a.txt"}}, keeper, host);
   EXPECT_TRUE(result.report_written);
-  EXPECT_EQ(ReadText(beside), testing::ShreddedReport("Ones and Zeros", 3, {dir / "a.txt"}));
+  EXPECT_EQ(ReadText(beside), ShreddedReport("Ones and Zeros", 3, {dir / "a.txt"}));
   EXPECT_EQ(Look(beside).st_mode & 0777, 0600u);
   EXPECT_EQ(Names(dir / "prog"), std::vector<std::string>{"note.txt"});
   EXPECT_FALSE(Exists(dir / "state"));
@@ -216,7 +204,7 @@ class ForeignNote : public Keeper, public ::testing::WithParamInterface<const ch
     }
     EXPECT_FALSE(Exists(dir / "nowhere"));
   }
-  testing::TreeSnapshot prog_before;
+  TreeSnapshot prog_before;
   ino_t inode_before = 0;
   std::string victim = beside;  // what a planted record names
 };
@@ -498,7 +486,7 @@ TEST_F(Keeper, FailedWriteLeavesNoPartialFileAndNoStaleReport) {
   // state folder, on another disk, is not.
   {
     CaptureRemovals capture;
-    ScopedSysCalls scope(testing::DiskFullAtWrite(1));  // on top of the capture's seam
+    ScopedSysCalls scope(DiskFullAtWrite(1));  // on top of the capture's seam
     ASSERT_TRUE(keeper.Write(kSecond));
     // The half-written file and the first report, each overwritten.
     EXPECT_EQ(capture.removed_files.size(), 2u);
@@ -578,4 +566,4 @@ TEST(ReportRecord, KeepsAnyPathAndDropsLinesItCannotRead) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

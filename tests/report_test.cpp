@@ -10,16 +10,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
 
-using testing::Exists;
-using testing::FixedHost;
-using testing::ReadText;
-using testing::ReportInFolder;
-using testing::TempDir;
-
-using Report = testing::InTempDir;
+using Report = InTempDir;
 
 TEST_F(Report, ExactBytesWithTwoItems) {
   FixedHost host;
@@ -50,11 +44,11 @@ TEST_F(Report, SecondRunReplacesTheFirst) {
   WriteReport(report, options, {{"/a/very/long/first/path", "x"}}, host);
   options.OverwriteNoOfTimes = 1;
   WriteReport(report, options, {{"/b", "b"}}, host);
-  EXPECT_EQ(ReadText(dir / "note.txt"), testing::ShreddedReport("Ones and Zeros", 1, {"/b"}));
+  EXPECT_EQ(ReadText(dir / "note.txt"), ShreddedReport("Ones and Zeros", 1, {"/b"}));
 }
 
 TEST_F(Report, LinkPlantedAtTheReportPathIsNotFollowed) {
-  testing::WriteText(dir / "precious", "keep me");
+  WriteText(dir / "precious", "keep me");
   ASSERT_EQ(::symlink((dir / "precious").c_str(), (dir / "note.txt").c_str()), 0);
   FixedHost host;
   ReportInFolder report(dir.path());
@@ -85,17 +79,17 @@ TEST_F(Report, PathJoinsWithOneSlash) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing
 
 #include "platform/program_location.h"
 #include "report/report_location.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
 
 TEST(ReportLocation, ProgramFolderWhenTheUsersOwnElseTheStateFolder) {
-  testing::TempDir dir;
-  testing::MakeDir(dir / "prog");
+  TempDir dir;
+  MakeDir(dir / "prog");
   EXPECT_EQ(ReportFolders(dir / "prog", dir / "state/velmora", ::geteuid()),
             (std::vector<std::string>{dir / "prog", dir / "state/velmora"}));
   EXPECT_EQ(ReportFolders(dir / "prog", dir / "state/velmora", ::geteuid() + 1),
@@ -134,4 +128,4 @@ TEST(ReportLocation, StateFolderFollowsXdgStateHomeThenHome) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

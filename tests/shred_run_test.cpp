@@ -21,19 +21,8 @@
 #include "support/report_in_folder.h"
 #include "support/temp_dir.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Bytes;
-using testing::CaptureRemovals;
-using testing::Exists;
-using testing::FixedHost;
-using testing::MakeDir;
-using testing::ReadFile;
-using testing::ReadText;
-using testing::ReportInFolder;
-using testing::TempDir;
-using testing::WriteFile;
 
 const char* kHeader = "Velmora\r\n07/12/2026\r\n09:41\r\n\r\n";
 
@@ -41,14 +30,14 @@ const char* kHeader = "Velmora\r\n07/12/2026\r\n09:41\r\n\r\n";
 ShredRunResult RunAt(const ShredOptions& options, int position, const ShredList& items, const std::string& folder,
                    ShredRunHost& host) {
   ReportInFolder keeper(folder);
-  return RunShred(testing::AtPosition(options, position), items, keeper, host);
+  return RunShred(AtPosition(options, position), items, keeper, host);
 }
 ShredRunResult RunAt(const ShredOptions& options, int position, const ShredList& items, const std::string& folder) {
   FixedHost host;
   return RunAt(options, position, items, folder, host);
 }
 
-using ShredRun = testing::InTempDir;
+using ShredRun = InTempDir;
 
 TEST_F(ShredRun, CaptionsAreExact) {
   ShredOptions options;
@@ -63,18 +52,18 @@ TEST_F(ShredRun, FileModeThreeFilesReportedThenShreddedInListOrder) {
   MakeDir(dir / "prog");
   ShredList items;
   for (std::string name : {"a", "b", "c"}) {
-    WriteFile(dir / name, testing::RandomBytes(2000, name[0]));
+    WriteFile(dir / name, RandomBytes(2000, name[0]));
     items.push_back({dir / name, name});
   }
   FixedHost host;
   CaptureRemovals capture;
   ShredOptions options;
   ShredRunResult result = RunAt(options, 2, items, dir / "prog", host);
-  EXPECT_EQ(FileModeCaption(testing::AtPosition(options, 2)), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
+  EXPECT_EQ(FileModeCaption(AtPosition(options, 2)),
+            "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
   EXPECT_EQ(ItemsShredded(result), (std::vector<bool>{true, true, true}));
   for (std::string name : {"a", "b", "c"}) EXPECT_FALSE(Exists(dir / name));
-  EXPECT_EQ(ReadText(dir / "prog/note.txt"),
-            testing::ShreddedReport("Ones and Zeros", 3, {dir / "a", dir / "b", dir / "c"}));
+  EXPECT_EQ(ReadText(dir / "prog/note.txt"), ShreddedReport("Ones and Zeros", 3, {dir / "a", dir / "b", dir / "c"}));
   EXPECT_EQ(host.calls, (std::vector<std::string>{"date", "time", "repaint"}));
   ASSERT_EQ(capture.removed_files.size(), 3u);
 }
@@ -147,7 +136,7 @@ TEST_F(ShredRun, FolderModeShredsEveryListedFolderInOrder) {
   options.FolderToShred = dir / "two";
   CaptureRemovals capture;
   RunAt(options, 4, {{dir / "one", dir / "one"}, {dir / "two", dir / "two"}}, dir.path());
-  EXPECT_EQ(FolderModeCaption(testing::AtPosition(options, 4)),
+  EXPECT_EQ(FolderModeCaption(AtPosition(options, 4)),
             "Velmora has shred the File(s)/Folder with Random Chars Technique and 7 Number of times");
   EXPECT_FALSE(Exists(dir / "one"));
   EXPECT_FALSE(Exists(dir / "two"));
@@ -155,7 +144,7 @@ TEST_F(ShredRun, FolderModeShredsEveryListedFolderInOrder) {
   Bytes block = BuildFillBlock(400);
   for (const Bytes& seen : capture.removed_files)
     EXPECT_TRUE(std::equal(block.begin(), block.end(), seen.begin()));
-  EXPECT_EQ(ReadText(dir / "note.txt"), testing::ShreddedReport("Random Chars", 7, {dir / "one", dir / "two"}));
+  EXPECT_EQ(ReadText(dir / "note.txt"), ShreddedReport("Random Chars", 7, {dir / "one", dir / "two"}));
 }
 
 TEST_F(ShredRun, FolderModeWithAMissingFolderStillEndsWithTheCaption) {
@@ -200,10 +189,10 @@ std::uint64_t Planned(const std::string& path, std::size_t block) {
   return (length + st.st_blksize - 1) / st.st_blksize * st.st_blksize;
 }
 
-using ShredRunProgress = testing::InTempDir;
+using ShredRunProgress = InTempDir;
 
 TEST_F(ShredRunProgress, FileModeReportsWithinEachFileUpToThePlannedBytes) {
-  WriteFile(dir / "big", testing::RandomBytes((3 << 20) + 5, 1));
+  WriteFile(dir / "big", RandomBytes((3 << 20) + 5, 1));
   WriteFile(dir / "small", Bytes(10, 2));
   WriteFile(dir / "ro", Bytes(10, 3), 0444);
   const std::size_t block = FillBlockLength(200);
@@ -242,7 +231,7 @@ struct DeviceLedger {
     SysCalls calls = Sys();
     calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
       // The report, written first, is not the file in hand.
-      if (testing::IsReportFile(fd)) return ::pwrite(fd, buf, count, offset);
+      if (IsReportFile(fd)) return ::pwrite(fd, buf, count, offset);
       // Before this write: how far the cache runs ahead of the device.
       most_ahead = std::max<std::uint64_t>(most_ahead, written - acknowledged);
       written += count;
@@ -260,7 +249,7 @@ struct DeviceLedger {
       return 0;
     };
     calls.fdatasync = [](int fd) {
-      if (testing::IsReportFile(fd)) return ::fdatasync(fd);
+      if (IsReportFile(fd)) return ::fdatasync(fd);
       left_to_force = std::max<std::uint64_t>(left_to_force, written - acknowledged);
       acknowledged = written.load();
       return 0;
@@ -418,11 +407,11 @@ TEST_F(ShredRunProgress, ReportsOnlyWhenTheThousandthChangesOrAnItemBeginsOrEnds
 // decided it.
 TEST(ShredRunStop, FileModeStopsInsideTheFileInHandAndLeavesItPartlyOverwritten) {
   TempDir dir;
-  const Bytes big = testing::RandomBytes((5 << 20) + 123, 'a');
+  const Bytes big = RandomBytes((5 << 20) + 123, 'a');
   WriteFile(dir / "a", big);
   ShredList items{{dir / "a", "a"}};
   for (std::string name : {"b", "c"}) {
-    WriteFile(dir / name, testing::RandomBytes(5000, name[0]));
+    WriteFile(dir / name, RandomBytes(5000, name[0]));
     items.push_back({dir / name, name});
   }
   // Stop comes once the second chunk of "a" is written: the third never
@@ -443,7 +432,7 @@ TEST(ShredRunStop, FileModeStopsInsideTheFileInHandAndLeavesItPartlyOverwritten)
     return done;
   };
   calls.fdatasync = [](int fd) {
-    if (testing::PathOfFd(fd) == synced_path) ++syncs;
+    if (PathOfFd(fd) == synced_path) ++syncs;
     return ::fdatasync(fd);
   };
   calls.checkpoint_journal = [](int, unsigned flags) {
@@ -452,8 +441,8 @@ TEST(ShredRunStop, FileModeStopsInsideTheFileInHandAndLeavesItPartlyOverwritten)
   };
   ScopedSysCalls counting(calls);
   CaptureRemovals capture;
-  testing::ReportsInMemory keeper;
-  ShredRunResult result = RunShred(testing::AtPosition(ShredOptions{}, 0), items, keeper, host);
+  ReportsInMemory keeper;
+  ShredRunResult result = RunShred(AtPosition(ShredOptions{}, 0), items, keeper, host);
   EXPECT_EQ(result.outcomes, (std::vector<ItemOutcome>{ItemOutcome::StoppedPartWay, ItemOutcome::StoppedBeforeReached,
                                                         ItemOutcome::StoppedBeforeReached}));
   EXPECT_TRUE(capture.removed_files.empty());
@@ -461,15 +450,15 @@ TEST(ShredRunStop, FileModeStopsInsideTheFileInHandAndLeavesItPartlyOverwritten)
   const Bytes now = ReadFile(dir / "a");
   ASSERT_EQ(now.size(), big.size());
   const std::size_t written = 2 << 20;
-  const Bytes cover = testing::ExpectedCover(0, written);
+  const Bytes cover = ExpectedCover(0, written);
   EXPECT_TRUE(std::equal(cover.begin(), cover.end(), now.begin())) << "the part written is the pattern";
   EXPECT_TRUE(std::equal(now.begin() + written, now.end(), big.begin() + written)) << "the rest is untouched";
   EXPECT_EQ(syncs, 1) << "the part written is forced to the disk";
   EXPECT_EQ(journal_zeroings, 0) << "no name went: the journal is not zeroed (seconds on a slow disk)";
   // Stopped, "a" is not done: the bar does not move past what the device has.
   EXPECT_LT(host.reports.back().done, Planned(dir / "a", FillBlockLength(0)));
-  EXPECT_EQ(ReadFile(dir / "b"), testing::RandomBytes(5000, 'b'));
-  EXPECT_EQ(ReadFile(dir / "c"), testing::RandomBytes(5000, 'c'));
+  EXPECT_EQ(ReadFile(dir / "b"), RandomBytes(5000, 'b'));
+  EXPECT_EQ(ReadFile(dir / "c"), RandomBytes(5000, 'c'));
   ASSERT_EQ(keeper.written.size(), 2u);
   EXPECT_EQ(keeper.written[1], std::string(kHeader) +
                                    "Technique Used: Ones and Zeros\r\nFiles Overwritten: 1 times\r\n\r\n"
@@ -487,11 +476,12 @@ TEST(ShredRunStop, FolderModeStopsInsideTheFileInHandAndKeepsTheRestInTheirFolde
   TempDir dir;
   MakeDir(dir / "one");
   MakeDir(dir / "two");
-  const Bytes big = testing::RandomBytes(3 << 20, 9);
+  const Bytes big = RandomBytes(3 << 20, 9);
   WriteFile(dir / "one/big", big);
   const std::vector<std::string> files = {"one/x", "one/y", "one/z"};
-  for (std::size_t i = 0; i < files.size(); ++i) WriteFile(dir / files[i], testing::RandomBytes(3000, static_cast<unsigned>(10 + i)));
-  WriteFile(dir / "two/w", testing::RandomBytes(3000, 20));
+  for (std::size_t i = 0; i < files.size(); ++i)
+    WriteFile(dir / files[i], RandomBytes(3000, static_cast<unsigned>(10 + i)));
+  WriteFile(dir / "two/w", RandomBytes(3000, 20));
   ShredOptions options;
   options.FolderMode = true;
   // One folder is one task: its files go one after the other. The stop
@@ -515,11 +505,11 @@ TEST(ShredRunStop, FolderModeStopsInsideTheFileInHandAndKeepsTheRestInTheirFolde
     bool StopRequested() override { return big_begun.load(); }
   } host;
   CaptureRemovals capture;
-  testing::ReportsInMemory keeper;
+  ReportsInMemory keeper;
   MakeDir(dir / "denied");
-  ShredRunResult result = RunShred(testing::AtPosition(options, 0),
-                                   {{dir / "denied", dir / "denied"}, {dir / "one", dir / "one"}, {dir / "two", dir / "two"}},
-                                   keeper, host);
+  ShredRunResult result = RunShred(
+      AtPosition(options, 0),
+      {{dir / "denied", dir / "denied"}, {dir / "one", dir / "one"}, {dir / "two", dir / "two"}}, keeper, host);
   EXPECT_EQ(result.outcomes, (std::vector<ItemOutcome>{ItemOutcome::OpenFailed, ItemOutcome::StoppedBeforeFinished,
                                                         ItemOutcome::StoppedBeforeReached}));
   EXPECT_EQ(result.partly_overwritten, (std::vector<PartlyOverwritten>{{1, dir / "one/big"}}));
@@ -527,19 +517,19 @@ TEST(ShredRunStop, FolderModeStopsInsideTheFileInHandAndKeepsTheRestInTheirFolde
   const Bytes now = ReadFile(dir / "one/big");
   ASSERT_EQ(now.size(), big.size());
   const std::size_t written = 1 << 20;  // the chunk at 0 only: the stop is asked before the next
-  const Bytes cover = testing::ExpectedCover(0, written);
+  const Bytes cover = ExpectedCover(0, written);
   EXPECT_TRUE(std::equal(cover.begin(), cover.end(), now.begin()));
   EXPECT_TRUE(std::equal(now.begin() + written, now.end(), big.begin() + written));
   std::size_t gone = 0;
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (Exists(dir / files[i]))
-      EXPECT_EQ(ReadFile(dir / files[i]), testing::RandomBytes(3000, static_cast<unsigned>(10 + i))) << files[i];
+      EXPECT_EQ(ReadFile(dir / files[i]), RandomBytes(3000, static_cast<unsigned>(10 + i))) << files[i];
     else
       ++gone;
   }
   // What went was overwritten whole first.
   ASSERT_EQ(capture.removed_files.size(), gone);
-  for (const Bytes& removed : capture.removed_files) EXPECT_EQ(removed, testing::ExpectedCover(0, 3000));
+  for (const Bytes& removed : capture.removed_files) EXPECT_EQ(removed, ExpectedCover(0, 3000));
   EXPECT_EQ(result.files_left, (std::vector<FilesLeft>{{0, 0}, {4 - gone, 4}, {0, 0}}));
   const std::string done = keeper.written.back();
   EXPECT_EQ(done.substr(done.find("Files Not Shredded")),
@@ -547,7 +537,7 @@ TEST(ShredRunStop, FolderModeStopsInsideTheFileInHandAndKeepsTheRestInTheirFolde
                 (dir / "one") + " (stopped before it was finished: " +
                 std::to_string(4 - gone) + " of 4 files left)\r\n" + (dir / "one/big") +
                 " (stopped part way: partly overwritten)\r\n" + (dir / "two") + " (stopped before it was reached)\r\n");
-  EXPECT_EQ(ReadFile(dir / "two/w"), testing::RandomBytes(3000, 20));
+  EXPECT_EQ(ReadFile(dir / "two/w"), RandomBytes(3000, 20));
 }
 
 // Stop at "3" over a file of three writes a pass: in its first pass the file
@@ -564,7 +554,7 @@ TEST(ShredRunStop, AfterAWholePassTheFileIsRemovedAndNamedWithItsPasses) {
     for (const auto& row : rows) {
       TempDir dir;
       MakeDir(dir / "t");
-      WriteFile(dir / "t/f", testing::RandomBytes(3 << 20, 5));
+      WriteFile(dir / "t/f", RandomBytes(3 << 20, 5));
       StopAfterWrites host;
       host.writes = 0, host.stop_after = row.stop_after_writes, host.journal_zeroings = 0;
       SysCalls calls = Sys();
@@ -573,7 +563,7 @@ TEST(ShredRunStop, AfterAWholePassTheFileIsRemovedAndNamedWithItsPasses) {
         return 0;
       };
       calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
-        if (!testing::IsReportFile(fd)) ++StopAfterWrites::writes;
+        if (!IsReportFile(fd)) ++StopAfterWrites::writes;
         return ::pwrite(fd, buf, count, offset);
       };
       ScopedSysCalls counting(calls);
@@ -609,7 +599,7 @@ TEST(ShredRunWithoutWindow, EachPathIsToldOnceOnItsStream) {
   struct statx x;
   ASSERT_EQ(::statx(AT_FDCWD, dir.path().c_str(), 0, STATX_MNT_ID, &x), 0);
   const std::string device = std::to_string(x.stx_dev_major) + ":" + std::to_string(x.stx_dev_minor);
-  testing::FakeSystemFiles sys;
+  FakeSystemFiles sys;
   sys.Mount(x.stx_mnt_id, device, "ext4");
   sys.Disk(device, "vdz", /*rotational=*/false);
   ScopedSystemFiles scoped(sys);
@@ -638,4 +628,4 @@ TEST(ShredRunWithoutWindow, EachPathIsToldOnceOnItsStream) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

@@ -15,10 +15,8 @@
 #include "support/fake_system_files.h"
 #include "support/temp_dir.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::FakeSystemFiles;
 
 // The statfs type every descriptor reports while a row runs, and how often
 // it was asked.
@@ -146,7 +144,7 @@ dev_t DevOf(const std::string& device) {
 }
 
 TEST(StorageClass, EachKindOfStorageIsToldFromItsFileSystemMountAndDevice) {
-  testing::TempDir dir;
+  TempDir dir;
   const int fd = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
   ASSERT_GE(fd, 0);
   ScopedSysCalls calls(WithFsType());
@@ -179,7 +177,7 @@ TEST(StorageClass, EachKindOfStorageIsToldFromItsFileSystemMountAndDevice) {
 // the file system is asked once per mount, the mount table read once per
 // run, each device's attributes once.
 TEST(StorageClass, EachMountAndDeviceIsLookedAtOncePerRun) {
-  testing::TempDir dir;
+  TempDir dir;
   const int fd = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
   ScopedSysCalls calls(WithFsType());
   FakeSystemFiles sys;
@@ -213,4 +211,4 @@ TEST(StorageClass, AnOpenFolderInMemoryIsClassifiedOnItsOwn) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

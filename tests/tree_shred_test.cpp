@@ -20,16 +20,8 @@
 #include "support/tree_snapshot.h"
 #include "tree/work_pool.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Bytes;
-using testing::CaptureRemovals;
-using testing::Exists;
-using testing::MakeDir;
-using testing::ReadFile;
-using testing::TempDir;
-using testing::WriteFile;
 
 bool StartsWithBlock(const Bytes& bytes, int n) {
   Bytes block = BuildFillBlock(n);
@@ -41,9 +33,9 @@ TEST(ShredTree, EveryFileIsOverwrittenThenTheTreeIsGone) {
   MakeDir(dir / "t");
   MakeDir(dir / "t/a");
   MakeDir(dir / "t/a/b");
-  WriteFile(dir / "t/one", testing::RandomBytes(100, 1));
-  WriteFile(dir / "t/a/two", testing::RandomBytes(9000, 2));
-  WriteFile(dir / "t/a/b/three", testing::RandomBytes(1, 3));
+  WriteFile(dir / "t/one", RandomBytes(100, 1));
+  WriteFile(dir / "t/a/two", RandomBytes(9000, 2));
+  WriteFile(dir / "t/a/b/three", RandomBytes(1, 3));
   WriteFile(dir / "t/a/b/empty", {});
   CaptureRemovals capture;
   TreeShredResult result = ShredTree(dir / "t", FillPattern(200));
@@ -59,11 +51,11 @@ TEST(ShredTree, ReadOnlyFilesAndFoldersAreForcedAway) {
   TempDir dir;
   MakeDir(dir / "t");
   MakeDir(dir / "t/ro");
-  WriteFile(dir / "t/ro/file", testing::RandomBytes(500, 1), 0444);
-  WriteFile(dir / "t/plain-ro", testing::RandomBytes(500, 2), 0400);
+  WriteFile(dir / "t/ro/file", RandomBytes(500, 1), 0444);
+  WriteFile(dir / "t/plain-ro", RandomBytes(500, 2), 0400);
   ::chmod((dir / "t/ro").c_str(), 0555);
   MakeDir(dir / "t/unreadable");
-  WriteFile(dir / "t/unreadable/f", testing::RandomBytes(50, 3));
+  WriteFile(dir / "t/unreadable/f", RandomBytes(50, 3));
   ::chmod((dir / "t/unreadable").c_str(), 0);
   CaptureRemovals capture;
   TreeShredResult result = ShredTree(dir / "t", FillPattern(0));
@@ -76,7 +68,7 @@ TEST(ShredTree, ReadOnlyFilesAndFoldersAreForcedAway) {
 TEST(ShredTree, LinksInsideAreRemovedButTheirTargetsOutsideAreUntouched) {
   TempDir dir;
   MakeDir(dir / "outside");
-  Bytes kept = testing::RandomBytes(4000, 7);
+  Bytes kept = RandomBytes(4000, 7);
   WriteFile(dir / "outside/file", kept);
   WriteFile(dir / "outside/hard", kept);
   MakeDir(dir / "t");
@@ -98,7 +90,7 @@ TEST(ShredTree, LinksInsideAreRemovedButTheirTargetsOutsideAreUntouched) {
 TEST(ShredTree, ListedFolderThatIsALinkIsLeftAlone) {
   TempDir dir;
   MakeDir(dir / "real");
-  Bytes kept = testing::RandomBytes(100, 1);
+  Bytes kept = RandomBytes(100, 1);
   WriteFile(dir / "real/f", kept);
   ASSERT_EQ(::symlink((dir / "real").c_str(), (dir / "link").c_str()), 0);
   TreeShredResult result = ShredTree(dir / "link", FillPattern(0));
@@ -132,9 +124,9 @@ TEST(ShredTree, AFileThatCannotBeOverwrittenStaysWithItsFoldersAndTheRestGoes) {
     return ::openat(dirfd, path, flags, mode);
   };
   ScopedSysCalls scope(calls);
-  int before = testing::OpenDescriptorCount();
+  int before = OpenDescriptorCount();
   TreeShredResult result = ShredTree(dir / "t", FillPattern(0));
-  EXPECT_EQ(testing::OpenDescriptorCount(), before);
+  EXPECT_EQ(OpenDescriptorCount(), before);
   EXPECT_FALSE(result.folder_removed);
   EXPECT_EQ(ReadFile(dir / "t/keep/stuck"), Bytes(100, 1));
   EXPECT_FALSE(Exists(dir / "t/go"));
@@ -173,9 +165,9 @@ TEST(ShredTree, TreeDeeperThanPathMaxIsShreddedWithFewDescriptors) {
     fd = next;
   }
   ::close(fd);
-  int before = testing::OpenDescriptorCount();
+  int before = OpenDescriptorCount();
   TreeShredResult result = ShredTree(dir / "t", FillPattern(0));
-  EXPECT_EQ(testing::OpenDescriptorCount(), before);
+  EXPECT_EQ(OpenDescriptorCount(), before);
   EXPECT_EQ(result.files_overwritten, 6u);
   EXPECT_TRUE(result.folder_removed);
   EXPECT_FALSE(Exists(dir / "t"));
@@ -190,7 +182,7 @@ TEST(ShredTree, OneThreadAndFourGiveTheSameResult) {
   struct Run {
     TreeShredResult result;
     std::vector<Bytes> removed;
-    testing::TreeSnapshot left;
+    TreeSnapshot left;
   };
   auto make_tree = [](const TempDir& dir) {
     for (int d = 0; d < 6; ++d) {
@@ -198,8 +190,8 @@ TEST(ShredTree, OneThreadAndFourGiveTheSameResult) {
       MakeDir(folder);
       MakeDir(folder + "/inner");
       for (int f = 0; f < 5; ++f)
-        WriteFile(folder + "/f" + std::to_string(f), testing::RandomBytes(100 + 1500 * f, d * 10 + f), 0644);
-      WriteFile(folder + "/inner/ro", testing::RandomBytes(5000, d), 0400);
+        WriteFile(folder + "/f" + std::to_string(f), RandomBytes(100 + 1500 * f, d * 10 + f), 0644);
+      WriteFile(folder + "/inner/ro", RandomBytes(5000, d), 0400);
       ::symlink("../f0", (folder + "/inner/link").c_str());
       ::mkfifo((folder + "/fifo").c_str(), 0600);
     }
@@ -209,7 +201,7 @@ TEST(ShredTree, OneThreadAndFourGiveTheSameResult) {
   // Three chunks and a bit, with every kind of entry among them.
   auto make_flat = [](const TempDir& dir) {
     for (int f = 0; f < 400; ++f)
-      WriteFile(dir / ("t/f" + std::to_string(f)), testing::RandomBytes(1 + 37 * f, f), f % 50 == 0 ? 0400 : 0644);
+      WriteFile(dir / ("t/f" + std::to_string(f)), RandomBytes(1 + 37 * f, f), f % 50 == 0 ? 0400 : 0644);
     for (int l = 0; l < 10; ++l) ::symlink("f0", (dir / ("t/l" + std::to_string(l))).c_str());
     ::mkfifo((dir / "t/fifo").c_str(), 0600);
     ::link((dir / "t/f7").c_str(), (dir / "t/pair").c_str());
@@ -236,7 +228,7 @@ TEST(ShredTree, OneThreadAndFourGiveTheSameResult) {
     run.result = ShredTree(dir / "t", FillPattern(100), NoRunControl(), options);
     run.removed = capture.removed_files;
     std::sort(run.removed.begin(), run.removed.end());
-    run.left = testing::Snapshot(dir / "t");
+    run.left = Snapshot(dir / "t");
     return run;
   };
   const auto no_thread = [](std::function<void()>) -> std::thread {
@@ -284,10 +276,10 @@ TEST(ShredTree, StopBetweenTwoWritesLeavesTheFileInHandPartlyOverwrittenAndTheRe
   MakeDir(dir / "t");
   MakeDir(dir / "t/sub");
   MakeDir(dir / "t/sub/deeper");
-  WriteFile(dir / "t/first", testing::RandomBytes(3000, 1));
-  const Bytes big = testing::RandomBytes((4 << 20) + 7, 2);
+  WriteFile(dir / "t/first", RandomBytes(3000, 1));
+  const Bytes big = RandomBytes((4 << 20) + 7, 2);
   WriteFile(dir / "t/sub/big", big);
-  WriteFile(dir / "t/sub/deeper/last", testing::RandomBytes(3000, 3));
+  WriteFile(dir / "t/sub/deeper/last", RandomBytes(3000, 3));
   static std::atomic<bool> big_begun{false};
   big_begun = false;
   SysCalls calls = Sys();
@@ -311,10 +303,10 @@ TEST(ShredTree, StopBetweenTwoWritesLeavesTheFileInHandPartlyOverwrittenAndTheRe
   const Bytes now = ReadFile(dir / "t/sub/big");
   ASSERT_EQ(now.size(), big.size());
   const std::size_t written = 2 << 20;
-  const Bytes cover = testing::ExpectedCover(2, written);
+  const Bytes cover = ExpectedCover(2, written);
   EXPECT_TRUE(std::equal(cover.begin(), cover.end(), now.begin()));
   EXPECT_TRUE(std::equal(now.begin() + written, now.end(), big.begin() + written));
-  EXPECT_EQ(ReadFile(dir / "t/sub/deeper/last"), testing::RandomBytes(3000, 3));
+  EXPECT_EQ(ReadFile(dir / "t/sub/deeper/last"), RandomBytes(3000, 3));
   // Stopped, it never says it removes: the window says it stops.
   for (const FolderStatus& status : control.statuses) EXPECT_NE(status.phase, FolderPhase::Removing);
 }
@@ -396,4 +388,4 @@ TEST(ShredTree, TellsItsPhasesAndCountsAndPacesWithOneSyncPerBatch) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

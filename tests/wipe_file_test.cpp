@@ -17,22 +17,10 @@
 #include "support/wipe_at_position.h"
 #include "tree/tree_shred.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
 
-using testing::Bytes;
-using testing::CaptureRemovals;
-using testing::Exists;
-using testing::MakeDir;
-using testing::ReadFile;
-using testing::TempDir;
-using testing::WipeAtPosition;
-using testing::WriteFile;
-
-using testing::ExpectedCover;
-using testing::FsBlock;
-
-using WipeFile = testing::InTempDir;
+using WipeFile = InTempDir;
 
 TEST_F(WipeFile, TenByteFileGetsTheBlockThenPatternToAWholeBlock) {
   WriteFile(dir / "a", Bytes(10, 0x77));
@@ -48,7 +36,7 @@ TEST_F(WipeFile, TenByteFileGetsTheBlockThenPatternToAWholeBlock) {
 
 TEST_F(WipeFile, EveryOriginalByteOfA1MiBFileIsGoneBeforeDeletion) {
   const std::size_t size = (1 << 20) + 7;  // one byte past whole blocks, and then some
-  Bytes secret = testing::RandomBytes(size, 42);
+  Bytes secret = RandomBytes(size, 42);
   WriteFile(dir / "big", secret);
   std::size_t fs_block = FsBlock(dir / "big");
   for (int position : {2, 5}) {
@@ -105,7 +93,7 @@ TEST(WipeFilePasses, EachPassCoversTheFileAndIsForcedBeforeTheNext) {
   };
   for (const auto& row : rows) {
     TempDir dir;
-    WriteFile(dir / "f", testing::RandomBytes(row.size, 3));
+    WriteFile(dir / "f", RandomBytes(row.size, 3));
     const Bytes fill = ExpectedCover(row.position, row.size, FsBlock(dir / "f"));
     {
       ScopedSysCalls ledger(PassLedger::Calls());
@@ -145,14 +133,14 @@ TEST_F(WipeFile, MissingFolderTouchesNothing) {
 }
 
 TEST_F(WipeFile, ReadOnlyFileKeepsItsContentsAndStays) {
-  Bytes content = testing::RandomBytes(5000, 3);
+  Bytes content = RandomBytes(5000, 3);
   WriteFile(dir / "ro", content, 0444);
   EXPECT_EQ(WipeAtPosition(dir / "ro", 2), WipeOutcome::ReadOnly);
   EXPECT_EQ(ReadFile(dir / "ro"), content);
 }
 
 TEST_F(WipeFile, SymbolicLinkIsLeftAndItsTargetUntouched) {
-  Bytes content = testing::RandomBytes(5000, 4);
+  Bytes content = RandomBytes(5000, 4);
   WriteFile(dir / "target", content);
   ASSERT_EQ(::symlink((dir / "target").c_str(), (dir / "link").c_str()), 0);
   EXPECT_EQ(WipeAtPosition(dir / "link", 2), WipeOutcome::Link);
@@ -176,7 +164,7 @@ TEST_F(WipeFile, FifoSocketDeviceAndFolderAreLeftWithoutBlocking) {
   ASSERT_LT(sock_path.size(), sizeof addr.sun_path);
   std::copy(sock_path.begin(), sock_path.end(), addr.sun_path);
   ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-  testing::MakeDir(dir / "folder");
+  MakeDir(dir / "folder");
 
   EXPECT_EQ(WipeAtPosition(dir / "fifo", 2), WipeOutcome::NotRegularFile);
   EXPECT_EQ(WipeAtPosition(sock_path, 2), WipeOutcome::NotRegularFile);
@@ -203,7 +191,7 @@ TEST_F(WipeFile, SparseFileHolesStayHolesAndDataIsCovered) {
   {
     int fd = ::open((dir / "sparse").c_str(), O_WRONLY | O_CREAT, 0644);
     ASSERT_GE(fd, 0);
-    Bytes secret = testing::RandomBytes(8192, 5);
+    Bytes secret = RandomBytes(8192, 5);
     ASSERT_EQ(::pwrite(fd, secret.data(), secret.size(), far), 8192);
     ::close(fd);
   }
@@ -236,12 +224,12 @@ TEST_F(WipeFile, SparseFileHolesStayHolesAndDataIsCovered) {
 // descriptor is released.
 TEST(WipeFileFaults, WriteFailingPartWayLeavesFileInPlaceAndReleasesDescriptor) {
   TempDir dir;
-  Bytes secret = testing::RandomBytes(3 << 20, 6);
+  Bytes secret = RandomBytes(3 << 20, 6);
   WriteFile(dir / "f", secret);
-  ScopedSysCalls scope(testing::DiskFullAtWrite(2));
-  int before = testing::OpenDescriptorCount();
+  ScopedSysCalls scope(DiskFullAtWrite(2));
+  int before = OpenDescriptorCount();
   EXPECT_EQ(WipeAtPosition(dir / "f", 2), WipeOutcome::WriteFailed);
-  EXPECT_EQ(testing::OpenDescriptorCount(), before);
+  EXPECT_EQ(OpenDescriptorCount(), before);
   ASSERT_TRUE(Exists(dir / "f"));
   Bytes now = ReadFile(dir / "f");
   ASSERT_EQ(now.size(), secret.size());
@@ -257,15 +245,15 @@ TEST(WipeFileFaults, FailedSyncKeepsTheFile) {
     return -1;
   };
   ScopedSysCalls scope(calls);
-  int before = testing::OpenDescriptorCount();
+  int before = OpenDescriptorCount();
   EXPECT_EQ(WipeAtPosition(dir / "f", 0), WipeOutcome::SyncFailed);
-  EXPECT_EQ(testing::OpenDescriptorCount(), before);
+  EXPECT_EQ(OpenDescriptorCount(), before);
   EXPECT_TRUE(Exists(dir / "f"));
 }
 
 TEST(WipeFileFaults, ShortWritesAndInterruptionsStillCoverEverything) {
   TempDir dir;
-  WriteFile(dir / "f", testing::RandomBytes(100000, 8));
+  WriteFile(dir / "f", RandomBytes(100000, 8));
   std::size_t fs_block = FsBlock(dir / "f");
   static int calls_made = 0;
   calls_made = 0;
@@ -396,7 +384,7 @@ TEST_F(WipeFile, ExtendedAttributeValuesAreZeroedBeforeTheSync) {
 // are all covered and it is shredded.
 TEST(WipeFileFaults, RoundingPastTheLargestFileSizeIsNotNeeded) {
   TempDir dir;
-  WriteFile(dir / "f", testing::RandomBytes(5000, 3));
+  WriteFile(dir / "f", RandomBytes(5000, 3));
   static constexpr off_t kLargest = 5010;
   SysCalls calls = Sys();
   calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
@@ -426,4 +414,4 @@ TEST_F(WipeFile, RoundingUpNeverOverflowsAtTheLargestFileSize) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

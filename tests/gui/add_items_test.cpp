@@ -8,11 +8,8 @@
 #include "shredlist/program_paths.h"
 #include "window_fixture.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Control;
-using testing::WindowTest;
 
 using AddItems = WindowTest;
 
@@ -154,4 +151,4 @@ TEST_F(AddItems, DeleteAndRemoveFromListTakeOffTheSelectedRowsOnly) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

@@ -23,24 +23,20 @@
 #include "support/fake_fill_disk.h"
 #include "window_fixture.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Control;
-using testing::FakeFillDisk;
-using testing::WindowTest;
 
 constexpr std::uint64_t kMiB = 1 << 20;
 
 class FreeSpace : public WindowTest {
  protected:
   FreeSpace() {
-    testing::MakeDir(dir / "disk");
+    MakeDir(dir / "disk");
     EntryStat st;
     EXPECT_TRUE(StatAt(AT_FDCWD, dir / "disk", st));
     mount_point = MountPointOf(st.mount_id);
   }
-  bool HoldsFill() { return testing::HoldsFillFolder(dir / "disk"); }
+  bool HoldsFill() { return HoldsFillFolder(dir / "disk"); }
   // The menu item with the folder chosen and the answer given; waits for
   // the end unless `wait` is false.
   void Wipe(FrmMain& w, MessageAnswer answer, bool wait = true) {
@@ -251,13 +247,13 @@ TEST_F(FreeSpace, AFillAKilledSessionLeftIsRemovedAtTheNextStart) {
     ASSERT_EQ(target.refusal, FreeSpaceRefusal::None);
     id = target.identity;
   }
-  testing::WriteFile(id.path + "/fill-00000000", testing::RandomBytes(5000, 1));
-  testing::WriteFile(dir / "disk/mine", testing::RandomBytes(100, 2));
+  WriteFile(id.path + "/fill-00000000", RandomBytes(5000, 1));
+  WriteFile(dir / "disk/mine", RandomBytes(100, 2));
   fakes.settings.values[kFreeSpaceFillKey] = QString::fromStdString(FormatFillRecord({id}));
   Open();
   EXPECT_FALSE(HoldsFill());
   EXPECT_EQ(Record(), "");
-  EXPECT_EQ(testing::ReadFile(dir / "disk/mine"), testing::RandomBytes(100, 2));
+  EXPECT_EQ(ReadFile(dir / "disk/mine"), RandomBytes(100, 2));
 }
 
 TEST(FreeSpaceTexts, SizesAreInBinaryUnitsWithOneDecimal) {
@@ -304,4 +300,4 @@ TEST(FreeSpaceTexts, TheOutcomeSaysWhatWasDoneAndWhy) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

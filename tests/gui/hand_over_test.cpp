@@ -17,13 +17,8 @@
 #include "platform/qt_platform.h"
 #include "window_fixture.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Control;
-using testing::MakeDir;
-using testing::WindowTest;
-using testing::WriteText;
 
 // A socket at `path`, bound (as a copy that died leaves it, once closed)
 // or connected (a peer that never says a word); -1 when that failed.
@@ -41,7 +36,6 @@ bool ClosedByPeer(int fd) {
   char byte = 0;
   return ::recv(fd, &byte, 1, MSG_DONTWAIT | MSG_PEEK) == 0;
 }
-
 
 class HandOverBetweenProcesses : public WindowTest {
  protected:
@@ -91,11 +85,11 @@ TEST_F(HandOverBetweenProcesses, PathsOfASecondStartAreListedByTheRunningCopy) {
   EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")),
             (std::vector<std::string>{dir / "docs/x.txt", dir / "docs/y z.txt"}));
   EXPECT_TRUE(fakes.dialogs.messages.empty());
-  EXPECT_TRUE(testing::Exists(dir / "docs/x.txt")) << "nothing is shredded before Shred Now";
+  EXPECT_TRUE(Exists(dir / "docs/x.txt")) << "nothing is shredded before Shred Now";
 
   // Closing removes the socket while the lock is still held.
   w.close();
-  EXPECT_FALSE(testing::Exists(run + "/velmora.socket"));
+  EXPECT_FALSE(Exists(run + "/velmora.socket"));
 }
 
 // A socket left by a copy that died is taken over by the next copy that
@@ -106,7 +100,7 @@ TEST_F(HandOverBetweenProcesses, LeftoverSocketIsReplacedAndNonsenseIsIgnored) {
   WriteText(run + "/velmora.socket", "the user's own file");
   std::vector<std::vector<std::string>> received;
   QtHandOver(socket_path).Listen([](std::vector<std::string>) {});  // off: not its socket
-  EXPECT_EQ(testing::ReadText(run + "/velmora.socket"), "the user's own file");
+  EXPECT_EQ(ReadText(run + "/velmora.socket"), "the user's own file");
   ::unlink((run + "/velmora.socket").c_str());
   ::close(Socket(run + "/velmora.socket", true));
   QtHandOver hand_over(socket_path);
@@ -148,7 +142,7 @@ TEST_F(HandOverBetweenProcesses, AThousandIdleConnectionsDoNotKnockTheListenerOu
     return std::all_of(idle.begin(), idle.end(), ClosedByPeer);
   });
   for (int peer : idle) ::close(peer);
-  EXPECT_TRUE(testing::Exists(run + "/velmora.socket"));
+  EXPECT_TRUE(Exists(run + "/velmora.socket"));
   // Out of descriptors while a hand-over waits: tried again once there are.
   QLocalSocket peer;
   peer.connectToServer(path);
@@ -166,4 +160,4 @@ TEST_F(HandOverBetweenProcesses, AThousandIdleConnectionsDoNotKnockTheListenerOu
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

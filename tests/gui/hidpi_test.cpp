@@ -8,11 +8,8 @@
 #include "shell/artwork.h"
 #include "window_fixture.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Control;
-using testing::WindowTest;
 
 // Sum of the squared differences between neighbouring pixels: an edge spread
 // over two pixels (scaled up) counts half as much as one drawn crisply.
@@ -79,4 +76,4 @@ TEST_F(HiDpiWindow, TheWindowShowsArtworkDrawnForItsScreen) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

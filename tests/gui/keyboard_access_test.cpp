@@ -6,11 +6,8 @@
 
 #include "window_fixture.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Control;
-using testing::WindowTest;
 
 class Keyboard : public WindowTest {
  protected:
@@ -207,4 +204,4 @@ TEST_F(Keyboard, WorkingControlsBelowTheClientAreaAreNotReportedAsShowing) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

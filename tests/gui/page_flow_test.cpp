@@ -8,11 +8,8 @@
 #include "shell/page_order.h"
 #include "window_fixture.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Control;
-using testing::WindowTest;
 
 TEST(PageOrderModel, BringAndSendKeepTheOthersInOrder) {
   PageOrder order;
@@ -78,14 +75,14 @@ TEST_F(PageFlow, BackFromAFilledListEmptiesItAndDeselectsBothModes) {
 
 TEST_F(PageFlow, BackFromTheResultDeletesTheReportAndKeepsTheMode) {
   FrmMain& w = OpenAtList(false);
-  testing::WriteText(dir / "f", "data");
+  WriteText(dir / "f", "data");
   AddFiles(w, {dir / "f"});
   ShredNow(w);
   ASSERT_EQ(w.FrontPage(), Page::Final);
-  ASSERT_TRUE(testing::Exists(report_path));
+  ASSERT_TRUE(Exists(report_path));
   Control(w, "cmdBack1")->click();
   EXPECT_EQ(w.FrontPage(), Page::Selection);
-  EXPECT_FALSE(testing::Exists(report_path));
+  EXPECT_FALSE(Exists(report_path));
   EXPECT_TRUE(Control<QRadioButton>(w, "OptFile")->isChecked());
   EXPECT_TRUE(Control(w, "cmdNext")->isEnabled());
   EXPECT_FALSE(Control(w, "cmdRemove")->isEnabled());
@@ -98,18 +95,18 @@ TEST_F(PageFlow, BackFromTheResultDeletesTheReportAndKeepsTheMode) {
 
 TEST_F(PageFlow, ANewPassCountIsUsedByTheNextRun) {
   FrmMain& w = OpenAtList(false);
-  testing::WriteText(dir / "f", "data");
+  WriteText(dir / "f", "data");
   AddFiles(w, {dir / "f"});
   ShredNow(w);
   Control(w, "cmdBack1")->click();
   Control<QComboBox>(w, "cboOverwriteNoOfTimes")->setCurrentIndex(0);
   Control(w, "cmdNext")->click();
-  testing::WriteText(dir / "g", "data");
+  WriteText(dir / "g", "data");
   AddFiles(w, {dir / "g"});
   ShredNow(w);
   EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
             "Velmora has shred the Ones and Zeros Technique and 1 Number of times");
-  EXPECT_NE(testing::ReadText(report_path).find("Files Overwritten: 1 times\r\n"), std::string::npos);
+  EXPECT_NE(ReadText(report_path).find("Files Overwritten: 1 times\r\n"), std::string::npos);
 }
 
 TEST_F(PageFlow, AboutReturnsToThePageItWasOpenedFrom) {
@@ -181,4 +178,4 @@ TEST_F(PageFlow, OnlyTheFrontPageTakesFocus) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

@@ -14,14 +14,8 @@
 #include "shell/path_intake.h"
 #include "window_fixture.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Control;
-using testing::Exists;
-using testing::MakeDir;
-using testing::WindowTest;
-using testing::WriteText;
 
 // Each path with its reason, as the box shows them.
 using Lines = std::vector<std::pair<std::string, std::string>>;
@@ -286,4 +280,4 @@ TEST_F(Drops, RefusedWhereNoAddCouldHappen) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

@@ -9,17 +9,8 @@
 #include "support/capture.h"
 #include "window_fixture.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Bytes;
-using testing::Control;
-using testing::Exists;
-using testing::HoldSyncOf;
-using testing::RandomBytes;
-using testing::ReadFile;
-using testing::WindowTest;
-using testing::WriteFile;
 
 class WindowWorker : public WindowTest {
  protected:
@@ -95,7 +86,7 @@ TEST_F(WindowWorker, DialogOnlyPastTheDelayThenItFollowsTheRunAndGoesWithIt) {
 // From the sync on Stop is off (nothing left to save in the folder); a stop
 // that comes anyway (a signal) leaves the next listed folder unreached.
 TEST_F(WindowWorker, FolderModeLabelNamesThePhaseAndStopIsOffOnceEveryFileIsOverwritten) {
-  using Call = testing::HoldCallOn::Call;
+  using Call = HoldCallOn::Call;
   struct Row {
     Call call;
     std::string path;
@@ -108,8 +99,8 @@ TEST_F(WindowWorker, FolderModeLabelNamesThePhaseAndStopIsOffOnceEveryFileIsOver
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.label);
-    testing::MakeDir(dir / "album");
-    testing::MakeDir(dir / "later");
+    MakeDir(dir / "album");
+    MakeDir(dir / "later");
     WriteFile(dir / "album/one", RandomBytes(3000, 1));
     ASSERT_EQ(::symlink("one", (dir / "album/link").c_str()), 0);
     WriteFile(dir / "later/two", RandomBytes(3000, 2));
@@ -118,7 +109,7 @@ TEST_F(WindowWorker, FolderModeLabelNamesThePhaseAndStopIsOffOnceEveryFileIsOver
     fakes.dialogs.messages.clear();
     AddFolders(w, {dir / "album", dir / "later"});
     QSignalSpy ended(&w, &FrmMain::shredRunEnded);
-    testing::HoldCallOn hold(row.call, dir / row.path);
+    HoldCallOn hold(row.call, dir / row.path);
     Control(w, "cmdRemove")->click();
     hold.WaitUntilHeld();
     QPointer<ShredProgressDialog> dialog = FireDelay(w);
@@ -162,10 +153,10 @@ TEST_F(WindowWorker, StopInsideALargeFileLeavesItPartlyOverwrittenAndTheBoxSaysS
     SCOPED_TRACE(folder_mode ? "folder mode" : "file mode");
     const std::string big = folder_mode ? dir / "album/big" : dir / "big";
     const std::string next = folder_mode ? dir / "later" : dir / "next";
-    testing::MakeDir(dir / "album");
+    MakeDir(dir / "album");
     WriteFile(big, RandomBytes(6 << 20, 7));
     if (folder_mode) {
-      testing::MakeDir(next);
+      MakeDir(next);
       WriteFile(next + "/two", RandomBytes(3000, 2));
     } else {
       WriteFile(next, RandomBytes(3000, 2));
@@ -180,7 +171,7 @@ TEST_F(WindowWorker, StopInsideALargeFileLeavesItPartlyOverwrittenAndTheBoxSaysS
     QSignalSpy ended(&w, &FrmMain::shredRunEnded);
     // Held before its third chunk is written: Stop is pressed there, the
     // chunk goes through, and no other starts.
-    testing::HoldCallOn hold(testing::HoldCallOn::Call::Pwrite, big, 2 << 20);
+    HoldCallOn hold(HoldCallOn::Call::Pwrite, big, 2 << 20);
     Control(w, "cmdRemove")->click();
     hold.WaitUntilHeld();
     QPointer<ShredProgressDialog> dialog = FireDelay(w);
@@ -262,10 +253,10 @@ TEST_F(WindowWorker, StopAfterTheFirstOfThreeFilesLeavesTheOthersUntouched) {
   // "nothing was shredded" either.
   EXPECT_EQ(Control<QLabel>(w, "lblResultNote")->text(),
             "3 of 3 items could not be shredded; the report names them and says why.");
-  EXPECT_EQ(testing::ReadText(report_path).substr(testing::ReadText(report_path).find("Are: ")),
-            "Are: \r\n\r\n\r\nFiles Not Shredded Are: \r\n" + (dir / "a") + " (stopped after 1 of 3 passes: removed)\r\n" +
-                (dir / "b") + " (stopped before it was reached)\r\n" + (dir / "c") +
-                " (stopped before it was reached)\r\n");
+  EXPECT_EQ(ReadText(report_path).substr(ReadText(report_path).find("Are: ")),
+            "Are: \r\n\r\n\r\nFiles Not Shredded Are: \r\n" + (dir / "a") +
+                " (stopped after 1 of 3 passes: removed)\r\n" + (dir / "b") + " (stopped before it was reached)\r\n" +
+                (dir / "c") + " (stopped before it was reached)\r\n");
 }
 
 TEST_F(WindowWorker, NoSecondRunFromADoubleClickAndNoOtherInputDuringTheRun) {
@@ -321,4 +312,4 @@ TEST(ProgressText, LabelNamesTheFileOrFolderAndTheBarCountsThousandths) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

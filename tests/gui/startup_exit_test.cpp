@@ -19,13 +19,9 @@
 #include "support/capture.h"
 #include "window_fixture.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
 
-using testing::CaptureRemovals;
-using testing::Control;
-using testing::Exists;
-using testing::WindowTest;
 using StartUp = WindowTest;
 
 TEST_F(StartUp, OptionsPageWithItsDefaults) {
@@ -65,7 +61,7 @@ TEST_F(StartUp, SecondCopyIsRefusedWithoutTouchingTheFirstCopysReport) {
   EXPECT_FALSE(loaded);
   EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Refusal("Velmora Is Already Running")});
   w.close();
-  EXPECT_EQ(testing::ReadText(report_path), "the running copy's report");
+  EXPECT_EQ(ReadText(report_path), "the running copy's report");
   EXPECT_TRUE(fakes.shell.addresses.empty());
 }
 
@@ -79,7 +75,7 @@ TEST_F(StartUp, ReportLeftByAKilledSessionIsShreddedAtTheNextStart) {
   ASSERT_TRUE(loaded);
   EXPECT_FALSE(Exists(report_path));
   ASSERT_EQ(capture.removed_files.size(), 1u);
-  EXPECT_EQ(capture.removed_files[0], testing::ExpectedCover(0, report.size(), testing::FsBlock(dir.path())));
+  EXPECT_EQ(capture.removed_files[0], ExpectedCover(0, report.size(), FsBlock(dir.path())));
 }
 
 class WayOut : public WindowTest, public ::testing::WithParamInterface<const char*> {
@@ -99,14 +95,14 @@ TEST_P(WayOut, DeletesTheReportAndOpensTheFarewellPageOnce) {
   FrmMain& w = Open();
   w.show();
   ShredAFile(w);
-  const std::size_t report_size = testing::ReadFile(report_path).size();
+  const std::size_t report_size = ReadFile(report_path).size();
   CaptureRemovals capture;
   LeaveBy(w);
   EXPECT_FALSE(w.isVisible());
   EXPECT_FALSE(Exists(report_path));
   // Overwritten before its name went.
   ASSERT_EQ(capture.removed_files.size(), 1u);
-  EXPECT_EQ(capture.removed_files[0], testing::ExpectedCover(0, report_size, testing::FsBlock(dir.path())));
+  EXPECT_EQ(capture.removed_files[0], ExpectedCover(0, report_size, FsBlock(dir.path())));
   EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
   EXPECT_TRUE(fakes.dialogs.messages.empty());
   EXPECT_EQ(fakes.instance.releases, 1);
@@ -116,18 +112,18 @@ TEST_P(WayOut, DeletesTheReportAndOpensTheFarewellPageOnce) {
 }
 
 TEST_P(WayOut, LeavesTheUsersOwnNoteBesideTheProgramAlone) {
-  testing::WriteText(report_path, "my own notes");
+  WriteText(report_path, "my own notes");
   FrmMain& w = Open();
   w.show();
   ShredAFile(w);
   EXPECT_TRUE(Exists(state_report_path));
   LeaveBy(w);
-  EXPECT_EQ(testing::ReadText(report_path), "my own notes");
+  EXPECT_EQ(ReadText(report_path), "my own notes");
   EXPECT_FALSE(Exists(state_report_path));
   // Nor at the next start.
   window.reset();
   Open();
-  EXPECT_EQ(testing::ReadText(report_path), "my own notes");
+  EXPECT_EQ(ReadText(report_path), "my own notes");
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryExit, WayOut,
@@ -147,7 +143,7 @@ class SignalClose : public WindowTest, public ::testing::WithParamInterface<int>
 };
 
 TEST_P(SignalClose, OnTheResultPageRunsTheCloseStepOnce) {
-  testing::WriteFile(dir / "f", testing::RandomBytes(100, 1));
+  WriteFile(dir / "f", RandomBytes(100, 1));
   FrmMain& w = OpenWithSignals();
   ChooseMode(w, false);
   AddFiles(w, {dir / "f"});
@@ -173,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(TermIntHup, SignalClose, ::testing::Values(SIGTERM, SIG
 TEST_F(StartUp, SignalOrCloseBoxMidRunStopsAfterTheFileInHandThenCloses) {
   for (const char* way : {"SIGTERM", "closeBox"}) {
     SCOPED_TRACE(way);
-    testing::TempDir files;
+    TempDir files;
     FakePlatform local;
     local.settings.values["LastUpdate"] = local.clock.today.toString(Qt::ISODate);
     CloseSignals close_signals;
@@ -183,7 +179,7 @@ TEST_F(StartUp, SignalOrCloseBoxMidRunStopsAfterTheFileInHandThenCloses) {
     ConnectCloseRequests(*qApp, w, close_signals);
     ChooseMode(w, false);
     ListThreeFiles(w, local.dialogs, files.path());
-    testing::HoldSyncOf hold(files / "a");
+    HoldSyncOf hold(files / "a");
     Control(w, "cmdRemove")->click();
     hold.WaitUntilHeld();
     ASSERT_TRUE(Exists(report_path));
@@ -201,8 +197,8 @@ TEST_F(StartUp, SignalOrCloseBoxMidRunStopsAfterTheFileInHandThenCloses) {
     hold.Release();
     WaitUntil([&] { return !w.isVisible(); });
     EXPECT_FALSE(Exists(files / "a"));
-    EXPECT_EQ(testing::ReadFile(files / "b"), testing::RandomBytes(4000, 'b'));
-    EXPECT_EQ(testing::ReadFile(files / "c"), testing::RandomBytes(4000, 'c'));
+    EXPECT_EQ(ReadFile(files / "b"), RandomBytes(4000, 'b'));
+    EXPECT_EQ(ReadFile(files / "c"), RandomBytes(4000, 'c'));
     EXPECT_FALSE(Exists(report_path));
     EXPECT_EQ(local.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
     EXPECT_EQ(local.instance.releases, 1);
@@ -225,7 +221,7 @@ TEST_F(StartUp, QuitInTheMiddleOfARunWaitsForItThenRunsTheCloseStep) {
   FrmMain& w = OpenAtList(false);
   w.show();
   ListThreeFiles(w, fakes.dialogs, dir.path());
-  testing::HoldSyncOf hold(dir / "a");
+  HoldSyncOf hold(dir / "a");
   Control(w, "cmdRemove")->click();
   hold.WaitUntilHeld();
   // No event loop runs after quit: the run's end is waited for right there.
@@ -236,7 +232,7 @@ TEST_F(StartUp, QuitInTheMiddleOfARunWaitsForItThenRunsTheCloseStep) {
   EXPECT_FALSE(Exists(dir / "a"));
   // Where the stop found the run, a file is either gone or as it was.
   for (std::string name : {"b", "c"})
-    EXPECT_TRUE(!Exists(dir / name) || testing::ReadFile(dir / name) == testing::RandomBytes(4000, name[0]));
+    EXPECT_TRUE(!Exists(dir / name) || ReadFile(dir / name) == RandomBytes(4000, name[0]));
   EXPECT_FALSE(Exists(report_path));
   EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
   EXPECT_EQ(fakes.instance.releases, 1);
@@ -297,7 +293,7 @@ TEST_F(StartUp, EmptyAddressOpensNothing) {
 TEST_F(StartUp, WithoutAddressesHelpOpensTheGuideAndTheCloseOpensNothing) {
   env.addresses = {};
   env.guide = dir / "guide.html";
-  testing::WriteText(env.guide, "<html><body><h1>The guide</h1></body></html>");
+  WriteText(env.guide, "<html><body><h1>The guide</h1></body></html>");
   FrmMain& w = Open();
   w.show();
   Control<QAction>(w, "mnuOnline")->trigger();
@@ -316,7 +312,7 @@ TEST_F(StartUp, WithoutAddressesHelpOpensTheGuideAndTheCloseOpensNothing) {
 TEST_F(StartUp, GuideNobodyCanOpenIsShownInAWindowOfItsOwn) {
   env.addresses = {};
   env.guide = dir / "guide.html";
-  testing::WriteText(env.guide, "<html><body><h1>The guide on disk</h1></body></html>");
+  WriteText(env.guide, "<html><body><h1>The guide on disk</h1></body></html>");
   fakes.shell.file_fails = true;
   FrmMain& w = Open();
   w.show();
@@ -344,18 +340,18 @@ TEST_F(StartUp, GuideNobodyCanOpenIsShownInAWindowOfItsOwn) {
 // An installed program finds the guide under its own prefix; one run from a
 // build tree finds the source's copy.
 TEST(UserGuide, InstalledBesideThePrefixOrTheSourcesCopy) {
-  testing::TempDir dir;
-  testing::MakeDir(dir / "usr");
-  testing::MakeDir(dir / "usr/bin");
+  TempDir dir;
+  MakeDir(dir / "usr");
+  MakeDir(dir / "usr/bin");
   EXPECT_EQ(UserGuidePath(dir / "usr/bin"), "") << "not installed: the copy built in";
-  testing::MakeDir(dir / "usr/share");
-  testing::MakeDir(dir / "usr/share/doc");
-  testing::MakeDir(dir / "usr/share/doc/velmora");
-  testing::WriteText(dir / "usr/share/doc/velmora/guide.html", "<html></html>");
+  MakeDir(dir / "usr/share");
+  MakeDir(dir / "usr/share/doc");
+  MakeDir(dir / "usr/share/doc/velmora");
+  WriteText(dir / "usr/share/doc/velmora/guide.html", "<html></html>");
   EXPECT_EQ(UserGuidePath(dir / "usr/bin"), dir / "usr/share/doc/velmora/guide.html");
   const std::string from_build_tree = UserGuidePath(dir / "build/app");
   EXPECT_EQ(from_build_tree.substr(from_build_tree.size() - std::string("/docs/guide.html").size()), "/docs/guide.html");
-  EXPECT_TRUE(testing::Exists(from_build_tree));
+  EXPECT_TRUE(Exists(from_build_tree));
 }
 
 // ---- Paths handed from a second copy --------------------------------------
@@ -393,10 +389,10 @@ TEST_F(StartUp, WithoutTheLockNoHandOverIsTakenOver) {
 }
 
 TEST_F(StartUp, RunningCopyTakesHandedPathsAsTheCommandLineOrAsADrop) {
-  testing::MakeDir(dir / "docs");
-  testing::MakeDir(dir / "tree");
-  testing::WriteText(dir / "docs/a.txt", "a");
-  testing::WriteText(dir / "docs/b.txt", "b");
+  MakeDir(dir / "docs");
+  MakeDir(dir / "tree");
+  WriteText(dir / "docs/a.txt", "a");
+  WriteText(dir / "docs/b.txt", "b");
   FrmMain& w = Open();
   ASSERT_TRUE(fakes.hand_over.listening);
   w.show();
@@ -433,8 +429,8 @@ TEST_F(StartUp, RunningCopyTakesHandedPathsAsTheCommandLineOrAsADrop) {
 }
 
 TEST_F(StartUp, HandedPathsWaitForAnOpenBoxAndForARun) {
-  testing::WriteText(dir / "a.txt", "a");
-  testing::WriteText(dir / "b.txt", "b");
+  WriteText(dir / "a.txt", "a");
+  WriteText(dir / "b.txt", "b");
   FrmMain& w = OpenAtList(false);
   w.show();
   // Delivered while a box of the window is open: nothing changes under it.
@@ -453,7 +449,7 @@ TEST_F(StartUp, HandedPathsWaitForAnOpenBoxAndForARun) {
 
   // Delivered during a run: taken once the run has ended, on the result page
   // as the command line would.
-  testing::HoldSyncOf hold(dir / "a.txt");
+  HoldSyncOf hold(dir / "a.txt");
   QSignalSpy ended(&w, &FrmMain::shredRunEnded);
   Control(w, "cmdRemove")->click();
   hold.WaitUntilHeld();
@@ -464,15 +460,15 @@ TEST_F(StartUp, HandedPathsWaitForAnOpenBoxAndForARun) {
   hold.Release();
   WaitUntil([&] { return !ended.isEmpty(); });
   QApplication::processEvents();
-  EXPECT_FALSE(testing::Exists(dir / "a.txt"));
+  EXPECT_FALSE(Exists(dir / "a.txt"));
   EXPECT_EQ(w.FrontPage(), Page::Result);
   EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "b.txt"});
-  EXPECT_TRUE(testing::Exists(dir / "b.txt"));
+  EXPECT_TRUE(Exists(dir / "b.txt"));
 }
 
 // The real lock, with real processes.
 TEST(InstanceLock, SecondHolderIsRefusedWhileTheFirstLives) {
-  testing::TempDir dir;
+  TempDir dir;
   QString path = QString::fromStdString(dir / "velmora.lock");
   QtInstanceLock first(path);
   ASSERT_TRUE(first.TryAcquire());
@@ -492,7 +488,7 @@ TEST(InstanceLock, SecondHolderIsRefusedWhileTheFirstLives) {
 }
 
 TEST(InstanceLock, ReleasedLockLetsTheNextCopyStart) {
-  testing::TempDir dir;
+  TempDir dir;
   QString path = QString::fromStdString(dir / "velmora.lock");
   QtInstanceLock first(path);
   ASSERT_TRUE(first.TryAcquire());
@@ -503,7 +499,7 @@ TEST(InstanceLock, ReleasedLockLetsTheNextCopyStart) {
 }
 
 TEST(InstanceLock, LockLeftByADeadProcessDoesNotBlockAStart) {
-  testing::TempDir dir;
+  TempDir dir;
   QString path = QString::fromStdString(dir / "velmora.lock");
   pid_t child = ::fork();
   if (child == 0) {
@@ -519,4 +515,4 @@ TEST(InstanceLock, LockLeftByADeadProcessDoesNotBlockAStart) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

@@ -15,11 +15,8 @@
 #include "support/fake_fill_disk.h"
 #include "window_fixture.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Control;
-using testing::WindowTest;
 
 class MarkingTranslator : public QTranslator {
  public:
@@ -98,14 +95,14 @@ TEST_F(Translation, EveryPageMenuBoxAndDialogShowsOnlyTranslatedTexts) {
   Control(w, "cmdBack")->click();
   ChooseMode(w, false);
   Check(&w, "list page, file mode");
-  testing::WriteText(dir / "prog/velmora", "");
-  testing::WriteText(dir / "ro", "");
+  WriteText(dir / "prog/velmora", "");
+  WriteText(dir / "ro", "");
   ::chmod((dir / "ro").c_str(), 0444);
-  testing::WriteText(dir / "big", std::string(3 << 20, 'x'));
+  WriteText(dir / "big", std::string(3 << 20, 'x'));
   AddFiles(w, {dir / "prog/velmora", dir / "ro", dir / "big"});
   OpenListWithPaths(w, w.dialogs(), {dir / "missing"}, "");
   {
-    testing::HoldCallOn hold(testing::HoldCallOn::Call::Pwrite, dir / "big", 1 << 20);
+    HoldCallOn hold(HoldCallOn::Call::Pwrite, dir / "big", 1 << 20);
     QSignalSpy ended(&w, &FrmMain::shredRunEnded);
     Control(w, "cmdRemove")->click();
     hold.WaitUntilHeld();
@@ -124,9 +121,9 @@ TEST_F(Translation, EveryPageMenuBoxAndDialogShowsOnlyTranslatedTexts) {
     if (window != &w && window->isVisible()) Check(window, "report or guide window");
   Control<QAction>(w, "mnuAbout")->trigger();
   Check(&w, "about page");
-  testing::FakeFillDisk disk(1 << 20);
-  disk.HoldAt(testing::FakeFillDisk::kSync);
-  testing::MakeDir(dir / "disk");
+  FakeFillDisk disk(1 << 20);
+  disk.HoldAt(FakeFillDisk::kSync);
+  MakeDir(dir / "disk");
   fakes.dialogs.folder_choices = {dir / "disk"};
   fakes.dialogs.answers = {MessageAnswer::Yes};
   QSignalSpy wiped(&w, &FrmMain::freeSpaceWipeEnded);
@@ -178,4 +175,4 @@ TEST_F(Translation, FirstLanguageWithATranslationUnlessEnglishComesFirst) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

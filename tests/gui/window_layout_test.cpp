@@ -7,11 +7,9 @@
 
 #include "window_fixture.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
 
-using testing::Control;
-using testing::WindowTest;
 using WindowLayout = WindowTest;
 
 QRect Twips(int left, int top, int width, int height) {
@@ -154,4 +152,4 @@ TEST_F(WindowLayout, EveryPageGrabShowsTheBannerLeftAndThePageRight) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing

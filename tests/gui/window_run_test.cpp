@@ -14,25 +14,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Bytes;
-using testing::Control;
-using testing::Exists;
-using testing::ReadFile;
-using testing::ReadText;
-using testing::WindowTest;
-using testing::WriteFile;
 
 using WindowRun = WindowTest;
 
 TEST_F(WindowRun, FileModeTwoFilesTogetherAndOneAlone) {
-  testing::MakeDir(dir / "docs");
-  WriteFile(dir / "docs/a.txt", testing::RandomBytes(3000, 1));
-  WriteFile(dir / "docs/b.txt", testing::RandomBytes(3000, 2));
-  WriteFile(dir / "alone.bin", testing::RandomBytes(70000, 3));
-  WriteFile(dir / "untouched", testing::RandomBytes(100, 4));
+  MakeDir(dir / "docs");
+  WriteFile(dir / "docs/a.txt", RandomBytes(3000, 1));
+  WriteFile(dir / "docs/b.txt", RandomBytes(3000, 2));
+  WriteFile(dir / "alone.bin", RandomBytes(70000, 3));
+  WriteFile(dir / "untouched", RandomBytes(100, 4));
   FrmMain& w = OpenAtList(false);
   AddFiles(w, {ChosenFiles{dir / "docs", {"a.txt", "b.txt"}}, dir / "alone.bin"});
   ShredNow(w);
@@ -43,12 +35,12 @@ TEST_F(WindowRun, FileModeTwoFilesTogetherAndOneAlone) {
   EXPECT_FALSE(Exists(dir / "docs/a.txt"));
   EXPECT_FALSE(Exists(dir / "docs/b.txt"));
   EXPECT_FALSE(Exists(dir / "alone.bin"));
-  EXPECT_EQ(ReadFile(dir / "untouched"), testing::RandomBytes(100, 4));
+  EXPECT_EQ(ReadFile(dir / "untouched"), RandomBytes(100, 4));
   EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
   EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->topLevelItemCount(), 0);
   EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
   EXPECT_EQ(ReadText(report_path),
-            testing::ShreddedReport("Ones and Zeros", 3, {dir / "docs/a.txt", dir / "docs/b.txt", dir / "alone.bin"}));
+            ShreddedReport("Ones and Zeros", 3, {dir / "docs/a.txt", dir / "docs/b.txt", dir / "alone.bin"}));
 
   Control(w, "cmdLog")->click();
   EXPECT_EQ(fakes.shell.files, std::vector<std::string>{report_path});
@@ -57,7 +49,7 @@ TEST_F(WindowRun, FileModeTwoFilesTogetherAndOneAlone) {
 // No report could be written: its button says why instead of handing the
 // viewer a path with nothing there.
 TEST_F(WindowRun, WithoutAReportItsButtonIsOffAndSaysWhy) {
-  WriteFile(dir / "a.txt", testing::RandomBytes(10, 1));
+  WriteFile(dir / "a.txt", RandomBytes(10, 1));
   FrmMain& w = OpenAtList(false);
   fakes.settings.cannot_write = true;
   AddFiles(w, {dir / "a.txt"});
@@ -70,11 +62,11 @@ TEST_F(WindowRun, WithoutAReportItsButtonIsOffAndSaysWhy) {
 }
 
 TEST_F(WindowRun, FolderModeShredsTheTreeAndLeavesLinkTargetsAlone) {
-  testing::MakeDir(dir / "outside");
-  WriteFile(dir / "outside/keep", testing::RandomBytes(500, 9));
-  testing::MakeDir(dir / "tree");
-  testing::MakeDir(dir / "tree/sub");
-  WriteFile(dir / "tree/sub/f", testing::RandomBytes(500, 5), 0444);
+  MakeDir(dir / "outside");
+  WriteFile(dir / "outside/keep", RandomBytes(500, 9));
+  MakeDir(dir / "tree");
+  MakeDir(dir / "tree/sub");
+  WriteFile(dir / "tree/sub/f", RandomBytes(500, 5), 0444);
   ASSERT_EQ(::symlink((dir / "outside/keep").c_str(), (dir / "tree/link").c_str()), 0);
   FrmMain& w = Open();
   Control<QComboBox>(w, "cboOverwriteWith")->setCurrentIndex(1);
@@ -86,18 +78,18 @@ TEST_F(WindowRun, FolderModeShredsTheTreeAndLeavesLinkTargetsAlone) {
   EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
             "Velmora has shred the File(s)/Folder with Random Chars Technique and 10 Number of times");
   EXPECT_FALSE(Exists(dir / "tree"));
-  EXPECT_EQ(ReadFile(dir / "outside/keep"), testing::RandomBytes(500, 9));
-  EXPECT_EQ(ReadText(report_path), testing::ShreddedReport("Random Chars", 10, {dir / "tree"}));
+  EXPECT_EQ(ReadFile(dir / "outside/keep"), RandomBytes(500, 9));
+  EXPECT_EQ(ReadText(report_path), ShreddedReport("Random Chars", 10, {dir / "tree"}));
 }
 
 TEST_F(WindowRun, BesideAUsersOwnNoteTheReportIsWrittenAndOpenedInTheStateFolder) {
-  testing::WriteText(report_path, "my own notes");
+  WriteText(report_path, "my own notes");
   WriteFile(dir / "f", Bytes(10, 1));
   FrmMain& w = OpenAtList(false);
   AddFiles(w, {dir / "f"});
   ShredNow(w);
   EXPECT_EQ(ReadText(report_path), "my own notes");
-  EXPECT_EQ(ReadText(state_report_path), testing::ShreddedReport("Ones and Zeros", 3, {dir / "f"}));
+  EXPECT_EQ(ReadText(state_report_path), ShreddedReport("Ones and Zeros", 3, {dir / "f"}));
   Control(w, "cmdLog")->click();
   EXPECT_EQ(fakes.shell.files, std::vector<std::string>{state_report_path});
 }
@@ -139,11 +131,11 @@ TEST_F(WindowRun, PassCountPositionIsTakenOnceAtNext) {
   FrmMain& w = OpenAtList(false);
   AddFiles(w, {dir / "f"});
   Control<QComboBox>(w, "cboOverwriteNoOfTimes")->setCurrentIndex(0);
-  testing::CaptureRemovals capture;
+  CaptureRemovals capture;
   ShredNow(w);
   EXPECT_FALSE(Exists(dir / "f"));
   ASSERT_EQ(capture.removed_files.size(), 1u);
-  EXPECT_EQ(capture.removed_files[0], testing::ExpectedCover(2, 10));
+  EXPECT_EQ(capture.removed_files[0], ExpectedCover(2, 10));
   EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
             "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
 }
@@ -176,7 +168,7 @@ TEST_F(WindowRun, ItemsLeftAreNamedInAWarningAfterTheResultPage) {
   fakes.dialogs.messages.clear();
   Control(w, "cmdBack1")->click();
   ChooseMode(w, true);
-  testing::MakeDir(dir / "tree");
+  MakeDir(dir / "tree");
   AddFolders(w, {dir / "tree", dir / "tree", dir / "missing", dir / "fifo", dir / "link"});
   ShredNow(w);
   EXPECT_EQ(
@@ -198,7 +190,7 @@ TEST_F(WindowRun, ItemsLeftAreNamedInAWarningAfterTheResultPage) {
 
 // Where no report could be written, the result page points to none.
 TEST_F(WindowRun, WithoutAReportTheResultPageSaysOnlyWhatWasLeft) {
-  testing::MakeDir(dir / "prog/note.txt");  // the user's: never written to
+  MakeDir(dir / "prog/note.txt");            // the user's: never written to
   WriteFile(dir / "state", Bytes(1, 0));     // and no state folder can be made
   WriteFile(dir / "ok", Bytes(10, 1));
   ASSERT_EQ(::symlink("ok", (dir / "link").c_str()), 0);
@@ -256,7 +248,7 @@ TEST_F(WindowRun, StorageThatMayKeepOldCopiesIsNamedAndFlashIsSilencedPerDrive) 
   storage.files["/proc/self/mountinfo"].clear();
   storage.Disk("8:32", "sdc", /*rotational=*/false);
   storage.Mount(mount, "8:32", "ext4");
-  testing::MakeDir(dir / "tree");
+  MakeDir(dir / "tree");
   WriteFile(dir / "tree/a", Bytes(10, 4));
   WriteFile(dir / "tree/b", Bytes(10, 5));
   next_run(true, dir / "tree");
@@ -317,4 +309,4 @@ TEST(OutcomeBox, FoldersLeftNameTheirCountAndWhatStayedInside) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing
