@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Adding to the shred list through the window: the choosers, the protection
 // rules' messages, the two list views, "&Clear".
-#include <QAction>
-#include <QTest>
 
 #include "platform/qt_platform.h"
 #include "shredlist/program_paths.h"
@@ -16,12 +14,10 @@ using AddItems = WindowTest;
 TEST_F(AddItems, FileChooserHasItsTitleAndViewsStayInStep) {
   FrmMain& w = OpenAtList(false);
   AddFiles(w, {"/home/u/alone.txt", ChosenFiles{"/home/u/docs", {"b.txt", "a.txt"}}});
-  EXPECT_EQ(fakes.dialogs.file_titles, (std::vector<std::string>{"Choose A File ....", "Choose A File ...."}));
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")),
-            (std::vector<std::string>{"/home/u/alone.txt", "/home/u/docs/b.txt", "/home/u/docs/a.txt"}));
+  EXPECT_EQ(fakes.dialogs.file_titles, (Strings{"Choose A File ....", "Choose A File ...."}));
+  EXPECT_EQ(Listed(w), (Strings{"/home/u/alone.txt", "/home/u/docs/b.txt", "/home/u/docs/a.txt"}));
   // What the user sees: the full path for the single file, bare names after.
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "NoExtension")),
-            (std::vector<std::string>{"/home/u/alone.txt", "b.txt", "a.txt"}));
+  EXPECT_EQ(Rows(w), (Strings{"/home/u/alone.txt", "b.txt", "a.txt"}));
   EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->headerItem()->text(0), "Files");
   EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->columnCount(), 1);
   EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
@@ -39,7 +35,7 @@ TEST(FileChooser, PathsBecomeOneFileOrAFolderAndItsNames) {
 TEST_F(AddItems, OwnExecutableInAMultipleSelectionEmptiesEverything) {
   FrmMain& w = OpenAtList(false);
   AddFiles(w, {"/earlier", ChosenFiles{"/any", {"first", "velmora", "third"}}});
-  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Refusal("Velmora Application Cannot Be Shredded")});
+  EXPECT_EQ(fakes.dialogs.messages, Messages{Refusal("Velmora Application Cannot Be Shredded")});
   EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
   EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->topLevelItemCount(), 0);
   EXPECT_FALSE(Control(w, "cmdRemove")->isEnabled());
@@ -49,16 +45,15 @@ TEST_F(AddItems, OwnExecutableAloneIsRefusedAtItsPathOnly) {
   FrmMain& w = OpenAtList(false);
   AddFiles(w, {dir / "prog/velmora", "/other/velmora", dir / "prog/VELMORA"});
   EXPECT_EQ(fakes.dialogs.messages.size(), 1u);
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")),
-            (std::vector<std::string>{"/other/velmora", dir / "prog/VELMORA"}));
+  EXPECT_EQ(Listed(w), (Strings{"/other/velmora", dir / "prog/VELMORA"}));
 }
 
 // On Linux "A.txt" and "a.txt" are two files: both are listed.
 TEST_F(AddItems, DuplicatesAreSkippedSilentlyLetterCaseCounts) {
   FrmMain& w = OpenAtList(false);
   AddFiles(w, {"/d/A.txt", "/d//./A.txt", ChosenFiles{"/d", {"A.txt", "a.txt"}}});
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), (std::vector<std::string>{"/d/A.txt", "/d/a.txt"}));
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "NoExtension")), (std::vector<std::string>{"/d/A.txt", "a.txt"}));
+  EXPECT_EQ(Listed(w), (Strings{"/d/A.txt", "/d/a.txt"}));
+  EXPECT_EQ(Rows(w), (Strings{"/d/A.txt", "a.txt"}));
   EXPECT_TRUE(fakes.dialogs.messages.empty());
 }
 
@@ -77,15 +72,14 @@ TEST_F(AddItems, FolderRulesAndTheirMessagesInOrder) {
   FrmMain& w = OpenAtList(true);
   ASSERT_EQ(ReadSystemFolder(), "/usr/bin");
   AddFolders(w, {"/", "/boot", dir / "prog", "/usr/bin", "/usr", "/USR", dir.path(), ""});
-  EXPECT_EQ(fakes.dialogs.folder_titles, std::vector<std::string>(8, ""));
+  EXPECT_EQ(fakes.dialogs.folder_titles, Strings(8, ""));
   EXPECT_EQ(fakes.dialogs.messages,
-            (std::vector<ShownMessage>{Refusal("Only Folder Can Be Shredded"), Refusal("Only Folder Can Be Shredded"),
-                                       Refusal("Velmora Cannot Be Shredded"),
-                                       Refusal("Window System Folder Cannot Be Shredded"),
-                                       Refusal("Window Folder Cannot Be Shredded")}));
+            (Messages{Refusal("Only Folder Can Be Shredded"), Refusal("Only Folder Can Be Shredded"),
+                      Refusal("Velmora Cannot Be Shredded"), Refusal("Window System Folder Cannot Be Shredded"),
+                      Refusal("Window Folder Cannot Be Shredded")}));
   // The parent of the program folder and another letter case are accepted.
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), (std::vector<std::string>{"/USR", dir.path()}));
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "NoExtension")), (std::vector<std::string>{"/USR", dir.path()}));
+  EXPECT_EQ(Listed(w), (Strings{"/USR", dir.path()}));
+  EXPECT_EQ(Rows(w), (Strings{"/USR", dir.path()}));
   EXPECT_EQ(w.options().FolderToShred, dir.path());
 }
 
@@ -116,37 +110,36 @@ TEST_F(AddItems, DeleteAndRemoveFromListTakeOffTheSelectedRowsOnly) {
   FrmMain& w = OpenAtList(false);
   ASSERT_TRUE(ShowActive(w));
   AddFiles(w, {"/d/alone", ChosenFiles{"/d", {"b", "c", "e"}}});
-  QAction* remove = Control<QTreeWidget>(w, "NoExtension")->findChild<QAction*>("mnuRemoveFromList");
+  QTreeWidget* view = Control<QTreeWidget>(w, "NoExtension");
+  QAction* remove = view->findChild<QAction*>("mnuRemoveFromList");
   ASSERT_NE(remove, nullptr);
   EXPECT_EQ(remove->text(), "Remove from List");
-  EXPECT_TRUE(Control<QTreeWidget>(w, "NoExtension")->actions().contains(remove))
-      << "the list's context menu offers it";
+  EXPECT_TRUE(view->actions().contains(remove)) << "the list's context menu offers it";
 
-  Control<QTreeWidget>(w, "NoExtension")->setFocus();
-  Control<QTreeWidget>(w, "NoExtension")->setCurrentItem(Control<QTreeWidget>(w, "NoExtension")->topLevelItem(1));
-  QTest::keyClick(Control<QTreeWidget>(w, "NoExtension"), Qt::Key_Delete);
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "NoExtension")), (std::vector<std::string>{"/d/alone", "c", "e"}));
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), (std::vector<std::string>{"/d/alone", "/d/c", "/d/e"}));
+  view->setFocus();
+  view->setCurrentItem(view->topLevelItem(1));
+  QTest::keyClick(view, Qt::Key_Delete);
+  EXPECT_EQ(Rows(w), (Strings{"/d/alone", "c", "e"}));
+  EXPECT_EQ(Listed(w), (Strings{"/d/alone", "/d/c", "/d/e"}));
   EXPECT_EQ(w.shredList().size(), 3u);
   EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
 
   // The next row took the selection, so Delete can go on down the list.
-  EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->currentItem(),
-            Control<QTreeWidget>(w, "NoExtension")->topLevelItem(1));
+  EXPECT_EQ(view->currentItem(), view->topLevelItem(1));
   // Two rows at once through the menu entry.
-  Control<QTreeWidget>(w, "NoExtension")->clearSelection();
-  Control<QTreeWidget>(w, "NoExtension")->topLevelItem(0)->setSelected(true);
-  Control<QTreeWidget>(w, "NoExtension")->topLevelItem(2)->setSelected(true);
+  view->clearSelection();
+  view->topLevelItem(0)->setSelected(true);
+  view->topLevelItem(2)->setSelected(true);
   remove->trigger();
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{"/d/c"});
+  EXPECT_EQ(Listed(w), Strings{"/d/c"});
   EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
 
-  Control<QTreeWidget>(w, "NoExtension")->setCurrentItem(Control<QTreeWidget>(w, "NoExtension")->topLevelItem(0));
-  QTest::keyClick(Control<QTreeWidget>(w, "NoExtension"), Qt::Key_Delete);
+  view->setCurrentItem(view->topLevelItem(0));
+  QTest::keyClick(view, Qt::Key_Delete);
   EXPECT_TRUE(w.shredList().empty());
   EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
   EXPECT_FALSE(Control(w, "cmdRemove")->isEnabled());
-  QTest::keyClick(Control<QTreeWidget>(w, "NoExtension"), Qt::Key_Delete);  // nothing left: nothing happens
+  QTest::keyClick(view, Qt::Key_Delete);  // nothing left: nothing happens
   EXPECT_TRUE(fakes.dialogs.messages.empty());
 }
 

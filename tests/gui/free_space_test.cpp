@@ -4,22 +4,15 @@
 // fill a killed session left removed at the next start.
 #include <QMenu>
 #include <QMenuBar>
-#include <QPointer>
-#include <QProgressBar>
-#include <QPushButton>
 
 #include <sys/statvfs.h>
 
 #include <cstring>
 
-#include "freespace/free_space_leftover.h"
-#include "fs/entry_stat.h"
+#include "freespace/free_space_texts.h"
 #include "platform/close_signals.h"
 #include "platform/mount_points.h"
 #include "shell/close_requests.h"
-#include "freespace/free_space_texts.h"
-#include "shell/settings_record.h"
-#include "shell/shred_progress.h"
 #include "support/fake_fill_disk.h"
 #include "window_fixture.h"
 
@@ -46,10 +39,19 @@ class FreeSpace : public WindowTest {
     Control<QAction>(w, "mnuWipeFreeSpace")->trigger();
     if (wait && w.Running()) WaitUntil([&] { return !ended.isEmpty(); });
   }
-  ShredProgressDialog* FireDelay(FrmMain& w) {
-    QTimer& delay = w.runProgress().delay();
-    EXPECT_TRUE(delay.isActive());
-    return ShowProgress(w);
+  // "Yes" to a wipe of a disk of `capacity`, its worker held in `call`.
+  FrmMain& WipeHeldIn(std::uint64_t capacity, const char* call) {
+    disk.Capacity(capacity);
+    disk.HoldAt(call);
+    FrmMain& w = OpenShown();
+    Wipe(w, MessageAnswer::Yes, false);
+    disk.WaitUntilHeld();
+    return w;
+  }
+  // Nothing of a fill is left: no folder, no record of one.
+  void ExpectNoFill() {
+    EXPECT_FALSE(HoldsFill());
+    EXPECT_EQ(Record(), "");
   }
   ShownMessage Box(const std::string& text, MessageIcon icon = MessageIcon::Exclamation) {
     return {text, "Velmora", icon, MessageButtons::Ok};
@@ -69,13 +71,13 @@ TEST_F(FreeSpace, TheFileMenuHoldsTheItemAboveExitAndNothingElseChanged) {
   ASSERT_EQ(file->actions().size(), 2);
   EXPECT_EQ(file->actions()[0], Control<QAction>(w, "mnuWipeFreeSpace"));
   EXPECT_EQ(file->actions()[1], Control<QAction>(w, "mnuExit"));
-  EXPECT_EQ(Control<QAction>(w, "mnuWipeFreeSpace")->text(), "&Wipe Free Space...");
+  EXPECT_EQ(Text(w, "mnuWipeFreeSpace"), "&Wipe Free Space...");
 }
 
 TEST_F(FreeSpace, CancelInTheBrowserAndNoToTheQuestionLeaveEverythingAsItWas) {
   FrmMain& w = Open();
   Control<QAction>(w, "mnuWipeFreeSpace")->trigger();  // no folder chosen
-  EXPECT_EQ(fakes.dialogs.folder_titles, std::vector<std::string>{"Choose A Folder On The Disk To Wipe"});
+  EXPECT_EQ(fakes.dialogs.folder_titles, Strings{"Choose A Folder On The Disk To Wipe"});
   EXPECT_TRUE(fakes.dialogs.messages.empty());
 
   Wipe(w, MessageAnswer::No);
@@ -87,8 +89,7 @@ TEST_F(FreeSpace, CancelInTheBrowserAndNoToTheQuestionLeaveEverythingAsItWas) {
                               "writing to it may fail until it ends. This may take long.",
                           "Velmora", MessageIcon::Exclamation, MessageButtons::YesNoDefaultNo}));
   EXPECT_FALSE(w.Running());
-  EXPECT_FALSE(HoldsFill());
-  EXPECT_EQ(Record(), "");
+  ExpectNoFill();
   EXPECT_EQ(w.FrontPage(), Page::Selection);
 }
 
@@ -117,10 +118,9 @@ TEST_P(FreeSpaceRefusals, AreSaidWithTheirReasonAndNothingIsMade) {
   std::string text = row.text;
   text.replace(text.find("%s"), 2, folder);
   if (std::size_t e = text.find("%e"); e != std::string::npos) text.replace(e, 2, std::strerror(ENOENT));
-  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Box(text, MessageIcon::Critical)});
+  EXPECT_EQ(fakes.dialogs.messages, Messages{Box(text, MessageIcon::Critical)});
   EXPECT_FALSE(w.Running());
-  EXPECT_FALSE(HoldsFill());
-  EXPECT_EQ(Record(), "");
+  ExpectNoFill();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -167,18 +167,12 @@ TEST_F(FreeSpace, ASignalWhileTheQuestionIsUpEndsWithoutAFill) {
   EXPECT_EQ(disk.used(), 0u);
   EXPECT_EQ(fakes.dialogs.messages.size(), 1u);  // the question alone
   EXPECT_FALSE(w.Running());
-  EXPECT_FALSE(HoldsFill());
-  EXPECT_EQ(Record(), "");
-  EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
+  ExpectNoFill();
+  EXPECT_EQ(fakes.shell.addresses, Strings{"https://home.test/thanks"});
 }
 
 TEST_F(FreeSpace, YesFillsOnTheWorkerShowsItsProgressAndSaysWhatWasOverwritten) {
-  disk.Capacity(3 * kMiB);
-  disk.HoldAt(FakeFillDisk::kSync);
-  FrmMain& w = Open();
-  w.show();
-  Wipe(w, MessageAnswer::Yes, false);
-  disk.WaitUntilHeld();
+  FrmMain& w = WipeHeldIn(3 * kMiB, FakeFillDisk::kSync);
   ASSERT_TRUE(w.Running());
   EXPECT_TRUE(HoldsFill());
   EXPECT_NE(Record(), "");  // known before the first byte
@@ -194,18 +188,12 @@ TEST_F(FreeSpace, YesFillsOnTheWorkerShowsItsProgressAndSaysWhatWasOverwritten) 
   EXPECT_TRUE(dialog.isNull() || !dialog->isVisible());
   EXPECT_EQ(fakes.dialogs.messages.back(),
             Box("The free space of " + mount_point + " was wiped: 3 MiB overwritten.", MessageIcon::Information));
-  EXPECT_FALSE(HoldsFill());
-  EXPECT_EQ(Record(), "");
+  ExpectNoFill();
   EXPECT_EQ(w.FrontPage(), Page::Selection);
 }
 
 TEST_F(FreeSpace, StopEndsTheFillAtTheNextChunkAndRemovesIt) {
-  disk.Capacity(8 * kMiB);
-  disk.HoldAt(FakeFillDisk::kWrite);
-  FrmMain& w = Open();
-  w.show();
-  Wipe(w, MessageAnswer::Yes, false);
-  disk.WaitUntilHeld();
+  FrmMain& w = WipeHeldIn(8 * kMiB, FakeFillDisk::kWrite);
   QPointer<ShredProgressDialog> dialog = FireDelay(w);
   ASSERT_TRUE(dialog);
   QSignalSpy ended(&w, &FrmMain::freeSpaceWipeEnded);
@@ -216,27 +204,20 @@ TEST_F(FreeSpace, StopEndsTheFillAtTheNextChunkAndRemovesIt) {
   EXPECT_EQ(disk.used(), kMiB);  // the chunk in hand, then no more
   EXPECT_EQ(fakes.dialogs.messages.back(),
             Box("The free space of " + mount_point + " was only partly wiped: 0 bytes overwritten (stopped)."));
-  EXPECT_FALSE(HoldsFill());
-  EXPECT_EQ(Record(), "");
+  ExpectNoFill();
 }
 
 TEST_F(FreeSpace, ASignalDuringTheWipeStopsItRemovesTheFillAndThenCloses) {
-  disk.Capacity(8 * kMiB);
-  disk.HoldAt(FakeFillDisk::kWrite);
   CloseSignals close_signals;
-  FrmMain& w = Open();
-  w.show();
+  FrmMain& w = WipeHeldIn(8 * kMiB, FakeFillDisk::kWrite);
   ConnectCloseRequests(*qApp, w, close_signals);
-  Wipe(w, MessageAnswer::Yes, false);
-  disk.WaitUntilHeld();
   ASSERT_EQ(::raise(SIGTERM), 0);
   QTest::qWait(0);
   EXPECT_TRUE(w.isVisible());  // nothing closes under the chunk in hand
   disk.Release();
   WaitUntil([&] { return !w.isVisible(); });
-  EXPECT_FALSE(HoldsFill());
-  EXPECT_EQ(Record(), "");
-  EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
+  ExpectNoFill();
+  EXPECT_EQ(fakes.shell.addresses, Strings{"https://home.test/thanks"});
   ASSERT_EQ(fakes.dialogs.messages.size(), 1u);  // the question; no box holds up the way out
 }
 
@@ -251,8 +232,7 @@ TEST_F(FreeSpace, AFillAKilledSessionLeftIsRemovedAtTheNextStart) {
   WriteFile(dir / "disk/mine", RandomBytes(100, 2));
   fakes.settings.values[kFreeSpaceFillKey] = QString::fromStdString(FormatFillRecord({id}));
   Open();
-  EXPECT_FALSE(HoldsFill());
-  EXPECT_EQ(Record(), "");
+  ExpectNoFill();
   EXPECT_EQ(ReadFile(dir / "disk/mine"), RandomBytes(100, 2));
 }
 

@@ -82,8 +82,7 @@ TEST_F(HandOverBetweenProcesses, PathsOfASecondStartAreListedByTheRunningCopy) {
   EXPECT_EQ(second.exitCode(), 0);
   EXPECT_EQ(w.FrontPage(), Page::Result);
   EXPECT_TRUE(Control<QRadioButton>(w, "OptFile")->isChecked());
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")),
-            (std::vector<std::string>{dir / "docs/x.txt", dir / "docs/y z.txt"}));
+  EXPECT_EQ(Listed(w), (Strings{dir / "docs/x.txt", dir / "docs/y z.txt"}));
   EXPECT_TRUE(fakes.dialogs.messages.empty());
   EXPECT_TRUE(Exists(dir / "docs/x.txt")) << "nothing is shredded before Shred Now";
 
@@ -98,13 +97,13 @@ TEST_F(HandOverBetweenProcesses, PathsOfASecondStartAreListedByTheRunningCopy) {
 TEST_F(HandOverBetweenProcesses, LeftoverSocketIsReplacedAndNonsenseIsIgnored) {
   const QString socket_path = QString::fromStdString(run + "/velmora.socket");
   WriteText(run + "/velmora.socket", "the user's own file");
-  std::vector<std::vector<std::string>> received;
-  QtHandOver(socket_path).Listen([](std::vector<std::string>) {});  // off: not its socket
+  std::vector<Strings> received;
+  QtHandOver(socket_path).Listen([](Strings) {});  // off: not its socket
   EXPECT_EQ(ReadText(run + "/velmora.socket"), "the user's own file");
   ::unlink((run + "/velmora.socket").c_str());
   ::close(Socket(run + "/velmora.socket", true));
   QtHandOver hand_over(socket_path);
-  hand_over.Listen([&](std::vector<std::string> paths) { received.push_back(std::move(paths)); });
+  hand_over.Listen([&](Strings paths) { received.push_back(std::move(paths)); });
   QLocalSocket peer;
   peer.connectToServer(socket_path);
   ASSERT_TRUE(peer.waitForConnected(5000));
@@ -119,7 +118,7 @@ TEST_F(HandOverBetweenProcesses, LeftoverSocketIsReplacedAndNonsenseIsIgnored) {
   WaitUntil([&] { return !received.empty(); });
   second.join();
   EXPECT_TRUE(taken);
-  EXPECT_EQ(received, (std::vector<std::vector<std::string>>{{"/a", std::string("/caf\xe9")}}));
+  EXPECT_EQ(received, (std::vector<Strings>{{"/a", std::string("/caf\xe9")}}));
 }
 
 // A thousand idle connections (peers that never say a word) do not knock
@@ -133,8 +132,8 @@ TEST_F(HandOverBetweenProcesses, AThousandIdleConnectionsDoNotKnockTheListenerOu
   ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &raised), 0);
   const QString path = QString::fromStdString(run + "/velmora.socket");
   QtHandOver hand_over(path);
-  std::vector<std::vector<std::string>> received;
-  hand_over.Listen([&](std::vector<std::string> paths) { received.push_back(std::move(paths)); });
+  std::vector<Strings> received;
+  hand_over.Listen([&](Strings paths) { received.push_back(std::move(paths)); });
   std::vector<int> idle(1000);
   for (int& peer : idle) ASSERT_GE(peer = Socket(run + "/velmora.socket", false), 0);
   WaitUntil([&] {
@@ -156,7 +155,7 @@ TEST_F(HandOverBetweenProcesses, AThousandIdleConnectionsDoNotKnockTheListenerOu
   QDataStream(&message, QIODevice::WriteOnly) << quint32{0x564c4d31} << QList<QByteArray>{"/a"};
   peer.write(message);
   WaitUntil([&] { return !received.empty(); });
-  EXPECT_EQ(received, (std::vector<std::vector<std::string>>{{"/a"}}));
+  EXPECT_EQ(received, (std::vector<Strings>{{"/a"}}));
 }
 
 }  // namespace

@@ -54,8 +54,7 @@ TEST(Artwork, BannerAtTwiceTheRatioIsSharperThanTheOneScaledUp) {
 using HiDpiWindow = WindowTest;
 
 TEST_F(HiDpiWindow, TheWindowShowsArtworkDrawnForItsScreen) {
-  FrmMain& w = Open();
-  w.show();
+  FrmMain& w = OpenShown();
   QApplication::processEvents();
   const qreal ratio = w.devicePixelRatioF();
   const char* scale = std::getenv("QT_SCALE_FACTOR");

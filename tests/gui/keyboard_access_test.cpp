@@ -2,7 +2,6 @@
 // The window from the keyboard and through a screen reader: the Tab order of
 // each page, Alt+E on every page, Enter on buttons, names and labels.
 #include <QAccessible>
-#include <QTest>
 
 #include "window_fixture.h"
 
@@ -24,8 +23,8 @@ class Keyboard : public WindowTest {
     QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
   }
   // The controls Tab visits from the focus on, until it comes back.
-  static std::vector<std::string> TabChain() {
-    std::vector<std::string> chain{Focus()};
+  static Strings TabChain() {
+    Strings chain{Focus()};
     for (int i = 0; i < 20; ++i) {
       Press(Qt::Key_Tab);
       if (Focus() == chain.front()) return chain;
@@ -34,39 +33,29 @@ class Keyboard : public WindowTest {
     chain.push_back("...no cycle");
     return chain;
   }
-  // Alt+E, once; the program has ended when the window is closed and the
-  // farewell page was asked for exactly once.
-  void AltEEnds(FrmMain& w) {
-    Press(Qt::Key_E, Qt::AltModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); })) << "still open, focus on " << Focus();
-    EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
-    EXPECT_TRUE(fakes.dialogs.messages.empty());
-  }
 };
-
-using Chain = std::vector<std::string>;
 
 TEST_F(Keyboard, TabVisitsOnlyTheVisibleControlsOfEachPageInTheDesignedOrder) {
   FrmMain& w = OpenActive();
   // The option buttons are one group: Tab stops at one, the arrows move
   // between them.
-  EXPECT_EQ(TabChain(), (Chain{"OptFolder", "cmdExit", "cboOverwriteNoOfTimes", "cboOverwriteWith"}));
+  EXPECT_EQ(TabChain(), (Strings{"OptFolder", "cmdExit", "cboOverwriteNoOfTimes", "cboOverwriteWith"}));
   Press(Qt::Key_Down);
   EXPECT_EQ(Focus(), "OptFile");
   Press(Qt::Key_Space);
   EXPECT_TRUE(Control<QRadioButton>(w, "OptFile")->isChecked());
-  EXPECT_EQ(TabChain(), (Chain{"OptFile", "cmdExit", "cmdNext", "cboOverwriteNoOfTimes", "cboOverwriteWith"}));
+  EXPECT_EQ(TabChain(), (Strings{"OptFile", "cmdExit", "cmdNext", "cboOverwriteNoOfTimes", "cboOverwriteWith"}));
 
   Control(w, "cmdNext")->click();
-  EXPECT_EQ(TabChain(), (Chain{"cmdAdd", "NoExtension", "cmdEx", "cmdBack", "cmdClear"}));
+  EXPECT_EQ(TabChain(), (Strings{"cmdAdd", "NoExtension", "cmdEx", "cmdBack", "cmdClear"}));
   AddFiles(w, {"/x/a"});
-  EXPECT_EQ(TabChain(), (Chain{"cmdAdd", "NoExtension", "cmdEx", "cmdBack", "cmdClear", "cmdRemove"}));
+  EXPECT_EQ(TabChain(), (Strings{"cmdAdd", "NoExtension", "cmdEx", "cmdBack", "cmdClear", "cmdRemove"}));
 
   w.BringToFront(Page::Final);
-  EXPECT_EQ(TabChain(), (Chain{"cmdLog", "cmdFinish", "cmdBack1"}));
+  EXPECT_EQ(TabChain(), (Strings{"cmdLog", "cmdFinish", "cmdBack1"}));
 
   Control<QAction>(w, "mnuAbout")->trigger();
-  EXPECT_EQ(TabChain(), (Chain{"cmdOK", "Label14", "Label15"}));
+  EXPECT_EQ(TabChain(), (Strings{"cmdOK", "Label14", "Label15"}));
 }
 
 TEST_F(Keyboard, HiddenControlsTakeNoFocus) {
@@ -85,7 +74,12 @@ TEST_P(AltE, EndsTheProgramAtTheFirstPress) {
   if (GetParam() == Page::Final) w.BringToFront(Page::Final);
   if (GetParam() == Page::About) Control<QAction>(w, "mnuAbout")->trigger();
   ASSERT_EQ(w.FrontPage(), GetParam());
-  AltEEnds(w);
+  // Alt+E, once; the program has ended when the window is closed and the
+  // farewell page was asked for exactly once.
+  Press(Qt::Key_E, Qt::AltModifier);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); })) << "still open, focus on " << Focus();
+  EXPECT_EQ(fakes.shell.addresses, Strings{"https://home.test/thanks"});
+  EXPECT_TRUE(fakes.dialogs.messages.empty());
 }
 
 std::string PageName(const ::testing::TestParamInfo<Page>& info) {
@@ -116,7 +110,7 @@ TEST_F(Keyboard, EnterAndReturnPressTheFocusedButtonAndNoneIsADefault) {
   Control<QRadioButton>(w, "OptFile")->setFocus();
   Press(Qt::Key_Return);
   EXPECT_TRUE(Control<QRadioButton>(w, "OptFile")->isChecked());
-  EXPECT_EQ(Control<QLabel>(w, "Label3")->text(), "Select Files to Shred:");
+  EXPECT_EQ(Text(w, "Label3"), "Select Files to Shred:");
   Control(w, "cmdNext")->setFocus();
   Press(Qt::Key_Enter, Qt::KeypadModifier);
   EXPECT_EQ(w.FrontPage(), Page::Result);
@@ -144,7 +138,7 @@ TEST_F(Keyboard, AboutPageLinksWorkFromTheKeyboard) {
   Press(Qt::Key_Tab);
   ASSERT_EQ(Focus(), "Label15");
   Press(Qt::Key_Space);
-  EXPECT_EQ(fakes.shell.addresses, (std::vector<std::string>{"https://home.test/", "https://home.test/contact"}));
+  EXPECT_EQ(fakes.shell.addresses, (Strings{"https://home.test/", "https://home.test/contact"}));
   EXPECT_EQ(w.FrontPage(), Page::About);
 }
 
@@ -163,8 +157,8 @@ TEST_F(Keyboard, DropDownListsAreLabelledByTheirCaptions) {
     EXPECT_TRUE(labelled) << list->objectName().toStdString();
   }
   // The captions themselves are unchanged: no access key was added.
-  EXPECT_EQ(Control<QLabel>(w, "Label5")->text(), "Over write No. of Times");
-  EXPECT_EQ(Control<QLabel>(w, "Label6")->text(), "Over write with");
+  EXPECT_EQ(Text(w, "Label5"), "Over write No. of Times");
+  EXPECT_EQ(Text(w, "Label6"), "Over write with");
 }
 
 TEST_F(Keyboard, ListArtworkAndLinksHaveNames) {
@@ -177,20 +171,20 @@ TEST_F(Keyboard, ListArtworkAndLinksHaveNames) {
   EXPECT_EQ(contact->role(), QAccessible::Link);
   EXPECT_EQ(contact->text(QAccessible::Name), "Contact Us");
   QAccessibleInterface* home = Accessible(Control<LinkLabel>(w, "Label14"));
-  EXPECT_EQ(home->text(QAccessible::Name), Control<LinkLabel>(w, "Label14")->text());
+  EXPECT_EQ(home->text(QAccessible::Name), Text(w, "Label14"));
   ASSERT_NE(home->actionInterface(), nullptr);
   EXPECT_TRUE(home->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
   home->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-  EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/"});
+  EXPECT_EQ(fakes.shell.addresses, Strings{"https://home.test/"});
 }
 
 TEST_F(Keyboard, EachRowShowsItsFullPathAsATooltip) {
   FrmMain& w = OpenAtList(false);
   AddFiles(w, {"/home/u/alone.txt", ChosenFiles{"/home/u/docs", {"b.txt", "a.txt"}}});
-  std::vector<std::string> tips;
+  Strings tips;
   for (int i = 0; i < Control<QTreeWidget>(w, "NoExtension")->topLevelItemCount(); ++i)
     tips.push_back(Control<QTreeWidget>(w, "NoExtension")->topLevelItem(i)->toolTip(0).toStdString());
-  EXPECT_EQ(tips, (std::vector<std::string>{"/home/u/alone.txt", "/home/u/docs/b.txt", "/home/u/docs/a.txt"}));
+  EXPECT_EQ(tips, (Strings{"/home/u/alone.txt", "/home/u/docs/b.txt", "/home/u/docs/a.txt"}));
 }
 
 // The panel below the designed client area is never seen: a screen reader

@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The wizard's pages and what each navigation control does to the window.
-#include <QSignalSpy>
-#include <QTest>
 
 #include <map>
 
@@ -29,27 +27,24 @@ TEST_F(PageFlow, ChoosingAModeEnablesNextAndSetsTheListHeading) {
   EXPECT_FALSE(Control(w, "cmdNext")->isEnabled());
   Control<QRadioButton>(w, "OptFile")->click();
   EXPECT_TRUE(Control(w, "cmdNext")->isEnabled());
-  EXPECT_EQ(Control<QLabel>(w, "Label3")->text(), "Select Files to Shred:");
+  EXPECT_EQ(Text(w, "Label3"), "Select Files to Shred:");
   Control<QRadioButton>(w, "OptFolder")->click();
   EXPECT_TRUE(Control(w, "cmdNext")->isEnabled());
   EXPECT_FALSE(Control<QRadioButton>(w, "OptFile")->isChecked());
-  EXPECT_EQ(Control<QLabel>(w, "Label3")->text(), "Select a Folder to Shred:");
+  EXPECT_EQ(Text(w, "Label3"), "Select a Folder to Shred:");
 }
 
 TEST_F(PageFlow, NextCapturesTheShownChoices) {
-  FrmMain& w = Open();
-  Control<QRadioButton>(w, "OptFile")->click();
-  Control(w, "cmdNext")->click();
+  FrmMain& w = OpenAtList(false);
   EXPECT_EQ(w.FrontPage(), Page::Result);
   EXPECT_FALSE(w.options().FolderMode);
   EXPECT_EQ(w.options().OverwriteNoOfTimes, 3);
   EXPECT_EQ(w.options().OverwriteWith, "Ones and Zeros");
 
   Control(w, "cmdBack")->click();
-  Control<QRadioButton>(w, "OptFolder")->click();
   Control<QComboBox>(w, "cboOverwriteNoOfTimes")->setCurrentIndex(5);
   Control<QComboBox>(w, "cboOverwriteWith")->setCurrentIndex(1);
-  Control(w, "cmdNext")->click();
+  ChooseMode(w, true);
   EXPECT_TRUE(w.options().FolderMode);
   EXPECT_EQ(w.options().OverwriteNoOfTimes, 10);
   EXPECT_EQ(w.options().OverwriteWith, "Random Chars");
@@ -69,15 +64,13 @@ TEST_F(PageFlow, BackFromAFilledListEmptiesItAndDeselectsBothModes) {
   EXPECT_FALSE(Control<QRadioButton>(w, "OptFolder")->isChecked());
   EXPECT_FALSE(Control(w, "cmdNext")->isEnabled());
   // Clearing the option is not a click: the heading stays.
-  EXPECT_EQ(Control<QLabel>(w, "Label3")->text(), "Select Files to Shred:");
+  EXPECT_EQ(Text(w, "Label3"), "Select Files to Shred:");
   EXPECT_EQ(Control<QComboBox>(w, "cboOverwriteNoOfTimes")->currentIndex(), 4);
 }
 
 TEST_F(PageFlow, BackFromTheResultDeletesTheReportAndKeepsTheMode) {
-  FrmMain& w = OpenAtList(false);
-  WriteText(dir / "f", "data");
-  AddFiles(w, {dir / "f"});
-  ShredNow(w);
+  FrmMain& w = Open();
+  ShredAFile(w);
   ASSERT_EQ(w.FrontPage(), Page::Final);
   ASSERT_TRUE(Exists(report_path));
   Control(w, "cmdBack1")->click();
@@ -94,18 +87,15 @@ TEST_F(PageFlow, BackFromTheResultDeletesTheReportAndKeepsTheMode) {
 }
 
 TEST_F(PageFlow, ANewPassCountIsUsedByTheNextRun) {
-  FrmMain& w = OpenAtList(false);
-  WriteText(dir / "f", "data");
-  AddFiles(w, {dir / "f"});
-  ShredNow(w);
+  FrmMain& w = Open();
+  ShredAFile(w);
   Control(w, "cmdBack1")->click();
   Control<QComboBox>(w, "cboOverwriteNoOfTimes")->setCurrentIndex(0);
   Control(w, "cmdNext")->click();
   WriteText(dir / "g", "data");
   AddFiles(w, {dir / "g"});
   ShredNow(w);
-  EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
-            "Velmora has shred the Ones and Zeros Technique and 1 Number of times");
+  EXPECT_EQ(Text(w, "lblResultCaption"), "Velmora has shred the Ones and Zeros Technique and 1 Number of times");
   EXPECT_NE(ReadText(report_path).find("Files Overwritten: 1 times\r\n"), std::string::npos);
 }
 
@@ -116,7 +106,7 @@ TEST_F(PageFlow, AboutReturnsToThePageItWasOpenedFrom) {
   EXPECT_EQ(w.FrontPage(), Page::About);
   Control(w, "cmdOK")->click();
   EXPECT_EQ(w.FrontPage(), Page::Result);
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "NoExtension")), std::vector<std::string>{"/x/a"});
+  EXPECT_EQ(Rows(w), Strings{"/x/a"});
 
   w.BringToFront(Page::Final);
   Control<QAction>(w, "mnuAbout")->trigger();
@@ -132,9 +122,9 @@ TEST_F(PageFlow, ResetDeselectsButKeepsTheListAndTheHeading) {
   EXPECT_EQ(w.FrontPage(), Page::Selection);
   EXPECT_FALSE(Control<QRadioButton>(w, "OptFile")->isChecked() || Control<QRadioButton>(w, "OptFolder")->isChecked());
   EXPECT_FALSE(Control(w, "cmdNext")->isEnabled());
-  EXPECT_EQ(Control<QLabel>(w, "Label3")->text(), "Select a Folder to Shred:");
+  EXPECT_EQ(Text(w, "Label3"), "Select a Folder to Shred:");
   ChooseMode(w, true);
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{"/home/u/old"});
+  EXPECT_EQ(Listed(w), Strings{"/home/u/old"});
   EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
 }
 
@@ -163,8 +153,7 @@ TEST_F(PageFlow, AccessKeysOfPagesBehindDoNothing) {
 }
 
 TEST_F(PageFlow, OnlyTheFrontPageTakesFocus) {
-  FrmMain& w = Open();
-  w.show();
+  FrmMain& w = OpenShown();
   const std::map<Page, const char*> frames = {{Page::Selection, "fraSelection"},
                                               {Page::Result, "fraResult"},
                                               {Page::Final, "fraFinal"},

@@ -9,7 +9,6 @@
 #include <QFile>
 
 #include "cli/cli_shred.h"
-#include "shell/drop_target.h"
 #include "shell/outcome_box.h"
 #include "shell/path_intake.h"
 #include "window_fixture.h"
@@ -27,6 +26,7 @@ ShownMessage Unlisted(const Lines& lines) {
 const std::string kFolder = "(a folder: choose Shred Folder(s))";
 const std::string kFile = "(a file: choose Shred File(s))";
 const std::string kMissing = "(not found)";
+const ShownMessage kProgramRefused = Refusal("Velmora Application Cannot Be Shredded");
 
 class GivenPaths : public WindowTest {
  protected:
@@ -37,7 +37,7 @@ class GivenPaths : public WindowTest {
     WriteText(dir / "docs/a.txt", "a");
     WriteText(dir / "docs/b.txt", "b");
   }
-  FrmMain& StartWith(const std::vector<std::string>& paths, const std::string& cwd = "/") {
+  FrmMain& StartWith(const Strings& paths, const std::string& cwd = "/") {
     FrmMain& w = Open();
     OpenListWithPaths(w, fakes.dialogs, paths, cwd);
     return w;
@@ -48,13 +48,12 @@ TEST_F(GivenPaths, TwoFilesOpenTheListPageInFileModeAndShredNothingYet) {
   FrmMain& w = StartWith({"docs/a.txt", dir / "docs/b.txt"}, dir.path());
   EXPECT_EQ(w.FrontPage(), Page::Result);
   EXPECT_TRUE(Control<QRadioButton>(w, "OptFile")->isChecked());
-  EXPECT_EQ(Control<QLabel>(w, "Label3")->text(), "Select Files to Shred:");
+  EXPECT_EQ(Text(w, "Label3"), "Select Files to Shred:");
   EXPECT_FALSE(w.options().FolderMode);
   EXPECT_EQ(w.options().OverwriteNoOfTimes, 3);
   // Single choices: the full path is what the user sees.
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "NoExtension")),
-            (std::vector<std::string>{dir / "docs/a.txt", dir / "docs/b.txt"}));
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), Texts(Control<QTreeWidget>(w, "NoExtension")));
+  EXPECT_EQ(Rows(w), (Strings{dir / "docs/a.txt", dir / "docs/b.txt"}));
+  EXPECT_EQ(Listed(w), Rows(w));
   EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
   EXPECT_TRUE(fakes.dialogs.messages.empty());
   EXPECT_TRUE(fakes.dialogs.file_titles.empty()) << "no chooser is shown";
@@ -65,9 +64,9 @@ TEST_F(GivenPaths, TwoFilesOpenTheListPageInFileModeAndShredNothingYet) {
 TEST_F(GivenPaths, FoldersOnlyOpenFolderModeAndTheLastIsTheFolderToShred) {
   FrmMain& w = StartWith({dir / "tree/", dir / "tree2"});
   EXPECT_TRUE(Control<QRadioButton>(w, "OptFolder")->isChecked());
-  EXPECT_EQ(Control<QLabel>(w, "Label3")->text(), "Select a Folder to Shred:");
+  EXPECT_EQ(Text(w, "Label3"), "Select a Folder to Shred:");
   EXPECT_TRUE(w.options().FolderMode);
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), (std::vector<std::string>{dir / "tree", dir / "tree2"}));
+  EXPECT_EQ(Listed(w), (Strings{dir / "tree", dir / "tree2"}));
   EXPECT_EQ(w.options().FolderToShred, dir / "tree2");
   EXPECT_TRUE(fakes.dialogs.messages.empty());
 }
@@ -75,9 +74,8 @@ TEST_F(GivenPaths, FoldersOnlyOpenFolderModeAndTheLastIsTheFolderToShred) {
 TEST_F(GivenPaths, FoldersAmongFilesAndMissingPathsAreNamedInOneBoxAfterTheRest) {
   FrmMain& w = StartWith({"tree", "docs/a.txt", "nothing-here", "docs/b.txt"}, dir.path());
   EXPECT_TRUE(Control<QRadioButton>(w, "OptFile")->isChecked());
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")),
-            (std::vector<std::string>{dir / "docs/a.txt", dir / "docs/b.txt"}));
-  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({{dir / "tree", kFolder}, {dir / "nothing-here", kMissing}})});
+  EXPECT_EQ(Listed(w), (Strings{dir / "docs/a.txt", dir / "docs/b.txt"}));
+  EXPECT_EQ(fakes.dialogs.messages, Messages{Unlisted({{dir / "tree", kFolder}, {dir / "nothing-here", kMissing}})});
   EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
 }
 
@@ -87,7 +85,7 @@ TEST_F(GivenPaths, NothingThatExistsStillOpensFileModeWithAnEmptyList) {
   EXPECT_TRUE(Control<QRadioButton>(w, "OptFile")->isChecked());
   EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
   EXPECT_FALSE(Control(w, "cmdRemove")->isEnabled());
-  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({{dir / "gone", kMissing}})});
+  EXPECT_EQ(fakes.dialogs.messages, Messages{Unlisted({{dir / "gone", kMissing}})});
 }
 
 TEST_F(GivenPaths, RefusalsComeAsTheyComeAndTheBoxLast) {
@@ -95,9 +93,8 @@ TEST_F(GivenPaths, RefusalsComeAsTheyComeAndTheBoxLast) {
   // does; the paths after it are still added.
   WriteText(dir / "prog/velmora", "program");
   FrmMain& w = StartWith({dir / "docs/a.txt", dir / "prog/velmora", dir / "missing", dir / "docs/b.txt"});
-  EXPECT_EQ(fakes.dialogs.messages, (std::vector<ShownMessage>{Refusal("Velmora Application Cannot Be Shredded"),
-                                                               Unlisted({{dir / "missing", kMissing}})}));
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "docs/b.txt"});
+  EXPECT_EQ(fakes.dialogs.messages, (Messages{kProgramRefused, Unlisted({{dir / "missing", kMissing}})}));
+  EXPECT_EQ(Listed(w), Strings{dir / "docs/b.txt"});
   EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
   // A refusal that leaves the list empty leaves nothing to shred.
   OpenListWithPaths(w, fakes.dialogs, {dir / "prog/velmora"}, "/");
@@ -113,14 +110,13 @@ TEST_F(GivenPaths, HandOverOnTheResultPageChangesNothingUnlessAPathIsListed) {
   ShredNow(w);
   ASSERT_EQ(w.FrontPage(), Page::Final);
   TakeHandedOverPaths(w, fakes.dialogs, {dir / "prog/velmora", dir / "missing"});
-  EXPECT_EQ(fakes.dialogs.messages, (std::vector<ShownMessage>{Refusal("Velmora Application Cannot Be Shredded"),
-                                                               Unlisted({{dir / "missing", kMissing}})}));
+  EXPECT_EQ(fakes.dialogs.messages, (Messages{kProgramRefused, Unlisted({{dir / "missing", kMissing}})}));
   EXPECT_EQ(w.FrontPage(), Page::Final);
   EXPECT_TRUE(Exists(report_path));
   EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
   TakeHandedOverPaths(w, fakes.dialogs, {dir / "docs/b.txt"});
   EXPECT_EQ(w.FrontPage(), Page::Result);
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "docs/b.txt"});
+  EXPECT_EQ(Listed(w), Strings{dir / "docs/b.txt"});
   EXPECT_FALSE(Exists(report_path));
 }
 
@@ -129,9 +125,9 @@ TEST_F(GivenPaths, ProtectedFoldersAreRefusedWithTheirOwnMessages) {
   EXPECT_TRUE(Control<QRadioButton>(w, "OptFolder")->isChecked());
   // "/usr/bin/.." is /usr itself, however it is spelled.
   EXPECT_EQ(fakes.dialogs.messages,
-            (std::vector<ShownMessage>{Refusal("Only Folder Can Be Shredded"), Refusal("Velmora Cannot Be Shredded"),
-                                       Refusal("Window Folder Cannot Be Shredded")}));
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "tree"});
+            (Messages{Refusal("Only Folder Can Be Shredded"), Refusal("Velmora Cannot Be Shredded"),
+                      Refusal("Window Folder Cannot Be Shredded")}));
+  EXPECT_EQ(Listed(w), Strings{dir / "tree"});
 }
 
 TEST_F(GivenPaths, NoPathsLeaveTheOptionsPageAlone) {
@@ -151,14 +147,14 @@ TEST_F(GivenPaths, EveryKindThatCannotBeListedIsRefusedAtOnceWithItsReason) {
                           dir / "tree", dir / "gone"});
   const std::string err = ::testing::internal::GetCapturedStderr();
   EXPECT_TRUE(Control<QRadioButton>(w, "OptFile")->isChecked());
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "docs/a.txt"});
+  EXPECT_EQ(Listed(w), Strings{dir / "docs/a.txt"});
   const ShownMessage box = Unlisted({{dir / "link", "(a link)"},
                                      {dir / "folder-link", "(a link)"},
                                      {dir / "fifo", "(not a regular file)"},
                                      {"/dev/null", "(not a regular file)"},
                                      {dir / "tree", kFolder},
                                      {dir / "gone", kMissing}});
-  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{box});
+  EXPECT_EQ(fakes.dialogs.messages, Messages{box});
   EXPECT_EQ(err, box.text + "\n");
   // Nothing refused was touched.
   EXPECT_TRUE(Exists(dir / "fifo"));
@@ -172,9 +168,9 @@ TEST_F(GivenPaths, FolderModeRefusesFilesAndLinksToFolders) {
   FrmMain& w = StartWith({dir / "tree"});
   ASSERT_TRUE(Control<QRadioButton>(w, "OptFolder")->isChecked());
   AddDroppedPaths(w, fakes.dialogs, {dir / "folder-link", dir / "docs/b.txt", dir / "tree2"});
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), (std::vector<std::string>{dir / "tree", dir / "tree2"}));
+  EXPECT_EQ(Listed(w), (Strings{dir / "tree", dir / "tree2"}));
   EXPECT_EQ(fakes.dialogs.messages,
-            std::vector<ShownMessage>{Unlisted({{dir / "folder-link", "(a link)"}, {dir / "docs/b.txt", kFile}})});
+            Messages{Unlisted({{dir / "folder-link", "(a link)"}, {dir / "docs/b.txt", kFile}})});
 }
 
 // The user guide explains every reason the program can give, so a reason
@@ -225,9 +221,8 @@ TEST_F(Drops, FilesDroppedInFileModeAreAddedAsSingleChoices) {
   AddFiles(w, {dir / "docs/a.txt"});
   ASSERT_TRUE(Drop(w, {File(dir / "docs/A.TXT"), File(dir / "docs/b.txt")}));
   // A.TXT does not exist: it is named, not compared as a duplicate.
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "NoExtension")),
-            (std::vector<std::string>{dir / "docs/a.txt", dir / "docs/b.txt"}));
-  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({{dir / "docs/A.TXT", kMissing}})});
+  EXPECT_EQ(Rows(w), (Strings{dir / "docs/a.txt", dir / "docs/b.txt"}));
+  EXPECT_EQ(fakes.dialogs.messages, Messages{Unlisted({{dir / "docs/A.TXT", kMissing}})});
   ASSERT_TRUE(Drop(w, {File(dir / "docs/b.txt")}));  // a duplicate: skipped silently
   EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->topLevelItemCount(), 2);
   EXPECT_EQ(fakes.dialogs.messages.size(), 1u);
@@ -236,16 +231,16 @@ TEST_F(Drops, FilesDroppedInFileModeAreAddedAsSingleChoices) {
 TEST_F(Drops, WrongKindForTheModeIsNamedNotAdded) {
   FrmMain& w = OpenAtList(false);
   ASSERT_TRUE(Drop(w, {File(dir / "tree")}));
-  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({{dir / "tree", kFolder}})});
+  EXPECT_EQ(fakes.dialogs.messages, Messages{Unlisted({{dir / "tree", kFolder}})});
   EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
 
   fakes.dialogs.messages.clear();
   Control(w, "cmdBack")->click();
   ChooseMode(w, true);
   ASSERT_TRUE(Drop(w, {File(dir / "docs/a.txt"), File(dir / "tree")}));
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "tree"});
+  EXPECT_EQ(Listed(w), Strings{dir / "tree"});
   EXPECT_EQ(w.options().FolderToShred, dir / "tree");
-  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Unlisted({{dir / "docs/a.txt", kFile}})});
+  EXPECT_EQ(fakes.dialogs.messages, Messages{Unlisted({{dir / "docs/a.txt", kFile}})});
 }
 
 TEST_F(Drops, NamesThatAreNotValidUnicodeKeepTheirBytes) {

@@ -1,12 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The run on its worker thread: the dialog past 500 ms, Stop, no input and
 // no second run while it goes.
-#include <QPointer>
-#include <QProgressBar>
-#include <QPushButton>
 
-#include "shell/shred_progress.h"
-#include "support/capture.h"
 #include "window_fixture.h"
 
 namespace velmora::testing {
@@ -15,9 +10,8 @@ namespace {
 class WindowWorker : public WindowTest {
  protected:
   // The list page in file mode with `names` listed, the window shown.
-  FrmMain& ListFiles(const std::vector<std::string>& names) {
-    FrmMain& w = OpenAtList(false);
-    w.show();
+  FrmMain& ListFiles(const Strings& names) {
+    FrmMain& w = OpenAtList(false, /*shown=*/true);
     for (std::size_t i = 0; i < names.size(); ++i) {
       WriteFile(dir / names[i], RandomBytes(5000 + 1000 * i, 30 + i));
       AddFiles(w, {dir / names[i]});
@@ -27,22 +21,11 @@ class WindowWorker : public WindowTest {
   bool Untouched(const std::string& name, std::size_t i) {
     return Exists(dir / name) && ReadFile(dir / name) == RandomBytes(5000 + 1000 * i, 30 + i);
   }
-  // Fires the dialog's delay by hand, as if 500 ms had passed.
-  ShredProgressDialog* FireDelay(FrmMain& w) {
-    QTimer& delay = w.runProgress().delay();
-    EXPECT_TRUE(delay.isActive());
-    EXPECT_TRUE(delay.isSingleShot());
-    EXPECT_EQ(delay.interval(), 500);
-    return ShowProgress(w);
-  }
 };
 
 TEST_F(WindowWorker, DialogOnlyPastTheDelayThenItFollowsTheRunAndGoesWithIt) {
   FrmMain& w = ListFiles({"a", "b"});
-  QSignalSpy ended(&w, &FrmMain::shredRunEnded);
-  HoldSyncOf hold(dir / "a");
-  Control(w, "cmdRemove")->click();
-  hold.WaitUntilHeld();
+  HeldRun run(w, dir / "a");
   ASSERT_TRUE(w.Running());
   EXPECT_EQ(w.runProgress().dialog(), nullptr);
   EXPECT_EQ(w.FrontPage(), Page::Result);
@@ -61,8 +44,7 @@ TEST_F(WindowWorker, DialogOnlyPastTheDelayThenItFollowsTheRunAndGoesWithIt) {
   // so not on the bar either.
   EXPECT_EQ(dialog->value(), 0);
 
-  hold.Release();
-  WaitUntil([&] { return !ended.isEmpty(); });
+  run.End();
   EXPECT_TRUE(dialog.isNull() || !dialog->isVisible());
   EXPECT_EQ(w.runProgress().dialog(), nullptr);
   EXPECT_FALSE(w.runProgress().delay().isActive());
@@ -72,11 +54,8 @@ TEST_F(WindowWorker, DialogOnlyPastTheDelayThenItFollowsTheRunAndGoesWithIt) {
   EXPECT_TRUE(fakes.dialogs.messages.empty());
 
   // A run that ends before the delay leaves nothing behind to fire.
-  Control(w, "cmdBack1")->click();
-  Control(w, "cmdNext")->click();
   WriteFile(dir / "c", RandomBytes(100, 3));
-  AddFiles(w, {dir / "c"});
-  ShredNow(w);
+  ShredAgain(w, false, {dir / "c"});
   EXPECT_FALSE(w.runProgress().delay().isActive());
   EXPECT_EQ(w.runProgress().dialog(), nullptr);
 }
@@ -99,19 +78,16 @@ TEST_F(WindowWorker, FolderModeLabelNamesThePhaseAndStopIsOffOnceEveryFileIsOver
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.label);
-    MakeDir(dir / "album");
-    MakeDir(dir / "later");
-    WriteFile(dir / "album/one", RandomBytes(3000, 1));
-    ASSERT_EQ(::symlink("one", (dir / "album/link").c_str()), 0);
-    WriteFile(dir / "later/two", RandomBytes(3000, 2));
-    FrmMain& w = OpenAtList(true);
-    w.show();
+    TempDir files;
+    MakeDir(files / "album");
+    MakeDir(files / "later");
+    WriteFile(files / "album/one", RandomBytes(3000, 1));
+    ASSERT_EQ(::symlink("one", (files / "album/link").c_str()), 0);
+    WriteFile(files / "later/two", RandomBytes(3000, 2));
+    FrmMain& w = OpenAtList(true, /*shown=*/true);
     fakes.dialogs.messages.clear();
-    AddFolders(w, {dir / "album", dir / "later"});
-    QSignalSpy ended(&w, &FrmMain::shredRunEnded);
-    HoldCallOn hold(row.call, dir / row.path);
-    Control(w, "cmdRemove")->click();
-    hold.WaitUntilHeld();
+    AddFolders(w, {files / "album", files / "later"});
+    HeldRun run(w, row.call, files / row.path);
     QPointer<ShredProgressDialog> dialog = FireDelay(w);
     ASSERT_TRUE(dialog);
     EXPECT_EQ(dialog->labelText().toStdString(), row.label);
@@ -129,19 +105,17 @@ TEST_F(WindowWorker, FolderModeLabelNamesThePhaseAndStopIsOffOnceEveryFileIsOver
       EXPECT_EQ(dialog->labelText(), "Stopping...");
       EXPECT_FALSE(dialog->stopButton()->isEnabled());
     }
-    hold.Release();
-    WaitUntil([&] { return !ended.isEmpty(); });
-    EXPECT_FALSE(Exists(dir / "album"));
+    run.End();
+    EXPECT_FALSE(Exists(files / "album"));
     if (row.call == Call::Unlinkat) {
-      EXPECT_EQ(ReadFile(dir / "later/two"), RandomBytes(3000, 2));
+      EXPECT_EQ(ReadFile(files / "later/two"), RandomBytes(3000, 2));
       ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
       EXPECT_EQ(fakes.dialogs.messages[0].text,
-                "Some items could not be shredded:\n" + (dir / "later") + " (stopped before it was reached)");
+                "Some items could not be shredded:\n" + (files / "later") + " (stopped before it was reached)");
     } else {
-      EXPECT_FALSE(Exists(dir / "later"));
+      EXPECT_FALSE(Exists(files / "later"));
       EXPECT_TRUE(fakes.dialogs.messages.empty());
     }
-    ::rmdir((dir / "later").c_str());
   }
 }
 
@@ -151,9 +125,10 @@ TEST_F(WindowWorker, FolderModeLabelNamesThePhaseAndStopIsOffOnceEveryFileIsOver
 TEST_F(WindowWorker, StopInsideALargeFileLeavesItPartlyOverwrittenAndTheBoxSaysSo) {
   for (bool folder_mode : {false, true}) {
     SCOPED_TRACE(folder_mode ? "folder mode" : "file mode");
-    const std::string big = folder_mode ? dir / "album/big" : dir / "big";
-    const std::string next = folder_mode ? dir / "later" : dir / "next";
-    MakeDir(dir / "album");
+    TempDir files;
+    const std::string big = folder_mode ? files / "album/big" : files / "big";
+    const std::string next = folder_mode ? files / "later" : files / "next";
+    MakeDir(files / "album");
     WriteFile(big, RandomBytes(6 << 20, 7));
     if (folder_mode) {
       MakeDir(next);
@@ -161,26 +136,21 @@ TEST_F(WindowWorker, StopInsideALargeFileLeavesItPartlyOverwrittenAndTheBoxSaysS
     } else {
       WriteFile(next, RandomBytes(3000, 2));
     }
-    FrmMain& w = OpenAtList(folder_mode);
-    w.show();
+    FrmMain& w = OpenAtList(folder_mode, /*shown=*/true);
     fakes.dialogs.messages.clear();
     if (folder_mode)
-      AddFolders(w, {dir / "album", next});
+      AddFolders(w, {files / "album", next});
     else
       AddFiles(w, {big, next});
-    QSignalSpy ended(&w, &FrmMain::shredRunEnded);
     // Held before its third chunk is written: Stop is pressed there, the
     // chunk goes through, and no other starts.
-    HoldCallOn hold(HoldCallOn::Call::Pwrite, big, 2 << 20);
-    Control(w, "cmdRemove")->click();
-    hold.WaitUntilHeld();
+    HeldRun run(w, HoldCallOn::Call::Pwrite, big, 2 << 20);
     QPointer<ShredProgressDialog> dialog = FireDelay(w);
     ASSERT_TRUE(dialog);
     QTest::mouseClick(dialog->stopButton(), Qt::LeftButton);
     EXPECT_EQ(dialog->labelText(), "Stopping...");
     EXPECT_FALSE(dialog->stopButton()->isEnabled());
-    hold.Release();
-    WaitUntil([&] { return !ended.isEmpty(); });
+    run.End();
 
     ASSERT_TRUE(Exists(big));
     const Bytes now = ReadFile(big), before = RandomBytes(6 << 20, 7);
@@ -191,31 +161,19 @@ TEST_F(WindowWorker, StopInsideALargeFileLeavesItPartlyOverwrittenAndTheBoxSaysS
     EXPECT_TRUE(std::equal(now.begin() + written, now.end(), before.begin() + written));
     EXPECT_EQ(w.FrontPage(), Page::Final);
     ASSERT_EQ(fakes.dialogs.messages.size(), 1u);
-    EXPECT_EQ(fakes.dialogs.messages[0].text,
-              folder_mode ? "Some items could not be shredded:\n" + (dir / "album") +
-                                " (stopped before it was finished: 1 of 1 files left)\n" + big +
-                                " (stopped part way: partly overwritten)\n" + next +
-                                " (stopped before it was reached)"
-                          : "Some items could not be shredded:\n" + big +
-                                " (stopped part way: partly overwritten)\n" + next +
-                                " (stopped before it was reached)");
-    EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
-              "Nothing was shredded; the report names every item and says why.");
+    const std::string unfinished =
+        folder_mode ? "\n" + (files / "album") + " (stopped before it was finished: 1 of 1 files left)" : "";
+    EXPECT_EQ(fakes.dialogs.messages[0].text, "Some items could not be shredded:" + unfinished + "\n" + big +
+                                                  " (stopped part way: partly overwritten)\n" + next +
+                                                  " (stopped before it was reached)");
+    EXPECT_EQ(Text(w, "lblResultCaption"), "Nothing was shredded; the report names every item and says why.");
     EXPECT_FALSE(Control<QLabel>(w, "lblResultNote")->isVisibleTo(&w));
-    ::unlink(big.c_str());
-    ::unlink(next.c_str());
-    ::unlink((next + "/two").c_str());
-    ::rmdir(next.c_str());
-    ::rmdir((dir / "album").c_str());
   }
 }
 
 TEST_F(WindowWorker, StopAfterTheFirstOfThreeFilesLeavesTheOthersUntouched) {
   FrmMain& w = ListFiles({"a", "b", "c"});
-  QSignalSpy ended(&w, &FrmMain::shredRunEnded);
-  HoldSyncOf hold(dir / "a");
-  Control(w, "cmdRemove")->click();
-  hold.WaitUntilHeld();
+  HeldRun run(w, dir / "a");
   QPointer<ShredProgressDialog> dialog = FireDelay(w);
   ASSERT_TRUE(dialog);
   // Esc on the active dialog, as a window system delivers it (through the
@@ -234,25 +192,21 @@ TEST_F(WindowWorker, StopAfterTheFirstOfThreeFilesLeavesTheOthersUntouched) {
   EXPECT_EQ(dialog->labelText(), "Stopping...");
   EXPECT_TRUE(w.Running());
 
-  hold.Release();
-  WaitUntil([&] { return !ended.isEmpty(); });
+  run.End();
   EXPECT_TRUE(dialog.isNull() || !dialog->isVisible());
   EXPECT_FALSE(Exists(dir / "a"));
   EXPECT_TRUE(Untouched("b", 1));
   EXPECT_TRUE(Untouched("c", 2));
   EXPECT_EQ(w.FrontPage(), Page::Final);
-  EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
-            "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
+  EXPECT_EQ(Text(w, "lblResultCaption"), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
   EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
-  EXPECT_EQ(
-      fakes.dialogs.messages,
-      std::vector<ShownMessage>{Warning(
-          "Some items could not be shredded:\n" + (dir / "a") + " (stopped after 1 of 3 passes: removed)\n" +
-          (dir / "b") + " (stopped before it was reached)\n" + (dir / "c") + " (stopped before it was reached)")});
+  EXPECT_EQ(fakes.dialogs.messages,
+            Messages{Warning("Some items could not be shredded:\n" + (dir / "a") +
+                             " (stopped after 1 of 3 passes: removed)\n" + (dir / "b") +
+                             " (stopped before it was reached)\n" + (dir / "c") + " (stopped before it was reached)")});
   // "a" went, with fewer passes than asked: not fully shredded, but not
   // "nothing was shredded" either.
-  EXPECT_EQ(Control<QLabel>(w, "lblResultNote")->text(),
-            "3 of 3 items could not be shredded; the report names them and says why.");
+  EXPECT_EQ(Text(w, "lblResultNote"), "3 of 3 items could not be shredded; the report names them and says why.");
   EXPECT_EQ(ReadText(report_path).substr(ReadText(report_path).find("Are: ")),
             "Are: \r\n\r\n\r\nFiles Not Shredded Are: \r\n" + (dir / "a") +
                 " (stopped after 1 of 3 passes: removed)\r\n" + (dir / "b") + " (stopped before it was reached)\r\n" +
@@ -262,7 +216,7 @@ TEST_F(WindowWorker, StopAfterTheFirstOfThreeFilesLeavesTheOthersUntouched) {
 TEST_F(WindowWorker, NoSecondRunFromADoubleClickAndNoOtherInputDuringTheRun) {
   FrmMain& w = ListFiles({"a", "b"});
   QSignalSpy ended(&w, &FrmMain::shredRunEnded);
-  HoldSyncOf hold(dir / "a");
+  HoldCallOn hold(HoldCallOn::Call::Fdatasync, dir / "a");
   QTest::mouseClick(Control(w, "cmdRemove"), Qt::LeftButton);
   hold.WaitUntilHeld();
   // The second click of a double click, by mouse and by a direct call.
@@ -273,7 +227,7 @@ TEST_F(WindowWorker, NoSecondRunFromADoubleClickAndNoOtherInputDuringTheRun) {
   Control(w, "cmdBack")->setFocus();
   QTest::keyClick(Control(w, "cmdBack"), Qt::Key_Space);
   QTest::keyClick(&w, Qt::Key_C, Qt::AltModifier);
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")).size(), 2u);
+  EXPECT_EQ(Listed(w).size(), 2u);
   EXPECT_EQ(w.FrontPage(), Page::Result);
 
   hold.Release();

@@ -1,20 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, the single-instance refusal, every way out, and the web links.
-#include <QMenuBar>
-#include <QTextBrowser>
-#include <QPointer>
-#include <QPushButton>
-#include <QTest>
 #include <sys/wait.h>
-#include <unistd.h>
+#include <QTextBrowser>
 
 #include <csignal>
+#include <filesystem>
 
 #include "platform/close_signals.h"
 #include "platform/qt_platform.h"
 #include "shell/close_requests.h"
-#include "shell/settings_record.h"
-#include "shell/shred_progress.h"
 #include "shell/user_guide.h"
 #include "support/capture.h"
 #include "window_fixture.h"
@@ -22,7 +16,21 @@
 namespace velmora::testing {
 namespace {
 
-using StartUp = WindowTest;
+class StartUp : public WindowTest {
+ protected:
+  // Shown, built without a web site: a guide of `html` instead.
+  FrmMain& OpenWithOnlyAGuide(const std::string& html) {
+    env.addresses = {};
+    env.guide = dir / "guide.html";
+    WriteText(env.guide, html);
+    return OpenShown();
+  }
+  // Paths a second copy hands over, as its message arrives.
+  void HandOver(const Strings& paths) {
+    fakes.hand_over.Deliver(paths);
+    QApplication::processEvents();
+  }
+};
 
 TEST_F(StartUp, OptionsPageWithItsDefaults) {
   FrmMain& w = Open();
@@ -44,10 +52,10 @@ TEST_F(StartUp, QtsOwnTextsSpeakTheUsersLanguageOursStayAsDesigned) {
       << "Qt's German translation is missing (qt6-translations-l10n)";
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), "&Ja");
   FrmMain& w = Open();
-  EXPECT_EQ(Control(w, "cmdExit")->text(), "&Exit");
-  EXPECT_EQ(Control<QRadioButton>(w, "OptFile")->text(), "Shred File(s)");
+  EXPECT_EQ(Text(w, "cmdExit"), "&Exit");
+  EXPECT_EQ(Text(w, "OptFile"), "Shred File(s)");
   EXPECT_EQ(Control<QComboBox>(w, "cboOverwriteWith")->currentText(), "Ones and Zeros");
-  EXPECT_EQ(Control<QAction>(w, "mnuAbout")->text(), "&About Software");
+  EXPECT_EQ(Text(w, "mnuAbout"), "&About Software");
   EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->headerItem()->text(0), "Files");
   RemoveTranslators();
 }
@@ -59,7 +67,7 @@ TEST_F(StartUp, SecondCopyIsRefusedWithoutTouchingTheFirstCopysReport) {
   fakes.instance.other_copy_running = true;
   FrmMain& w = Open();
   EXPECT_FALSE(loaded);
-  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Refusal("Velmora Is Already Running")});
+  EXPECT_EQ(fakes.dialogs.messages, Messages{Refusal("Velmora Is Already Running")});
   w.close();
   EXPECT_EQ(ReadText(report_path), "the running copy's report");
   EXPECT_TRUE(fakes.shell.addresses.empty());
@@ -82,18 +90,14 @@ class WayOut : public WindowTest, public ::testing::WithParamInterface<const cha
  protected:
   void LeaveBy(FrmMain& w) {
     const std::string way = GetParam();
-    if (way == "cmdExit") Control(w, "cmdExit")->click();
-    if (way == "cmdEx") Control(w, "cmdEx")->click();
-    if (way == "cmdFinish") Control(w, "cmdFinish")->click();
+    if (way.starts_with("cmd")) Control(w, GetParam())->click();
     if (way == "mnuExit") Control<QAction>(w, "mnuExit")->trigger();
-    if (way == "cmdExt") Control(w, "cmdExt")->click();
     if (way == "closeBox") w.close();
   }
 };
 
 TEST_P(WayOut, DeletesTheReportAndOpensTheFarewellPageOnce) {
-  FrmMain& w = Open();
-  w.show();
+  FrmMain& w = OpenShown();
   ShredAFile(w);
   const std::size_t report_size = ReadFile(report_path).size();
   CaptureRemovals capture;
@@ -103,7 +107,7 @@ TEST_P(WayOut, DeletesTheReportAndOpensTheFarewellPageOnce) {
   // Overwritten before its name went.
   ASSERT_EQ(capture.removed_files.size(), 1u);
   EXPECT_EQ(capture.removed_files[0], ExpectedCover(0, report_size, FsBlock(dir.path())));
-  EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
+  EXPECT_EQ(fakes.shell.addresses, Strings{"https://home.test/thanks"});
   EXPECT_TRUE(fakes.dialogs.messages.empty());
   EXPECT_EQ(fakes.instance.releases, 1);
   w.close();  // a second close of a closed window opens nothing more
@@ -113,8 +117,7 @@ TEST_P(WayOut, DeletesTheReportAndOpensTheFarewellPageOnce) {
 
 TEST_P(WayOut, LeavesTheUsersOwnNoteBesideTheProgramAlone) {
   WriteText(report_path, "my own notes");
-  FrmMain& w = Open();
-  w.show();
+  FrmMain& w = OpenShown();
   ShredAFile(w);
   EXPECT_TRUE(Exists(state_report_path));
   LeaveBy(w);
@@ -133,8 +136,7 @@ INSTANTIATE_TEST_SUITE_P(EveryExit, WayOut,
 class SignalClose : public WindowTest, public ::testing::WithParamInterface<int> {
  protected:
   FrmMain& OpenWithSignals() {
-    FrmMain& w = Open();
-    w.show();
+    FrmMain& w = OpenShown();
     ConnectCloseRequests(*qApp, w, signals_);
     EXPECT_TRUE(signals_.active());
     return w;
@@ -152,7 +154,7 @@ TEST_P(SignalClose, OnTheResultPageRunsTheCloseStepOnce) {
   ASSERT_EQ(::raise(GetParam()), 0);
   WaitUntil([&] { return !w.isVisible(); });
   EXPECT_FALSE(Exists(report_path));
-  EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
+  EXPECT_EQ(fakes.shell.addresses, Strings{"https://home.test/thanks"});
   EXPECT_EQ(fakes.instance.releases, 1);
   EXPECT_FALSE(fakes.instance.held);
   // A second signal, and the quit that follows, do nothing more.
@@ -166,46 +168,39 @@ TEST_P(SignalClose, OnTheResultPageRunsTheCloseStepOnce) {
 
 INSTANTIATE_TEST_SUITE_P(TermIntHup, SignalClose, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
 
-TEST_F(StartUp, SignalOrCloseBoxMidRunStopsAfterTheFileInHandThenCloses) {
-  for (const char* way : {"SIGTERM", "closeBox"}) {
-    SCOPED_TRACE(way);
-    TempDir files;
-    FakePlatform local;
-    local.settings.values["LastUpdate"] = local.clock.today.toString(Qt::ISODate);
-    CloseSignals close_signals;
-    FrmMain w(local.platform(), env);
-    ASSERT_TRUE(w.StartUp());
-    w.show();
-    ConnectCloseRequests(*qApp, w, close_signals);
-    ChooseMode(w, false);
-    ListThreeFiles(w, local.dialogs, files.path());
-    HoldSyncOf hold(files / "a");
-    Control(w, "cmdRemove")->click();
-    hold.WaitUntilHeld();
-    ASSERT_TRUE(Exists(report_path));
-    ShredProgressDialog* dialog = ShowProgress(w);
-    ASSERT_NE(dialog, nullptr);
-    if (std::string(way) == "SIGTERM")
-      ASSERT_EQ(::raise(SIGTERM), 0);
-    else
-      w.close();
-    // It acts as Stop; nothing closes under the file in hand.
-    WaitUntil([&] { return !dialog->stopButton()->isEnabled(); });
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_TRUE(local.shell.addresses.empty());
-    hold.Release();
-    WaitUntil([&] { return !w.isVisible(); });
-    EXPECT_FALSE(Exists(files / "a"));
-    EXPECT_EQ(ReadFile(files / "b"), RandomBytes(4000, 'b'));
-    EXPECT_EQ(ReadFile(files / "c"), RandomBytes(4000, 'c'));
-    EXPECT_FALSE(Exists(report_path));
-    EXPECT_EQ(local.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
-    EXPECT_EQ(local.instance.releases, 1);
-    // No box holds up the way out.
-    EXPECT_TRUE(local.dialogs.messages.empty());
-  }
+// kill (SIGTERM) or the close box (0) in the middle of a run.
+using SignalOrCloseBoxMidRun = SignalClose;
+
+TEST_P(SignalOrCloseBoxMidRun, StopsAfterTheFileInHandThenCloses) {
+  FrmMain& w = OpenWithSignals();
+  ChooseMode(w, false);
+  ListThreeFiles(w);
+  HeldRun run(w, dir / "a");
+  ASSERT_TRUE(Exists(report_path));
+  ShredProgressDialog* dialog = ShowProgress(w);
+  ASSERT_NE(dialog, nullptr);
+  if (GetParam() != 0)
+    ASSERT_EQ(::raise(GetParam()), 0);
+  else
+    w.close();
+  // It acts as Stop; nothing closes under the file in hand.
+  WaitUntil([&] { return !dialog->stopButton()->isEnabled(); });
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_TRUE(fakes.shell.addresses.empty());
+  run.hold.Release();
+  WaitUntil([&] { return !w.isVisible(); });
+  EXPECT_FALSE(Exists(dir / "a"));
+  EXPECT_EQ(ReadFile(dir / "b"), RandomBytes(4000, 'b'));
+  EXPECT_EQ(ReadFile(dir / "c"), RandomBytes(4000, 'c'));
+  EXPECT_FALSE(Exists(report_path));
+  EXPECT_EQ(fakes.shell.addresses, Strings{"https://home.test/thanks"});
+  EXPECT_EQ(fakes.instance.releases, 1);
+  // No box holds up the way out.
+  EXPECT_TRUE(fakes.dialogs.messages.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(TermOrCloseBox, SignalOrCloseBoxMidRun, ::testing::Values(SIGTERM, 0));
 
 TEST_F(StartUp, SignalWhileTheReminderAsksEndsTheStartWithoutTheWindow) {
   fakes.settings.values["LastUpdate"] = fakes.clock.today.addDays(-20).toString(Qt::ISODate);
@@ -213,19 +208,16 @@ TEST_F(StartUp, SignalWhileTheReminderAsksEndsTheStartWithoutTheWindow) {
   window = std::make_unique<FrmMain>(fakes.platform(), env);
   EXPECT_FALSE(window->StartUp());
   EXPECT_EQ(fakes.dialogs.messages.size(), 1u);
-  EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
+  EXPECT_EQ(fakes.shell.addresses, Strings{"https://home.test/thanks"});
   EXPECT_EQ(fakes.instance.releases, 1);
 }
 
 TEST_F(StartUp, QuitInTheMiddleOfARunWaitsForItThenRunsTheCloseStep) {
-  FrmMain& w = OpenAtList(false);
-  w.show();
-  ListThreeFiles(w, fakes.dialogs, dir.path());
-  HoldSyncOf hold(dir / "a");
-  Control(w, "cmdRemove")->click();
-  hold.WaitUntilHeld();
+  FrmMain& w = OpenAtList(false, /*shown=*/true);
+  ListThreeFiles(w);
+  HeldRun run(w, dir / "a");
   // No event loop runs after quit: the run's end is waited for right there.
-  hold.Release();
+  run.hold.Release();
   w.AboutToQuit();
   EXPECT_FALSE(w.Running());
   EXPECT_FALSE(w.isVisible());
@@ -234,7 +226,7 @@ TEST_F(StartUp, QuitInTheMiddleOfARunWaitsForItThenRunsTheCloseStep) {
   for (std::string name : {"b", "c"})
     EXPECT_TRUE(!Exists(dir / name) || ReadFile(dir / name) == RandomBytes(4000, name[0]));
   EXPECT_FALSE(Exists(report_path));
-  EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
+  EXPECT_EQ(fakes.shell.addresses, Strings{"https://home.test/thanks"});
   EXPECT_EQ(fakes.instance.releases, 1);
   EXPECT_TRUE(fakes.dialogs.messages.empty());
   QCoreApplication::processEvents();  // the worker's own end, queued, changes nothing
@@ -242,8 +234,7 @@ TEST_F(StartUp, QuitInTheMiddleOfARunWaitsForItThenRunsTheCloseStep) {
 }
 
 TEST_F(StartUp, EndOfSessionOnlyRemovesTheReport) {
-  FrmMain& w = Open();
-  w.show();
+  FrmMain& w = OpenShown();
   ShredAFile(w);
   ASSERT_TRUE(Exists(report_path));
   w.SessionCommitting();
@@ -253,16 +244,15 @@ TEST_F(StartUp, EndOfSessionOnlyRemovesTheReport) {
   EXPECT_EQ(fakes.instance.releases, 0);
   w.AboutToQuit();
   EXPECT_FALSE(w.isVisible());
-  EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
+  EXPECT_EQ(fakes.shell.addresses, Strings{"https://home.test/thanks"});
   EXPECT_EQ(fakes.instance.releases, 1);
 }
 
 TEST_F(StartUp, MenuExitWithoutAReportShowsNothing) {
-  FrmMain& w = Open();
-  w.show();
+  FrmMain& w = OpenShown();
   Control<QAction>(w, "mnuExit")->trigger();
   EXPECT_TRUE(fakes.dialogs.messages.empty());
-  EXPECT_EQ(fakes.shell.addresses, std::vector<std::string>{"https://home.test/thanks"});
+  EXPECT_EQ(fakes.shell.addresses, Strings{"https://home.test/thanks"});
 }
 
 TEST_F(StartUp, HelpLinksOpenTheirAddressesAndLeaveThePageInFront) {
@@ -275,9 +265,8 @@ TEST_F(StartUp, HelpLinksOpenTheirAddressesAndLeaveThePageInFront) {
   QTest::mouseClick(Control<LinkLabel>(w, "Label14"), Qt::LeftButton);
   QTest::mouseClick(Control<LinkLabel>(w, "Label15"), Qt::LeftButton);
   EXPECT_EQ(w.FrontPage(), Page::About);
-  EXPECT_EQ(fakes.shell.addresses,
-            (std::vector<std::string>{"https://home.test/features", "https://home.test/", "https://home.test/",
-                                      "https://home.test/contact"}));
+  EXPECT_EQ(fakes.shell.addresses, (Strings{"https://home.test/features", "https://home.test/", "https://home.test/",
+                                            "https://home.test/contact"}));
 }
 
 TEST_F(StartUp, EmptyAddressOpensNothing) {
@@ -291,14 +280,10 @@ TEST_F(StartUp, EmptyAddressOpensNothing) {
 // A build configured without a web site: the farewell opens nothing, the
 // Help items open the user guide, the about page shows no dead links.
 TEST_F(StartUp, WithoutAddressesHelpOpensTheGuideAndTheCloseOpensNothing) {
-  env.addresses = {};
-  env.guide = dir / "guide.html";
-  WriteText(env.guide, "<html><body><h1>The guide</h1></body></html>");
-  FrmMain& w = Open();
-  w.show();
+  FrmMain& w = OpenWithOnlyAGuide("<html><body><h1>The guide</h1></body></html>");
   Control<QAction>(w, "mnuOnline")->trigger();
   Control<QAction>(w, "mnuVisit")->trigger();
-  EXPECT_EQ(fakes.shell.files, (std::vector<std::string>{env.guide, env.guide}));
+  EXPECT_EQ(fakes.shell.files, (Strings{env.guide, env.guide}));
   Control<QAction>(w, "mnuAbout")->trigger();
   EXPECT_FALSE(Control<LinkLabel>(w, "Label14")->isVisible());
   EXPECT_FALSE(Control<LinkLabel>(w, "Label15")->isVisible());
@@ -310,12 +295,8 @@ TEST_F(StartUp, WithoutAddressesHelpOpensTheGuideAndTheCloseOpensNothing) {
 // No browser took the guide, or no guide file is installed: the program
 // shows it itself.
 TEST_F(StartUp, GuideNobodyCanOpenIsShownInAWindowOfItsOwn) {
-  env.addresses = {};
-  env.guide = dir / "guide.html";
-  WriteText(env.guide, "<html><body><h1>The guide on disk</h1></body></html>");
   fakes.shell.file_fails = true;
-  FrmMain& w = Open();
-  w.show();
+  FrmMain& w = OpenWithOnlyAGuide("<html><body><h1>The guide on disk</h1></body></html>");
   Control<QAction>(w, "mnuOnline")->trigger();
   auto* shown = w.findChild<QWidget*>("GuideWindow");
   ASSERT_NE(shown, nullptr);
@@ -341,12 +322,9 @@ TEST_F(StartUp, GuideNobodyCanOpenIsShownInAWindowOfItsOwn) {
 // build tree finds the source's copy.
 TEST(UserGuide, InstalledBesideThePrefixOrTheSourcesCopy) {
   TempDir dir;
-  MakeDir(dir / "usr");
-  MakeDir(dir / "usr/bin");
+  std::filesystem::create_directories(dir / "usr/bin");
   EXPECT_EQ(UserGuidePath(dir / "usr/bin"), "") << "not installed: the copy built in";
-  MakeDir(dir / "usr/share");
-  MakeDir(dir / "usr/share/doc");
-  MakeDir(dir / "usr/share/doc/velmora");
+  std::filesystem::create_directories(dir / "usr/share/doc/velmora");
   WriteText(dir / "usr/share/doc/velmora/guide.html", "<html></html>");
   EXPECT_EQ(UserGuidePath(dir / "usr/bin"), dir / "usr/share/doc/velmora/guide.html");
   const std::string from_build_tree = UserGuidePath(dir / "build/app");
@@ -360,7 +338,7 @@ TEST_F(StartUp, SecondCopyWithPathsHandsThemOverAndEndsWithoutABox) {
   fakes.instance.other_copy_running = true;
   window = std::make_unique<FrmMain>(fakes.platform(), env);
   EXPECT_FALSE(window->StartUp({"/home/u/a.txt", "/home/u/b c"}));
-  EXPECT_EQ(fakes.hand_over.sent, (std::vector<std::vector<std::string>>{{"/home/u/a.txt", "/home/u/b c"}}));
+  EXPECT_EQ(fakes.hand_over.sent, (std::vector<Strings>{{"/home/u/a.txt", "/home/u/b c"}}));
   EXPECT_TRUE(fakes.dialogs.messages.empty());
   EXPECT_FALSE(fakes.hand_over.listening) << "only the copy holding the lock listens";
 
@@ -376,7 +354,7 @@ TEST_F(StartUp, SecondCopyWithPathsHandsThemOverAndEndsWithoutABox) {
   ShownMessage unsent = running;
   unsent.text += "\n\n/home/u/a.txt (could not be handed to the running Velmora)\n/home/u/b c (could not be "
                  "handed to the running Velmora)";
-  EXPECT_EQ(fakes.dialogs.messages, (std::vector<ShownMessage>{unsent, running}));
+  EXPECT_EQ(fakes.dialogs.messages, (Messages{unsent, running}));
 }
 
 // A copy that could make no lock does not know it is alone: it must not
@@ -397,30 +375,25 @@ TEST_F(StartUp, RunningCopyTakesHandedPathsAsTheCommandLineOrAsADrop) {
   ASSERT_TRUE(fakes.hand_over.listening);
   w.show();
   // Options page: the mode comes from the paths, the list page is shown.
-  fakes.hand_over.Deliver({dir / "tree"});
-  QApplication::processEvents();
+  HandOver({dir / "tree"});
   EXPECT_EQ(w.FrontPage(), Page::Result);
   EXPECT_TRUE(Control<QRadioButton>(w, "OptFolder")->isChecked());
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "tree"});
+  EXPECT_EQ(Listed(w), Strings{dir / "tree"});
   // List page, also under the about page: taken as a drop, in the mode
   // already chosen, with the same box.
   Control<QAction>(w, "mnuAbout")->trigger();
-  fakes.hand_over.Deliver({dir / "docs/a.txt", dir / "docs"});
-  QApplication::processEvents();
+  HandOver({dir / "docs/a.txt", dir / "docs"});
   EXPECT_EQ(w.FrontPage(), Page::Result);
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), (std::vector<std::string>{dir / "tree", dir / "docs"}));
-  EXPECT_EQ(fakes.dialogs.messages,
-            std::vector<ShownMessage>{Warning("These could not be put on the shred list:\n" + (dir / "docs/a.txt") +
-                                              " (a file: choose Shred File(s))")});
+  EXPECT_EQ(Listed(w), (Strings{dir / "tree", dir / "docs"}));
+  EXPECT_EQ(fakes.dialogs.messages, Messages{Warning("These could not be put on the shred list:\n" +
+                                                     (dir / "docs/a.txt") + " (a file: choose Shred File(s))")});
   // Any other page: as the command line.
   Control(w, "cmdBack")->click();
   Control<QAction>(w, "mnuAbout")->trigger();
-  fakes.hand_over.Deliver({dir / "docs/a.txt", dir / "docs/b.txt"});
-  QApplication::processEvents();
+  HandOver({dir / "docs/a.txt", dir / "docs/b.txt"});
   EXPECT_EQ(w.FrontPage(), Page::Result);
   EXPECT_TRUE(Control<QRadioButton>(w, "OptFile")->isChecked());
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")),
-            (std::vector<std::string>{dir / "docs/a.txt", dir / "docs/b.txt"}));
+  EXPECT_EQ(Listed(w), (Strings{dir / "docs/a.txt", dir / "docs/b.txt"}));
   EXPECT_TRUE(Control(w, "cmdRemove")->isEnabled());
   // Closing stops the hand-over before the lock goes.
   w.close();
@@ -431,45 +404,41 @@ TEST_F(StartUp, RunningCopyTakesHandedPathsAsTheCommandLineOrAsADrop) {
 TEST_F(StartUp, HandedPathsWaitForAnOpenBoxAndForARun) {
   WriteText(dir / "a.txt", "a");
   WriteText(dir / "b.txt", "b");
-  FrmMain& w = OpenAtList(false);
-  w.show();
+  FrmMain& w = OpenAtList(false, /*shown=*/true);
   // Delivered while a box of the window is open: nothing changes under it.
   std::size_t listed_while_shown = 99;
   bool delivered = false;
   fakes.dialogs.while_shown = [&] {
     if (std::exchange(delivered, true)) return;
-    fakes.hand_over.Deliver({dir / "a.txt"});
-    QApplication::processEvents();
+    HandOver({dir / "a.txt"});
     listed_while_shown = w.shredList().size();
   };
   AddFiles(w, {dir / "prog/velmora"});  // refused with a box
   EXPECT_EQ(listed_while_shown, 0u);
   QApplication::processEvents();
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "a.txt"});
+  EXPECT_EQ(Listed(w), Strings{dir / "a.txt"});
 
   // Delivered during a run: taken once the run has ended, on the result page
   // as the command line would.
-  HoldSyncOf hold(dir / "a.txt");
-  QSignalSpy ended(&w, &FrmMain::shredRunEnded);
-  Control(w, "cmdRemove")->click();
-  hold.WaitUntilHeld();
-  fakes.hand_over.Deliver({dir / "b.txt"});
-  QApplication::processEvents();
+  HeldRun run(w, dir / "a.txt");
+  HandOver({dir / "b.txt"});
   EXPECT_TRUE(w.Running());
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "a.txt"});
-  hold.Release();
-  WaitUntil([&] { return !ended.isEmpty(); });
+  EXPECT_EQ(Listed(w), Strings{dir / "a.txt"});
+  run.End();
   QApplication::processEvents();
   EXPECT_FALSE(Exists(dir / "a.txt"));
   EXPECT_EQ(w.FrontPage(), Page::Result);
-  EXPECT_EQ(Texts(Control<QTreeWidget>(w, "ListFiles")), std::vector<std::string>{dir / "b.txt"});
+  EXPECT_EQ(Listed(w), Strings{dir / "b.txt"});
   EXPECT_TRUE(Exists(dir / "b.txt"));
 }
 
 // The real lock, with real processes.
-TEST(InstanceLock, SecondHolderIsRefusedWhileTheFirstLives) {
-  TempDir dir;
-  QString path = QString::fromStdString(dir / "velmora.lock");
+class InstanceLock : public InTempDir {
+ protected:
+  const QString path = QString::fromStdString(dir / "velmora.lock");
+};
+
+TEST_F(InstanceLock, SecondHolderIsRefusedWhileTheFirstLives) {
   QtInstanceLock first(path);
   ASSERT_TRUE(first.TryAcquire());
   int pipe_fds[2];
@@ -487,9 +456,7 @@ TEST(InstanceLock, SecondHolderIsRefusedWhileTheFirstLives) {
   EXPECT_EQ(verdict, 'n');
 }
 
-TEST(InstanceLock, ReleasedLockLetsTheNextCopyStart) {
-  TempDir dir;
-  QString path = QString::fromStdString(dir / "velmora.lock");
+TEST_F(InstanceLock, ReleasedLockLetsTheNextCopyStart) {
   QtInstanceLock first(path);
   ASSERT_TRUE(first.TryAcquire());
   first.Release();
@@ -498,9 +465,7 @@ TEST(InstanceLock, ReleasedLockLetsTheNextCopyStart) {
   EXPECT_TRUE(next.TryAcquire());
 }
 
-TEST(InstanceLock, LockLeftByADeadProcessDoesNotBlockAStart) {
-  TempDir dir;
-  QString path = QString::fromStdString(dir / "velmora.lock");
+TEST_F(InstanceLock, LockLeftByADeadProcessDoesNotBlockAStart) {
   pid_t child = ::fork();
   if (child == 0) {
     QtInstanceLock crashed(path);

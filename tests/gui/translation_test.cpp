@@ -4,14 +4,10 @@
 // box, the progress dialog or the report and help windows show may be left
 // unmarked. The German translation, found as LANGUAGE=de asks, turns the
 // options page German; English first in the user's languages keeps English.
-#include <QAbstractButton>
-#include <QComboBox>
 #include <QRegularExpression>
-#include <QTranslator>
 
 #include "platform/qt_platform.h"
 #include "shell/path_intake.h"
-#include "shell/shred_progress.h"
 #include "support/fake_fill_disk.h"
 #include "window_fixture.h"
 
@@ -87,8 +83,7 @@ TEST_F(Translation, EveryPageMenuBoxAndDialogShowsOnlyTranslatedTexts) {
   fakes.instance.other_copy_running = true;
   FrmMain(fakes.platform(), env).StartUp();  // "... Is Already Running"
   fakes.instance.other_copy_running = false;
-  FrmMain& w = Open();
-  w.show();
+  FrmMain& w = OpenShown();
   Check(&w, "options page");
   ChooseMode(w, true);
   Check(&w, "list page, folder mode");
@@ -96,23 +91,18 @@ TEST_F(Translation, EveryPageMenuBoxAndDialogShowsOnlyTranslatedTexts) {
   ChooseMode(w, false);
   Check(&w, "list page, file mode");
   WriteText(dir / "prog/velmora", "");
-  WriteText(dir / "ro", "");
-  ::chmod((dir / "ro").c_str(), 0444);
+  WriteFile(dir / "ro", {}, 0444);
   WriteText(dir / "big", std::string(3 << 20, 'x'));
   AddFiles(w, {dir / "prog/velmora", dir / "ro", dir / "big"});
   OpenListWithPaths(w, w.dialogs(), {dir / "missing"}, "");
   {
-    HoldCallOn hold(HoldCallOn::Call::Pwrite, dir / "big", 1 << 20);
-    QSignalSpy ended(&w, &FrmMain::shredRunEnded);
-    Control(w, "cmdRemove")->click();
-    hold.WaitUntilHeld();
+    HeldRun run(w, HoldCallOn::Call::Pwrite, dir / "big", 1 << 20);
     ShredProgressDialog* dialog = ShowProgress(w);
     ASSERT_TRUE(dialog);
     Check(dialog, "progress dialog");
     dialog->stopButton()->click();
     Check(dialog, "progress dialog, stopping");
-    hold.Release();
-    WaitUntil([&] { return !ended.isEmpty(); });
+    run.End();
   }
   Check(&w, "result page");
   Control(w, "cmdLog")->click();
@@ -143,13 +133,13 @@ TEST_F(Translation, GermanUnderLanguageDe) {
   ASSERT_TRUE(InstallVelmoraTranslations(*qApp, VELMORA_TRANSLATIONS));
   FrmMain& w = Open();
   const std::vector<std::pair<QString, QString>> shown = {
-      {Control<QRadioButton>(w, "OptFolder")->text(), "Ordner vernichten"},
-      {Control<QRadioButton>(w, "OptFile")->text(), "Dateien vernichten"},
-      {Control<QLabel>(w, "Label5")->text(), "Anzahl Überschreibungen"},
-      {Control<QLabel>(w, "Label6")->text(), "Überschreiben mit"},
+      {Text(w, "OptFolder"), "Ordner vernichten"},
+      {Text(w, "OptFile"), "Dateien vernichten"},
+      {Text(w, "Label5"), "Anzahl Überschreibungen"},
+      {Text(w, "Label6"), "Überschreiben mit"},
       {Control<QComboBox>(w, "cboOverwriteWith")->itemText(0), "Einsen und Nullen"},
-      {Control(w, "cmdExit")->text(), "&Beenden"},
-      {Control(w, "cmdNext")->text(), "&Weiter >>"}};
+      {Text(w, "cmdExit"), "&Beenden"},
+      {Text(w, "cmdNext"), "&Weiter >>"}};
   for (const auto& [text, german] : shown) EXPECT_EQ(text, german);
   // Longer than their English, and not cut.
   for (const char* name : {"OptFolder", "OptFile", "Label5", "Label6", "cboOverwriteWith"})

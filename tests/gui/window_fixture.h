@@ -18,7 +18,6 @@
 
 #include "fs/entry_stat.h"
 #include "platform/sys_calls.h"
-#include "report/report.h"
 #include "shell/frm_main.h"
 #include "shell/shred_progress.h"
 #include "support/fake_platform.h"
@@ -36,6 +35,16 @@ T* Control(const QObject& window, const char* name) {
   if (found == nullptr) throw std::logic_error(std::string("the window has no ") + name);
   return found;
 }
+
+// What a menu item, label or button shows.
+inline QString Text(const QObject& window, const char* name) {
+  if (auto* action = window.findChild<QAction*>(name)) return action->text();
+  if (auto* label = window.findChild<QLabel*>(name)) return label->text();
+  return Control<QAbstractButton>(window, name)->text();
+}
+
+using Strings = std::vector<std::string>;
+using Messages = std::vector<ShownMessage>;
 
 // Holds the shred run's worker inside one call through the seam until the
 // test releases it, the first time that call touches `path`: a pwrite to it
@@ -98,12 +107,28 @@ class HoldCallOn {
   ScopedSysCalls scope_;
 };
 
-// Holds the shred run's worker inside the data sync of one file until the
-// test releases it. The file is then overwritten but not yet synced or
-// removed.
-class HoldSyncOf : public HoldCallOn {
- public:
-  explicit HoldSyncOf(std::string path) : HoldCallOn(Call::Fdatasync, std::move(path)) {}
+// Runs the event loop until `done`; the limit only guards against a hang.
+template <typename Done>
+void WaitUntil(Done done) {
+  ASSERT_TRUE(QTest::qWaitFor(done, 120000)) << "gave up waiting";
+}
+
+// "&Shred Now" with the worker held in one call (HoldCallOn) until End(),
+// which lets it go and waits for the end of the run.
+struct HeldRun {
+  HeldRun(FrmMain& w, HoldCallOn::Call call, const std::string& path, off_t offset = 0)
+      : ended(&w, &FrmMain::shredRunEnded), hold(call, path, offset) {
+    Control(w, "cmdRemove")->click();
+    hold.WaitUntilHeld();
+  }
+  // Held in the data sync of `path`: overwritten, not yet synced or removed.
+  HeldRun(FrmMain& w, const std::string& path) : HeldRun(w, HoldCallOn::Call::Fdatasync, path) {}
+  void End() {
+    hold.Release();
+    WaitUntil([&] { return !ended.isEmpty(); });
+  }
+  QSignalSpy ended;
+  HoldCallOn hold;
 };
 
 // The storage beneath the tests' folders, whatever this machine's is: ext4
@@ -137,10 +162,16 @@ class WindowTest : public ::testing::Test {
     return *window;
   }
 
+  FrmMain& OpenShown() {
+    Open().show();
+    return *window;
+  }
+
   // Options page -> list page in the given mode.
-  FrmMain& OpenAtList(bool folder_mode) {
+  FrmMain& OpenAtList(bool folder_mode, bool shown = false) {
     FrmMain& w = Open();
     ChooseMode(w, folder_mode);
+    if (shown) w.show();
     return w;
   }
 
@@ -178,12 +209,12 @@ class WindowTest : public ::testing::Test {
     ASSERT_FALSE(Exists(dir / "f"));
   }
 
-  // Lists a, b and c (4,000 random bytes each) in `folder`, one add each.
-  static void ListThreeFiles(FrmMain& w, FakeDialogs& dialogs, const std::string& folder) {
+  // Lists a, b and c (4,000 random bytes each) in the test's folder, one add
+  // each.
+  void ListThreeFiles(FrmMain& w) {
     for (std::string name : {"a", "b", "c"}) {
-      testing::WriteFile(folder + "/" + name, testing::RandomBytes(4000, name[0]));
-      dialogs.file_choices = {folder + "/" + name};
-      Control(w, "cmdAdd")->click();
+      WriteFile(dir / name, RandomBytes(4000, name[0]));
+      AddFiles(w, {dir / name});
     }
   }
 
@@ -204,6 +235,15 @@ class WindowTest : public ::testing::Test {
     return w.runProgress().dialog();
   }
 
+  // The same, once the delay is seen waiting: as if its 500 ms had passed.
+  static ShredProgressDialog* FireDelay(FrmMain& w) {
+    QTimer& delay = w.runProgress().delay();
+    EXPECT_TRUE(delay.isActive());
+    EXPECT_TRUE(delay.isSingleShot());
+    EXPECT_EQ(delay.interval(), 500);
+    return ShowProgress(w);
+  }
+
   // Every translator installed, taken out and deleted.
   static void RemoveTranslators() {
     for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
@@ -212,16 +252,27 @@ class WindowTest : public ::testing::Test {
     }
   }
 
-  // Runs the event loop until `done`; the limit only guards against a hang.
-  template <typename Done>
-  static void WaitUntil(Done done) {
-    ASSERT_TRUE(QTest::qWaitFor(done, 120000)) << "gave up waiting";
-  }
-
-  std::vector<std::string> Texts(QTreeWidget* view) {
+  static std::vector<std::string> Texts(QTreeWidget* view) {
     std::vector<std::string> out;
     for (int i = 0; i < view->topLevelItemCount(); ++i) out.push_back(view->topLevelItem(i)->text(0).toStdString());
     return out;
+  }
+  // The shred list's paths (ListFiles), and its rows as the user sees them.
+  static std::vector<std::string> Listed(FrmMain& w) { return Texts(Control<QTreeWidget>(w, "ListFiles")); }
+  static std::vector<std::string> Rows(FrmMain& w) { return Texts(Control<QTreeWidget>(w, "NoExtension")); }
+
+  // From the result page: "Back", the mode, `items` added, "&Shred Now";
+  // the boxes of the run before are forgotten.
+  void ShredAgain(FrmMain& w, bool folder_mode, const std::vector<std::string>& items) {
+    fakes.dialogs.messages.clear();
+    fakes.dialogs.check_boxes.clear();
+    Control(w, "cmdBack1")->click();
+    ChooseMode(w, folder_mode);
+    if (folder_mode)
+      AddFolders(w, items);
+    else
+      AddFiles(w, {items.begin(), items.end()});
+    ShredNow(w);
   }
 
   // The mount a path is on, as the mount table numbers it.

@@ -4,15 +4,10 @@
 
 #include "window_fixture.h"
 
-#include "engine/fill_block.h"
 #include "shell/outcome_box.h"
 #include "shell/storage_notice.h"
 #include "support/capture.h"
 #include "support/fixed_host.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace velmora::testing {
 namespace {
@@ -30,11 +25,8 @@ TEST_F(WindowRun, FileModeTwoFilesTogetherAndOneAlone) {
   ShredNow(w);
 
   EXPECT_EQ(w.FrontPage(), Page::Final);
-  EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
-            "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
-  EXPECT_FALSE(Exists(dir / "docs/a.txt"));
-  EXPECT_FALSE(Exists(dir / "docs/b.txt"));
-  EXPECT_FALSE(Exists(dir / "alone.bin"));
+  EXPECT_EQ(Text(w, "lblResultCaption"), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
+  for (const char* name : {"docs/a.txt", "docs/b.txt", "alone.bin"}) EXPECT_FALSE(Exists(dir / name)) << name;
   EXPECT_EQ(ReadFile(dir / "untouched"), RandomBytes(100, 4));
   EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->topLevelItemCount(), 0);
   EXPECT_EQ(Control<QTreeWidget>(w, "NoExtension")->topLevelItemCount(), 0);
@@ -43,7 +35,7 @@ TEST_F(WindowRun, FileModeTwoFilesTogetherAndOneAlone) {
             ShreddedReport("Ones and Zeros", 3, {dir / "docs/a.txt", dir / "docs/b.txt", dir / "alone.bin"}));
 
   Control(w, "cmdLog")->click();
-  EXPECT_EQ(fakes.shell.files, std::vector<std::string>{report_path});
+  EXPECT_EQ(fakes.shell.files, Strings{report_path});
 }
 
 // No report could be written: its button says why instead of handing the
@@ -75,7 +67,7 @@ TEST_F(WindowRun, FolderModeShredsTheTreeAndLeavesLinkTargetsAlone) {
   AddFolders(w, {dir / "tree"});
   ShredNow(w);
 
-  EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
+  EXPECT_EQ(Text(w, "lblResultCaption"),
             "Velmora has shred the File(s)/Folder with Random Chars Technique and 10 Number of times");
   EXPECT_FALSE(Exists(dir / "tree"));
   EXPECT_EQ(ReadFile(dir / "outside/keep"), RandomBytes(500, 9));
@@ -91,18 +83,17 @@ TEST_F(WindowRun, BesideAUsersOwnNoteTheReportIsWrittenAndOpenedInTheStateFolder
   EXPECT_EQ(ReadText(report_path), "my own notes");
   EXPECT_EQ(ReadText(state_report_path), ShreddedReport("Ones and Zeros", 3, {dir / "f"}));
   Control(w, "cmdLog")->click();
-  EXPECT_EQ(fakes.shell.files, std::vector<std::string>{state_report_path});
+  EXPECT_EQ(fakes.shell.files, Strings{state_report_path});
 }
 
 // No viewer took the report: the program shows it, read-only and
 // monospaced, until Close, going back, or the next run.
 TEST_F(WindowRun, ReportNoViewerTookIsShownInAWindowOfItsOwn) {
   fakes.shell.file_fails = true;
-  FrmMain& w = Open();
-  w.show();
+  FrmMain& w = OpenShown();
   ShredAFile(w);
   Control(w, "cmdLog")->click();
-  EXPECT_EQ(fakes.shell.files, std::vector<std::string>{report_path});
+  EXPECT_EQ(fakes.shell.files, Strings{report_path});
   auto* shown = w.findChild<QWidget*>("ReportWindow");
   ASSERT_NE(shown, nullptr);
   EXPECT_TRUE(shown->isVisible());
@@ -136,8 +127,7 @@ TEST_F(WindowRun, PassCountPositionIsTakenOnceAtNext) {
   EXPECT_FALSE(Exists(dir / "f"));
   ASSERT_EQ(capture.removed_files.size(), 1u);
   EXPECT_EQ(capture.removed_files[0], ExpectedCover(2, 10));
-  EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
-            "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
+  EXPECT_EQ(Text(w, "lblResultCaption"), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
 }
 
 // What was left is named in one warning after the result page, one reason
@@ -154,37 +144,25 @@ TEST_F(WindowRun, ItemsLeftAreNamedInAWarningAfterTheResultPage) {
   ShredNow(w);
   ::close(other_program);
   EXPECT_EQ(w.FrontPage(), Page::Final);
-  EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
-            "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
+  EXPECT_EQ(Text(w, "lblResultCaption"), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
   const std::string text = "Some items could not be shredded:\n" + (dir / "ro") + " (read-only)\n" + (dir / "link") +
                            " (a link)\n" + (dir / "fifo") + " (not a regular file)\n" + (dir / "busy") +
                            " (in use by another program)";
-  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Warning(text)});
-  EXPECT_EQ(Control<QLabel>(w, "lblResultNote")->text(),
-            "4 of 5 items could not be shredded; the report names them and says why.");
+  EXPECT_EQ(fakes.dialogs.messages, Messages{Warning(text)});
+  EXPECT_EQ(Text(w, "lblResultNote"), "4 of 5 items could not be shredded; the report names them and says why.");
   EXPECT_FALSE(Exists(dir / "ok"));
 
   // Folder mode: a folder listed twice counts once shredded, not as missing.
-  fakes.dialogs.messages.clear();
-  Control(w, "cmdBack1")->click();
-  ChooseMode(w, true);
   MakeDir(dir / "tree");
-  AddFolders(w, {dir / "tree", dir / "tree", dir / "missing", dir / "fifo", dir / "link"});
-  ShredNow(w);
-  EXPECT_EQ(
-      fakes.dialogs.messages,
-      std::vector<ShownMessage>{Warning("Some items could not be shredded:\n" + (dir / "missing") + " (not found)\n" +
-                                        (dir / "fifo") + " (not a folder)\n" + (dir / "link") + " (a link)")});
+  ShredAgain(w, true, {dir / "tree", dir / "tree", dir / "missing", dir / "fifo", dir / "link"});
+  EXPECT_EQ(fakes.dialogs.messages,
+            Messages{Warning("Some items could not be shredded:\n" + (dir / "missing") + " (not found)\n" +
+                             (dir / "fifo") + " (not a folder)\n" + (dir / "link") + " (a link)")});
   EXPECT_FALSE(Exists(dir / "tree"));
 
-  fakes.dialogs.messages.clear();
-  Control(w, "cmdBack1")->click();
-  ChooseMode(w, false);
-  AddFiles(w, {dir / "gone-already"});
-  ShredNow(w);
+  ShredAgain(w, false, {dir / "gone-already"});
   EXPECT_TRUE(fakes.dialogs.messages.empty());
-  EXPECT_EQ(Control<QLabel>(w, "lblResultCaption")->text(),
-            "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
+  EXPECT_EQ(Text(w, "lblResultCaption"), "Velmora has shred the Ones and Zeros Technique and 3 Number of times");
   EXPECT_FALSE(Control<QLabel>(w, "lblResultNote")->isVisibleTo(&w)) << "everything shredded: as it always was";
 }
 
@@ -197,7 +175,7 @@ TEST_F(WindowRun, WithoutAReportTheResultPageSaysOnlyWhatWasLeft) {
   FrmMain& w = OpenAtList(false);
   AddFiles(w, {dir / "ok", dir / "link"});
   ShredNow(w);
-  EXPECT_EQ(Control<QLabel>(w, "lblResultNote")->text(), "1 of 2 items could not be shredded.");
+  EXPECT_EQ(Text(w, "lblResultNote"), "1 of 2 items could not be shredded.");
 }
 
 // Shredded items on storage that may keep old copies are named after the
@@ -221,26 +199,15 @@ TEST_F(WindowRun, StorageThatMayKeepOldCopiesIsNamedAndFlashIsSilencedPerDrive) 
   const std::string text = "Some items could not be shredded:\n" + (dir / "ro") +
                            " (read-only)\n\nShredded, but the disk may keep old copies:\n" + (dir / "ok") +
                            " (flash storage)";
-  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Warning(text)});
+  EXPECT_EQ(fakes.dialogs.messages, Messages{Warning(text)});
   EXPECT_EQ(fakes.dialogs.check_boxes,
             (std::map<std::size_t, std::string>{{0, "Don't tell me again for these drives"}}));
   EXPECT_EQ(fakes.settings.values["QuietFlashDrives"], "eui.0025385b71b0e5d2");
 
   // The next run on that drive has nothing to say.
-  auto next_run = [&](bool folder_mode, const std::string& item) {
-    fakes.dialogs.messages.clear();
-    fakes.dialogs.check_boxes.clear();
-    Control(w, "cmdBack1")->click();
-    ChooseMode(w, folder_mode);
-    if (folder_mode)
-      AddFolders(w, {item});
-    else
-      AddFiles(w, {item});
-    ShredNow(w);
-    EXPECT_FALSE(Exists(item));
-  };
   WriteFile(dir / "again", Bytes(10, 3));
-  next_run(false, dir / "again");
+  ShredAgain(w, false, {dir / "again"});
+  EXPECT_FALSE(Exists(dir / "again"));
   EXPECT_TRUE(fakes.dialogs.messages.empty());
 
   // A flash drive without an identity is told of with no check box: a
@@ -251,18 +218,20 @@ TEST_F(WindowRun, StorageThatMayKeepOldCopiesIsNamedAndFlashIsSilencedPerDrive) 
   MakeDir(dir / "tree");
   WriteFile(dir / "tree/a", Bytes(10, 4));
   WriteFile(dir / "tree/b", Bytes(10, 5));
-  next_run(true, dir / "tree");
-  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Warning("Shredded, but the disk may keep old copies:\n" +
-                                                                      (dir / "tree") + " (flash storage)")});
+  ShredAgain(w, true, {dir / "tree"});
+  EXPECT_FALSE(Exists(dir / "tree"));
+  EXPECT_EQ(fakes.dialogs.messages,
+            Messages{Warning("Shredded, but the disk may keep old copies:\n" + (dir / "tree") + " (flash storage)")});
   EXPECT_TRUE(fakes.dialogs.check_boxes.empty());
 
   // Copy-on-write on the silenced drive is told all the same.
   storage.files["/proc/self/mountinfo"].clear();
   storage.Mount(mount, "259:1", "btrfs", "rw,ssd");
   WriteFile(dir / "cow", Bytes(10, 6));
-  next_run(false, dir / "cow");
-  EXPECT_EQ(fakes.dialogs.messages, std::vector<ShownMessage>{Warning("Shredded, but the disk may keep old copies:\n" +
-                                                                      (dir / "cow") + " (copy-on-write file system)")});
+  ShredAgain(w, false, {dir / "cow"});
+  EXPECT_FALSE(Exists(dir / "cow"));
+  EXPECT_EQ(fakes.dialogs.messages, Messages{Warning("Shredded, but the disk may keep old copies:\n" + (dir / "cow") +
+                                                     " (copy-on-write file system)")});
   EXPECT_TRUE(fakes.dialogs.check_boxes.empty());
   EXPECT_EQ(fakes.settings.values["QuietFlashDrives"], "eui.0025385b71b0e5d2");
 }
@@ -285,8 +254,8 @@ TEST(StorageNotice, EachReasonHasItsLineAndOnlyShreddedItemsAreNamed) {
             "Shredded, but the disk may keep old copies:\n/n (network file system)\n/s (user-space file system)\n"
             "/o (overlay: the original may stay in a lower layer)\n/c (copy-on-write file system)\n"
             "/j (data journaled by ext4)\n/f1 (flash storage)\n/f2 (flash storage)\n/f3 (flash storage)");
-  EXPECT_EQ(section.flash_drives, std::vector<std::string>{"A"});
-  EXPECT_EQ(StorageSectionFor(items, outcomes, storage, {"Q", "A"}).flash_drives, std::vector<std::string>{});
+  EXPECT_EQ(section.flash_drives, Strings{"A"});
+  EXPECT_EQ(StorageSectionFor(items, outcomes, storage, {"Q", "A"}).flash_drives, Strings{});
 }
 
 // Under a folder left unfinished, its count; under each folder that stays,
