@@ -67,10 +67,7 @@ TEST(Faults, FailingSyncKeepsThatFileAndTheRunGoesOn) {
   SysCalls calls = Sys();
   calls.fdatasync = [](int fd) {
     // The report, written first through the same seam, is not the file that fails.
-    if (!IsReportFile(fd) && ++syncs == 1) {
-      errno = EIO;
-      return -1;
-    }
+    if (!IsReportFile(fd) && ++syncs == 1) return Fail(EIO);
     return ::fdatasync(fd);
   };
   ScopedSysCalls scope(calls);
@@ -160,10 +157,7 @@ TEST(Faults, FileOpenElsewhereForAMomentIsShredded) {
   refusals = 3;
   SysCalls calls = Sys();
   calls.setlease = [](int fd, int type) {
-    if (refusals-- > 0) {
-      errno = EAGAIN;
-      return -1;
-    }
+    if (refusals-- > 0) return Fail(EAGAIN);
     return ::fcntl(fd, F_SETLEASE, type);
   };
   ScopedSysCalls scope(calls);
@@ -179,10 +173,7 @@ TEST(Faults, ListedFolderThatCannotBeOpenedIsSaidSo) {
   WriteFile(dir / "t/a", Bytes(100, 1));
   SysCalls calls = Sys();
   calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
-    if ((flags & O_DIRECTORY) && std::string(path) == "t") {
-      errno = EMFILE;
-      return -1;
-    }
+    if ((flags & O_DIRECTORY) && std::string(path) == "t") return Fail(EMFILE);
     return ::openat(dirfd, path, flags, mode);
   };
   ScopedSysCalls scope(calls);
@@ -263,18 +254,11 @@ TEST(Faults, FoldersThatStayKeepTheirModesAttributesAndAcl) {
     static struct stat failing_in;
     ASSERT_EQ(::stat((fault == Fault::ListedFolderNotRemoved ? dir.path() : dir / "t").c_str(), &failing_in), 0);
     SysCalls calls = Sys();
-    if (fault == Fault::FailingSync)
-      calls.syncfs = [](int) {
-        errno = EIO;
-        return -1;
-      };
+    if (fault == Fault::FailingSync) calls.syncfs = [](int) { return Fail(EIO); };
     if (fault == Fault::SubfolderNotRemoved || fault == Fault::ListedFolderNotRemoved)
       calls.unlinkat = [](int dirfd, const char* path, int flags) {
         struct stat in;
-        if ((flags & AT_REMOVEDIR) && ::fstat(dirfd, &in) == 0 && in.st_ino == failing_in.st_ino) {
-          errno = EIO;
-          return -1;
-        }
+        if ((flags & AT_REMOVEDIR) && ::fstat(dirfd, &in) == 0 && in.st_ino == failing_in.st_ino) return Fail(EIO);
         return ::unlinkat(dirfd, path, flags);
       };
     ScopedSysCalls scope(calls);

@@ -27,6 +27,7 @@
 #include "platform/sys_calls.h"
 #include "report/report_keeper.h"
 #include "run/shred_run.h"
+#include "support/capture.h"
 #include "support/fake_fill_disk.h"
 #include "support/fixed_host.h"
 #include "support/forced_names.h"
@@ -234,10 +235,7 @@ INSTANTIATE_TEST_SUITE_P(RandomChars, ForensicAtPosition,
 // measured here, not hidden.
 TEST(ForensicUnprivileged, DataIsGoneAndOldNamesStayOnlyInTheJournal) {
   SysCalls calls = Sys();
-  calls.checkpoint_journal = [](int, unsigned) {
-    errno = EPERM;
-    return -1;
-  };
+  calls.checkpoint_journal = [](int, unsigned) { return Fail(EPERM); };
   ScopedSysCalls scope(calls);
   for (const char* fs_type : {"ext4-nojournal", "ext4"}) {
     LoopFs fs;
@@ -339,10 +337,7 @@ TEST(ForensicStorage, EachShreddedItemSaysWhatItsStorageMayKeep) {
                     Kind{"ext4-datajournal", 64, false, StorageRisk::DataJournal},
                     Kind{"ext4-datajournal", 64, true, std::nullopt}, Kind{"ext4", 48, true, std::nullopt}}) {
     SysCalls calls = Sys();
-    if (!kind.may_zero_journal) calls.checkpoint_journal = [](int, unsigned) {
-      errno = EPERM;
-      return -1;
-    };
+    if (!kind.may_zero_journal) calls.checkpoint_journal = [](int, unsigned) { return Fail(EPERM); };
     ScopedSysCalls scope(calls);
     LoopFs fs;
     if (std::string why = fs.Mount(kind.megabytes, kind.type); !why.empty()) {

@@ -330,20 +330,14 @@ class KilledSession : public Keeper, public ::testing::WithParamInterface<const 
       if (when == "during the folder sync") calls.fsync = [](int) -> int { ::_exit(0); };
       if (when == "between its link and the removal of its temporary name") {
         // A file system without RENAME_NOREPLACE.
-        calls.rename_noreplace = [](int, const char*, int, const char*) -> int {
-          errno = EINVAL;
-          return -1;
-        };
+        calls.rename_noreplace = [](int, const char*, int, const char*) -> int { return Fail(EINVAL); };
         calls.linkat = [](int olddirfd, const char* oldpath, int newdirfd, const char* newpath, int flags) -> int {
           ::linkat(olddirfd, oldpath, newdirfd, newpath, flags);
           ::_exit(0);
         };
       }
       if (when == "after a failed folder sync and a power cut") {
-        calls.fsync = [](int) -> int {
-          errno = EIO;
-          return -1;
-        };
+        calls.fsync = [](int) -> int { return Fail(EIO); };
         calls.rename_noreplace = [](int olddirfd, const char* oldpath, int newdirfd, const char* newpath) -> int {
           g_renamed_from = oldpath;
           return ::renameat2(olddirfd, oldpath, newdirfd, newpath, RENAME_NOREPLACE);
@@ -500,10 +494,7 @@ TEST_F(Keeper, FailedWriteLeavesNoPartialFileAndNoStaleReport) {
   // previous run's passing for this one's.
   SysCalls no_new_files = Sys();
   no_new_files.openat = [](int dirfd, const char* path, int flags, mode_t mode) -> int {
-    if (flags & O_CREAT) {
-      errno = ENOSPC;
-      return -1;
-    }
+    if (flags & O_CREAT) return Fail(ENOSPC);
     return ::openat(dirfd, path, flags, mode);
   };
   {
@@ -525,8 +516,7 @@ TEST_F(Keeper, WithoutRenameNoReplaceTheReportStillNeverReplacesAnything) {
   calls.rename_noreplace = [](int olddirfd, const char* oldpath, int newdirfd, const char* newpath) -> int {
     if (std::string(newpath) != "note.txt") return ::renameat2(olddirfd, oldpath, newdirfd, newpath, RENAME_NOREPLACE);
     if (!plant_at.empty()) WriteText(std::exchange(plant_at, ""), "the user's own");
-    errno = EINVAL;
-    return -1;
+    return Fail(EINVAL);
   };
   ScopedSysCalls scope(calls);
   ReportKeeper keeper(Places(), record);

@@ -497,8 +497,7 @@ TEST(ShredRunStop, FolderModeStopsInsideTheFileInHandAndKeepsTheRestInTheirFolde
   };
   calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
     if (std::string_view(path) != "denied") return ::openat(dirfd, path, flags, mode);
-    errno = EACCES;
-    return -1;
+    return Fail(EACCES);
   };
   ScopedSysCalls watching(calls);
   struct BigHost : WatchingHost {

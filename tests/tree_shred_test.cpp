@@ -117,10 +117,7 @@ TEST(ShredTree, AFileThatCannotBeOverwrittenStaysWithItsFoldersAndTheRestGoes) {
   static std::string stuck_name = "stuck";
   SysCalls calls = Sys();
   calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
-    if (path == stuck_name && (flags & O_WRONLY)) {
-      errno = EBUSY;
-      return -1;
-    }
+    if (path == stuck_name && (flags & O_WRONLY)) return Fail(EBUSY);
     return ::openat(dirfd, path, flags, mode);
   };
   ScopedSysCalls scope(calls);
@@ -137,10 +134,7 @@ TEST(ShredTree, FailedFileSystemSyncRemovesNothing) {
   MakeDir(dir / "t");
   WriteFile(dir / "t/f", Bytes(100, 2));
   SysCalls calls = Sys();
-  calls.syncfs = [](int) {
-    errno = EIO;
-    return -1;
-  };
+  calls.syncfs = [](int) { return Fail(EIO); };
   ScopedSysCalls scope(calls);
   EXPECT_FALSE(ShredTree(dir / "t", FillPattern(0)).folder_removed);
   ASSERT_TRUE(Exists(dir / "t/f"));
@@ -214,10 +208,7 @@ TEST(ShredTree, OneThreadAndFourGiveTheSameResult) {
     // One file that cannot be opened for writing stays, with its folders.
     SysCalls calls = Sys();
     calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
-      if ((flags & O_WRONLY) && std::string(path) == "stuck") {
-        errno = EACCES;
-        return -1;
-      }
+      if ((flags & O_WRONLY) && std::string(path) == "stuck") return Fail(EACCES);
       return ::openat(dirfd, path, flags, mode);
     };
     ScopedSysCalls scope(calls);

@@ -240,10 +240,7 @@ TEST(WipeFileFaults, FailedSyncKeepsTheFile) {
   TempDir dir;
   WriteFile(dir / "f", Bytes(100, 1));
   SysCalls calls = Sys();
-  calls.fdatasync = [](int) {
-    errno = EIO;
-    return -1;
-  };
+  calls.fdatasync = [](int) { return Fail(EIO); };
   ScopedSysCalls scope(calls);
   int before = OpenDescriptorCount();
   EXPECT_EQ(WipeAtPosition(dir / "f", 0), WipeOutcome::SyncFailed);
@@ -259,10 +256,7 @@ TEST(WipeFileFaults, ShortWritesAndInterruptionsStillCoverEverything) {
   calls_made = 0;
   SysCalls calls = Sys();
   calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
-    if (++calls_made % 3 == 0) {
-      errno = EINTR;
-      return -1;
-    }
+    if (++calls_made % 3 == 0) return Fail(EINTR);
     return ::pwrite(fd, buf, std::min<size_t>(count, 1000), offset);
   };
   ScopedSysCalls scope(calls);
@@ -327,10 +321,7 @@ TEST(WipeFileFaults, BytesAppendedWhileOverwritingAreCoveredTooOrTheFileIsKept) 
     // Where the file system offers leases, the appender's open would wait
     // for the shred to end (a writer already there keeps the file in use):
     // growth is what the engine can see where it offers none.
-    calls.setlease = [](int, int) {
-      errno = EINVAL;
-      return -1;
-    };
+    calls.setlease = [](int, int) { return Fail(EINVAL); };
     ScopedSysCalls scope(calls);
     // Whether the shred took the file (and, in folder mode, its folder).
     auto shred = [&] {
@@ -388,10 +379,7 @@ TEST(WipeFileFaults, RoundingPastTheLargestFileSizeIsNotNeeded) {
   static constexpr off_t kLargest = 5010;
   SysCalls calls = Sys();
   calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
-    if (offset >= kLargest) {
-      errno = EFBIG;
-      return -1;
-    }
+    if (offset >= kLargest) return Fail(EFBIG);
     return ::pwrite(fd, buf, std::min<size_t>(count, static_cast<size_t>(kLargest - offset)), offset);
   };
   ScopedSysCalls scope(calls);

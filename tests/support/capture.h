@@ -31,6 +31,12 @@ inline Bytes ExpectedCover(int position, std::size_t size, std::size_t fs_block 
   return out;
 }
 
+// A system call failing with `error`, as the seam reports it.
+inline int Fail(int error) {
+  errno = error;
+  return -1;
+}
+
 // The seam in force now, with one write failing as on a full disk: the
 // `nth` pwrite from here on (counted from 1) fails with ENOSPC.
 inline SysCalls DiskFullAtWrite(int nth) {
@@ -38,10 +44,7 @@ inline SysCalls DiskFullAtWrite(int nth) {
   left = nth;
   SysCalls calls = Sys();
   calls.pwrite = [](int fd, const void* buf, size_t count, off_t offset) -> ssize_t {
-    if (--left == 0) {
-      errno = ENOSPC;
-      return -1;
-    }
+    if (--left == 0) return Fail(ENOSPC);
     return ::pwrite(fd, buf, count, offset);
   };
   return calls;

@@ -21,6 +21,7 @@
 
 #include "freespace/free_space_wipe.h"
 #include "platform/sys_calls.h"
+#include "support/capture.h"
 #include "support/temp_dir.h"
 #include "support/worker_gate.h"
 
@@ -109,17 +110,11 @@ class FakeFillDisk {
     calls.pwrite = [](int fd, const void* buf, size_t count, off_t at) -> ssize_t {
       if (!InFill(fd)) return ::pwrite(fd, buf, count, at);
       Step(kWrite);
-      if (S().used >= S().fail_write_after) {
-        errno = EIO;
-        return -1;
-      }
+      if (S().used >= S().fail_write_after) return Fail(EIO);
       const std::uint64_t lowered = S().ext4_reserve - std::min(S().ext4_reserve, ReserveNow());
       const std::uint64_t usable = S().capacity + lowered * 4096;
       const std::uint64_t room = usable - std::min(usable, S().used.load());
-      if (room == 0) {
-        errno = ENOSPC;
-        return -1;
-      }
+      if (room == 0) return Fail(ENOSPC);
       ssize_t done = ::pwrite(fd, buf, std::min<std::uint64_t>(count, room), at);
       if (done > 0) S().used += static_cast<std::uint64_t>(done);
       return done;
@@ -127,10 +122,7 @@ class FakeFillDisk {
     calls.fdatasync = [](int fd) {
       if (!InFill(fd)) return ::fdatasync(fd);
       Step(kSync);
-      if (S().sync_fails) {
-        errno = EIO;
-        return -1;
-      }
+      if (S().sync_fails) return Fail(EIO);
       return ::fdatasync(fd);
     };
     calls.fstatfs = [](int fd, struct statfs* out) {
@@ -153,15 +145,9 @@ class FakeFillDisk {
     };
     // A disk that keeps no hidden reserve and cannot discard: the real calls
     // would reach the file system the test folder is on.
-    calls.reserved_blocks = [](int, unsigned long long*) {
-      errno = ENOTTY;
-      return -1;
-    };
+    calls.reserved_blocks = [](int, unsigned long long*) { return Fail(ENOTTY); };
     calls.open_ext4_reserve = [](int, int flags) {
-      if (S().ext4_reserve == 0) {
-        errno = ENOENT;
-        return -1;
-      }
+      if (S().ext4_reserve == 0) return Fail(ENOENT);
       return ::open(S().reserve_file.c_str(), flags | O_CLOEXEC);
     };
     calls.openat = [](int dirfd, const char* path, int flags, mode_t mode) {
@@ -173,10 +159,7 @@ class FakeFillDisk {
     calls.getdents64 = [](int fd, void* buffer, size_t size) -> ssize_t {
       return S().hide_new_entries && S().opened_at[fd] != S().created ? 0 : ::getdents64(fd, buffer, size);
     };
-    calls.discard_free = [](int) {
-      errno = EOPNOTSUPP;
-      return -1;
-    };
+    calls.discard_free = [](int) { return Fail(EOPNOTSUPP); };
     return calls;
   }
   ScopedSysCalls scope_;
