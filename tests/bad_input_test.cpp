@@ -26,8 +26,7 @@ namespace {
 class BadInput : public ::testing::Test {
  protected:
   BadInput() {
-    MakeDir(dir / "world");
-    MakeDir(dir / "world/folder");
+    MakeDirs({dir / "world", dir / "world/folder"});
     WriteFile(dir / "world/file", RandomBytes(5000, 1));
     WriteFile(dir / "world/folder/inner", RandomBytes(700, 2));
     MakeDir(dir / "listed");
@@ -69,9 +68,7 @@ class BadInput : public ::testing::Test {
 // removed, from the same file system or another; the folders above it stay
 // with their own names.
 TEST_F(BadInput, FolderOfTheSameFileSystemMountedInsideIsNeverEntered) {
-  MakeDir(dir / "listed/t");
-  MakeDir(dir / "listed/t/sub");
-  MakeDir(dir / "listed/t/sub/bound");
+  MakeDirs({dir / "listed/t", dir / "listed/t/sub", dir / "listed/t/sub/bound"});
   WriteFile(dir / "listed/t/mine", Bytes(100, 1));
   // A folder mounted onto itself: same inode, but a mount all the same.
   MakeDir(dir / "listed/t/self");
@@ -122,8 +119,7 @@ TEST_F(BadInput, ListedFolderThatBecameAMountRootAfterListingIsLeftUntouched) {
 // Two names of one file, both inside the folder: the data is the user's
 // alone, whatever name comes first, and none of it survives.
 TEST_F(BadInput, HardLinkPairInsideAFolderIsOverwrittenThenBothNamesGo) {
-  MakeDir(dir / "listed/t");
-  MakeDir(dir / "listed/t/deep");
+  MakeDirs({dir / "listed/t", dir / "listed/t/deep"});
   WriteFile(dir / "listed/t/a", Bytes(3000, 0x5a));
   ASSERT_EQ(::link((dir / "listed/t/a").c_str(), (dir / "listed/t/deep/b").c_str()), 0);
   CaptureRemovals capture;
@@ -136,9 +132,7 @@ TEST_F(BadInput, HardLinkPairInsideAFolderIsOverwrittenThenBothNamesGo) {
 
 // A folder that keeps anything keeps its own name and its own mode.
 TEST_F(BadInput, FolderKeepingAnImmutableFolderKeepsItsNameAndMode) {
-  MakeDir(dir / "listed/t");
-  MakeDir(dir / "listed/t/ro");
-  MakeDir(dir / "listed/t/ro/frozen");
+  MakeDirs({dir / "listed/t", dir / "listed/t/ro", dir / "listed/t/ro/frozen"});
   WriteFile(dir / "listed/t/gone", Bytes(100, 1));
   WriteFile(dir / "listed/t/ro/gone", Bytes(100, 1));
   if (!SetImmutable(dir / "listed/t/ro/frozen", true)) GTEST_SKIP() << "skipped: cannot set the immutable flag here";
@@ -283,8 +277,7 @@ TEST_F(BadInput, ReadOnlyFileStaysInFileModeAndGoesInsideAFolder) {
   WriteFile(dir / "listed/ro", Bytes(50, 4), 0444);
   EXPECT_EQ(Files({dir / "listed/ro"}), std::vector<bool>{false});
   EXPECT_EQ(ReadFile(dir / "listed/ro"), Bytes(50, 4));
-  MakeDir(dir / "listed/t");
-  MakeDir(dir / "listed/t/ro-sub");
+  MakeDirs({dir / "listed/t", dir / "listed/t/ro-sub"});
   WriteFile(dir / "listed/t/ro-sub/ro", Bytes(50, 5), 0400);
   ::chmod((dir / "listed/t/ro-sub").c_str(), 0500);
   MakeDir(dir / "listed/t/unreadable");
@@ -326,9 +319,7 @@ TEST_F(BadInput, OrdinaryUserForcesReadOnlyAndUnreadableFoldersAway) {
   if (::geteuid() != 0) GTEST_SKIP() << "skipped: needs root to act as another user";
   const uid_t nobody = 65534;
   ::chmod(dir.path().c_str(), 0755);
-  MakeDir(dir / "user");
-  MakeDir(dir / "user/t");
-  MakeDir(dir / "user/t/ro");
+  MakeDirs({dir / "user", dir / "user/t", dir / "user/t/ro"});
   WriteFile(dir / "user/t/ro/f", Bytes(100, 1), 0400);
   MakeDir(dir / "user/t/locked");
   WriteFile(dir / "user/t/locked/g", Bytes(100, 2), 0600);

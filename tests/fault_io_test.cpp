@@ -128,8 +128,7 @@ TEST(Faults, FileRemovedInsideAFolderDuringTheSyncIsNoFailure) {
 
 TEST(Faults, FolderThatAppearsDuringTheWalkIsNeverRemovedUnshredded) {
   TempDir dir;
-  MakeDir(dir / "t");
-  MakeDir(dir / "t/sub");
+  MakeDirs({dir / "t", dir / "t/sub"});
   WriteFile(dir / "t/a", Bytes(100, 1));
   WriteFile(dir / "t/sub/b", Bytes(100, 2));
   const std::string folder = dir / "t";
@@ -242,8 +241,7 @@ TEST(Faults, FoldersThatStayKeepTheirModesAttributesAndAcl) {
   for (const auto& [how, fault] : rows) {
     SCOPED_TRACE(how);
     TempDir dir;
-    MakeDir(dir / "t");
-    MakeDir(dir / "t/sub");
+    MakeDirs({dir / "t", dir / "t/sub"});
     WriteFile(dir / "t/sub/f", Bytes(100, 1));
     if (!GiveNoteAndAcl(dir / "t/sub") || !GiveNoteAndAcl(dir / "t"))
       GTEST_SKIP() << "skipped: no user attributes or ACLs here";

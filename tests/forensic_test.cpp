@@ -101,8 +101,7 @@ void Plant(LoopFs& fs, Planted& p, unsigned seed, bool with_attributes = true) {
   p.files.push_back({fs / sparse, sparse});
 
   std::string top = UniqueName("dir"), sub = UniqueName("sub");
-  MakeDir(fs / top);
-  MakeDir(fs / (top + "/" + sub));
+  MakeDirs({fs / top, fs / (top + "/" + sub)});
   p.names.insert(p.names.end(), {top, sub});
   for (std::size_t size : {std::size_t{1}, std::size_t{3 << 10}, std::size_t{100 << 10}, std::size_t{1 << 20}}) {
     std::string a = UniqueName("in"), b = UniqueName("deep");

@@ -46,9 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
 // the link: text alone cannot take a ".." out.
 TEST(AbsolutePath, DotDotIsResolvedOnDiskThroughLinks) {
   TempDir dir;
-  MakeDir(dir / "real");
-  MakeDir(dir / "real/inner");
-  MakeDir(dir / "other");
+  MakeDirs({dir / "real", dir / "real/inner", dir / "other"});
   ASSERT_EQ(::symlink((dir / "real/inner").c_str(), (dir / "other/link").c_str()), 0);
   char* real_dir = ::realpath(dir.path().c_str(), nullptr);
   const std::string base = real_dir;
@@ -88,8 +86,7 @@ TEST(KindOf, LooksWithoutFollowingLinks) {
 
 TEST(PlanIntake, ModeDecidesWhatIsListedEachRefusalHasItsReasonAndTheOrderIsKept) {
   TempDir dir;
-  MakeDir(dir / "f1");
-  MakeDir(dir / "f2");
+  MakeDirs({dir / "f1", dir / "f2"});
   WriteText(dir / "a", "x");
   WriteText(dir / "b", "x");
   ASSERT_EQ(::symlink((dir / "f1").c_str(), (dir / "to-f1").c_str()), 0);

@@ -125,8 +125,7 @@ TEST_F(ShredRun, NoSuchPassPositionTouchesNothing) {
 }
 
 TEST_F(ShredRun, FolderModeShredsEveryListedFolderInOrder) {
-  MakeDir(dir / "one");
-  MakeDir(dir / "two");
+  MakeDirs({dir / "one", dir / "two"});
   WriteFile(dir / "one/x", Bytes(100, 1));
   WriteFile(dir / "two/y", Bytes(100, 2), 0444);
   ShredOptions options;
@@ -474,8 +473,7 @@ TEST(ShredRunStop, FileModeStopsInsideTheFileInHandAndLeavesItPartlyOverwritten)
 // reached stay untouched, and the next listed folder is not started.
 TEST(ShredRunStop, FolderModeStopsInsideTheFileInHandAndKeepsTheRestInTheirFolders) {
   TempDir dir;
-  MakeDir(dir / "one");
-  MakeDir(dir / "two");
+  MakeDirs({dir / "one", dir / "two"});
   const Bytes big = RandomBytes(3 << 20, 9);
   WriteFile(dir / "one/big", big);
   const std::vector<std::string> files = {"one/x", "one/y", "one/z"};

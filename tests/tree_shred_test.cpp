@@ -30,9 +30,7 @@ bool StartsWithBlock(const Bytes& bytes, int n) {
 
 TEST(ShredTree, EveryFileIsOverwrittenThenTheTreeIsGone) {
   TempDir dir;
-  MakeDir(dir / "t");
-  MakeDir(dir / "t/a");
-  MakeDir(dir / "t/a/b");
+  MakeDirs({dir / "t", dir / "t/a", dir / "t/a/b"});
   WriteFile(dir / "t/one", RandomBytes(100, 1));
   WriteFile(dir / "t/a/two", RandomBytes(9000, 2));
   WriteFile(dir / "t/a/b/three", RandomBytes(1, 3));
@@ -49,8 +47,7 @@ TEST(ShredTree, EveryFileIsOverwrittenThenTheTreeIsGone) {
 
 TEST(ShredTree, ReadOnlyFilesAndFoldersAreForcedAway) {
   TempDir dir;
-  MakeDir(dir / "t");
-  MakeDir(dir / "t/ro");
+  MakeDirs({dir / "t", dir / "t/ro"});
   WriteFile(dir / "t/ro/file", RandomBytes(500, 1), 0444);
   WriteFile(dir / "t/plain-ro", RandomBytes(500, 2), 0400);
   ::chmod((dir / "t/ro").c_str(), 0555);
@@ -109,9 +106,7 @@ TEST(ShredTree, MissingFolderOrAFileIsNoFolder) {
 
 TEST(ShredTree, AFileThatCannotBeOverwrittenStaysWithItsFoldersAndTheRestGoes) {
   TempDir dir;
-  MakeDir(dir / "t");
-  MakeDir(dir / "t/keep");
-  MakeDir(dir / "t/go");
+  MakeDirs({dir / "t", dir / "t/keep", dir / "t/go"});
   WriteFile(dir / "t/keep/stuck", Bytes(100, 1));
   WriteFile(dir / "t/go/fine", Bytes(100, 2));
   static std::string stuck_name = "stuck";
@@ -181,8 +176,7 @@ TEST(ShredTree, OneThreadAndFourGiveTheSameResult) {
   auto make_tree = [](const TempDir& dir) {
     for (int d = 0; d < 6; ++d) {
       std::string folder = dir / ("t/d" + std::to_string(d));
-      MakeDir(folder);
-      MakeDir(folder + "/inner");
+      MakeDirs({folder, folder + "/inner"});
       for (int f = 0; f < 5; ++f)
         WriteFile(folder + "/f" + std::to_string(f), RandomBytes(100 + 1500 * f, d * 10 + f), 0644);
       WriteFile(folder + "/inner/ro", RandomBytes(5000, d), 0400);
@@ -264,9 +258,7 @@ class RecordingControl : public RunControl {
 // folders. The root's own files go first, then its subfolders.
 TEST(ShredTree, StopBetweenTwoWritesLeavesTheFileInHandPartlyOverwrittenAndTheRestUntouched) {
   TempDir dir;
-  MakeDir(dir / "t");
-  MakeDir(dir / "t/sub");
-  MakeDir(dir / "t/sub/deeper");
+  MakeDirs({dir / "t", dir / "t/sub", dir / "t/sub/deeper"});
   WriteFile(dir / "t/first", RandomBytes(3000, 1));
   const Bytes big = RandomBytes((4 << 20) + 7, 2);
   WriteFile(dir / "t/sub/big", big);
@@ -308,8 +300,7 @@ TEST(ShredTree, StopBetweenTwoWritesLeavesTheFileInHandPartlyOverwrittenAndTheRe
 // to every entry; Stop is off from the sync on.
 TEST(ShredTree, TellsItsPhasesAndCountsAndPacesWithOneSyncPerBatch) {
   TempDir dir;
-  MakeDir(dir / "t");
-  MakeDir(dir / "t/sub");
+  MakeDirs({dir / "t", dir / "t/sub"});
   // Three files of 40 MiB, allocated but written only in the counting seam
   // below: more than one window, at no cost.
   for (std::string name : {"t/a", "t/b", "t/sub/c"}) {

@@ -79,6 +79,10 @@ void MakeDir(const std::string& path, mode_t mode) {
   ::chmod(path.c_str(), mode);
 }
 
+void MakeDirs(std::initializer_list<std::string> paths) {
+  for (const std::string& path : paths) MakeDir(path);
+}
+
 int OpenDescriptorCount() {
   int count = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,8 @@ Bytes ReadFile(const std::string& path);
 std::string ReadText(const std::string& path);
 bool Exists(const std::string& path);  // without following a last link
 void MakeDir(const std::string& path, mode_t mode = 0755);
+// Each folder in turn, so a parent comes before what it holds.
+void MakeDirs(std::initializer_list<std::string> paths);
 // The number of descriptors this process holds open.
 int OpenDescriptorCount();
 // The path an open descriptor stands for, as the kernel tells it ("" when
