@@ -42,8 +42,7 @@ class HandOverBetweenProcesses : public WindowTest {
   HandOverBetweenProcesses() {
     MakeDir(run);
     ::chmod(run.c_str(), 0700);
-    MakeDir(dir / "docs");
-    MakeDir(dir / "home");
+    MakeDirs({dir / "docs", dir / "home"});
     WriteText(dir / "docs/x.txt", "x");
     WriteText(dir / "docs/y z.txt", "y");
   }

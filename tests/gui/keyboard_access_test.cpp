@@ -60,9 +60,8 @@ TEST_F(Keyboard, TabVisitsOnlyTheVisibleControlsOfEachPageInTheDesignedOrder) {
 
 TEST_F(Keyboard, HiddenControlsTakeNoFocus) {
   FrmMain& w = Open();
-  EXPECT_EQ(Control(w, "cmdReset")->focusPolicy(), Qt::NoFocus);
-  EXPECT_EQ(Control(w, "cmdExt")->focusPolicy(), Qt::NoFocus);
-  EXPECT_EQ(Control<QTreeWidget>(w, "ListFiles")->focusPolicy(), Qt::NoFocus);
+  for (const char* name : {"cmdReset", "cmdExt", "ListFiles"})
+    EXPECT_EQ(Control<QWidget>(w, name)->focusPolicy(), Qt::NoFocus) << name;
   EXPECT_FALSE(Control<QTreeWidget>(w, "ListFiles")->isVisibleTo(&w));
 }
 

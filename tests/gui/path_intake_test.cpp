@@ -31,9 +31,7 @@ const ShownMessage kProgramRefused = Refusal("Velmora Application Cannot Be Shre
 class GivenPaths : public WindowTest {
  protected:
   GivenPaths() {
-    MakeDir(dir / "docs");
-    MakeDir(dir / "tree");
-    MakeDir(dir / "tree2");
+    MakeDirs({dir / "docs", dir / "tree", dir / "tree2"});
     WriteText(dir / "docs/a.txt", "a");
     WriteText(dir / "docs/b.txt", "b");
   }

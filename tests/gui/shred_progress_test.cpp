@@ -79,8 +79,7 @@ TEST_F(WindowWorker, FolderModeLabelNamesThePhaseAndStopIsOffOnceEveryFileIsOver
   for (const Row& row : rows) {
     SCOPED_TRACE(row.label);
     TempDir files;
-    MakeDir(files / "album");
-    MakeDir(files / "later");
+    MakeDirs({files / "album", files / "later"});
     WriteFile(files / "album/one", RandomBytes(3000, 1));
     ASSERT_EQ(::symlink("one", (files / "album/link").c_str()), 0);
     WriteFile(files / "later/two", RandomBytes(3000, 2));

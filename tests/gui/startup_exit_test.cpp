@@ -4,7 +4,6 @@
 #include <QTextBrowser>
 
 #include <csignal>
-#include <filesystem>
 
 #include "platform/close_signals.h"
 #include "platform/qt_platform.h"
@@ -322,9 +321,9 @@ TEST_F(StartUp, GuideNobodyCanOpenIsShownInAWindowOfItsOwn) {
 // build tree finds the source's copy.
 TEST(UserGuide, InstalledBesideThePrefixOrTheSourcesCopy) {
   TempDir dir;
-  std::filesystem::create_directories(dir / "usr/bin");
+  MakeDirs({dir / "usr", dir / "usr/bin"});
   EXPECT_EQ(UserGuidePath(dir / "usr/bin"), "") << "not installed: the copy built in";
-  std::filesystem::create_directories(dir / "usr/share/doc/velmora");
+  MakeDirs({dir / "usr/share", dir / "usr/share/doc", dir / "usr/share/doc/velmora"});
   WriteText(dir / "usr/share/doc/velmora/guide.html", "<html></html>");
   EXPECT_EQ(UserGuidePath(dir / "usr/bin"), dir / "usr/share/doc/velmora/guide.html");
   const std::string from_build_tree = UserGuidePath(dir / "build/app");
@@ -367,8 +366,7 @@ TEST_F(StartUp, WithoutTheLockNoHandOverIsTakenOver) {
 }
 
 TEST_F(StartUp, RunningCopyTakesHandedPathsAsTheCommandLineOrAsADrop) {
-  MakeDir(dir / "docs");
-  MakeDir(dir / "tree");
+  MakeDirs({dir / "docs", dir / "tree"});
   WriteText(dir / "docs/a.txt", "a");
   WriteText(dir / "docs/b.txt", "b");
   FrmMain& w = Open();

@@ -75,8 +75,7 @@ TEST_F(WindowLayout, ControlsSitWhereDesigned) {
   EXPECT_EQ(Control(w, "cmdRemove")->geometry(), Twips(120, 3120, 4575, 375));
   EXPECT_EQ(Control(w, "cmdLog")->geometry(), Twips(120, 1320, 4455, 495));
   EXPECT_EQ(Control<LinkLabel>(w, "Label14")->geometry(), Twips(735, 2280, 3855, 255));
-  EXPECT_EQ(Control<QLabel>(w, "Image1")->pixmap().size(), QSize(13, 13));
-  EXPECT_EQ(Control<QLabel>(w, "Image2")->pixmap().size(), QSize(13, 13));
+  for (const char* icon : {"Image1", "Image2"}) EXPECT_EQ(Control<QLabel>(w, icon)->pixmap().size(), QSize(13, 13));
   EXPECT_EQ(w.windowIcon().pixmap(32, 32).size(), QSize(32, 32));
   EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
   EXPECT_TRUE(w.windowFlags() & Qt::WindowCloseButtonHint);

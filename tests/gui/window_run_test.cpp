@@ -56,8 +56,7 @@ TEST_F(WindowRun, WithoutAReportItsButtonIsOffAndSaysWhy) {
 TEST_F(WindowRun, FolderModeShredsTheTreeAndLeavesLinkTargetsAlone) {
   MakeDir(dir / "outside");
   WriteFile(dir / "outside/keep", RandomBytes(500, 9));
-  MakeDir(dir / "tree");
-  MakeDir(dir / "tree/sub");
+  MakeDirs({dir / "tree", dir / "tree/sub"});
   WriteFile(dir / "tree/sub/f", RandomBytes(500, 5), 0444);
   ASSERT_EQ(::symlink((dir / "outside/keep").c_str(), (dir / "tree/link").c_str()), 0);
   FrmMain& w = Open();
