@@ -206,6 +206,13 @@ FreeSpaceEnd Fill(Filler& filler, int folder, const FreeBlocks& at_start, bool p
     if (end) return *end;
     if (written > 0 && Sys().syncfs(folder) != 0) return FreeSpaceEnd::SyncFailed;
     overwritten += written;
+    // What ext4 set aside for those unforced writes' own records comes free
+    // once they are on the disk: any writer may have it, so single blocks
+    // take it too, or it would be told as held back.
+    if (written > 0)
+      if (std::optional<FreeSpaceEnd> topped =
+              FillStage(filler, static_cast<off_t>(at_start.block), limit, overwritten))
+        return *topped;
   }
   return at_start.reserved > 0 ? FreeSpaceEnd::ReservedNotReached : FreeSpaceEnd::Wiped;
 }

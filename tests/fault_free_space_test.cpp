@@ -110,6 +110,14 @@ INSTANTIATE_TEST_SUITE_P(
                                        d.FailWriteAfter(kMiB + 8192);
                                      },
                                      0, true, FreeSpaceEnd::WriteFailed, kMiB, 0},
+                      // What ext4 set aside for the unforced writes comes free at their
+                      // sync, more than the reserve they took: that too is filled.
+                      FreeSpaceFault{"RoomFreedByTheSyncIsFilledToo", kMiB,
+                                     [](auto& d) {
+                                       d.Ext4Reserve(16);
+                                       d.FreeAtSyncFs((64 << 10) + 8192);
+                                     },
+                                     0, true, FreeSpaceEnd::Wiped, kMiB + (64 << 10) + 8192, 0},
                       FreeSpaceFault{"OrdinaryUserLeavesExt4sReserve", kMiB, [](auto& d) { d.Ext4Reserve(16); }, 0,
                                      false, FreeSpaceEnd::Wiped, kMiB, 0},
                       // Btrfs: a folder opened before the fill was written lists none of it.

@@ -18,6 +18,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "freespace/free_space_wipe.h"
 #include "platform/sys_calls.h"
@@ -41,6 +42,7 @@ class FakeFillDisk {
     S().used = 0;
     S().fail_write_after = UINT64_MAX;
     S().sync_fails = false;
+    S().freed_at_syncfs = 0;
     S().reserved = 0;
     S().ext4_reserve = 0;
     S().hide_new_entries = false;
@@ -56,6 +58,9 @@ class FakeFillDisk {
   void FailWriteAfter(std::uint64_t bytes) { S().fail_write_after = bytes; }
   // Every data sync of a fill file fails with EIO.
   void FailSync() { S().sync_fails = true; }
+  // The next syncfs gives `bytes` more room, as ext4 gives back what it set
+  // aside for delayed writes once they are on the disk.
+  void FreeAtSyncFs(std::uint64_t bytes) { S().freed_at_syncfs = bytes; }
   // Free blocks kept from an ordinary user, on top of the capacity.
   void Reserve(std::uint64_t bytes) { S().reserved = bytes; }
   // Blocks ext4 keeps from every writer, root included, on top of the
@@ -92,6 +97,7 @@ class FakeFillDisk {
     unsigned created = 0;                // files made so far
     std::map<int, unsigned> opened_at;   // folder descriptor -> files made when it was opened
     bool sync_fails = false;
+    std::uint64_t freed_at_syncfs = 0;
     std::function<void(const std::string&)> hook;
     std::string hold;
   };
@@ -141,6 +147,7 @@ class FakeFillDisk {
     };
     calls.syncfs = [](int fd) {
       Step(kSyncFs);
+      S().capacity += std::exchange(S().freed_at_syncfs, 0);
       return ::syncfs(fd);
     };
     // A disk that keeps no hidden reserve and cannot discard: the real calls
